@@ -1,0 +1,72 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace testsupport {
+
+QString BinDir() { return QStringLiteral(HM_BIN_DIR); }
+QString SourceDir() { return QStringLiteral(HM_SOURCE_DIR); }
+QString EngineDir() { return BinDir() + QStringLiteral("/Engine"); }
+
+TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/hm-test-XXXXXX")) {
+  EXPECT_TRUE(dir_.isValid());
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+  ASSERT_EQ(f.write(content), content.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll();
+}
+
+void MakeDir(const QString& path) { QDir().mkpath(path); }
+
+QStringList TreeListing(const QString& root) {
+  QStringList out;
+  const QDir base(root);
+  QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    const QFileInfo info = it.fileInfo();
+    QString rel = base.relativeFilePath(info.filePath());
+    if (info.isDir() && !info.isSymLink()) rel += '/';
+    out << rel;
+  }
+  out.sort();
+  return out;
+}
+
+ToolRun RunTool(const QString& program, const QStringList& args, const QString& workDir,
+                const QByteArray& input, int timeoutMs) {
+  ToolRun run;
+  QProcess p;
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  p.start(program, args);
+  if (!p.waitForStarted()) return run;
+  if (!input.isEmpty()) p.write(input);
+  p.closeWriteChannel();
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished();
+  }
+  run.out = p.readAllStandardOutput();
+  run.err = p.readAllStandardError();
+  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  return run;
+}
+
+bool HaveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
+
+}  // namespace testsupport

@@ -1,0 +1,61 @@
+#pragma once
+// Helpers shared by the test programs: folders, files, and running the independent tools that
+// check our archives.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// The built programs (harrowmint-cli, Engine/) and the source tree.
+QString BinDir();
+QString SourceDir();
+QString EngineDir();
+
+// A fresh folder removed at the end of the test; path() ends without '/'.
+class TempDir {
+ public:
+  TempDir();
+  QString path() const { return dir_.path(); }
+  QString file(const QString& relative) const { return dir_.path() + '/' + relative; }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// Creates parent folders as needed.
+void WriteFile(const QString& path, const QByteArray& content);
+QByteArray ReadFile(const QString& path);
+void MakeDir(const QString& path);
+
+// Every entry below root, relative, sorted; folders end with '/'. Links are listed, not followed.
+QStringList TreeListing(const QString& root);
+
+struct ToolRun {
+  int exitCode = -1;  // -1: could not start, or crashed
+  QByteArray out;
+  QByteArray err;
+};
+
+// Runs a program with an argument vector (no shell), standard input closed or fed with `input`.
+ToolRun RunTool(const QString& program, const QStringList& args, const QString& workDir = {},
+                const QByteArray& input = {}, int timeoutMs = 300000);
+
+// Whether a program is on PATH.
+bool HaveTool(const QString& program);
+
+}  // namespace testsupport
+
+// A test that needs an outside tool: skips with a clear message when it is missing, and fails
+// instead when CI=true, where scripts/setup must have installed it.
+#define HM_REQUIRE_TOOL(tool)                                                        \
+  do {                                                                               \
+    if (!testsupport::HaveTool(tool)) {                                              \
+      if (qEnvironmentVariable("CI") == QLatin1String("true"))                       \
+        FAIL() << "required tool missing: " << (tool);                               \
+      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool);        \
+    }                                                                                \
+  } while (0)
