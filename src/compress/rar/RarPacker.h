@@ -1,0 +1,30 @@
+#pragma once
+// RAR output through the command-line packer "rar" in the engine folder: one run per operation,
+// judged by its exit code alone (0 = success). A stop request kills the running packer; the run
+// then reports 255 and the operation fails.
+#include <QString>
+
+#include "compress/common/EngineContext.h"
+
+class TRarPacker {
+ public:
+  explicit TRarPacker(TEngineContext& context);
+
+  // Whether engine folder + "rar" exists; every operation checks it first.
+  bool RarExeExists() const;
+  // Adds the folder's content (or the single file) to rarFile, creating it when missing and
+  // merging into it when it exists; with the context's password and lock flag.
+  bool RarFile(const QString& rarDir, const QString& rarFile);
+  // Sets the archive comment from the context's comment file.
+  bool AddComment(const QString& CompressPath);
+  // Locks the archive against further change.
+  bool SetLock(const QString& CompressPath);
+
+  // The packer program: engine folder + "rar".
+  QString RarExePath() const;
+
+ private:
+  bool Run(const QStringList& arguments) const;
+
+  TEngineContext& context_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// RAR extraction and listing for the facade, through the unrar library "libunrar.so" in the
+// engine folder, loaded for each operation and released at its end.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "compress/common/CompressResult.h"
+#include "compress/common/EngineContext.h"
+
+struct TRARFileItem;
+
+class TUnRarEngine {
+ public:
+  explicit TUnRarEngine(TEngineContext& context);
+
+  // Extracts every entry into rarDir with the context's decompression password.
+  int UnRarFile(const QString& rarFile, const QString& rarDir);  // TCompressResult
+  // Replaces fileList with the archive's entry names, folders included, in archive order.
+  int ListRarFiles(const QString& archive, QStringList& fileList);  // TCompressResult
+
+  // The library file this engine loads: engine folder + "libunrar.so".
+  QString LibraryPath() const;
+
+  // Raised when the loaded library is older than the interface this engine needs. The text is
+  // meant for the user; only a window shows it, work goes on regardless.
+  std::function<void(const QString& message)> OnVersionWarning;
+
+  // The library's event handlers: the last error number into m_Error, the decompression
+  // password on request, listed names into the list being filled.
+  void OnRarError(int ErrorCode);
+  void OnRarPassword(QString& NewPassword, bool& Cancel);
+  void OnRarListFile(const TRARFileItem& FileInformation);
+
+ private:
+  TEngineContext& context_;
+  QStringList* listTarget_ = nullptr;
+};
