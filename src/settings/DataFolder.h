@@ -1,0 +1,42 @@
+#pragma once
+// The data folder's text files: the three list files and the archive comment, and the seeding of
+// the data folder from the seed folder at start.
+#include <QString>
+#include <QStringList>
+
+#include "settings/Settings.h"
+#include "util/ProgramPaths.h"
+
+QString DelListFile(const TProgramPaths& paths);     // delete.dat
+QString TxtDelListFile(const TProgramPaths& paths);  // TxtDelete.dat
+QString NameDeleteFile(const TProgramPaths& paths);  // NameDelete.dat
+QString CommentFile(const TProgramPaths& paths);     // Comment.txt
+
+// At start, before anything is read: when the data folder is missing and the seed folder exists,
+// the data folder becomes a copy of the seed folder. True when it was seeded. A seed that cannot
+// be copied completely leaves no data folder behind, so the next start tries again.
+bool SeedDataFolder(const TProgramPaths& paths);
+
+// The lines of a text file (byte-order marks honoured, else the ANSI code page), used as they
+// stand; a line break after the last line adds no empty line. Missing or unreadable: empty.
+QStringList LoadListFile(const QString& path);
+
+// What a run reads at its start: `delList` and `txtDelList`.
+QStringList LoadDelList(const TProgramPaths& paths);
+QStringList LoadTxtDelList(const TProgramPaths& paths);
+// Read anew each time a name is filtered.
+QStringList LoadNameDeleteList(const TProgramPaths& paths);
+
+// The four texts the settings dialog edits, as whole texts.
+struct TDataTexts {
+  QString delList;     // delete.dat
+  QString comment;     // Comment.txt
+  QString nameDelete;  // NameDelete.dat
+  QString txtDelete;   // TxtDelete.dat
+};
+TDataTexts LoadDataTexts(const TProgramPaths& paths);
+
+// What OK of the settings dialog writes: delete.dat, Comment.txt, NameDelete.dat, TxtDelete.dat
+// (ANSI code page, no byte-order mark) and then Setting.ini, in this order, stopping at the first
+// file that cannot be written. Returns that file's path, or an empty text when all were written.
+QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings);

@@ -1,0 +1,47 @@
+#pragma once
+// The settings record and the settings file Setting.ini (section "Setting", plus one section per
+// computer for the first-run flags).
+#include <QString>
+
+#include "settings/PathVars.h"
+#include "util/ProgramPaths.h"
+
+// Output formats (`CompressExt`).
+enum TOutputFormat : int { ofRAR = 0, ofZIP = 1, of7z = 2 };
+// Naming modes (`nameType`).
+enum TNameType : int { ntByDate = 0, ntBySourceName = 1 };
+
+struct TSettings {
+  QString OutputFolder;                               // "OutputPath"; default program folder + "OutputPath"
+  QString fileNameFormat = QStringLiteral("<name>");  // "FileName"
+  int nameType = ntBySourceName;                      // "nameType", 0..1
+  int CompressExt = ofRAR;                            // "CompressExt", 0..2
+  bool DelCompressVer = false;                        // "DelVer"
+  bool LockRAR = true;                                // "LockRAR"
+  bool DeleteAds = true;                              // "DeleteAds"
+  bool DelRarFileName = true;                         // "DelRarFileName"
+  bool MustToFolder = false;                          // "MustToFolder"
+  bool SetCompressPwd = false;                        // "SetCompressPwd"
+  QString CompressPwd;                                // "CompressPwd", Base64
+  QString UnCompressPwd;                              // "UnCompressPwd", Base64
+  bool NoCompressEXE = false;                         // "NoCompressEXE"
+  bool RARToFrom = false;                             // "RARToFrom"
+  bool InfoTip = true;                                // "InfoTip"
+  bool CopyFolder = true;                             // "CopyFolder"
+
+  // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
+  TAmPmTexts ampm;
+};
+
+// Reads every key of section "Setting"; missing, unreadable or out-of-range values give the
+// defaults above. Never fails: a missing or damaged file gives the defaults.
+TSettings LoadSettings(const TProgramPaths& paths);
+
+// Writes section "Setting" with the keys the settings dialog stores, in its order and value
+// forms ("am" and "pm" are never written). The file is kept readable by its owner only, since it
+// holds both passwords. False when the file cannot be written.
+bool SaveSettings(const TProgramPaths& paths, const TSettings& settings);
+
+// The first-run flags of this computer: key in section "M" + MachineKey() + "13".
+QString GetMachineValue(const TProgramPaths& paths, const QString& key);
+bool SetMachineValue(const TProgramPaths& paths, const QString& key, const QString& value);
