@@ -1,0 +1,51 @@
+#pragma once
+// Starting external programs (the RAR packer, plug-in extractors, updates) and ending them.
+// No shell is ever involved: parameter texts are split into an argument vector by the Windows
+// command-line rules, so plug-in templates written for Windows mean the same thing here.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "util/SystemInfo.h"
+
+// Exit code reported while a program started without waiting still runs (STILL_ACTIVE).
+inline constexpr int kStillActive = 259;
+// Exit code seen by the waiter when the child was killed by a signal (KillChildProcesses).
+inline constexpr int kExitKilled = 255;
+// Exit code when the program could not be started at all; nothing is waited on then.
+inline constexpr int kStartFailed = -1;
+
+// Show commands of the Windows API; accepted for the callers' sake, there is no window to show.
+inline constexpr quint16 kSwHide = 0;
+inline constexpr quint16 kSwShowNormal = 1;
+
+// Runs `program` (a path; relative paths are taken from the caller's current folder, no PATH
+// search) with `parameters` split by SplitCommandLine. Standard input is /dev/null and standard
+// output and error are discarded, as a hidden console would. An empty workDir keeps the caller's
+// current folder. With wait: the exit code, kExitKilled after a signal, kStartFailed when the
+// program could not be started. Without wait: kStillActive while the program runs (it is reaped
+// in the background), else its exit code.
+int RunAndWait(const QString& program, const QString& parameters, const QString& workDir, quint16 showCmd,
+               bool wait);
+// The same with the argument vector given directly, so a password or path with spaces or quotes
+// stays one argument.
+int RunAndWait(const QString& program, const QStringList& arguments, const QString& workDir, bool wait);
+
+// Like RunAndWait with wait, but collects standard output and error (interleaved) into *output
+// when it is not null. For asking an engine for its version or listing.
+int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
+                  QByteArray* output);
+
+// Splits a parameter text as CommandLineToArgvW splits the arguments after the program name:
+// blanks (space, tab) separate, double quotes group, 2n backslashes before a quote give n
+// backslashes and a quote that toggles grouping, 2n+1 give n backslashes and a literal quote,
+// other backslashes are literal, and a third consecutive quote inside a group is literal.
+QStringList SplitCommandLine(const QString& parameters);
+// Quotes one argument so that SplitCommandLine gives it back unchanged.
+QString QuoteCommandLineArgument(const QString& argument);
+// The arguments quoted and joined by single spaces.
+QString JoinCommandLine(const QStringList& arguments);
+
+// Kills (SIGKILL) every process whose parent is processId, and processId itself when
+// includeSelf. Only direct children: a grandchild survives. Returns how many were killed.
+int KillChildProcesses(qint64 processId, bool includeSelf);

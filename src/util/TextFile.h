@@ -1,0 +1,18 @@
+#pragma once
+// Whole text files as the Windows design reads and writes them: byte-order marks honoured on
+// reading, the ANSI code page without a mark on writing, every line ended by CR LF.
+#include <QString>
+
+// The whole text with every line (the last included) ended by CR LF, cut at the first NUL.
+// A UTF-8, UTF-16 LE or UTF-16 BE byte-order mark decides the encoding, else the ANSI code page.
+// A missing or unreadable file gives "".
+QString LoadTextFile(const QString& path);
+
+// Writes the text's lines, each ended by CR LF, in the ANSI code page without a byte-order mark
+// (characters the page lacks become '?'). Missing parent folders are created. The file is
+// replaced only once the new content is completely on disk, so a failed write (full disk) leaves
+// the old file whole. Returns 1 on success, -1 on failure.
+int SaveTextFile(const QString& text, const QString& path);
+
+// Lines split at CR LF, lone CR and lone LF, each followed by CR LF; "" stays "".
+QString NormalizeLineBreaks(const QString& text);
