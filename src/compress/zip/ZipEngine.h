@@ -1,0 +1,33 @@
+#pragma once
+// The in-house ZIP engine behind the facade: packs folders and files into ZIP archives (deflate,
+// optional traditional PKWARE encryption, ZIP64 when needed) and extracts or lists them.
+#include <QString>
+#include <QStringList>
+
+#include "compress/common/EngineContext.h"
+
+class TZipEngine {
+ public:
+  explicit TZipEngine(TEngineContext& context);
+
+  // Packs one folder (its contents become the archive root) or one file. A trailing '/' is
+  // dropped. False on any error, and then no archive is left at zipFile.
+  bool ZipFile(const QString& zipDir, const QString& zipFile);
+  // Packs source patterns such as "folder/*"; each pattern's folder part is a relative-path root.
+  bool ZipFile(const QStringList& zipDirList, const QString& zipFile);
+
+  // Extracts everything into unzipDir. Returns a TCompressResult; a bad password sets m_Error 22.
+  int UnZipFile(const QString& zipFile, const QString& unzipDir);
+  // Fills fileList with the entry names ('/'-separated, folders end with '/'), in directory order.
+  int ListZipFiles(const QString& zipFile, QStringList& fileList);
+
+  // Handler of the general reader's bad-password event.
+  void OnZipBadPassword();
+
+  // Deflate threads used when packing (0: one per core). The archive is the same for any value.
+  void SetThreadCount(int threads) { threads_ = threads; }
+
+ private:
+  TEngineContext& context_;
+  int threads_ = 0;
+};
