@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "util/CommandLine.h"
 #include "util/SystemInfo.h"
 
 // Exit code reported while a program started without waiting still runs (STILL_ACTIVE).
@@ -35,16 +36,6 @@ int RunAndWait(const QString& program, const QStringList& arguments, const QStri
 // when it is not null. For asking an engine for its version or listing.
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
                   QByteArray* output);
-
-// Splits a parameter text as CommandLineToArgvW splits the arguments after the program name:
-// blanks (space, tab) separate, double quotes group, 2n backslashes before a quote give n
-// backslashes and a quote that toggles grouping, 2n+1 give n backslashes and a literal quote,
-// other backslashes are literal, and a third consecutive quote inside a group is literal.
-QStringList SplitCommandLine(const QString& parameters);
-// Quotes one argument so that SplitCommandLine gives it back unchanged.
-QString QuoteCommandLineArgument(const QString& argument);
-// The arguments quoted and joined by single spaces.
-QString JoinCommandLine(const QStringList& arguments);
 
 // Kills (SIGKILL) every process whose parent is processId, and processId itself when
 // includeSelf. Only direct children: a grandchild survives. Returns how many were killed.

@@ -1,0 +1,14 @@
+#pragma once
+// Parameter texts written for Windows programs, split and quoted by the Windows rules.
+#include <QString>
+#include <QStringList>
+
+// Splits a parameter text as CommandLineToArgvW splits the arguments after the program name:
+// blanks (space, tab) separate, double quotes group, 2n backslashes before a quote give n
+// backslashes and a quote that toggles grouping, 2n+1 give n backslashes and a literal quote,
+// other backslashes are literal, and a third consecutive quote inside a group is literal.
+QStringList SplitCommandLine(const QString& parameters);
+// Quotes one argument so that SplitCommandLine gives it back unchanged.
+QString QuoteCommandLineArgument(const QString& argument);
+// The arguments quoted and joined by single spaces.
+QString JoinCommandLine(const QStringList& arguments);

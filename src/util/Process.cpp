@@ -1,0 +1,208 @@
+#include "util/Process.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <memory>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd = -1) : fd_(fd) {}
+  ~UniqueFd() { reset(); }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  int get() const { return fd_; }
+  void reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+class SpawnFileActions {
+ public:
+  SpawnFileActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
+  ~SpawnFileActions() {
+    if (ok_) posix_spawn_file_actions_destroy(&actions_);
+  }
+  SpawnFileActions(const SpawnFileActions&) = delete;
+  SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+  bool ok() const { return ok_; }
+  posix_spawn_file_actions_t* get() { return &actions_; }
+  void fail(int rc) { ok_ = ok_ && rc == 0; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+  bool ok_;
+};
+
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    ok_ = posix_spawnattr_init(&attr_) == 0;
+    if (!ok_) return;
+    // The caller may block or ignore signals in some threads; the child starts clean.
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    ok_ = posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
+          posix_spawnattr_setsigdefault(&attr_, &all) == 0 &&
+          posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  bool ok() const { return ok_; }
+  const posix_spawnattr_t* get() const { return &attr_; }
+
+ private:
+  posix_spawnattr_t attr_;
+  bool ok_;
+};
+
+// Starts the program with stdin from /dev/null and stdout/stderr into outputFd (or /dev/null).
+// Returns the child's id, or -1 when it could not be started (glibc reports exec failures).
+pid_t Spawn(const QString& program, const QStringList& arguments, const QString& workDir, int outputFd) {
+  if (program.isEmpty()) return -1;
+  // A relative program is found from the caller's folder, not from the child's working folder.
+  const QByteArray path = QFile::encodeName(QFileInfo(program).absoluteFilePath());
+  std::vector<QByteArray> storage;
+  storage.reserve(static_cast<size_t>(arguments.size()) + 1);
+  storage.push_back(QFile::encodeName(program));
+  for (const QString& a : arguments) storage.push_back(a.toLocal8Bit());
+  std::vector<char*> argv;
+  for (QByteArray& a : storage) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  SpawnFileActions actions;
+  actions.fail(posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
+  if (outputFd >= 0) {
+    actions.fail(posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDOUT_FILENO));
+  } else {
+    actions.fail(posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
+  }
+  actions.fail(posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO));
+  const QByteArray dir = QFile::encodeName(workDir);
+  if (!workDir.isEmpty()) actions.fail(posix_spawn_file_actions_addchdir_np(actions.get(), dir.constData()));
+  // No handle of ours leaks into the child.
+  actions.fail(posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1));
+  SpawnAttributes attributes;
+  if (!actions.ok() || !attributes.ok()) return -1;
+
+  pid_t pid = -1;
+  if (posix_spawn(&pid, path.constData(), actions.get(), attributes.get(), argv.data(), environ) != 0)
+    return -1;
+  return pid;
+}
+
+int ExitCodeOf(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return kExitKilled;
+}
+
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return kStartFailed;
+  }
+  return ExitCodeOf(status);
+}
+
+int Run(const QString& program, const QStringList& arguments, const QString& workDir, bool wait) {
+  const pid_t pid = Spawn(program, arguments, workDir, -1);
+  if (pid < 0) return kStartFailed;
+  if (wait) return WaitFor(pid);
+  int status = 0;
+  if (waitpid(pid, &status, WNOHANG) == pid) return ExitCodeOf(status);
+  // Nobody waits for it later: reap it in the background so it leaves no zombie.
+  std::thread([pid] { WaitFor(pid); }).detach();
+  return kStillActive;
+}
+
+// Parent process id and state from /proc/<pid>/stat; the command name may hold ')' and blanks.
+bool ReadParent(const char* pidText, qint64* parent, char* state) {
+  char path[64];
+  snprintf(path, sizeof path, "/proc/%s/stat", pidText);
+  const UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return false;
+  char buffer[512];
+  const ssize_t n = ::read(fd.get(), buffer, sizeof buffer - 1);
+  if (n <= 0) return false;
+  buffer[n] = '\0';
+  const char* close = strrchr(buffer, ')');
+  if (!close) return false;
+  long long ppid = 0;
+  if (sscanf(close + 1, " %c %lld", state, &ppid) != 2) return false;
+  *parent = ppid;
+  return true;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+}  // namespace
+
+int RunAndWait(const QString& program, const QString& parameters, const QString& workDir, quint16 /*showCmd*/,
+               bool wait) {
+  return Run(program, SplitCommandLine(parameters), workDir, wait);
+}
+
+int RunAndWait(const QString& program, const QStringList& arguments, const QString& workDir, bool wait) {
+  return Run(program, arguments, workDir, wait);
+}
+
+int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
+                  QByteArray* output) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return kStartFailed;
+  UniqueFd readEnd(fds[0]);
+  UniqueFd writeEnd(fds[1]);
+  const pid_t pid = Spawn(program, arguments, workDir, writeEnd.get());
+  writeEnd.reset();
+  if (pid < 0) return kStartFailed;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(readEnd.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (output) output->append(buffer, n);
+  }
+  return WaitFor(pid);
+}
+
+int KillChildProcesses(qint64 processId, bool includeSelf) {
+  const std::unique_ptr<DIR, DirCloser> proc(opendir("/proc"));
+  if (!proc) return 0;
+  int killed = 0;
+  while (const dirent* entry = readdir(proc.get())) {
+    char* end = nullptr;
+    const long long pid = strtoll(entry->d_name, &end, 10);
+    if (pid <= 0 || *end != '\0') continue;
+    qint64 parent = 0;
+    char state = 0;
+    if (!ReadParent(entry->d_name, &parent, &state)) continue;
+    // A zombie has already ended; its waiter collects it.
+    if (state == 'Z') continue;
+    if (parent == processId || (includeSelf && pid == processId)) {
+      if (kill(static_cast<pid_t>(pid), SIGKILL) == 0) ++killed;
+    }
+  }
+  return killed;
+}
