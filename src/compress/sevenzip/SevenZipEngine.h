@@ -22,7 +22,7 @@ class TSevenZipEngine {
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);  // TCompressResult
 
   // Replaces fileList with the archive's item paths, folders included, in archive order.
-  int List7zFiles(const QString& archive, QStringList& fileList);  // TCompressResult
+  int List7zFiles(const QString& archivePath, QStringList& fileList);  // TCompressResult
 
   // The library file this engine loads: engine folder + "7z.so".
   QString LibraryPath() const;

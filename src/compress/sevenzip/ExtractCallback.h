@@ -1,0 +1,44 @@
+#pragma once
+// T7zExtractCallback: receives the items of an extraction and writes each file below the
+// destination, after the one entry-name check all engines share.
+#include <QString>
+
+#include <functional>
+
+#include "compress/sevenzip/ComObject.h"
+#include "compress/sevenzip/FileStreams.h"
+#include "compress/sevenzip/InArchive.h"
+#include "compress/sevenzip/Password.h"
+
+class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, z7::ICryptoGetTextPassword> {
+ public:
+  struct TItemInfo {
+    QString path;
+    bool isFolder = false;
+  };
+  using TItemLookup = std::function<TItemInfo(std::uint32_t index)>;
+
+  T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, QString destination, T7zPassword password);
+
+  const T7zExtractReport& Report() const { return report_; }
+
+  z7::HRESULT SetTotal(std::uint64_t) noexcept override { return z7::kOk; }
+  z7::HRESULT SetCompleted(const std::uint64_t*) noexcept override { return z7::kOk; }
+  z7::HRESULT GetStream(std::uint32_t index, z7::ISequentialOutStream** out,
+                        std::int32_t askMode) noexcept override;
+  z7::HRESULT PrepareOperation(std::int32_t) noexcept override { return z7::kOk; }
+  z7::HRESULT SetOperationResult(std::int32_t opRes) noexcept override;
+  z7::HRESULT CryptoGetTextPassword(z7::BSTR* password) noexcept override;
+
+ private:
+  // Creates parent folders and the file; a symbolic link already at the path is replaced, never
+  // followed.
+  TComPtr<T7zOutFileStream> CreateFile(const QString& target, z7::HRESULT& error) const;
+
+  const T7zPlugin& plugin_;
+  TItemLookup lookup_;
+  QString destination_;
+  T7zPassword password_;
+  TComPtr<T7zOutFileStream> current_;
+  T7zExtractReport report_;
+};

@@ -1,0 +1,121 @@
+#include "compress/sevenzip/FileStreams.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+TUniqueFd& TUniqueFd::operator=(TUniqueFd&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+TUniqueFd::~TUniqueFd() { Close(); }
+
+bool TUniqueFd::Close() {
+  if (fd_ < 0) return true;
+  const int result = ::close(std::exchange(fd_, -1));
+  return result == 0;
+}
+
+z7::HRESULT HresultFromErrno(int error) {
+  if (error == 0) return z7::kFail;
+  if (error == ENOMEM) return z7::kOutOfMemory;
+  return static_cast<z7::HRESULT>(0x80070000u | (static_cast<std::uint32_t>(error) & 0xFFFFu));
+}
+
+namespace {
+
+z7::HRESULT SeekFd(int fd, std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) {
+  int whence;
+  switch (origin) {
+    case z7::kSeekSet:
+      whence = SEEK_SET;
+      break;
+    case z7::kSeekCur:
+      whence = SEEK_CUR;
+      break;
+    case z7::kSeekEnd:
+      whence = SEEK_END;
+      break;
+    default:
+      return z7::kInvalidArg;
+  }
+  const off_t position = ::lseek(fd, offset, whence);
+  if (position < 0) return HresultFromErrno(errno);
+  if (newPosition) *newPosition = static_cast<std::uint64_t>(position);
+  return z7::kOk;
+}
+
+}  // namespace
+
+TComPtr<T7zInFileStream> T7zInFileStream::Open(const QString& path) {
+  TUniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return {};
+  return TComPtr<T7zInFileStream>(new T7zInFileStream(std::move(fd)));
+}
+
+z7::HRESULT T7zInFileStream::Read(void* data, std::uint32_t size, std::uint32_t* processed) noexcept {
+  if (processed) *processed = 0;
+  if (size == 0) return z7::kOk;
+  ssize_t n;
+  do {
+    n = ::read(fd_.get(), data, size);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return HresultFromErrno(errno);
+  if (processed) *processed = static_cast<std::uint32_t>(n);
+  return z7::kOk;
+}
+
+z7::HRESULT T7zInFileStream::Seek(std::int64_t offset, std::uint32_t origin,
+                                  std::uint64_t* newPosition) noexcept {
+  return SeekFd(fd_.get(), offset, origin, newPosition);
+}
+
+z7::HRESULT T7zInFileStream::GetSize(std::uint64_t* size) noexcept {
+  struct stat st;
+  if (::fstat(fd_.get(), &st) != 0) return HresultFromErrno(errno);
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return z7::kOk;
+}
+
+TComPtr<T7zOutFileStream> T7zOutFileStream::Create(const QString& path, TCreateMode mode) {
+  const int flags =
+      O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (mode == TCreateMode::NewOnly ? O_EXCL : O_TRUNC);
+  TUniqueFd fd(::open(QFile::encodeName(path).constData(), flags, 0666));
+  if (!fd) return {};
+  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd)));
+}
+
+z7::HRESULT T7zOutFileStream::Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept {
+  // Writes everything or fails, so a short write never passes unnoticed.
+  if (processed) *processed = 0;
+  const char* bytes = static_cast<const char*>(data);
+  std::uint32_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd_.get(), bytes + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return HresultFromErrno(errno);
+    }
+    done += static_cast<std::uint32_t>(n);
+    written_ += static_cast<std::uint64_t>(n);
+    if (processed) *processed = done;
+  }
+  return z7::kOk;
+}
+
+z7::HRESULT T7zOutFileStream::Seek(std::int64_t offset, std::uint32_t origin,
+                                   std::uint64_t* newPosition) noexcept {
+  return SeekFd(fd_.get(), offset, origin, newPosition);
+}
+
+z7::HRESULT T7zOutFileStream::SetSize(std::uint64_t newSize) noexcept {
+  if (::ftruncate(fd_.get(), static_cast<off_t>(newSize)) != 0) return HresultFromErrno(errno);
+  return z7::kOk;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// File streams handed to the library: reading an archive or a file to pack, writing an archive
+// or an extracted file. Data goes straight between the library's buffers and the file.
+#include <QString>
+
+#include <cstdint>
+
+#include "compress/sevenzip/ComObject.h"
+
+// A POSIX file descriptor closed on destruction.
+class TUniqueFd {
+ public:
+  TUniqueFd() = default;
+  explicit TUniqueFd(int fd) : fd_(fd) {}
+  TUniqueFd(TUniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  TUniqueFd& operator=(TUniqueFd&& other) noexcept;
+  ~TUniqueFd();
+
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  // Closes now and tells whether the data reached the file system (a full disk may only show here).
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// errno as the HRESULT the library understands (HRESULT_FROM_WIN32 style for POSIX codes).
+z7::HRESULT HresultFromErrno(int error);
+
+class T7zInFileStream final : public TComObject<z7::IInStream, z7::IStreamGetSize> {
+ public:
+  // An empty pointer with errno set when the file cannot be opened.
+  static TComPtr<T7zInFileStream> Open(const QString& path);
+
+  z7::HRESULT Read(void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
+  z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
+  z7::HRESULT GetSize(std::uint64_t* size) noexcept override;
+
+ private:
+  explicit T7zInFileStream(TUniqueFd fd) : fd_(std::move(fd)) {}
+  TUniqueFd fd_;
+};
+
+class T7zOutFileStream final : public TComObject<z7::IOutStream> {
+ public:
+  enum class TCreateMode { Replace, NewOnly };
+  // Creates the file (Replace: truncates an existing one; NewOnly: fails when it exists); never
+  // follows a symbolic link at the path. An empty pointer with errno set on failure.
+  static TComPtr<T7zOutFileStream> Create(const QString& path, TCreateMode mode = TCreateMode::Replace);
+
+  z7::HRESULT Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
+  z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
+  z7::HRESULT SetSize(std::uint64_t newSize) noexcept override;
+
+  std::uint64_t BytesWritten() const { return written_; }
+  // Closes the file before the library lets go of the stream; false when closing failed.
+  bool Close() { return fd_.Close(); }
+
+ private:
+  explicit T7zOutFileStream(TUniqueFd fd) : fd_(std::move(fd)) {}
+  TUniqueFd fd_;
+  std::uint64_t written_ = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+// T7zOutArchive: writes a new 7z archive from a queue of files through the library's 7z handler.
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <utility>
+#include <variant>
+
+#include "compress/sevenzip/ComObject.h"
+#include "compress/sevenzip/Password.h"
+#include "compress/sevenzip/SevenZipPlugin.h"
+
+// One file queued for writing.
+struct T7zBatchItem {
+  std::uint32_t Attributes = 0;  // Windows attributes with the Unix mode in the high 16 bits
+  z7::FILETIME CreationTime{};
+  bool HasCreationTime = false;
+  z7::FILETIME LastWriteTime{};
+  QString Path;  // name inside the archive, '/' separated
+  bool IsFolder = false;
+  bool IsAnti = false;
+  QString FileName;  // full source path
+  std::uint64_t Size = 0;
+};
+
+class T7zOutArchive {
+ public:
+  explicit T7zOutArchive(const T7zPlugin& plugin);
+  T7zOutArchive(const T7zOutArchive&) = delete;
+  T7zOutArchive& operator=(const T7zOutArchive&) = delete;
+
+  // Queues the files below dir whose names match mask, named by their path relative to dir
+  // (behind prefix + '/' when prefix is not empty). Recursing skips subfolders whose name
+  // begins with '.' (hidden) and symbolic links; a subfolder's files come before its parent's.
+  void AddFiles(const QString& dir, const QString& prefix, const QString& mask, bool recursive);
+  const QVector<T7zBatchItem>& Items() const { return items_; }
+
+  void SetProperty(const QString& name, std::uint32_t value);
+  void SetProperty(const QString& name, const QString& value);
+  void SetPassword(const QString& password) { password_ = T7zPassword(password); }
+
+  // Writes the archive to a new file beside path and moves it over path only when the library
+  // reported success, so a failed run leaves no partial archive. Returns the library's result.
+  z7::HRESULT SaveToFile(const QString& path);
+
+ private:
+  void AddFolder(const QString& folder, const QString& root, const QString& prefix, const QString& mask,
+                 bool recursive);
+  z7::HRESULT ApplyProperties(z7::IOutArchive& archive) const;
+
+  const T7zPlugin& plugin_;
+  QVector<T7zBatchItem> items_;
+  QVector<std::pair<QString, std::variant<std::uint32_t, QString>>> properties_;
+  T7zPassword password_;
+};

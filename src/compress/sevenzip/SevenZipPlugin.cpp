@@ -1,0 +1,69 @@
+#include "compress/sevenzip/SevenZipPlugin.h"
+
+#include <QFile>
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "compress/sevenzip/SevenZipLoadError.h"
+
+namespace {
+
+constexpr z7::PROPID kHandlerName = 0;
+
+[[noreturn]] void ThrowLoadError(const char* format, const QString& libraryPath) {
+  throw E7zLoadError(QString::fromLatin1(format).arg(libraryPath).toStdString());
+}
+
+template <class F>
+F Symbol(void* library, const char* name) {
+  return reinterpret_cast<F>(dlsym(library, name));
+}
+
+}  // namespace
+
+void T7zPlugin::LibraryCloser::operator()(void* handle) const { dlclose(handle); }
+
+T7zPlugin::T7zPlugin(const QString& libraryPath) {
+  // RTLD_LOCAL keeps the library's symbols (it exports many generic names) out of our namespace.
+  library_.reset(dlopen(QFile::encodeName(libraryPath).constData(), RTLD_NOW | RTLD_LOCAL));
+  if (!library_) ThrowLoadError("Error loading library %1", libraryPath);
+  createObject_ = Symbol<z7::CreateObjectFunc>(library_.get(), "CreateObject");
+  if (!createObject_) ThrowLoadError("%1 is not a 7z library", libraryPath);
+  getHandlerProperty_ = Symbol<z7::GetHandlerPropertyFunc>(library_.get(), "GetHandlerProperty");
+  if (!getHandlerProperty_) ThrowLoadError("%1 is not a Format library", libraryPath);
+  // Strings handed over must come from the library's own allocator.
+  sysAllocString_ = Symbol<z7::SysAllocStringFunc>(library_.get(), "SysAllocString");
+  sysFreeString_ = Symbol<z7::SysFreeStringFunc>(library_.get(), "SysFreeString");
+  variantClear_ = Symbol<z7::VariantClearFunc>(library_.get(), "VariantClear");
+  if (!sysAllocString_ || !sysFreeString_ || !variantClear_)
+    ThrowLoadError("%1 is not a 7z library", libraryPath);
+}
+
+z7::BSTR T7zPlugin::AllocString(const QString& text) const {
+  const std::wstring wide = text.toStdWString();
+  return sysAllocString_(wide.c_str());
+}
+
+void T7zPlugin::FreeString(z7::BSTR text) const {
+  if (text) sysFreeString_(text);
+}
+
+void T7zPlugin::ClearVariant(z7::PROPVARIANT& value) const {
+  if (value.vt != z7::VT_EMPTY) variantClear_(&value);
+  value.vt = z7::VT_EMPTY;
+}
+
+QString T7zPlugin::HandlerName() const {
+  TPropVariant name(*this);
+  if (z7::Failed(getHandlerProperty_(kHandlerName, name.get()))) return {};
+  return name.ToString();
+}
+
+QString TPropVariant::ToString() const {
+  if (value_.vt != z7::VT_BSTR || !value_.bstrVal) return {};
+  return QString::fromWCharArray(value_.bstrVal);
+}
+
+bool TPropVariant::ToBool() const { return value_.vt == z7::VT_BOOL && value_.boolVal != 0; }
