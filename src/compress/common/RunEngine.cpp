@@ -1,0 +1,21 @@
+#include "compress/common/RunEngine.h"
+
+#include <QFileInfo>
+
+#include "util/Process.h"
+
+namespace {
+QString ProgramFolder(const QString& program) {
+  QString folder = QFileInfo(program).absolutePath();
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+}  // namespace
+
+int RunEngine(const QString& program, const QString& parameters) {
+  return RunAndWait(program, parameters, ProgramFolder(program), kSwHide, true);
+}
+
+int RunEngine(const QString& program, const QStringList& arguments) {
+  return RunAndWait(program, arguments, ProgramFolder(program), true);
+}

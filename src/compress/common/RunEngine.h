@@ -1,0 +1,12 @@
+#pragma once
+// Runs an engine program hidden, in its own folder, and waits for it. Every command-line engine
+// (the RAR packer, plug-in extractors) goes through here, so a stop request that kills the
+// running child reaches all of them alike.
+#include <QString>
+#include <QStringList>
+
+// Parameters as one text, split by the Windows command-line rules (plug-in templates).
+// Returns the exit code; a program that cannot be started gives -1, a killed one 255.
+int RunEngine(const QString& program, const QString& parameters);
+// Arguments given one by one, so paths and passwords with spaces or quotes stay intact.
+int RunEngine(const QString& program, const QStringList& arguments);
