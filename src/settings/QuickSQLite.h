@@ -61,7 +61,8 @@ class TQSQLite {
  private:
   void Open(const QString& dbPath, const QString& dbPwd);
   void CreateSchema();
-  TSQLiteTable FindKey(const QString& name) const;
+  static QString KeySQL(const QString& name);
+  int StoreKey(const QString& name, const QString& column, const QString& valueSQL);
 
   QString set_dbPath;
   QString set_dbPwd;

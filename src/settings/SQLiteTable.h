@@ -17,7 +17,8 @@ class TSQLiteTable {
   int Count() const { return int(rows_.size()); }
   int ColCount() const { return int(columns_.size()); }
   const QStringList& Columns() const { return columns_; }
-  bool EOF() const { return row_ >= rows_.size(); }
+  // EOF in the design; the C library owns that name.
+  bool Eof() const { return row_ >= rows_.size(); }
   void Next() { ++row_; }
   void MoveFirst() { row_ = 0; }
 

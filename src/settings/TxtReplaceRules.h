@@ -30,7 +30,7 @@ QString TxtReplaceOrderSQL();
 // All rules in order (opened through TQSQLite, so a missing file gets its schema). No rules when
 // the file cannot be opened or has no MainTable1.
 std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath);
-std::vector<TxtReplaceRule> ReadTxtReplaceRules(const TSQLiteTable& table);
+std::vector<TxtReplaceRule> ReadTxtReplaceRules(TSQLiteTable table);
 // The rule with that ID, if any.
 std::optional<TxtReplaceRule> LoadTxtReplaceRule(const QString& dbPath, qint64 id);
 

@@ -1,0 +1,65 @@
+#include "settings/DataFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "util/FileOps.h"
+#include "util/TextFile.h"
+#include "util/TextHelpers.h"
+
+QString DelListFile(const TProgramPaths& paths) { return paths.dataFolder() + QStringLiteral("delete.dat"); }
+QString TxtDelListFile(const TProgramPaths& paths) {
+  return paths.dataFolder() + QStringLiteral("TxtDelete.dat");
+}
+QString NameDeleteFile(const TProgramPaths& paths) {
+  return paths.dataFolder() + QStringLiteral("NameDelete.dat");
+}
+QString CommentFile(const TProgramPaths& paths) { return paths.dataFolder() + QStringLiteral("Comment.txt"); }
+
+bool SeedDataFolder(const TProgramPaths& paths) {
+  const QString data = TrimSuffix(paths.dataFolder(), QStringLiteral("/"), true);
+  const QString seed = paths.seedDataFolder();
+  if (QFileInfo::exists(data) || QFileInfo(data).isSymLink() || !QFileInfo(seed).isDir()) return false;
+
+  // Copied beside and renamed into place: a copy cut short (full disk) must not become a data
+  // folder that later starts take as complete.
+  const QString staging =
+      data + QStringLiteral(".seeding-") + QString::number(QCoreApplication::applicationPid());
+  DeletePath(staging);
+  if (!QDir().mkpath(staging) || !CopyPath(seed + QLatin1Char('*'), staging + QLatin1Char('/')) ||
+      !QDir().rename(staging, data)) {
+    DeletePath(staging);
+    return false;
+  }
+  return true;
+}
+
+QStringList LoadListFile(const QString& path) {
+  // LoadTextFile ends every line with CR LF, the last one included.
+  QStringList lines = LoadTextFile(path).split(QStringLiteral("\r\n"));
+  if (lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+QStringList LoadDelList(const TProgramPaths& paths) { return LoadListFile(DelListFile(paths)); }
+QStringList LoadTxtDelList(const TProgramPaths& paths) { return LoadListFile(TxtDelListFile(paths)); }
+QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
+
+TDataTexts LoadDataTexts(const TProgramPaths& paths) {
+  return {LoadTextFile(DelListFile(paths)), LoadTextFile(CommentFile(paths)),
+          LoadTextFile(NameDeleteFile(paths)), LoadTextFile(TxtDelListFile(paths))};
+}
+
+QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings) {
+  const std::pair<QString, const QString*> files[] = {
+      {DelListFile(paths), &texts.delList},
+      {CommentFile(paths), &texts.comment},
+      {NameDeleteFile(paths), &texts.nameDelete},
+      {TxtDelListFile(paths), &texts.txtDelete},
+  };
+  for (const auto& [path, text] : files)
+    if (SaveTextFile(*text, path) != 1) return path;
+  if (!SaveSettings(paths, settings)) return paths.settingsFile();
+  return {};
+}

@@ -1,0 +1,101 @@
+#include "settings/TxtReplaceRules.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "settings/DayCount.h"
+
+namespace {
+int ToPriority(qint64 value) {
+  return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+double CreatedOf(const TSQLiteTable& table) {
+  try {
+    return table.FieldAsDouble(kFieldCreated);
+  } catch (const ESQLiteException&) {
+    return 0;  // a hand-made table that declares the column as text
+  }
+}
+
+// Every rule operation opens through TQSQLite, even where only one table is touched: a bare
+// open of a missing file would leave an empty file behind that never gets its tables. A store
+// opened with a path always has a connection, open or not; a closed one raises on ExecSQL.
+TSQLiteDatabase& Connection(TQSQLite& store) { return *store.Database(); }
+}  // namespace
+
+QString TxtReplaceOrderSQL() {
+  return QStringLiteral("select * from ") + kTxtReplaceTable + QStringLiteral(" order by ") + kFieldPriority +
+         QStringLiteral(" desc");
+}
+
+std::vector<TxtReplaceRule> ReadTxtReplaceRules(TSQLiteTable table) {
+  std::vector<TxtReplaceRule> rules;
+  rules.reserve(size_t(table.Count()));
+  for (table.MoveFirst(); !table.Eof(); table.Next()) {
+    TxtReplaceRule rule;
+    rule.ID = table.FieldAsInteger(QStringLiteral("ID"));
+    rule.Name = table.FieldByName(kFieldName);
+    rule.sValue1 = table.FieldByName(kFieldFrom);
+    rule.sValue2 = table.FieldByName(kFieldTo);
+    rule.intData1 = ToPriority(table.FieldAsInteger(kFieldPriority));
+    rule.floatData1 = CreatedOf(table);
+    rules.push_back(std::move(rule));
+  }
+  return rules;
+}
+
+std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath) {
+  const TQSQLite store(dbPath);
+  return ReadTxtReplaceRules(store.GetTable(TxtReplaceOrderSQL()));
+}
+
+std::optional<TxtReplaceRule> LoadTxtReplaceRule(const QString& dbPath, qint64 id) {
+  const TQSQLite store(dbPath);
+  const std::vector<TxtReplaceRule> rules =
+      ReadTxtReplaceRules(store.GetTable(QStringLiteral("select * from ") + kTxtReplaceTable +
+                                         QStringLiteral(" where id=") + QString::number(id)));
+  if (rules.empty()) return std::nullopt;
+  return rules.front();
+}
+
+TSQLSet TxtReplaceRuleSet(const TxtReplaceRule& rule) {
+  TSQLSet set(kTxtReplaceTable);
+  set.AddPram(kFieldName, rule.Name);
+  set.AddPram(kFieldFrom, rule.sValue1);
+  set.AddPram(kFieldTo, rule.sValue2);
+  set.AddPram(kFieldPriority, rule.intData1);
+  return set;
+}
+
+QString TxtReplaceInsertSQL(const TxtReplaceRule& rule, double createdDayCount) {
+  TSQLSet set = TxtReplaceRuleSet(rule);
+  set.AddPram(kFieldCreated, createdDayCount);
+  return set.GetInsertSQL();
+}
+
+QString TxtReplaceUpdateSQL(const TxtReplaceRule& rule) {
+  return TxtReplaceRuleSet(rule).GetUpdateSQL(QStringLiteral("where id=") + QString::number(rule.ID));
+}
+
+qint64 AddTxtReplaceRule(const QString& dbPath, const TxtReplaceRule& rule, const QDateTime& now) {
+  TQSQLite store(dbPath);
+  TSQLiteDatabase& db = Connection(store);
+  db.ExecSQL(TxtReplaceInsertSQL(rule, DateTimeToDayCount(now)));
+  return db.LastInsertRowID();
+}
+
+qint64 AddTxtReplaceRule(const QString& dbPath, const TxtReplaceRule& rule) {
+  return AddTxtReplaceRule(dbPath, rule, QDateTime::currentDateTime());
+}
+
+void UpdateTxtReplaceRule(const QString& dbPath, const TxtReplaceRule& rule) {
+  TQSQLite store(dbPath);
+  Connection(store).ExecSQL(TxtReplaceUpdateSQL(rule));
+}
+
+void DeleteTxtReplaceRule(const QString& dbPath, qint64 id) {
+  TQSQLite store(dbPath);
+  Connection(store).ExecSQL(QStringLiteral("delete from ") + kTxtReplaceTable + QStringLiteral(" where id=") +
+                            QString::number(id));
+}
