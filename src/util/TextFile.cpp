@@ -1,0 +1,87 @@
+#include "util/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "util/CodePage.h"
+
+namespace {
+
+bool StartsWith(const QByteArray& data, std::initializer_list<unsigned char> mark) {
+  if (data.size() < static_cast<qsizetype>(mark.size())) return false;
+  qsizetype i = 0;
+  for (const unsigned char b : mark)
+    if (static_cast<unsigned char>(data[i++]) != b) return false;
+  return true;
+}
+
+QString DecodeUtf16(const QByteArray& data, qsizetype offset, bool bigEndian) {
+  const qsizetype units = (data.size() - offset) / 2;
+  QString text(units, Qt::Uninitialized);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData() + offset);
+  char16_t* out = reinterpret_cast<char16_t*>(text.data());
+  for (qsizetype i = 0; i < units; ++i) {
+    const unsigned char first = bytes[2 * i];
+    const unsigned char second = bytes[2 * i + 1];
+    out[i] =
+        bigEndian ? static_cast<char16_t>(first << 8 | second) : static_cast<char16_t>(second << 8 | first);
+  }
+  return text;
+}
+
+QString Decode(const QByteArray& data) {
+  if (StartsWith(data, {0xEF, 0xBB, 0xBF})) return QString::fromUtf8(data.constData() + 3, data.size() - 3);
+  if (StartsWith(data, {0xFF, 0xFE})) return DecodeUtf16(data, 2, false);
+  if (StartsWith(data, {0xFE, 0xFF})) return DecodeUtf16(data, 2, true);
+  return FromAnsi(data);
+}
+
+}  // namespace
+
+QString NormalizeLineBreaks(const QString& text) {
+  QString out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  const QChar* p = text.constData();
+  const QChar* end = p + text.size();
+  const QChar* lineStart = p;
+  while (p < end) {
+    if (*p != u'\r' && *p != u'\n') {
+      ++p;
+      continue;
+    }
+    out.append(lineStart, p - lineStart);
+    out.append(u"\r\n");
+    if (*p == u'\r' && p + 1 < end && p[1] == u'\n') ++p;
+    lineStart = ++p;
+  }
+  if (lineStart < end) {
+    out.append(lineStart, end - lineStart);
+    out.append(u"\r\n");
+  }
+  return out;
+}
+
+QString LoadTextFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) return {};
+  QString text = Decode(data);
+  const qsizetype nul = text.indexOf(QChar(u'\0'));
+  if (nul >= 0) text.truncate(nul);
+  return NormalizeLineBreaks(text);
+}
+
+int SaveTextFile(const QString& text, const QString& path) {
+  const QFileInfo info(path);
+  // Replacing a device or pipe by a regular file would be worse than failing.
+  if (info.exists() && !info.isFile()) return -1;
+  if (!QDir().mkpath(info.absolutePath())) return -1;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return -1;
+  const QByteArray bytes = ToAnsi(NormalizeLineBreaks(text));
+  if (file.write(bytes) != bytes.size()) return -1;
+  return file.commit() ? 1 : -1;
+}
