@@ -1,0 +1,27 @@
+#pragma once
+// A plug-in file "<ext>.pk" in the engine folder: an INI text naming the program that extracts
+// archives of one extension, its parameter template and the exit code that means success.
+// Read afresh for every use; a missing or unreadable file reads as all defaults.
+#include <QString>
+
+struct TPluginFile {
+  QString name;               // [info] name: shown in the list of installed plug-ins
+  QString file;               // [info] file: the program, relative to the engine folder
+  QString useExternal = "0";  // [info] useExternal: "1" takes over a built-in format
+  QString uncompress;         // [cmd] uncompress: template with {file}, {dir}, {pwd}
+  QString version;            // [cmd] version: arguments that make the program print its version
+  int ok = 0;                 // [result] ok: the exit code of success
+
+  static TPluginFile Read(const QString& path);
+
+  bool TakesOverBuiltIn() const { return useExternal == QLatin1String("1"); }
+};
+
+// engine folder + the extension with every '.' removed + ".pk" (".tar" -> "tar.pk").
+QString PluginFilePath(const QString& engineFolder, const QString& extension);
+// Whether the plug-in file of the extension exists, whatever it holds.
+bool PluginFileExists(const QString& engineFolder, const QString& extension);
+
+// The extension as written in the file name: from its last '.', dot included, case kept; ""
+// when the name has no '.'.
+QString WrittenExtension(const QString& filePath);
