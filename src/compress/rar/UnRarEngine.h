@@ -36,4 +36,5 @@ class TUnRarEngine {
  private:
   TEngineContext& context_;
   QStringList* listTarget_ = nullptr;
+  bool passwordAsked_ = false;  // during the current operation
 };

@@ -1,0 +1,322 @@
+#include "compress/rar/RAR.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cwchar>
+#include <optional>
+#include <string>
+
+#include "compress/common/EntryPath.h"
+#include "compress/rar/RarErrors.h"
+
+using namespace unrar;
+
+const char* const kRarVersionWarningTitle = "error";
+
+QString RarVersionWarningText() {
+  return QStringLiteral("please download the newest \"unrar.dll\" file.\nhttps://www.rarlab.com/rar_add.htm");
+}
+
+namespace {
+
+// Large enough for the longest comment RAR writes (256 KiB), so a long comment never turns
+// into a small-buffer error that would fail the whole archive.
+constexpr size_t kCommentChars = 0x40000;
+
+QString FromWide(const wchar_t* text, size_t capacity) {
+  return QString::fromWCharArray(text, static_cast<qsizetype>(wcsnlen(text, capacity)));
+}
+
+template <typename Char, typename Source>
+void CopyCut(const Source& text, Char* buffer, LPARAM capacity) {
+  const size_t length = std::min<size_t>(text.size(), static_cast<size_t>(capacity) - 1);
+  std::copy_n(text.data(), length, buffer);
+  buffer[length] = 0;
+}
+
+QString HostOSText(unsigned hostOS) {
+  switch (hostOS) {
+    case 0:
+      return QStringLiteral("DOS");
+    case 1:
+      return QStringLiteral("IBM OS/2");
+    case 2:
+      return QStringLiteral("Windows");
+    case 3:
+      return QStringLiteral("Unix");
+    default:
+      return QStringLiteral("unknown");
+  }
+}
+
+quint64 Join64(unsigned low, unsigned high) { return (quint64(high) << 32) | low; }
+
+QDateTime EntryTime(const RARHeaderDataEx& header) {
+  const quint64 fileTime = Join64(header.MtimeLow, header.MtimeHigh);
+  if (fileTime != 0) {
+    constexpr qint64 kUnixEpochInFileTimeMs = 11644473600000LL;
+    return QDateTime::fromMSecsSinceEpoch(qint64(fileTime / 10000) - kUnixEpochInFileTimeMs, Qt::UTC);
+  }
+  // DOS date and time: the fallback for archives without a precise time.
+  const unsigned dos = header.FileTime;
+  const QDate date(int(dos >> 25) + 1980, int((dos >> 21) & 15), int((dos >> 16) & 31));
+  const QTime time(int((dos >> 11) & 31), int((dos >> 5) & 63), int(dos & 31) * 2);
+  return QDateTime(date, time);
+}
+
+TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
+  TRARFileItem item;
+  item.FileNameW = FromWide(header.FileNameW, std::size(header.FileNameW));
+  item.FileName = item.FileNameW;
+  item.CompressedSize = Join64(header.PackSize, header.PackSizeHigh);
+  item.UnCompressedSize = Join64(header.UnpSize, header.UnpSizeHigh);
+  item.HostOS = HostOSText(header.HostOS);
+  item.CRC32 = QStringLiteral("%1").arg(header.FileCRC, 8, 16, QLatin1Char('0')).toUpper();
+  item.Attributes = header.FileAttr;
+  item.Time = EntryTime(header);
+  item.CompressionStrength = header.Method >= 0x30 ? int(header.Method) - 0x30 : 0;
+  item.ArchiverVersion = int(header.UnpVer);
+  item.Encrypted = (header.Flags & RHDF_ENCRYPTED) != 0;
+  item.Directory = (header.Flags & RHDF_DIRECTORY) != 0;
+  item.Link = header.RedirType != 0;
+  return item;
+}
+
+QString LastComponent(const QString& entryName) {
+  QString name = entryName;
+  name.replace('\\', '/');
+  return name.section('/', -1, -1, QString::SectionSkipEmpty);
+}
+
+}  // namespace
+
+TRAR::TRAR() : comment_(kCommentChars, 0) {}
+
+TRAR::~TRAR() = default;
+
+bool TRAR::LoadLibrary() {
+  if (library_) return true;
+  library_ = TUnRarLibrary::Load(DllName);
+  if (!library_) return false;
+  if (library_->RARGetDllVersion() < kMinimumDllVersion && OnVersionWarning)
+    OnVersionWarning(RarVersionWarningText());
+  return true;
+}
+
+void TRAR::ReportError(int errorCode, TRAROperation operation) {
+  errorCode = NormalizeRarError(errorCode);
+  if (RarErrorAborts(errorCode)) abort_ = true;
+  if (OnError) OnError(errorCode, operation);
+}
+
+TRarArchiveHandle TRAR::OpenArchive(unsigned openMode, TRAROperation operation) {
+  if (!LoadLibrary()) {
+    ReportError(kRarErrorNotLoaded, operation);
+    return {};
+  }
+  if (!QFileInfo(archive_).isFile()) {
+    ReportError(ERAR_EOPEN, operation);
+    return {};
+  }
+  // The library decodes the narrow name with the process locale and maps bytes it cannot decode
+  // back unchanged, so the file system's own bytes reach open() whatever the locale.
+  QByteArray name = QFile::encodeName(archive_);
+  RAROpenArchiveDataEx data{};
+  data.ArcName = name.data();
+  data.OpenMode = openMode;
+  data.CmtBufW = comment_.data();
+  data.CmtBufSize = unsigned(comment_.size());
+  TRarArchiveHandle handle(*library_, library_->RAROpenArchiveEx(&data));
+  if (!handle) {
+    ReportError(kRarErrorNotLoaded, operation);
+    return {};
+  }
+  information_.Volume = data.Flags & ROADF_VOLUME;
+  information_.Locked = data.Flags & ROADF_LOCK;
+  information_.Solid = data.Flags & ROADF_SOLID;
+  information_.NewNumbering = data.Flags & ROADF_NEWNUMBERING;
+  information_.Signed = data.Flags & ROADF_SIGNED;
+  information_.Recovery = data.Flags & ROADF_RECOVERY;
+  information_.HeadersEncrypted = data.Flags & ROADF_ENCHEADERS;
+  information_.FirstVolume = data.Flags & ROADF_FIRSTVOLUME;
+  switch (data.CmtState) {
+    case 0:
+      break;
+    case 1:
+      information_.Comment = FromWide(comment_.data(), comment_.size());
+      break;
+    case ERAR_NO_MEMORY:
+    case ERAR_BAD_DATA:
+    case ERAR_UNKNOWN_FORMAT:
+    case ERAR_SMALL_BUF:
+      ReportError(int(data.CmtState), operation);
+      return {};
+    default:
+      return {};
+  }
+  library_->RARSetCallback(handle.get(), &TRAR::Callback, reinterpret_cast<LPARAM>(this));
+  return handle;
+}
+
+bool TRAR::CloseArchive(TRarArchiveHandle& handle, TRAROperation operation) {
+  const int result = handle.Close();
+  if (result == ERAR_ECLOSE) ReportError(result, operation);
+  return result == ERAR_SUCCESS;
+}
+
+bool TRAR::OpenFile(const QString& FileName) {
+  information_ = {};
+  information_.FileName = FileName;
+  archive_ = FileName;
+  abort_ = false;
+  volumesAsked_.clear();
+  bool ok = false;
+  if (TRarArchiveHandle handle = OpenArchive(RAR_OM_LIST, roInitArchive)) {
+    auto header = std::make_unique<RARHeaderDataEx>();
+    ok = true;
+    while (ok && !abort_) {
+      *header = {};
+      currentEntry_.clear();
+      const int read = library_->RARReadHeaderEx(handle.get(), header.get());
+      if (read == ERAR_END_ARCHIVE) break;
+      ReportError(read, roListFiles);
+      if (read != ERAR_SUCCESS) {
+        ok = false;
+        break;
+      }
+      const TRARFileItem item = MakeFileItem(*header);
+      ++information_.TotalFiles;
+      information_.PackedSize += item.CompressedSize;
+      information_.UnpackedSize += item.UnCompressedSize;
+      if (OnListFile) OnListFile(item);
+      const int skipped = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
+      ReportError(skipped, roListFiles);
+      ok = skipped == ERAR_SUCCESS;
+    }
+    ok = ok && !abort_;
+    CloseArchive(handle, roListFiles);
+  }
+  information_.Opened = ok;
+  opened_ = true;
+  return ok;
+}
+
+bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& Files) {
+  abort_ = false;
+  TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
+  if (!handle) return false;
+  QString path = Path;
+  if (!path.endsWith('/')) path += '/';
+  auto header = std::make_unique<RARHeaderDataEx>();
+  bool ok = true;
+  while (ok && !abort_) {
+    *header = {};
+    currentEntry_.clear();
+    const int read = library_->RARReadHeaderEx(handle.get(), header.get());
+    if (read == ERAR_END_ARCHIVE) break;
+    if (read != ERAR_SUCCESS) {
+      ReportError(read, roExtract);
+      ok = false;
+      break;
+    }
+    ok = ExtractEntry(handle, *header, path, RestoreFolder, Files);
+  }
+  ok = ok && !abort_;
+  CloseArchive(handle, roExtract);
+  return ok;
+}
+
+bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, const QString& path,
+                        bool restoreFolder, const QStringList& files) {
+  const QString name = FromWide(header.FileNameW, std::size(header.FileNameW));
+  currentEntry_ = name;
+  std::optional<QString> target;
+  // Links are never created: one pointing outside the folder would let a later entry, or a
+  // later cleanup step, write or delete through it.
+  const bool wanted = header.RedirType == 0 && (files.isEmpty() || files.contains(name));
+  if (wanted) {
+    if (restoreFolder)
+      target = SafeEntryPath(path, name);
+    else if (!(header.Flags & RHDF_DIRECTORY))
+      target = SafeEntryPath(path, LastComponent(name));
+  }
+  int result;
+  if (target) {
+    // The destination is named in full: the library's own narrow name is cut at the first
+    // character the process locale cannot express.
+    QByteArray destName = QFile::encodeName(*target);
+    result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, destName.data());
+  } else {
+    result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
+  }
+  if (result == ERAR_SUCCESS) return true;
+  ReportError(result, roExtract);
+  return false;
+}
+
+int TRAR::Callback(unsigned msg, LPARAM userData, LPARAM p1, LPARAM p2) {
+  auto* self = reinterpret_cast<TRAR*>(userData);
+  if (!self || self->abort_) return -1;
+  try {
+    switch (msg) {
+      case UCM_NEEDPASSWORDW:
+      case UCM_NEEDPASSWORD:
+        return self->AnswerPassword(msg, p1, p2);
+      case UCM_CHANGEVOLUMEW:
+      case UCM_CHANGEVOLUME:
+        return self->AnswerVolume(msg, p1, p2);
+      case UCM_PROCESSDATA:
+        if (p2 > 0) self->processedBytes_ += quint64(p2);
+        return 0;
+      default:
+        return 0;
+    }
+  } catch (...) {
+    // Nothing may unwind through the library's C frames.
+    self->abort_ = true;
+    return -1;
+  }
+}
+
+int TRAR::AnswerPassword(unsigned msg, LPARAM buffer, LPARAM size) {
+  if (!buffer || size <= 0) return -1;
+  if (msg == UCM_NEEDPASSWORD && widePasswordAsked_) {
+    // The library asks the narrow way only after the wide answer came back empty: same answer.
+    widePasswordAsked_ = false;
+    reinterpret_cast<char*>(buffer)[0] = 0;
+    return passwordCancelled_ ? -1 : 0;
+  }
+  QString newPassword;
+  bool cancel = false;
+  if (OnPasswordRequired)
+    OnPasswordRequired(!opened_, opened_ ? currentEntry_ : archive_, newPassword, cancel);
+  passwordCancelled_ = cancel;
+  widePasswordAsked_ = msg == UCM_NEEDPASSWORDW;
+  if (msg == UCM_NEEDPASSWORDW)
+    CopyCut(newPassword.toStdWString(), reinterpret_cast<wchar_t*>(buffer), size);
+  else
+    CopyCut(newPassword.toLocal8Bit(), reinterpret_cast<char*>(buffer), size);
+  return cancel ? -1 : 0;
+}
+
+int TRAR::AnswerVolume(unsigned msg, LPARAM name, LPARAM mode) {
+  if (mode == RAR_VOL_NOTIFY) return 0;
+  // Asked: the next volume is missing. A listing gives up at once.
+  if (!opened_ || !name) return -1;
+  const bool wide = msg == UCM_CHANGEVOLUMEW;
+  if (!wide && wideVolumeGoOn_) {
+    // The narrow request follows a wide one already answered with "go on".
+    wideVolumeGoOn_ = false;
+    return 0;
+  }
+  const QString next = wide ? FromWide(reinterpret_cast<const wchar_t*>(name), 4096)
+                            : QString::fromLocal8Bit(reinterpret_cast<const char*>(name));
+  // Going on with the same name retries the open. That helps once, if the volume has appeared
+  // since; asked again, it would only ask forever.
+  const bool goOn = !volumesAsked_.contains(next) && QFileInfo::exists(next);
+  volumesAsked_.insert(next);
+  wideVolumeGoOn_ = wide && goOn;
+  return goOn ? 0 : -1;
+}

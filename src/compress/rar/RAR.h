@@ -1,0 +1,70 @@
+#pragma once
+// TRAR: a small wrapper over the unrar library. OpenFile lists an archive (loading the library
+// when needed), Extract writes its entries below a folder; errors, password requests and listed
+// entries go to the events. The library stays loaded until the wrapper is destroyed.
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+#include "compress/rar/RARTypes.h"
+#include "compress/rar/UnRarLibrary.h"
+
+// The user message for a library older than this wrapper needs, and its box title.
+extern const char* const kRarVersionWarningTitle;
+QString RarVersionWarningText();
+
+class TRAR {
+ public:
+  static constexpr const char* kVersion = "1.2";
+
+  TRAR();
+  ~TRAR();
+  TRAR(const TRAR&) = delete;
+  TRAR& operator=(const TRAR&) = delete;
+
+  QString DllName = QStringLiteral("libunrar.so");
+  TOnRARErrorNotifyEvent OnError;
+  TOnRARListFile OnListFile;
+  TOnRARPasswordRequired OnPasswordRequired;
+  TOnRARVersionWarning OnVersionWarning;
+
+  // Lists every entry of the archive through OnListFile; false when the library cannot be
+  // loaded or the archive cannot be read to its end.
+  bool OpenFile(const QString& FileName);
+  // Extracts the archive opened last into Path. RestoreFolder keeps the stored folders (else
+  // files land flat in Path); a non-empty Files extracts only the entries named in it. Entries
+  // whose names would leave Path, and links of every kind, are skipped.
+  bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
+
+  const TRARArchiveInformation& ArchiveInformation() const { return information_; }
+  bool IsLoaded() const { return library_ != nullptr; }
+
+ private:
+  bool LoadLibrary();
+  TRarArchiveHandle OpenArchive(unsigned openMode, TRAROperation operation);
+  bool CloseArchive(TRarArchiveHandle& handle, TRAROperation operation);
+  bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, const QString& path,
+                    bool restoreFolder, const QStringList& files);
+  void ReportError(int errorCode, TRAROperation operation);
+
+  static int Callback(unsigned msg, unrar::LPARAM userData, unrar::LPARAM p1, unrar::LPARAM p2);
+  int AnswerPassword(unsigned msg, unrar::LPARAM buffer, unrar::LPARAM size);
+  int AnswerVolume(unsigned msg, unrar::LPARAM name, unrar::LPARAM mode);
+
+  std::unique_ptr<TUnRarLibrary> library_;
+  std::vector<wchar_t> comment_;
+  TRARArchiveInformation information_;
+  QString archive_;
+  bool opened_ = false;  // OpenFile has run: later password requests are for entries
+  bool abort_ = false;
+  bool widePasswordAsked_ = false;
+  bool wideVolumeGoOn_ = false;
+  QString passwordGiven_;
+  bool passwordCancelled_ = false;
+  QString currentEntry_;
+  QSet<QString> volumesAsked_;
+  quint64 processedBytes_ = 0;
+};

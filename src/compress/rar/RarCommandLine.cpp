@@ -1,0 +1,24 @@
+#include "compress/rar/RarCommandLine.h"
+
+QString RarSource(const QString& rarDir, bool isFolder) {
+  QString source = rarDir;
+  if (source.size() > 1 && source.endsWith('/')) source.chop(1);
+  // The packer expands the wildcard itself, into subfolders too with "-r".
+  if (isFolder) source += QStringLiteral("/*");
+  return source;
+}
+
+QStringList RarAddArguments(const QString& archive, const QString& source, bool lock,
+                            const QString& password) {
+  QStringList arguments{QStringLiteral("a"), QStringLiteral("-r")};
+  if (lock) arguments << QStringLiteral("-k");
+  arguments << QStringLiteral("-EP1") << archive << source;
+  if (!password.isEmpty()) arguments << QStringLiteral("-p") + password;
+  return arguments;
+}
+
+QStringList RarCommentArguments(const QString& commentFile, const QString& archive) {
+  return {QStringLiteral("c"), QStringLiteral("-z") + commentFile, archive};
+}
+
+QStringList RarLockArguments(const QString& archive) { return {QStringLiteral("k"), archive}; }

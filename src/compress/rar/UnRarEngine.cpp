@@ -1,0 +1,61 @@
+#include "compress/rar/UnRarEngine.h"
+
+#include <QFile>
+
+#include "compress/rar/RAR.h"
+#include "compress/rar/RarErrors.h"
+
+namespace {
+
+void Connect(TRAR& rar, TUnRarEngine& engine) {
+  rar.DllName = engine.LibraryPath();
+  rar.OnError = [&engine](int code, TRAROperation) { engine.OnRarError(code); };
+  rar.OnPasswordRequired = [&engine](bool, const QString&, QString& password, bool& cancel) {
+    engine.OnRarPassword(password, cancel);
+  };
+  rar.OnVersionWarning = [&engine](const QString& message) {
+    if (engine.OnVersionWarning) engine.OnVersionWarning(message);
+  };
+}
+
+}  // namespace
+
+TUnRarEngine::TUnRarEngine(TEngineContext& context) : context_(context) {}
+
+QString TUnRarEngine::LibraryPath() const { return context_.engineFolder + QStringLiteral("libunrar.so"); }
+
+void TUnRarEngine::OnRarError(int ErrorCode) { context_.m_Error = ErrorCode; }
+
+void TUnRarEngine::OnRarPassword(QString& NewPassword, bool& Cancel) {
+  passwordAsked_ = true;
+  NewPassword = context_.unCompressPwd;
+  Cancel = false;
+}
+
+void TUnRarEngine::OnRarListFile(const TRARFileItem& FileInformation) {
+  if (listTarget_) listTarget_->append(FileInformation.FileName);
+}
+
+int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
+  if (!QFile::exists(LibraryPath())) return crEngineLoadFailed;
+  context_.m_Error = kErrorNone;
+  passwordAsked_ = false;
+  QString destination = rarDir;
+  if (destination.endsWith('/') && destination.size() > 1) destination.chop(1);
+  TRAR rar;
+  Connect(rar, *this);
+  if (rar.OpenFile(rarFile) && rar.Extract(destination, true)) return crSuccess;
+  return RarErrorToResult(context_.m_Error, passwordAsked_);
+}
+
+int TUnRarEngine::ListRarFiles(const QString& archive, QStringList& fileList) {
+  TRAR rar;
+  Connect(rar, *this);
+  rar.OnListFile = [this](const TRARFileItem& item) { OnRarListFile(item); };
+  fileList.clear();
+  passwordAsked_ = false;
+  listTarget_ = &fileList;
+  const bool ok = rar.OpenFile(archive);
+  listTarget_ = nullptr;
+  return ok ? crSuccess : RarErrorToResult(context_.m_Error, passwordAsked_);
+}

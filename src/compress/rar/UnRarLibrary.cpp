@@ -1,0 +1,49 @@
+#include "compress/rar/UnRarLibrary.h"
+
+#include <QFile>
+
+#include <dlfcn.h>
+
+#include <type_traits>
+
+void TUnRarLibrary::DlCloser::operator()(void* handle) const {
+  if (handle) dlclose(handle);
+}
+
+std::unique_ptr<TUnRarLibrary> TUnRarLibrary::Load(const QString& path) {
+  if (path.isEmpty()) return nullptr;
+  // RTLD_LOCAL keeps its symbols out of the process; RTLD_NOW finds a broken library here, not
+  // in the middle of an extraction.
+  Handle handle(dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL));
+  if (!handle) return nullptr;
+  std::unique_ptr<TUnRarLibrary> library(new TUnRarLibrary(std::move(handle)));
+  if (!library->Resolve()) return nullptr;
+  return library;
+}
+
+bool TUnRarLibrary::Resolve() {
+  bool complete = true;
+  auto lookUp = [&](auto& function, const char* name) {
+    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle_.get(), name));
+    complete = complete && function != nullptr;
+  };
+  lookUp(RAROpenArchive, "RAROpenArchive");
+  lookUp(RAROpenArchiveEx, "RAROpenArchiveEx");
+  lookUp(RARCloseArchive, "RARCloseArchive");
+  lookUp(RARReadHeader, "RARReadHeader");
+  lookUp(RARReadHeaderEx, "RARReadHeaderEx");
+  lookUp(RARProcessFile, "RARProcessFile");
+  lookUp(RARSetCallback, "RARSetCallback");
+  lookUp(RARSetChangeVolProc, "RARSetChangeVolProc");
+  lookUp(RARSetProcessDataProc, "RARSetProcessDataProc");
+  lookUp(RARSetPassword, "RARSetPassword");
+  lookUp(RARGetDllVersion, "RARGetDllVersion");
+  return complete;
+}
+
+int TRarArchiveHandle::Close() {
+  if (!handle_) return unrar::ERAR_SUCCESS;
+  const int result = library_->RARCloseArchive(handle_);
+  handle_ = nullptr;
+  return result;
+}

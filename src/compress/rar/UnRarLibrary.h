@@ -1,0 +1,67 @@
+#pragma once
+// One loaded copy of the unrar library with the eleven exports the wrapper looks up. A file that
+// cannot be loaded, or lacks any of the exports, gives no library at all.
+#include <QString>
+
+#include <memory>
+#include <utility>
+
+#include "compress/rar/UnRarApi.h"
+
+class TUnRarLibrary {
+ public:
+  // Nothing when the file is missing, is not a loadable library, or misses an export.
+  static std::unique_ptr<TUnRarLibrary> Load(const QString& path);
+
+  unrar::RAROpenArchiveFn RAROpenArchive = nullptr;
+  unrar::RAROpenArchiveExFn RAROpenArchiveEx = nullptr;
+  unrar::RARCloseArchiveFn RARCloseArchive = nullptr;
+  unrar::RARReadHeaderFn RARReadHeader = nullptr;
+  unrar::RARReadHeaderExFn RARReadHeaderEx = nullptr;
+  unrar::RARProcessFileFn RARProcessFile = nullptr;
+  unrar::RARSetCallbackFn RARSetCallback = nullptr;
+  unrar::RARSetChangeVolProcFn RARSetChangeVolProc = nullptr;
+  unrar::RARSetProcessDataProcFn RARSetProcessDataProc = nullptr;
+  unrar::RARSetPasswordFn RARSetPassword = nullptr;
+  unrar::RARGetDllVersionFn RARGetDllVersion = nullptr;
+
+ private:
+  struct DlCloser {
+    void operator()(void* handle) const;
+  };
+  using Handle = std::unique_ptr<void, DlCloser>;
+
+  explicit TUnRarLibrary(Handle handle) : handle_(std::move(handle)) {}
+  bool Resolve();
+
+  Handle handle_;
+};
+
+// An archive handle of a loaded library; closing it yields the library's result, which the
+// wrapper reports, so Close() is explicit and the destructor only covers early exits.
+class TRarArchiveHandle {
+ public:
+  TRarArchiveHandle() = default;
+  TRarArchiveHandle(const TUnRarLibrary& library, unrar::HANDLE handle)
+      : library_(&library), handle_(handle) {}
+  ~TRarArchiveHandle() { Close(); }
+  TRarArchiveHandle(TRarArchiveHandle&& other) noexcept
+      : library_(other.library_), handle_(std::exchange(other.handle_, nullptr)) {}
+  TRarArchiveHandle& operator=(TRarArchiveHandle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      library_ = other.library_;
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+
+  unrar::HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  // The library's close result; ERAR_SUCCESS when there was nothing to close.
+  int Close();
+
+ private:
+  const TUnRarLibrary* library_ = nullptr;
+  unrar::HANDLE handle_ = nullptr;
+};

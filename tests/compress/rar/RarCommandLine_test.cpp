@@ -1,0 +1,60 @@
+// The packer's argument vectors, exactly: each row is one command line as the packer must see it.
+#include <gtest/gtest.h>
+
+#include "compress/rar/RarCommandLine.h"
+
+TEST(RarCommandLine, AddArguments) {
+  const struct {
+    const char* label;
+    bool lock;
+    QString password;
+    QStringList expected;
+  } cases[] = {
+      {"plain", false, {}, {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*"}},
+      {"locked while creating", true, {}, {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*"}},
+      {"password last, one argument", false, "pw", {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
+      {"both", true, "pw", {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
+      {"spaces and quotes kept",
+       false,
+       R"(a "b" c\)",
+       {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", R"(-pa "b" c\)"}},
+      {"password that looks like a switch",
+       false,
+       "-r -k",
+       {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", "-p-r -k"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(RarAddArguments("/out/x.rar", "/w/1/*", c.lock, c.password), c.expected);
+  }
+}
+
+TEST(RarCommandLine, CommentAndLockArguments) {
+  EXPECT_EQ(RarCommentArguments("/data/Comment.txt", "/out/my file.rar"),
+            QStringList({"c", "-z/data/Comment.txt", "/out/my file.rar"}));
+  // No comment file set: the switch carries an empty name and the packer fails the run.
+  EXPECT_EQ(RarCommentArguments({}, "/out/x.rar"), QStringList({"c", "-z", "/out/x.rar"}));
+  EXPECT_EQ(RarLockArguments("/out/x y.rar"), QStringList({"k", "/out/x y.rar"}));
+}
+
+TEST(RarCommandLine, Source) {
+  const struct {
+    QString rarDir;
+    bool isFolder;
+    QString expected;
+  } cases[] = {
+      {"/tmp/work/1/", true, "/tmp/work/1/*"},
+      {"/tmp/work/1", true, "/tmp/work/1/*"},
+      {"/data/MustFiles/", true, "/data/MustFiles/*"},
+      {"/data/MustFiles/", false, "/data/MustFiles"},  // missing: stays a path; the packer finds nothing
+      {"/tmp/one file.txt", false, "/tmp/one file.txt"},
+      {"/tmp/work//", true, "/tmp/work//*"},  // only one trailing separator is dropped
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RarSource(c.rarDir, c.isFolder), c.expected) << c.rarDir.toStdString();
+}
+
+TEST(RarCommandLine, OnlyExitCodeZeroSucceeds) {
+  for (int code : {1, 2, 4, 6, 7, 10, 11, 255, -1}) EXPECT_FALSE(RarRunSucceeded(code)) << code;
+  EXPECT_TRUE(RarRunSucceeded(0));
+}

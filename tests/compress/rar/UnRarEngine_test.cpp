@@ -1,0 +1,340 @@
+// Extraction and listing through the unrar library, on archives made by the independent rar
+// tool and on RAR 4.x archives written byte by byte.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <clocale>
+
+#include "RarFixtures.h"
+#include "compress/rar/RAR.h"
+#include "compress/rar/UnRarEngine.h"
+
+using namespace rarfixtures;
+using testsupport::ReadFile;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+bool HaveUnRarLibrary() { return QFile::exists(EngineContext().engineFolder + "libunrar.so"); }
+
+#define REQUIRE_UNRAR_LIBRARY()                                                                        \
+  do {                                                                                                 \
+    if (!HaveUnRarLibrary()) {                                                                         \
+      if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "Engine/libunrar.so missing"; \
+      GTEST_SKIP() << "Engine/libunrar.so missing (install libunrar5 with scripts/setup)";             \
+    }                                                                                                  \
+  } while (0)
+
+// Names as the list shows them: files and folders, no trailing '/'.
+QStringList EntryNames(const QStringList& treeListing) {
+  QStringList names;
+  for (QString entry : treeListing) {
+    if (entry.endsWith('/')) entry.chop(1);
+    names << entry;
+  }
+  names.sort();
+  return names;
+}
+
+void ExpectSameTree(const QString& expectedRoot, const QString& actualRoot) {
+  const QStringList expected = TreeListing(expectedRoot);
+  ASSERT_EQ(TreeListing(actualRoot), expected);
+  for (const QString& entry : expected)
+    if (!entry.endsWith('/'))
+      EXPECT_EQ(ReadFile(actualRoot + '/' + entry), ReadFile(expectedRoot + '/' + entry))
+          << entry.toStdString();
+}
+
+class UnRarEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_UNRAR_LIBRARY();
+    sourceListing = MakeSourceTree(source);
+  }
+
+  // An archive of the source tree made by the rar tool with extra switches.
+  QString MakeRar(const QString& name, const QStringList& switches) {
+    const QString archive = dir.file(name);
+    const auto run = Rar(QStringList{"a", "-r", "-EP1"} + switches + QStringList{archive, source + "/*"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    return archive;
+  }
+
+  int Extract(const QString& archive, const QString& password, const QString& destination) {
+    context.unCompressPwd = password;
+    TUnRarEngine engine(context);
+    return engine.UnRarFile(archive, destination);
+  }
+
+  int List(const QString& archive, const QString& password, QStringList& names) {
+    context.unCompressPwd = password;
+    TUnRarEngine engine(context);
+    const int result = engine.ListRarFiles(archive, names);
+    names.sort();
+    return result;
+  }
+
+  testsupport::TempDir dir;
+  QString source = dir.file("source");
+  QStringList sourceListing;
+  TEngineContext context = EngineContext();
+};
+
+}  // namespace
+
+TEST_F(UnRarEngineTest, ExtractsAndListsWhatRarWrote) {
+  HM_REQUIRE_TOOL("rar");
+  struct Case {
+    const char* label;
+    QStringList switches;
+    QString password;
+  };
+  const QString nonAscii = QString::fromUtf8("pässwörd 密码 €");
+  const QList<Case> cases = {
+      {"plain", {}, {}},
+      {"solid, best compression", {"-s", "-m5"}, {}},
+      {"file data encrypted", {"-psecret"}, "secret"},
+      {"headers encrypted", {"-hpsecret"}, "secret"},
+      {"non-ASCII password", {"-p" + nonAscii}, nonAscii},
+      {"solid and headers encrypted", {"-s", "-hp" + nonAscii}, nonAscii},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const QString archive = MakeRar(QString("%1.rar").arg(c.label), c.switches);
+    const QString out = dir.file(QString("out-%1").arg(c.label));
+    EXPECT_EQ(Extract(archive, c.password, out + '/'), crSuccess);
+    ExpectSameTree(source, out);
+    QStringList names;
+    EXPECT_EQ(List(archive, c.password, names), crSuccess);
+    EXPECT_EQ(names, EntryNames(sourceListing));
+    EXPECT_EQ(context.m_Error, 0);
+  }
+}
+
+TEST_F(UnRarEngineTest, WrongOrMissingPasswordIsWrongPasswordAndWritesNothing) {
+  HM_REQUIRE_TOOL("rar");
+  const QString dataEncrypted = MakeRar("p.rar", {"-pright one"});
+  const QString headersEncrypted = MakeRar("hp.rar", {"-hpright one"});
+  for (const QString& archive : {dataEncrypted, headersEncrypted}) {
+    for (const QString& password : {QString("wrong"), QString(), QString("right on")}) {
+      SCOPED_TRACE((QFileInfo(archive).fileName() + " with '" + password + "'").toStdString());
+      const QString out = dir.file("out");
+      EXPECT_EQ(Extract(archive, password, out), crWrongPassword);
+      EXPECT_EQ(context.m_Error, 22);
+      for (const QString& entry : TreeListing(out)) EXPECT_TRUE(entry.endsWith('/')) << entry.toStdString();
+      QDir(out).removeRecursively();
+    }
+  }
+  // Listing reads only headers: without header encryption no password is needed.
+  QStringList names;
+  EXPECT_EQ(List(dataEncrypted, "wrong", names), crSuccess);
+  EXPECT_EQ(names, EntryNames(sourceListing));
+  EXPECT_EQ(List(headersEncrypted, "wrong", names), crWrongPassword);
+  EXPECT_TRUE(names.isEmpty());
+}
+
+TEST_F(UnRarEngineTest, MissingOrBrokenLibrary) {
+  struct Case {
+    const char* label;
+    QByteArray libraryContent;  // empty: no library file at all
+    int extractResult;
+  };
+  QFile zlib("/usr/lib/x86_64-linux-gnu/libz.so.1");
+  ASSERT_TRUE(zlib.open(QIODevice::ReadOnly));
+  const QList<Case> cases = {
+      {"missing", {}, crEngineLoadFailed},
+      {"not a library", "This is not an ELF file.\n", crFailed},
+      {"a library without the exports", zlib.readAll(), crFailed},
+  };
+  const QString archive = dir.file("a.rar");
+  WriteFile(archive, MakeStoredRar4({{"file.txt", "content"}}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    testsupport::TempDir engines;
+    if (!c.libraryContent.isEmpty()) WriteFile(engines.file("libunrar.so"), c.libraryContent);
+    context.engineFolder = engines.path() + '/';
+    EXPECT_EQ(Extract(archive, {}, dir.file("out")), c.extractResult);
+    QStringList names{"stale"};
+    EXPECT_EQ(List(archive, {}, names), crFailed);
+    EXPECT_EQ(context.m_Error, 99);
+    EXPECT_TRUE(names.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.file("out/file.txt")));
+  }
+}
+
+TEST_F(UnRarEngineTest, OldLibraryVersionIsReportedNotShown) {
+  testsupport::TempDir engines;
+  ASSERT_TRUE(QFile::copy(HM_FAKE_UNRAR, engines.file("libunrar.so")));
+  context.engineFolder = engines.path() + '/';
+  const QString archive = dir.file("a.rar");
+  WriteFile(archive, MakeStoredRar4({{"file.txt", "content"}}));
+  TUnRarEngine engine(context);
+  QStringList warnings;
+  engine.OnVersionWarning = [&](const QString& message) { warnings << message; };
+  EXPECT_EQ(engine.UnRarFile(archive, dir.file("out")), crFailed);
+  QStringList names;
+  EXPECT_EQ(engine.ListRarFiles(archive, names), crFailed);
+  ASSERT_EQ(warnings.size(), 2);  // once per loading, that is once per operation
+  EXPECT_TRUE(warnings[0].startsWith("please download the newest \"unrar.dll\" file."));
+}
+
+TEST_F(UnRarEngineTest, DamagedArchivesFailWithoutBlamingThePassword) {
+  HM_REQUIRE_TOOL("rar");
+  WriteFile(dir.file("big/payload.bin"), RandomBytes(300000));
+  const QString good = dir.file("good.rar");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-m0", good, dir.file("big") + "/*"}).exitCode, 0);
+  const QByteArray bytes = ReadFile(good);
+  QByteArray flipped = bytes;
+  flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x55);
+  const struct {
+    const char* label;
+    QByteArray content;  // null: no file
+  } cases[] = {
+      {"not an archive", "Rar! but not really, only a text file\n"},
+      {"empty file", QByteArray("")},
+      {"truncated in the data", bytes.left(bytes.size() / 2)},
+      {"truncated in the first header", bytes.left(12)},
+      {"a flipped byte", flipped},
+      {"missing", QByteArray()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const QString archive = dir.file("damaged.rar");
+    QFile::remove(archive);
+    if (!c.content.isNull()) WriteFile(archive, c.content);
+    EXPECT_EQ(Extract(archive, {}, dir.file("out")), crFailed);
+    QStringList names;
+    const int listed = List(archive, {}, names);
+    // Damage in the data does not show in a listing, which reads headers only.
+    if (c.content.size() < bytes.size() / 4) EXPECT_EQ(listed, crFailed);
+  }
+}
+
+TEST_F(UnRarEngineTest, MultiVolumeArchivesAndAMissingVolume) {
+  HM_REQUIRE_TOOL("rar");
+  WriteFile(dir.file("big/payload.bin"), RandomBytes(70000));
+  WriteFile(dir.file("big/small.txt"), "small");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-m0", "-v20k", dir.file("vol.rar"), dir.file("big") + "/*"}).exitCode,
+            0);
+  ASSERT_TRUE(QFileInfo::exists(dir.file("vol.part3.rar")));
+
+  EXPECT_EQ(Extract(dir.file("vol.part1.rar"), {}, dir.file("whole")), crSuccess);
+  ExpectSameTree(dir.file("big"), dir.file("whole"));
+
+  ASSERT_TRUE(QFile::remove(dir.file("vol.part2.rar")));
+  EXPECT_EQ(Extract(dir.file("vol.part1.rar"), {}, dir.file("broken")), crFailed);
+  EXPECT_TRUE(TreeListing(dir.file("broken")).isEmpty());
+  QStringList names;
+  EXPECT_EQ(List(dir.file("vol.part1.rar"), {}, names), crFailed);
+}
+
+TEST_F(UnRarEngineTest, VolumeMissingOnlyAtExtractionEndsInsteadOfAskingForever) {
+  HM_REQUIRE_TOOL("rar");
+  WriteFile(dir.file("big/payload.bin"), RandomBytes(70000));
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-m0", "-v20k", dir.file("vol.rar"), dir.file("big") + "/*"}).exitCode,
+            0);
+  TRAR rar;
+  rar.DllName = context.engineFolder + "libunrar.so";
+  ASSERT_TRUE(rar.OpenFile(dir.file("vol.part1.rar")));
+  ASSERT_TRUE(QFile::remove(dir.file("vol.part2.rar")));
+  EXPECT_FALSE(rar.Extract(dir.file("out"), true));
+}
+
+TEST_F(UnRarEngineTest, SelfExtractingArchiveWithAnMZStub) {
+  HM_REQUIRE_TOOL("rar");
+  const QString archive = MakeRar("inner.rar", {"-psecret"});
+  QByteArray stub("MZ");
+  stub += QByteArray(4094, '\x90');
+  const QString sfx = dir.file("setup.exe");
+  WriteFile(sfx, stub + ReadFile(archive));
+  EXPECT_EQ(Extract(sfx, "secret", dir.file("out")), crSuccess);
+  ExpectSameTree(source, dir.file("out"));
+}
+
+TEST_F(UnRarEngineTest, StoredRar4ArchiveWrittenByHand) {
+  const QList<Rar4Entry> entries = {
+      {"docs", {}, true},
+      {"docs\\readme.txt", "hello from RAR 4\r\n"},
+      {"docs\\nested\\deep.txt", "deeper"},
+      {QString::fromUtf8("Grüße 中文.txt").toUtf8(), "UTF-8 name", false, true},
+      {"empty", {}, true},
+  };
+  const QString archive = dir.file("old.rar");
+  WriteFile(archive, MakeStoredRar4(entries));
+  if (testsupport::HaveTool("unrar")) {
+    const auto check = UnRar({"t", archive});
+    ASSERT_EQ(check.exitCode, 0) << "fixture rejected by unrar: " << check.out.toStdString();
+  }
+  EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  EXPECT_EQ(TreeListing(dir.file("out")),
+            QStringList({"docs/", "docs/nested/", "docs/nested/deep.txt", "docs/readme.txt", "empty/",
+                         QString::fromUtf8("Grüße 中文.txt")}));
+  EXPECT_EQ(ReadFile(dir.file("out/docs/readme.txt")), "hello from RAR 4\r\n");
+  QStringList names;
+  EXPECT_EQ(List(archive, {}, names), crSuccess);
+  EXPECT_EQ(names, QStringList({"docs", "docs/nested/deep.txt", "docs/readme.txt", "empty",
+                                QString::fromUtf8("Grüße 中文.txt")}));
+}
+
+TEST_F(UnRarEngineTest, EntriesThatWouldLeaveTheFolderAreNotWritten) {
+  const QString out = dir.file("work/out");
+  const QString archive = dir.file("evil.rar");
+  WriteFile(archive, MakeStoredRar4({
+                         {"..\\escaped.txt", "up one"},
+                         {"a\\..\\..\\escaped2.txt", "up one, hidden"},
+                         {"\\rooted.txt", "rooted"},
+                         {"safe.txt", "safe"},
+                     }));
+  EXPECT_EQ(Extract(archive, {}, out), crSuccess);
+  EXPECT_FALSE(QFileInfo::exists(dir.file("work/escaped.txt")));
+  EXPECT_FALSE(QFileInfo::exists(dir.file("work/escaped2.txt")));
+  EXPECT_FALSE(QFileInfo::exists("/rooted.txt"));
+  EXPECT_EQ(TreeListing(dir.file("work")), QStringList({"out/", "out/rooted.txt", "out/safe.txt"}));
+}
+
+TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
+  HM_REQUIRE_TOOL("rar");
+  const QString tree = dir.file("links");
+  WriteFile(tree + "/real.txt", "real");
+  ASSERT_TRUE(QFile::link("/etc", tree + "/etc-link"));
+  ASSERT_TRUE(QFile::link("../../outside", tree + "/up-link"));
+  ASSERT_TRUE(QFile::link("real.txt", tree + "/inner-link"));
+  const QString archive = dir.file("links.rar");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-ol", archive, tree + "/*"}).exitCode, 0);
+  ASSERT_TRUE(UnRar({"lt", archive}).out.contains("Type: Symbolic link")) << "rar did not store links";
+  EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"real.txt"}));
+}
+
+TEST_F(UnRarEngineTest, NonAsciiNamesComeOutWholeInTheCLocale) {
+  HM_REQUIRE_TOOL("rar");
+  const QString folder = dir.file(QString::fromUtf8("档案 Ärger"));
+  testsupport::MakeDir(folder);
+  const QString archive = folder + QString::fromUtf8("/压缩包.rar");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", archive, source + "/*"}).exitCode, 0);
+  // The library's narrow names follow the process locale; "C" cuts them at the first non-ASCII
+  // character. Test programs run single-threaded here, so switching the locale is safe.
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, "C");
+  const int result = Extract(archive, {}, dir.file("out"));
+  QStringList names;
+  const int listed = List(archive, {}, names);
+  std::setlocale(LC_ALL, previous.c_str());
+  EXPECT_EQ(result, crSuccess);
+  ExpectSameTree(source, dir.file("out"));
+  EXPECT_EQ(listed, crSuccess);
+  EXPECT_EQ(names, EntryNames(sourceListing));
+}
+
+TEST_F(UnRarEngineTest, LongArchiveCommentDoesNotFailTheArchive) {
+  HM_REQUIRE_TOOL("rar");
+  const QString archive = MakeRar("commented.rar", {});
+  WriteFile(dir.file("comment.txt"), QByteArray(150000, 'c'));
+  ASSERT_EQ(Rar({"c", "-z" + dir.file("comment.txt"), archive}).exitCode, 0);
+  EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  ExpectSameTree(source, dir.file("out"));
+}
