@@ -9,6 +9,8 @@
 struct TAmPmTexts {
   QString am = QStringLiteral("01");
   QString pm = QStringLiteral("02");
+
+  friend bool operator==(const TAmPmTexts&, const TAmPmTexts&) = default;
 };
 
 // Replaces every time variable, case-sensitively, in a fixed order, all from one reading of the

@@ -31,6 +31,8 @@ struct TSettings {
 
   // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
   TAmPmTexts ampm;
+
+  friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 
 // Reads every key of section "Setting"; missing, unreadable or out-of-range values give the
