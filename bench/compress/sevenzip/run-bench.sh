@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Packs and extracts a ~100 MB mixed tree through the 7z engine and through the 7z command line
+# (same library, same settings) in one run, and prints the time ratio engine / 7z.
+# Usage: bench/compress/sevenzip/run-bench.sh BUILD_DIR [WORK_DIR]
+set -euo pipefail
+build=$(realpath "${1:?build folder}")
+work=${2:-$(mktemp -d /tmp/hm-bench-7z-XXXXXX)}
+driver=$build/bench/hm_bench_sevenzip_driver
+engine=$build/bin/Engine/
+runs=${RUNS:-3}
+for tool in hyperfine 7z python3; do command -v $tool >/dev/null || { echo "missing $tool (scripts/setup)"; exit 1; }; done
+[ -x "$driver" ] || { echo "build hm_bench_sevenzip_driver first"; exit 1; }
+
+src=$work/src
+if [ ! -d "$src" ]; then
+  # Deterministic mix: compressible text, incompressible binary, and many small files.
+  python3 - "$src" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(7)
+words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 9))) for _ in range(5000)]
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+for i in range(40):    # 40 x 1 MiB text
+    text = ' '.join(rng.choice(words) for _ in range(200000)).encode()[:1 << 20]
+    write(f'{root}/docs/part{i // 10}/doc{i}.txt', text)
+for i in range(20):    # 20 x 2 MiB random
+    write(f'{root}/media/blob{i}.bin', rng.randbytes(2 << 20))
+for i in range(2000):  # 2000 x ~10 KiB mixed
+    data = rng.randbytes(4096) + ' '.join(rng.choice(words) for _ in range(1200)).encode()[:6144]
+    write(f'{root}/small/d{i // 100}/f{i}.dat', data)
+PY
+fi
+echo "tree: $(du -sh "$src" | cut -f1) in $(find "$src" -type f | wc -l) files"
+
+out=$work/out
+mkdir -p "$out"
+hyperfine --runs "$runs" --export-json "$work/pack.json" \
+  --prepare "rm -f $out/engine.7z $out/cli.7z" \
+  -n engine "$driver pack $engine $src/ $out/engine.7z" \
+  -n 7z "7z a -bso0 -bsp0 -t7z -m0=Deflate64 -mx=5 $out/cli.7z $src/*"
+hyperfine --runs "$runs" --export-json "$work/unpack.json" \
+  --prepare "rm -rf $out/x-engine $out/x-cli" \
+  -n engine "$driver unpack $engine $out/engine.7z $out/x-engine" \
+  -n 7z "7z x -bso0 -bsp0 -o$out/x-cli $out/engine.7z"
+diff -r "$src" "$out/x-engine" >/dev/null && echo "extracted tree matches the source"
+
+python3 - "$work" <<'PY'
+import json, sys
+for step in ('pack', 'unpack'):
+    r = {x['command']: x for x in json.load(open(f'{sys.argv[1]}/{step}.json'))['results']}
+    e, c = r['engine']['mean'], r['7z']['mean']
+    print(f'{step:7s} engine {e:7.2f} s   7z {c:7.2f} s   ratio {e / c:.3f}  (goal <= 1.05)')
+PY
