@@ -1,0 +1,195 @@
+#include "compress/vxCompress.h"
+
+#include <QFile>
+
+#include <exception>
+#include <filesystem>
+
+#include "compress/common/EntryPath.h"
+#include "compress/common/RunEngine.h"
+#include "compress/plugin/PluginEngine.h"
+#include "compress/plugin/PluginFile.h"
+#include "compress/rar/RarPacker.h"
+#include "compress/rar/UnRarEngine.h"
+#include "compress/sevenzip/SevenZipEngine.h"
+#include "compress/zip/ZipEngine.h"
+
+namespace {
+
+const QString kBuiltInExtensions = QStringLiteral(";.zip;.rar;.7z;.exe;");
+
+QString WithTrailingSlash(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }
+
+// Extraction leaves no symbolic link pointing out of the destination, whichever engine or
+// program wrote it, so the cleanup and packing steps never follow one.
+int Guarded(int result, const QString& dir) {
+  RemoveEscapingLinks(dir);
+  return result;
+}
+
+// An engine failing by exception counts as a failed operation; a 7z library that cannot be
+// loaded is the one error the caller gets to see.
+template <class Operation>
+int ExtractionResult(Operation&& operation) {
+  try {
+    return operation();
+  } catch (const E7zLoadError&) {
+    throw;
+  } catch (const std::exception&) {
+    return crFailed;
+  }
+}
+
+template <class Operation>
+bool PackingResult(Operation&& operation) {
+  try {
+    return operation();
+  } catch (const E7zLoadError&) {
+    throw;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+TvxCompress::TvxCompress(const QString& defaultEngineFolder)
+    : defaultEngineFolder_(WithTrailingSlash(defaultEngineFolder)) {}
+
+TEngineContext& TvxCompress::Context() {
+  context_.engineFolder = GetEngineFolder();
+  return context_;
+}
+
+QString TvxCompress::GetEngineFolder() const {
+  return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSlash(EngineFolder);
+}
+
+QString TvxCompress::GetFileRealExt(const QString& FilePath) {
+  // Only regular files: opening a FIFO or device would block or read endlessly.
+  std::error_code ec;
+  if (FilePath.isEmpty() || !std::filesystem::is_regular_file(FilePath.toStdString(), ec)) return {};
+  QFile file(FilePath);
+  if (file.size() <= 3 || !file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray head = file.read(3);
+  if (head.startsWith("Rar")) return QStringLiteral(".rar");
+  if (head.startsWith("7z")) return QStringLiteral(".7z");
+  if (head.startsWith("PK")) return QStringLiteral(".zip");
+  if (head.startsWith("MZ")) return QStringLiteral(".exe");
+  return {};
+}
+
+bool TvxCompress::isSupportExt(const QString& extName) const {
+  if (kBuiltInExtensions.contains(';' + extName + ';')) return true;
+  return PluginFileExists(GetEngineFolder(), extName);
+}
+
+int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir) {
+  QString ext = GetFileRealExt(CompressFile);
+  FCompressFileExt = ext;
+  if (ext.isEmpty()) ext = WrittenExtension(CompressFile);
+
+  if (TPluginFile::Read(PluginFilePath(GetEngineFolder(), ext)).TakesOverBuiltIn())
+    return UnCompressByPlugin(CompressFile, Dir);
+  if (ext == QLatin1String(".rar")) return UnRarFile(CompressFile, Dir);
+  if (ext == QLatin1String(".zip")) return UnZipFile(CompressFile, Dir);
+  if (ext == QLatin1String(".7z")) return Unc7ZipFile(CompressFile, Dir);
+  if (ext == QLatin1String(".exe")) return UnSelfExtracting(CompressFile, Dir);
+  return UnCompressByPlugin(CompressFile, Dir);
+}
+
+// Which engine opens a self-extracting program is found by trying; each attempt extracts into
+// the same folder, and the last attempt's code stands when none succeeds.
+int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
+  int result = UnRarFile(compressFile, dir);
+  if (result == crSuccess) {
+    FCompressFileExt = QStringLiteral(".rar");
+    return result;
+  }
+  result = UnZipFile(compressFile, dir);
+  if (result == crSuccess) {
+    FCompressFileExt = QStringLiteral(".zip");
+    return result;
+  }
+  result = Unc7ZipFile(compressFile, dir);
+  if (result == crSuccess) FCompressFileExt = QStringLiteral(".7z");
+  return result;
+}
+
+bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) {
+  const QString ext = WrittenExtension(CompressFile).toLower();
+  if (ext == QLatin1String(".rar")) return RarFile(Dir, CompressFile);
+  if (ext == QLatin1String(".zip")) return ZipFile(Dir, CompressFile);
+  if (ext == QLatin1String(".7z")) return c7ZipFile(Dir, CompressFile);
+  return false;
+}
+
+int TvxCompress::GetFileList(const QString& CompressFile) {
+  const QString ext = GetFileRealExt(CompressFile);
+  FileList.clear();
+  return ExtractionResult([&] {
+    if (ext == QLatin1String(".rar")) return TUnRarEngine(Context()).ListRarFiles(CompressFile, FileList);
+    if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FileList);
+    if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FileList);
+    return 0;
+  });
+}
+
+bool TvxCompress::RarExeExists() const {
+  TEngineContext context = context_;
+  context.engineFolder = GetEngineFolder();
+  return TRarPacker(context).RarExeExists();
+}
+
+int TvxCompress::RunEngine(const QString& program, const QString& parameters) const {
+  return ::RunEngine(program, parameters);
+}
+
+bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
+  return PackingResult([&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
+}
+
+bool TvxCompress::AddComment(const QString& CompressPath) {
+  return PackingResult([&] { return TRarPacker(Context()).AddComment(CompressPath); });
+}
+
+bool TvxCompress::SetLock(const QString& CompressPath) {
+  return PackingResult([&] { return TRarPacker(Context()).SetLock(CompressPath); });
+}
+
+int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
+  return Guarded(ExtractionResult([&] { return TUnRarEngine(Context()).UnRarFile(rarFile, rarDir); }),
+                 rarDir);
+}
+
+bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
+  return PackingResult([&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDir, c7ZipFile); });
+}
+
+bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) {
+  return PackingResult([&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
+}
+
+int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
+  return Guarded(
+      ExtractionResult([&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
+      c7zipDir);
+}
+
+bool TvxCompress::ZipFile(const QString& zipDir, const QString& ZipFile) {
+  return PackingResult([&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
+}
+
+bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile) {
+  return PackingResult([&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
+}
+
+int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
+  return Guarded(ExtractionResult([&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
+                 UnzipDir);
+}
+
+int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
+  return Guarded(
+      ExtractionResult([&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }), Dir);
+}

@@ -1,0 +1,245 @@
+// Which engine the facade hands an archive to, what it reports, and what it leaves behind:
+// real engines from the build, plug-in recorders, and engine folders with engines missing.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "compress/FacadeFixture.h"
+#include "compress/vxCompress.h"
+
+using pluginfixture::PluginText;
+using pluginfixture::TEngineFolder;
+using testsupport::TempDir;
+namespace ff = facadefixture;
+
+namespace {
+
+// Archives of one small tree in every built-in format, under names that do and do not match.
+class DispatchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    HM_REQUIRE_TOOL("rar");
+    HM_REQUIRE_TOOL("7z");
+    HM_REQUIRE_ENGINE("libunrar.so");
+    HM_REQUIRE_ENGINE("7z.so");
+    ff::WriteTree(work.file("src"));
+    ASSERT_EQ(ff::MakeRar(work.file("src"), work.file("real.rar")), 0);
+    ASSERT_EQ(ff::Make7z(work.file("src"), work.file("real.7z")), 0);
+    ASSERT_EQ(ff::Make7z(work.file("src"), work.file("real.zip"), "zip"), 0);
+    ff::LinkBuiltEngines(engine);
+    engine.WriteRecorder("rec");
+  }
+
+  QString Archive(const QString& name, const QByteArray& content) {
+    testsupport::WriteFile(work.file("in/" + name), content);
+    return work.file("in/" + name);
+  }
+  QByteArray Real(const char* name) { return testsupport::ReadFile(work.file(name)); }
+  // A fresh destination per extraction.
+  QString Destination() { return work.file(QStringLiteral("out%1").arg(++outputs)); }
+
+  TempDir work;
+  TEngineFolder engine;
+  int outputs = 0;
+};
+
+TEST_F(DispatchTest, ArchivesGoToTheEngineOfTheirSignature) {
+  engine.WritePlugin("RAR.pk", PluginText("upper", "rec", "{file}"));
+  engine.WritePlugin("cab.pk", PluginText("cab", "rec", "{file}"));
+  struct Case {
+    const char* name;
+    QByteArray content;
+    int result;
+    const char* ext;  // CompressFileExt afterwards
+    bool extracted;   // the tree was extracted by a built-in engine
+    bool pluginRan;
+  };
+  const Case cases[] = {
+      {"a.rar", Real("real.rar"), crSuccess, ".rar", true, false},
+      {"a.7z", Real("real.7z"), crSuccess, ".7z", true, false},
+      {"a.zip", Real("real.zip"), crSuccess, ".zip", true, false},
+      {"rar inside.zip", Real("real.rar"), crSuccess, ".rar", true, false},
+      {"zip inside.7z", Real("real.zip"), crSuccess, ".zip", true, false},
+      // No signature: the written extension, case kept, chooses the plug-in file.
+      {"plain.RAR", "no archive here", crSuccess, "", false, true},
+      {"setup.cab", "MSCF-like", crSuccess, "", false, true},
+      {"a.tar", "no plug-in file", crEngineLoadFailed, "", false, false},
+      // Self-extracting: found by trying the engines in turn.
+      {"sfx rar.exe", ff::SelfExtracting(Real("real.rar")), crSuccess, ".rar", true, false},
+      {"sfx 7z.exe", ff::SelfExtracting(Real("real.7z")), crSuccess, ".7z", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(engine.file("rec.args"));
+    TvxCompress compress(engine.path());
+    const QString out = Destination();
+    QDir().mkpath(out);
+    EXPECT_EQ(compress.UnCompressFile(Archive(c.name, c.content), out), c.result);
+    EXPECT_EQ(compress.CompressFileExt(), c.ext);
+    EXPECT_EQ(testsupport::TreeListing(out) == ff::kTree, c.extracted)
+        << testsupport::TreeListing(out).join(' ').toStdString();
+    EXPECT_EQ(engine.RecorderRan("rec"), c.pluginRan);
+  }
+}
+
+TEST_F(DispatchTest, SelfExtractingNoEngineOpensReturnsTheSevenZipAttempt) {
+  const QString junk = Archive("junk.exe", "MZ" + QByteArray(8192, 'x'));
+  TvxCompress compress(engine.path());
+  const int sevenZip = compress.Unc7ZipFile(junk, Destination());
+  EXPECT_EQ(compress.UnCompressFile(junk, Destination()), sevenZip);
+  EXPECT_EQ(sevenZip, crFailed);
+  EXPECT_EQ(compress.CompressFileExt(), ".exe");
+}
+
+TEST_F(DispatchTest, PluginTakingOverABuiltInFormatUsesTheArchivesOwnExtension) {
+  engine.WritePlugin("rar.pk", PluginText("RAR", "rec", "own {file}", "", "1"));
+  TvxCompress compress(engine.path());
+
+  const QString named = Archive("a.rar", Real("real.rar"));
+  EXPECT_EQ(compress.UnCompressFile(named, Destination()), crSuccess);
+  EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"own", named}));
+  EXPECT_EQ(compress.CompressFileExt(), ".rar");
+
+  // Detected as RAR, so rar.pk decides; but the plug-in file used is the archive's own, zip.pk.
+  EXPECT_EQ(compress.UnCompressFile(Archive("b.zip", Real("real.rar")), Destination()), crEngineLoadFailed);
+  // A switch other than exactly "1" leaves the built-in engines in charge.
+  engine.WritePlugin("rar.pk", PluginText("RAR", "rec", "own {file}", "", "true"));
+  const QString out = Destination();
+  EXPECT_EQ(compress.UnCompressFile(named, out), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
+}
+
+TEST_F(DispatchTest, WrongPasswordIsReportedWithTheEnginesErrorNumber) {
+  ASSERT_EQ(ff::MakeRar(work.file("src"), work.file("locked.rar"), "right"), 0);
+  TvxCompress compress(engine.path());
+  compress.SetUnCompressPwd("wrong");
+  EXPECT_EQ(compress.UnCompressFile(work.file("locked.rar"), Destination()), crWrongPassword);
+  EXPECT_NE(compress.m_Error, 0);
+
+  compress.SetUnCompressPwd("right");
+  const QString out = Destination();
+  EXPECT_EQ(compress.UnCompressFile(work.file("locked.rar"), out), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
+}
+
+TEST_F(DispatchTest, ListingByDetectedFormatOnly) {
+  TvxCompress compress(engine.path());
+  const std::pair<QString, QStringList> listed[] = {
+      {work.file("real.rar"), {"readme.txt", "sub", "sub/data.bin"}},
+      {work.file("real.7z"), {"readme.txt", "sub", "sub/data.bin"}},
+      {Archive("rar named.zip", Real("real.rar")), {"readme.txt", "sub", "sub/data.bin"}},
+  };
+  for (const auto& [archive, names] : listed) {
+    compress.FileList = QStringList{"left over"};
+    EXPECT_EQ(compress.GetFileList(archive), crSuccess) << archive.toStdString();
+    QStringList sorted = compress.FileList;
+    sorted.sort();
+    EXPECT_EQ(sorted, names) << archive.toStdString();
+  }
+  EXPECT_EQ(compress.GetFileList(work.file("real.zip")), crSuccess);
+  EXPECT_EQ(compress.FileList.size(), 3);
+
+  // Self-extracting programs and unknown formats are not listed, plug-ins or not.
+  engine.WritePlugin("cab.pk", PluginText("cab", "rec", "{file}"));
+  for (const QString& archive : {Archive("sfx.exe", ff::SelfExtracting(Real("real.rar"))),
+                                 Archive("a.cab", "cabinet"), work.file("missing.rar")}) {
+    compress.FileList = QStringList{"left over"};
+    EXPECT_EQ(compress.GetFileList(archive), 0) << archive.toStdString();
+    EXPECT_TRUE(compress.FileList.isEmpty());
+  }
+  EXPECT_FALSE(engine.RecorderRan("rec"));
+}
+
+TEST_F(DispatchTest, PackingFollowsTheOutputExtensionInAnyCase) {
+  HM_REQUIRE_ENGINE("rar");
+  TvxCompress compress(engine.path());
+  const std::pair<const char*, const char*> formats[] = {
+      {"out.RAR", "Rar"}, {"out.Zip", "PK"}, {"out.7z", "7z"}};
+  for (const auto& [name, signature] : formats) {
+    EXPECT_TRUE(compress.CompressFile(work.file("src"), work.file(name))) << name;
+    EXPECT_TRUE(testsupport::ReadFile(work.file(name)).startsWith(signature)) << name;
+    const testsupport::ToolRun listing = testsupport::RunTool("7z", {"l", "-ba", work.file(name)});
+    EXPECT_EQ(listing.exitCode, 0) << name;
+    EXPECT_TRUE(listing.out.contains("data.bin")) << name << listing.out.data();
+  }
+  for (const char* name : {"out.tar", "out", "out.rar.bak"}) {
+    EXPECT_FALSE(compress.CompressFile(work.file("src"), work.file(name))) << name;
+    EXPECT_FALSE(QFileInfo::exists(work.file(name))) << name;
+  }
+}
+
+// Whatever engine or program extracted them, links that point out of the destination are gone
+// before the caller gets the folder back.
+TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {
+  HM_REQUIRE_TOOL("bsdtar");
+  engine.CopyShippedPlugin("tar.pk");
+  engine.LinkProgram("bsdtar", "bsdtar");
+  testsupport::MakeDir(work.file("evil"));
+  testsupport::WriteFile(work.file("evil/inside.txt"), "x");
+  ASSERT_TRUE(QFile::link("/etc", work.file("evil/etc")));
+  ASSERT_TRUE(QFile::link("../../../../../../../etc/passwd", work.file("evil/passwd")));
+  ASSERT_TRUE(QFile::link("inside.txt", work.file("evil/kept")));
+  ASSERT_EQ(
+      testsupport::RunTool("bsdtar", {"-cf", work.file("evil.tar"), "-C", work.file("evil"), "."}).exitCode,
+      0);
+
+  TvxCompress compress(engine.path());
+  const QString out = Destination();
+  QDir().mkpath(out);
+  EXPECT_EQ(compress.UnCompressFile(work.file("evil.tar"), out), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(out), QStringList({"inside.txt", "kept"}));
+}
+
+TEST(MissingEngines, EachOperationGivesItsCode) {
+  HM_REQUIRE_TOOL("rar");
+  HM_REQUIRE_TOOL("7z");
+  TempDir work;
+  TempDir emptyEngineFolder;
+  ff::WriteTree(work.file("src"));
+  ASSERT_EQ(ff::MakeRar(work.file("src"), work.file("a.rar")), 0);
+  ASSERT_EQ(ff::Make7z(work.file("src"), work.file("a.7z")), 0);
+  ASSERT_EQ(ff::Make7z(work.file("src"), work.file("a.zip"), "zip"), 0);
+  testsupport::WriteFile(work.file("junk.exe"), "MZ" + QByteArray(100, 'x'));
+  TvxCompress compress(emptyEngineFolder.path());
+  const QString out = work.file("out");
+
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.rar"), out), crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.7z"), out), crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(work.file("junk.exe"), out), crEngineLoadFailed);  // the 7z attempt's
+  EXPECT_EQ(compress.UnCompressFile(work.file("src/readme.txt"), out), crEngineLoadFailed);  // no txt.pk
+  EXPECT_EQ(compress.Unc7ZipFile(work.file("missing.7z"), out), crFileNotFound);
+  EXPECT_EQ(compress.GetFileList(work.file("a.rar")), crFailed);  // RAR listing does not check first
+  EXPECT_EQ(compress.GetFileList(work.file("a.7z")), crEngineLoadFailed);
+  EXPECT_FALSE(compress.RarExeExists());
+  EXPECT_FALSE(compress.RarFile(work.file("src"), work.file("new.rar")));
+  EXPECT_FALSE(compress.AddComment(work.file("a.rar")));
+  EXPECT_FALSE(compress.SetLock(work.file("a.rar")));
+  EXPECT_FALSE(compress.CompressFile(work.file("src"), work.file("new.rar")));
+  EXPECT_FALSE(QFileInfo::exists(work.file("new.rar")));
+  EXPECT_THROW(compress.CompressFile(work.file("src"), work.file("new.7z")), E7zLoadError);
+
+  // ZIP is written in house and needs no engine file.
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.zip"), out), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
+  EXPECT_EQ(compress.GetFileList(work.file("a.zip")), crSuccess);
+}
+
+TEST(BrokenEngines, UnloadableSevenZipLibraryReachesTheCaller) {
+  HM_REQUIRE_TOOL("7z");
+  TempDir work;
+  TEngineFolder engine;
+  testsupport::WriteFile(engine.file("7z.so"), "not a library");
+  testsupport::WriteFile(engine.file("libunrar.so"), "not a library");
+  ff::WriteTree(work.file("src"));
+  ASSERT_EQ(ff::Make7z(work.file("src"), work.file("a.7z")), 0);
+  testsupport::WriteFile(work.file("b.rar"), "Rar!\x1a\x07\x01\x00 and nothing more");
+  TvxCompress compress(engine.path());
+
+  EXPECT_THROW(compress.UnCompressFile(work.file("a.7z"), work.file("out")), E7zLoadError);
+  EXPECT_THROW(compress.GetFileList(work.file("a.7z")), E7zLoadError);
+  EXPECT_EQ(compress.UnCompressFile(work.file("b.rar"), work.file("out")), crFailed);
+}
+
+}  // namespace

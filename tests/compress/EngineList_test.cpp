@@ -1,0 +1,57 @@
+// The engines an engine folder holds, as the command line's engine listing shows them.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "compress/EngineList.h"
+#include "compress/FacadeFixture.h"
+
+using pluginfixture::TEngineFolder;
+
+namespace {
+
+const QRegularExpression kFourNumbers(R"(^\d+\.\d+\.\d+\.\d+$)");
+
+TEST(EngineList, BuiltEnginesTellTheirVersions) {
+  HM_REQUIRE_ENGINE("rar");
+  HM_REQUIRE_ENGINE("libunrar.so");
+  HM_REQUIRE_ENGINE("7z.so");
+  const QList<TEngineInfo> engines = ListEngines(testsupport::EngineDir());
+  ASSERT_EQ(engines.size(), 3);
+  for (const TEngineInfo& engine : engines) {
+    SCOPED_TRACE(engine.name.toStdString());
+    EXPECT_TRUE(engine.installed);
+    EXPECT_TRUE(engine.usable) << engine.note.toStdString();
+    EXPECT_TRUE(kFourNumbers.match(engine.version).hasMatch()) << engine.version.toStdString();
+  }
+  EXPECT_EQ(engines[0].name, "rar");
+  EXPECT_NE(engines[0].version, "0.0.0.0");
+  // The same number the packer prints as its own version.
+  const QByteArray iver = testsupport::RunTool(engines[0].path, {"-iver"}).out.trimmed();
+  const QStringList parts = QString::fromLatin1(iver).split('.');
+  EXPECT_EQ(engines[0].version,
+            QStringLiteral("%1.%2.0.0").arg(parts.value(0).toInt()).arg(parts.value(1).toInt()));
+  EXPECT_EQ(engines[1].name, "libunrar.so");
+  EXPECT_TRUE(engines[1].note.startsWith("interface ")) << engines[1].note.toStdString();
+  EXPECT_EQ(engines[2].name, "7z.so");
+  EXPECT_NE(engines[2].version, "0.0.0.0");
+}
+
+TEST(EngineList, MissingAndBrokenEngines) {
+  TEngineFolder engine;
+  for (const TEngineInfo& info : ListEngines(engine.path())) {
+    EXPECT_FALSE(info.installed) << info.name.toStdString();
+    EXPECT_FALSE(info.usable) << info.name.toStdString();
+    EXPECT_EQ(info.version, "") << info.name.toStdString();
+  }
+  testsupport::WriteFile(engine.file("rar"), "not a program");
+  testsupport::WriteFile(engine.file("libunrar.so"), "not a library");
+  testsupport::WriteFile(engine.file("7z.so"), "not a library");
+  for (const TEngineInfo& info : ListEngines(engine.path())) {
+    EXPECT_TRUE(info.installed) << info.name.toStdString();
+    EXPECT_FALSE(info.usable) << info.name.toStdString();
+    EXPECT_FALSE(info.note.isEmpty()) << info.name.toStdString();
+  }
+}
+
+}  // namespace
