@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "compress/plugin/PluginEngine.h"
+#include "compress/plugin/PluginFile.h"
 #include "compress/plugin/PluginFixture.h"
 
 using pluginfixture::TEngineFolder;
@@ -145,6 +146,37 @@ TEST(ShippedPlugins, CorruptArchiveFails) {
     testsupport::WriteFile(work.file(name), QByteArray(4096, 'j'));
     EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file(name), work.file("out")), crFailed) << name;
   }
+}
+
+// The build lays out Engine/ with every shipped plug-in file and a link to the program it names,
+// so a fresh build extracts these formats with nothing set up by hand.
+TEST(ShippedPlugins, BuildEngineFolderRunsThem) {
+  const QStringList shipped =
+      QDir(testsupport::SourceDir() + "/Engine").entryList({"*.pk"}, QDir::Files, QDir::Name);
+  ASSERT_FALSE(shipped.isEmpty());
+  for (const QString& name : shipped) {
+    SCOPED_TRACE(name.toStdString());
+    const QString built = testsupport::EngineDir() + "/" + name;
+    ASSERT_TRUE(QFileInfo::exists(built));
+    const TPluginFile plugin = TPluginFile::Read(built);
+    const QByteArray tool = plugin.file.toUtf8();
+    HM_REQUIRE_TOOL(tool.constData());
+    const QString program = testsupport::EngineDir() + "/" + plugin.file;
+    if (!QFileInfo(program).isFile()) {
+      if (qEnvironmentVariable("CI") == QLatin1String("true"))
+        FAIL() << "missing from build/bin/Engine: " << plugin.file.toStdString();
+      GTEST_SKIP() << "the build has not linked " << plugin.file.toStdString() << " into build/bin/Engine";
+    }
+  }
+  HM_REQUIRE_TOOL("bsdtar");
+  TempDir work;
+  WriteSourceTree(work.file("src"));
+  ASSERT_EQ(Bsdtar({"-c"}, work.file("src"), work.file("a.tar")), 0);
+  TEngineContext context;
+  context.engineFolder = testsupport::EngineDir() + "/";
+  QDir().mkpath(work.file("out"));
+  EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("a.tar"), work.file("out")), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(work.file("out")), testsupport::TreeListing(work.file("src")));
 }
 
 }  // namespace
