@@ -1,22 +1,37 @@
 #include "util/Wildcard.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 inline char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 inline bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// First position from `from` whose upper-cased character is `c` (already upper-cased), or size.
-qsizetype FindUpper(const char16_t* text, qsizetype from, qsizetype size, char16_t c) {
-  if (c >= u'A' && c <= u'Z') {
-    const char16_t lower = static_cast<char16_t>(c + 32);
-    for (qsizetype k = from; k < size; ++k)
-      if (text[k] == c || text[k] == lower) return k;
-    return size;
+// First position from `from` holding a or b, or size. The scan of a whole file's content for
+// the anchor after a '*' is where the matcher spends its time, so it looks at 8 units at once.
+qsizetype FindEither(const char16_t* text, qsizetype from, qsizetype size, char16_t a, char16_t b) {
+  qsizetype k = from;
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+  for (; k + 8 <= size; k += 8) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + k));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(chunk, va), _mm_cmpeq_epi16(chunk, vb)));
+    if (hits) return k + (__builtin_ctz(static_cast<unsigned>(hits)) >> 1);
   }
-  for (qsizetype k = from; k < size; ++k)
-    if (text[k] == c) return k;
+#endif
+  for (; k < size; ++k)
+    if (text[k] == a || text[k] == b) return k;
   return size;
+}
+
+// First position from `from` whose upper-cased character is c (already upper-cased), or size.
+qsizetype FindUpper(const char16_t* text, qsizetype from, qsizetype size, char16_t c) {
+  const char16_t lower = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  return FindEither(text, from, size, c, lower);
 }
 
 }  // namespace

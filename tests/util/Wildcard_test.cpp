@@ -77,4 +77,17 @@ TEST(MatchWildcard, LongTextsAreMatchedWithoutBacktrackingBlowUp) {
   EXPECT_FALSE(MatchWildcard(QString("a").repeated(400000), "*a*b"));
 }
 
+// The anchor search looks at several characters at once: every offset and both letter cases.
+TEST(MatchWildcard, FindsTheAnchorAtEveryPosition) {
+  for (int length = 0; length < 40; ++length) {
+    for (int at = 0; at < length; ++at) {
+      QString text(length, u'x');
+      text[at] = (at % 2) ? u'N' : u'n';
+      EXPECT_TRUE(MatchWildcard(text, "*n*")) << length << " " << at;
+      EXPECT_EQ(MatchWildcard(text, "*n"), at == length - 1) << length << " " << at;
+    }
+    EXPECT_FALSE(MatchWildcard(QString(length, u'x'), "*n*"));
+  }
+}
+
 }  // namespace
