@@ -1,0 +1,73 @@
+#include "compress/zip/ZipExtractTarget.h"
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "compress/common/EntryPath.h"
+
+TZipExtractTarget::TZipExtractTarget(const QString& destDir) : destDir_(destDir) {
+  while (destDir_.size() > 1 && destDir_.endsWith('/')) destDir_.chop(1);
+  root_ = NativePath(destDir_);
+}
+
+std::optional<std::string> TZipExtractTarget::PathFor(const QString& entryName) const {
+  const auto path = SafeEntryPath(destDir_, entryName);
+  if (!path) return std::nullopt;
+  return NativePath(*path);
+}
+
+bool TZipExtractTarget::MakeFolder(const std::string& path) {
+  if (!rootReady_) rootReady_ = QDir().mkpath(destDir_);
+  if (!rootReady_) return false;
+  if (path == root_) return true;
+  if (path.size() <= root_.size() + 1 || path.compare(0, root_.size(), root_) != 0 ||
+      path[root_.size()] != '/')
+    return false;
+  // Each level below the root, outermost first.
+  size_t end = root_.size();
+  while (end < path.size()) {
+    end = path.find('/', end + 1);
+    if (end == std::string::npos) end = path.size();
+    const std::string level = path.substr(0, end);
+    if (checkedFolders_.count(level)) continue;
+    struct stat st {};
+    if (::lstat(level.c_str(), &st) != 0) {
+      if (errno != ENOENT || (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST)) return false;
+      if (::lstat(level.c_str(), &st) != 0) return false;
+    }
+    if (!S_ISDIR(st.st_mode)) return false;  // a file, or a link that might lead outside
+    checkedFolders_.insert(level);
+  }
+  return true;
+}
+
+bool TZipExtractTarget::MakeParentFolder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash != std::string::npos && MakeFolder(path.substr(0, slash));
+}
+
+TFileDescriptor TZipExtractTarget::CreateFile(const std::string& path) {
+  const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+  TFileDescriptor fd(::open(path.c_str(), flags, 0666));
+  if (!fd && errno == ELOOP && ::unlink(path.c_str()) == 0)
+    fd = TFileDescriptor(::open(path.c_str(), flags, 0666));
+  return fd;
+}
+
+void TZipExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {
+  folderTimes_.push_back({path, seconds, nanoseconds});
+}
+
+void TZipExtractTarget::ApplyFolderTimes() {
+  for (const TFolderTime& t : folderTimes_) {
+    const timespec times[2] = {{time_t(t.seconds), long(t.nanoseconds)},
+                               {time_t(t.seconds), long(t.nanoseconds)}};
+    ::utimensat(AT_FDCWD, t.path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  }
+  folderTimes_.clear();
+}

@@ -1,0 +1,66 @@
+#include "compress/zip/ZipExtractor.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "compress/zip/ZipDirectory.h"
+#include "compress/zip/ZipTime.h"
+
+namespace {
+
+TZipUnixTime EntryTime(const TZipEntryRecord& entry) {
+  if (const auto t = ExtraModificationTime(entry.extra)) return *t;
+  return {FromDosDateTime(entry.dosDateTime), 0};
+}
+
+}  // namespace
+
+bool IsFolderEntryName(const QString& name) { return name.endsWith('/') || name.endsWith('\\'); }
+
+TZipExtractor::TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target)
+    : target_(target), decoder_(archive) {}
+
+TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QString& name,
+                                          const QByteArray& password) {
+  const auto path = target_.PathFor(name);
+  if (!path) return TZipExtractOutcome::Unsafe;
+  if (IsFolderEntryName(name)) {
+    if (!target_.MakeFolder(*path)) return TZipExtractOutcome::Failed;
+    const TZipUnixTime t = EntryTime(entry);
+    target_.RememberFolderTime(*path, t.seconds, t.nanoseconds);
+    return TZipExtractOutcome::Folder;
+  }
+  switch (decoder_.Open(entry, password)) {
+    case TZipEntryStatus::Ok:
+      break;
+    case TZipEntryStatus::BadPassword:
+      return TZipExtractOutcome::BadPassword;
+    default:
+      return TZipExtractOutcome::Failed;
+  }
+  return WriteFile(entry, *path);
+}
+
+TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const std::string& path) {
+  if (!target_.MakeParentFolder(path)) return TZipExtractOutcome::Failed;
+  TFileDescriptor fd = target_.CreateFile(path);
+  if (!fd) return TZipExtractOutcome::Failed;
+  const TZipEntryStatus status =
+      decoder_.Decode([&fd](const char* data, size_t size) { return WriteAll(fd.get(), data, size); });
+  if (status == TZipEntryStatus::Ok) {
+    const uint32_t mode = entry.UnixMode() & 0777;
+    // Owner read and write stay, so later steps can clean the file up.
+    if (mode != 0 && !entry.IsUnixSymlink()) ::fchmod(fd.get(), mode | S_IRUSR | S_IWUSR);
+    const TZipUnixTime t = EntryTime(entry);
+    const timespec times[2] = {{time_t(t.seconds), long(t.nanoseconds)},
+                               {time_t(t.seconds), long(t.nanoseconds)}};
+    ::futimens(fd.get(), times);
+    if (fd.close()) return TZipExtractOutcome::File;
+  }
+  fd.reset();
+  ::unlink(path.c_str());
+  // Data that does not decode behind a matching check byte is, nearly always, a wrong password
+  // that passed the one-byte check by chance.
+  if (status == TZipEntryStatus::Damaged && entry.IsEncrypted()) return TZipExtractOutcome::BadPassword;
+  return TZipExtractOutcome::Failed;
+}

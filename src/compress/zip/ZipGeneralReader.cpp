@@ -1,0 +1,60 @@
+#include "compress/zip/ZipGeneralReader.h"
+
+#include <QStringList>
+
+#include "compress/common/CompressResult.h"
+#include "compress/zip/ZipDirectory.h"
+#include "compress/zip/ZipExtractor.h"
+#include "compress/zip/ZipNames.h"
+
+TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password,
+                                     std::function<void()> onBadPassword)
+    : zipFile_(std::move(zipFile)),
+      destDir_(std::move(destDir)),
+      password_(std::move(password)),
+      onBadPassword_(std::move(onBadPassword)) {}
+
+int TZipGeneralReader::Run() {
+  TZipDirectory archive;
+  if (!archive.Open(zipFile_)) return crFailed;
+  TZipExtractTarget target(destDir_);
+  QStringList names;
+  names.reserve(qsizetype(archive.entries().size()));
+  for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);
+
+  // Every entry's folders first; one that cannot be made is left to its entry to report.
+  for (const QString& name : names) {
+    const auto path = target.PathFor(name);
+    if (!path) continue;
+    if (IsFolderEntryName(name))
+      target.MakeFolder(*path);
+    else
+      target.MakeParentFolder(*path);
+  }
+
+  TZipExtractor extractor(archive, target);
+  int files = 0;
+  bool failed = false;
+  bool badPassword = false;
+  for (size_t i = 0; i < archive.entries().size(); ++i) {
+    switch (extractor.Extract(archive.entries()[i], names[qsizetype(i)], password_)) {
+      case TZipExtractOutcome::File:
+        ++files;
+        break;
+      case TZipExtractOutcome::Folder:
+        break;
+      case TZipExtractOutcome::BadPassword:
+        onBadPassword_();
+        badPassword = true;
+        break;
+      case TZipExtractOutcome::Unsafe:
+      case TZipExtractOutcome::Failed:
+        failed = true;
+        break;
+    }
+  }
+  target.ApplyFolderTimes();
+  if (badPassword) return crWrongPassword;
+  if (failed || files == 0) return crFailed;
+  return crSuccess;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The general extraction path: every archive the strict reader refused or failed on, names in
+// UTF-8 or the OEM code page, encrypted entries with the password given. A wrong password raises
+// the bad-password event. Unlike a reader that counts extracted files, any entry that could not
+// be written (damaged, unsupported, unsafe name, wrong password) fails the whole extraction, so
+// an incomplete archive is never repacked as if it were whole.
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class TZipGeneralReader {
+ public:
+  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password,
+                    std::function<void()> onBadPassword);
+  // A TCompressResult: crSuccess, crWrongPassword (the event fired) or crFailed.
+  int Run();
+
+ private:
+  QString zipFile_;
+  QString destDir_;
+  QByteArray password_;
+  std::function<void()> onBadPassword_;
+};
