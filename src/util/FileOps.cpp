@@ -54,10 +54,12 @@ bool Expand(const QString& source, std::vector<fs::path>* entries) {
   const fs::path folder = ToPath(slash < 0    ? QStringLiteral(".")
                                  : slash == 0 ? QStringLiteral("/")
                                               : source.left(slash));
-  if (!IsRealDirectory(folder)) return false;
+  // The folder named by the caller may itself be a link (a user's folder); what lies in it is
+  // never followed.
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return false;
   // On Windows "*.*" also takes names without a dot.
   const TFileMask fileMask(mask == u"*.*" ? QStringLiteral("*") : mask);
-  std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
     if (fileMask.Matches(FromPath(entry.path().filename()))) entries->push_back(entry.path());
   }

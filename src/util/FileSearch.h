@@ -10,6 +10,9 @@
 // the whole walk: Search returns false and the folders still queued are not visited, unless
 // SkipMissingFolders is set. Symbolic links are reported as entries and never entered.
 //
+// Search runs on the calling thread and does not process its pending events between entries:
+// the system walks on a worker thread, and the window thread stays free.
+//
 // Paths use '/': Path of every entry ends in '/', the path given to OnChangeFolder is the root
 // as given, or parent + '/' + name for a sub-folder.
 #include <QDateTime>

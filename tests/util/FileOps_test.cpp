@@ -79,6 +79,11 @@ TEST(CopyPath, FolderContentIntoAMissingTargetCopiesLinksAsLinks) {
   EXPECT_NE(QFileInfo(target + "/locked").permissions() & QFileDevice::WriteOwner, 0)
       << "the copy's folders stay changeable";
   EXPECT_EQ(TreeListing(tree.outside), QStringList{"secret.txt"});
+
+  // The folder the caller names may itself be a link; its content is copied.
+  Symlink(tree.src, tree.dir.file("src-link"));
+  ASSERT_TRUE(CopyPath(tree.dir.file("src-link/*"), tree.dir.file("work/x2/")));
+  EXPECT_EQ(TreeListing(tree.dir.file("work/x2")), kSourceListing);
 }
 
 TEST(CopyPath, OverwritesWithoutAskingAndNeverWritesThroughALink) {

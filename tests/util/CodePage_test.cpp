@@ -1,0 +1,45 @@
+// The ANSI/OEM code pages (CP936 unless the environment says otherwise) and the program paths.
+#include "util/CodePage.h"
+#include "support/TestSupport.h"
+#include "util/ProgramPaths.h"
+
+namespace {
+
+TEST(CodePage, Cp936RoundTripsChineseAndReplacesTheRest) {
+  const TCodePage gbk("CP936");
+  const QString chinese = QString::fromUtf8("压缩包说明.txt");
+  EXPECT_EQ(gbk.fromUnicode(QString::fromUtf8("中")), QByteArray("\xD6\xD0"));
+  EXPECT_EQ(gbk.toUnicode(gbk.fromUnicode(chinese)), chinese);
+  EXPECT_TRUE(gbk.roundTrips(chinese));
+  EXPECT_EQ(gbk.fromUnicode(QString::fromUtf8("a\U0001F600\u0E01b")), QByteArray("a??b"))
+      << "one '?' per character";
+  EXPECT_FALSE(gbk.roundTrips(QString::fromUtf8("\u0E01")));
+  EXPECT_EQ(gbk.toUnicode(QByteArray("ab\xD6")), "ab?") << "a lead byte cut off at the end";
+  EXPECT_EQ(gbk.toUnicode({}), "");
+  EXPECT_EQ(TCodePage("CP437").toUnicode("\x81"), QString::fromUtf8("ü"));
+}
+
+TEST(ProgramPaths, EveryFolderDerivesFromTheProgramFolder) {
+  const TProgramPaths paths("/opt/hm");
+  EXPECT_EQ(paths.programFolder(), "/opt/hm/");
+  EXPECT_EQ(paths.dataFolder(), "/opt/hm/Data/");
+  EXPECT_EQ(paths.seedDataFolder(), "/opt/hm/SysDb/Data/");
+  EXPECT_EQ(paths.settingsFile(), "/opt/hm/Data/Setting.ini");
+  EXPECT_EQ(paths.databaseFile(), "/opt/hm/Data/data.db");
+  EXPECT_EQ(paths.mustFilesFolder(), "/opt/hm/Data/MustFiles/");
+  EXPECT_EQ(paths.tempRoot(), "/opt/hm/tmp/");
+  EXPECT_EQ(paths.engineFolder(), "/opt/hm/Engine/");
+
+  QStringList args = {"prog", "--home", "/srv/x/", "a.rar"};
+  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(), "/srv/x/");
+  EXPECT_EQ(args, QStringList({"prog", "a.rar"}));
+  args = {"prog", "--home=/srv/y", "b.zip"};
+  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(), "/srv/y/");
+  EXPECT_EQ(args, QStringList({"prog", "b.zip"}));
+  args = {"prog"};
+  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(),
+            TProgramPaths::FromExecutable().programFolder());
+  EXPECT_TRUE(TProgramPaths::FromExecutable().programFolder().endsWith("/tests/"));
+}
+
+}  // namespace
