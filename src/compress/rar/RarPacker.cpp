@@ -4,6 +4,7 @@
 
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
+#include "compress/rar/RarCommentFile.h"
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 
@@ -22,7 +23,9 @@ bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
 }
 
 bool TRarPacker::AddComment(const QString& CompressPath) {
-  return Run(RarCommentArguments(context_.commentFile, CompressPath));
+  if (!RarExeExists()) return false;
+  const TRarCommentFile comment(context_.commentFile);
+  return Run(RarCommentArguments(comment.path(), CompressPath));
 }
 
 bool TRarPacker::SetLock(const QString& CompressPath) { return Run(RarLockArguments(CompressPath)); }

@@ -44,8 +44,11 @@ int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
   if (destination.endsWith('/') && destination.size() > 1) destination.chop(1);
   TRAR rar;
   Connect(rar, *this);
-  if (rar.OpenFile(rarFile) && rar.Extract(destination, true)) return crSuccess;
-  return RarErrorToResult(context_.m_Error, passwordAsked_);
+  if (!rar.OpenFile(rarFile) || !rar.Extract(destination, true))
+    return RarErrorToResult(context_.m_Error, passwordAsked_);
+  // The library reads a file cut off inside its first headers as an archive without entries.
+  // Nothing extracted is nothing to repack: a source that yields no entry is not a success.
+  return rar.ArchiveInformation().TotalFiles > 0 ? crSuccess : crFailed;
 }
 
 int TUnRarEngine::ListRarFiles(const QString& archive, QStringList& fileList) {

@@ -24,6 +24,27 @@ QStringList MakeSourceTree(const QString& root) {
   return testsupport::TreeListing(root);
 }
 
+QStringList EntryNames(const QStringList& treeListing) {
+  QStringList names;
+  for (QString entry : treeListing) {
+    if (entry.endsWith('/')) entry.chop(1);
+    names << entry;
+  }
+  names.sort();
+  return names;
+}
+
+void ExpectSameTree(const QString& expectedRoot, const QString& actualRoot) {
+  const QStringList expected = testsupport::TreeListing(expectedRoot);
+  ASSERT_EQ(testsupport::TreeListing(actualRoot), expected);
+  for (const QString& entry : expected) {
+    if (entry.endsWith('/')) continue;
+    EXPECT_EQ(testsupport::ReadFile(actualRoot + '/' + entry),
+              testsupport::ReadFile(expectedRoot + '/' + entry))
+        << entry.toStdString();
+  }
+}
+
 testsupport::ToolRun Rar(const QStringList& args, const QString& workDir) {
   return testsupport::RunTool("rar", args, workDir);
 }

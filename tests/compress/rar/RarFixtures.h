@@ -3,12 +3,18 @@
 // folders, a dotfile, non-ASCII names), archives made by the independent rar and unrar tools,
 // and stored RAR 4.x archives written byte by byte, since RAR 7 can no longer write that format.
 #include <QByteArray>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
 #include "compress/common/EngineContext.h"
 #include "support/TestSupport.h"
+
+// Failure messages show texts, not code units.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace rarfixtures {
 
@@ -17,6 +23,11 @@ TEngineContext EngineContext();
 
 // Writes the tree below root and returns its listing (testsupport::TreeListing form).
 QStringList MakeSourceTree(const QString& root);
+
+// Names as a listing shows them: files and folders, no trailing '/', sorted.
+QStringList EntryNames(const QStringList& treeListing);
+// Same listing below both roots, and the same bytes in every file.
+void ExpectSameTree(const QString& expectedRoot, const QString& actualRoot);
 
 // Runs the rar or unrar tool with stdin closed; the tests check rc and output.
 testsupport::ToolRun Rar(const QStringList& args, const QString& workDir = {});
@@ -36,3 +47,14 @@ struct Rar4Entry {
 QByteArray MakeStoredRar4(const QList<Rar4Entry>& entries);
 
 }  // namespace rarfixtures
+
+// A test that needs an engine of the build's Engine/ folder: skips when the system lacks it
+// (scripts/setup installs it), fails when CI=true.
+#define REQUIRE_ENGINE(fileName)                                                  \
+  do {                                                                            \
+    if (!QFile::exists(rarfixtures::EngineContext().engineFolder + (fileName))) { \
+      if (qEnvironmentVariable("CI") == QLatin1String("true"))                    \
+        FAIL() << "Engine/" << (fileName) << " missing";                          \
+      GTEST_SKIP() << "Engine/" << (fileName) << " missing (run scripts/setup)";  \
+    }                                                                             \
+  } while (0)

@@ -19,40 +19,10 @@ using testsupport::WriteFile;
 
 namespace {
 
-bool HaveUnRarLibrary() { return QFile::exists(EngineContext().engineFolder + "libunrar.so"); }
-
-#define REQUIRE_UNRAR_LIBRARY()                                                                        \
-  do {                                                                                                 \
-    if (!HaveUnRarLibrary()) {                                                                         \
-      if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "Engine/libunrar.so missing"; \
-      GTEST_SKIP() << "Engine/libunrar.so missing (install libunrar5 with scripts/setup)";             \
-    }                                                                                                  \
-  } while (0)
-
-// Names as the list shows them: files and folders, no trailing '/'.
-QStringList EntryNames(const QStringList& treeListing) {
-  QStringList names;
-  for (QString entry : treeListing) {
-    if (entry.endsWith('/')) entry.chop(1);
-    names << entry;
-  }
-  names.sort();
-  return names;
-}
-
-void ExpectSameTree(const QString& expectedRoot, const QString& actualRoot) {
-  const QStringList expected = TreeListing(expectedRoot);
-  ASSERT_EQ(TreeListing(actualRoot), expected);
-  for (const QString& entry : expected)
-    if (!entry.endsWith('/'))
-      EXPECT_EQ(ReadFile(actualRoot + '/' + entry), ReadFile(expectedRoot + '/' + entry))
-          << entry.toStdString();
-}
-
 class UnRarEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    REQUIRE_UNRAR_LIBRARY();
+    REQUIRE_ENGINE("libunrar.so");
     sourceListing = MakeSourceTree(source);
   }
 
@@ -193,13 +163,15 @@ TEST_F(UnRarEngineTest, DamagedArchivesFailWithoutBlamingThePassword) {
   const struct {
     const char* label;
     QByteArray content;  // null: no file
+    bool listingFails;
   } cases[] = {
-      {"not an archive", "Rar! but not really, only a text file\n"},
-      {"empty file", QByteArray("")},
-      {"truncated in the data", bytes.left(bytes.size() / 2)},
-      {"truncated in the first header", bytes.left(12)},
-      {"a flipped byte", flipped},
-      {"missing", QByteArray()},
+      {"not an archive", "Rar! but not really, only a text file\n", true},
+      {"empty file", QByteArray(""), true},
+      {"truncated in the data", bytes.left(bytes.size() / 2), false},
+      {"truncated in the main header", bytes.left(12), false},
+      {"truncated after the main header", bytes.left(40), false},
+      {"a flipped byte", flipped, false},
+      {"missing", QByteArray(), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -209,8 +181,10 @@ TEST_F(UnRarEngineTest, DamagedArchivesFailWithoutBlamingThePassword) {
     EXPECT_EQ(Extract(archive, {}, dir.file("out")), crFailed);
     QStringList names;
     const int listed = List(archive, {}, names);
-    // Damage in the data does not show in a listing, which reads headers only.
-    if (c.content.size() < bytes.size() / 4) EXPECT_EQ(listed, crFailed);
+    // A listing reads headers only: damage further in shows as fewer names, if at all.
+    if (c.listingFails) {
+      EXPECT_EQ(listed, crFailed);
+    }
   }
 }
 
@@ -270,14 +244,16 @@ TEST_F(UnRarEngineTest, StoredRar4ArchiveWrittenByHand) {
     ASSERT_EQ(check.exitCode, 0) << "fixture rejected by unrar: " << check.out.toStdString();
   }
   EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
-  EXPECT_EQ(TreeListing(dir.file("out")),
-            QStringList({"docs/", "docs/nested/", "docs/nested/deep.txt", "docs/readme.txt", "empty/",
-                         QString::fromUtf8("Grüße 中文.txt")}));
+  QStringList expected = {"docs/",           "docs/nested/", "docs/nested/deep.txt",
+                          "docs/readme.txt", "empty/",       QString::fromUtf8("Grüße 中文.txt")};
+  expected.sort();
+  EXPECT_EQ(TreeListing(dir.file("out")), expected);
   EXPECT_EQ(ReadFile(dir.file("out/docs/readme.txt")), "hello from RAR 4\r\n");
   QStringList names;
   EXPECT_EQ(List(archive, {}, names), crSuccess);
-  EXPECT_EQ(names, QStringList({"docs", "docs/nested/deep.txt", "docs/readme.txt", "empty",
-                                QString::fromUtf8("Grüße 中文.txt")}));
+  // Stored entries only: "docs/nested" exists on disk but not in the archive.
+  expected.removeAll("docs/nested/");
+  EXPECT_EQ(names, EntryNames(expected));
 }
 
 TEST_F(UnRarEngineTest, EntriesThatWouldLeaveTheFolderAreNotWritten) {
@@ -305,7 +281,7 @@ TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
   ASSERT_TRUE(QFile::link("real.txt", tree + "/inner-link"));
   const QString archive = dir.file("links.rar");
   ASSERT_EQ(Rar({"a", "-r", "-EP1", "-ol", archive, tree + "/*"}).exitCode, 0);
-  ASSERT_TRUE(UnRar({"lt", archive}).out.contains("Type: Symbolic link")) << "rar did not store links";
+  ASSERT_TRUE(UnRar({"lt", archive}).out.contains("symbolic link")) << "rar did not store links";
   EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
   EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"real.txt"}));
 }

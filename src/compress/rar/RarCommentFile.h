@@ -1,0 +1,26 @@
+#pragma once
+// The comment file as the packer must read it. The system writes Comment.txt in the ANSI code
+// page without a byte-order mark, which the packer on this platform would read as UTF-8 and
+// garble; it is handed a UTF-8 copy with a mark instead, removed when this object goes.
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryFile>
+
+#include <memory>
+
+// The text of a comment file: a UTF-8 or UTF-16 byte-order mark decides, else the ANSI code page.
+QString DecodeCommentFile(const QByteArray& bytes);
+
+class TRarCommentFile {
+ public:
+  // An empty or unreadable commentFile is passed on as it is: the packer then fails the run by
+  // its exit code, as it would have without the copy.
+  explicit TRarCommentFile(const QString& commentFile);
+
+  // What to name after "-z": the copy, or the original when no copy was needed or possible.
+  QString path() const { return path_; }
+
+ private:
+  std::unique_ptr<QTemporaryFile> copy_;
+  QString path_;
+};

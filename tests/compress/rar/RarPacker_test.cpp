@@ -1,0 +1,186 @@
+// RAR output through the command-line packer, checked with the independent unrar tool.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <thread>
+
+#include "RarFixtures.h"
+#include "compress/rar/RarCommentFile.h"
+#include "compress/rar/RarPacker.h"
+#include "util/CodePage.h"
+#include "util/Process.h"
+
+using namespace rarfixtures;
+using testsupport::ReadFile;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+class RarPackerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_ENGINE("rar");
+    HM_REQUIRE_TOOL("unrar");
+    sourceListing = MakeSourceTree(work);
+  }
+
+  // Bare names as unrar lists them, sorted.
+  QStringList Listed(const QString& archive, const QString& password = "-") {
+    const auto run = UnRar({"lb", "-p" + password, archive});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    QStringList names = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+    names.sort();
+    return names;
+  }
+
+  int Test(const QString& archive, const QString& password = "-") {
+    return UnRar({"t", "-p" + password, archive}).exitCode;
+  }
+
+  testsupport::TempDir dir;
+  QString work = dir.file("work/1");
+  QStringList sourceListing;
+  TEngineContext context = EngineContext();
+};
+
+}  // namespace
+
+TEST_F(RarPackerTest, PacksTheFolderContentWithoutTheFolderItself) {
+  TRarPacker packer(context);
+  const QString withSlash = dir.file("with slash.rar");
+  const QString withoutSlash = dir.file("without.rar");
+  ASSERT_TRUE(packer.RarFile(work + '/', withSlash));
+  ASSERT_TRUE(packer.RarFile(work, withoutSlash));
+  EXPECT_EQ(Test(withSlash), 0);
+  EXPECT_EQ(Listed(withSlash), EntryNames(sourceListing));
+  EXPECT_EQ(Listed(withoutSlash), EntryNames(sourceListing));
+  ASSERT_EQ(UnRar({"x", withSlash, dir.file("check") + '/'}).exitCode, 0);
+  ExpectSameTree(work, dir.file("check"));
+
+  const QString single = dir.file("single.rar");
+  ASSERT_TRUE(packer.RarFile(work + "/readme.txt", single));
+  EXPECT_EQ(Listed(single), QStringList{"readme.txt"});
+}
+
+TEST_F(RarPackerTest, ThePackingStepsOfOneOutput) {
+  // Work folder, then must-have files into the same archive, comment, lock: one password for both
+  // adds, and a password no command line could carry unquoted.
+  const QString password = QString::fromUtf8(R"(pa ss "quoted" \ 密码)");
+  const QString mustFiles = dir.file("Data/MustFiles");
+  WriteFile(mustFiles + "/must-have.txt", "read me first");
+  const QString commentFile = dir.file("Data/Comment.txt");
+  const QString comment = QString::fromUtf8("下载站 comment\r\nsecond line");
+  WriteFile(commentFile, ToAnsi(comment));  // the system writes it in the ANSI code page
+  context.compressPwd = password;
+  context.commentFile = commentFile;
+  TRarPacker packer(context);
+  const QString archive = dir.file("out/输出 name.rar");
+  testsupport::MakeDir(dir.file("out"));
+
+  ASSERT_TRUE(packer.RarFile(work + '/', archive));
+  ASSERT_TRUE(packer.RarFile(mustFiles + '/', archive));
+  ASSERT_TRUE(packer.AddComment(archive));
+  ASSERT_TRUE(packer.SetLock(archive));
+
+  EXPECT_EQ(Test(archive, password), 0);
+  EXPECT_NE(Test(archive, "pa ss"), 0);
+  EXPECT_EQ(Listed(archive), EntryNames(sourceListing + QStringList{"must-have.txt"}));
+  const auto listing = UnRar({"l", "-p-", archive});
+  EXPECT_TRUE(listing.out.contains("Details: RAR 5, lock")) << listing.out.toStdString();
+  EXPECT_TRUE(QString::fromUtf8(listing.out).contains(comment)) << listing.out.toStdString();
+  // Locked: the packer refuses any further change.
+  EXPECT_FALSE(packer.AddComment(archive));
+  EXPECT_FALSE(packer.RarFile(mustFiles + '/', archive));
+}
+
+TEST_F(RarPackerTest, LockWhileCreating) {
+  context.lockFile = true;
+  TRarPacker packer(context);
+  const QString archive = dir.file("locked.rar");
+  ASSERT_TRUE(packer.RarFile(work, archive));
+  EXPECT_TRUE(UnRar({"l", archive}).out.contains("Details: RAR 5, lock"));
+}
+
+TEST_F(RarPackerTest, FailuresReportFalseAndKeepTheArchive) {
+  TRarPacker packer(context);
+  const QString archive = dir.file("a.rar");
+  ASSERT_TRUE(packer.RarFile(work, archive));
+
+  context.commentFile = dir.file("no such Comment.txt");
+  EXPECT_FALSE(packer.AddComment(archive));
+  testsupport::MakeDir(dir.file("empty"));
+  EXPECT_FALSE(packer.RarFile(dir.file("empty") + '/', archive));         // nothing to add
+  EXPECT_FALSE(packer.RarFile(dir.file("missing must") + '/', archive));  // nothing to add
+  // The packer may rewrite the archive on a failed run, but keeps every entry.
+  EXPECT_EQ(Test(archive), 0);
+  EXPECT_EQ(Listed(archive), EntryNames(sourceListing));
+  EXPECT_FALSE(packer.SetLock(dir.file("missing.rar")));
+  EXPECT_FALSE(packer.RarFile(dir.file("empty"), dir.file("new.rar")));
+  EXPECT_FALSE(QFileInfo::exists(dir.file("new.rar")));
+
+  WriteFile(dir.file("not a rar.rar"), "plain text");
+  EXPECT_FALSE(packer.RarFile(work, dir.file("not a rar.rar")));
+  EXPECT_EQ(ReadFile(dir.file("not a rar.rar")), "plain text");
+}
+
+TEST_F(RarPackerTest, MissingPackerRunsNothing) {
+  testsupport::TempDir engines;
+  context.engineFolder = engines.path() + '/';
+  context.commentFile = dir.file("Comment.txt");
+  WriteFile(context.commentFile, "c");
+  TRarPacker packer(context);
+  EXPECT_FALSE(packer.RarExeExists());
+  EXPECT_FALSE(packer.RarFile(work, dir.file("a.rar")));
+  EXPECT_FALSE(packer.AddComment(dir.file("a.rar")));
+  EXPECT_FALSE(packer.SetLock(dir.file("a.rar")));
+  EXPECT_FALSE(QFileInfo::exists(dir.file("a.rar")));
+}
+
+TEST_F(RarPackerTest, StopRequestKillsTheRunningPacker) {
+  WriteFile(dir.file("big/payload.bin"), RandomBytes(96 * 1024 * 1024));
+  TRarPacker packer(context);
+  std::atomic<bool> done = false;
+  int killed = 0;
+  // Keeps killing until the packer returns, so the packer is ended whenever it starts.
+  std::thread stopButton([&] {
+    while (!done) {
+      killed += KillChildProcesses(QCoreApplication::applicationPid(), false);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  const bool packed = packer.RarFile(dir.file("big"), dir.file("big.rar"));
+  done = true;
+  stopButton.join();
+  EXPECT_FALSE(packed);
+  EXPECT_GE(killed, 1);
+}
+
+TEST(RarCommentFile, DecodesByMarkElseAnsi) {
+  const QString text = QString::fromUtf8("注释 comment\r\n");
+  EXPECT_EQ(DecodeCommentFile(ToAnsi(text)), text);
+  EXPECT_EQ(DecodeCommentFile("\xEF\xBB\xBF" + text.toUtf8()), text);
+  QByteArray utf16("\xFF\xFE");
+  utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+  EXPECT_EQ(DecodeCommentFile(utf16), text);
+  EXPECT_EQ(DecodeCommentFile({}), QString());
+}
+
+TEST(RarCommentFile, CopyIsUtf8WithAMarkAndGoesAway) {
+  testsupport::TempDir dir;
+  WriteFile(dir.file("Comment.txt"), ToAnsi(QString::fromUtf8("中文")));
+  QString copyPath;
+  {
+    const TRarCommentFile copy(dir.file("Comment.txt"));
+    copyPath = copy.path();
+    EXPECT_NE(copyPath, dir.file("Comment.txt"));
+    EXPECT_EQ(ReadFile(copyPath), "\xEF\xBB\xBF" + QString::fromUtf8("中文").toUtf8());
+  }
+  EXPECT_FALSE(QFileInfo::exists(copyPath));
+  EXPECT_EQ(TRarCommentFile(dir.file("missing.txt")).path(), dir.file("missing.txt"));
+  EXPECT_EQ(TRarCommentFile({}).path(), QString());
+}
