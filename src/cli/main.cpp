@@ -1,8 +1,74 @@
+// harrowmint-cli: one batch run over the paths given, with the settings of the data folder.
+#include <unistd.h>
+#include <QCoreApplication>
 #include <cstdio>
 
-#include "BuildVersion.h"
+#include "app/JobRunner.h"
+#include "cli/CliObserver.h"
+#include "cli/CliOptions.h"
+#include "cli/EngineListing.h"
+#include "cli/StopOnSignal.h"
+#include "settings/DataFolder.h"
+#include "settings/Settings.h"
+#include "util/SystemInfo.h"
 
-int main() {
-  std::printf("Harrowmint %s\n", HM_VERSION_TEXT);
-  return 0;
+namespace {
+
+constexpr int kExitAllPlausible = 0;
+constexpr int kExitSomeFailed = 1;
+constexpr int kExitNotStarted = 2;
+
+void PrintTo(std::FILE* stream, const QString& text) {
+  std::fputs(text.toUtf8().constData(), stream);
+  std::fflush(stream);
+}
+
+int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
+  // As at a window start: a missing data folder is seeded before the settings are read.
+  SeedDataFolder(paths);
+  const TSettings settings = ApplyCliOverrides(LoadSettings(paths), options);
+
+  TSnapshot items;
+  for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
+
+  TCliObserver observer(int(items.size()), options.json, stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
+  TJobRunner runner(paths, observer);
+  const TStartResult start = runner.Start(settings, items);
+  if (!start.started) {
+    PrintTo(stderr, start.message + '\n');
+    return kExitNotStarted;
+  }
+  {
+    TStopOnSignal stopOnSignal([&runner] { runner.Stop(); });
+    runner.Wait();
+  }
+  return observer.anyFailed() ? kExitSomeFailed : kExitAllPlausible;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QString error;
+  const std::optional<TCliOptions> options = ParseCliOptions(app.arguments().mid(1), &error);
+  if (!options) {
+    PrintTo(stderr, QStringLiteral("harrowmint-cli: ") + error + QStringLiteral("\n\n") + CliUsage());
+    return kExitNotStarted;
+  }
+  const TProgramPaths paths =
+      options->home.isEmpty() ? TProgramPaths::FromExecutable() : TProgramPaths(options->home);
+  switch (options->action) {
+    case TCliOptions::ShowHelp:
+      PrintTo(stdout, CliUsage());
+      return kExitAllPlausible;
+    case TCliOptions::ShowVersion:
+      PrintTo(stdout, QStringLiteral("harrowmint-cli ") + ProgramVersionText() + '\n');
+      return kExitAllPlausible;
+    case TCliOptions::ListEngines:
+      PrintTo(stdout, EngineListingText(paths.engineFolder()));
+      return kExitAllPlausible;
+    case TCliOptions::RunBatch:
+      break;
+  }
+  return RunBatch(paths, *options);
 }

@@ -1,0 +1,118 @@
+#include "app/ContentCleanup.h"
+
+#include "app/OutputNaming.h"
+#include "settings/DataFolder.h"
+#include "util/EasyFileSearch.h"
+#include "util/FileOps.h"
+#include "util/TextFile.h"
+#include "util/Wildcard.h"
+
+namespace {
+
+QString LastName(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+bool HasExtension(const QString& name, const QString& lowerExt) {
+  return SourceExtension(name).toLower() == lowerExt;
+}
+
+// A filtered name that would leave the folder or name nothing is not used.
+bool UsableName(const QString& name) {
+  return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+}  // namespace
+
+TContentCleaner::TContentCleaner(TCleanupRules rules) : rules_(std::move(rules)) {}
+
+void TContentCleaner::CleanFolder(const QString& root) {
+  if (!rules_.DeleteAds) return;
+  root_ = root;
+  tmpDelFileList.clear();
+  nameDeleteList_ = LoadListFile(rules_.nameDeleteFile);
+  replaceRules_.reset();
+
+  TEasyFileSearch search;
+  search.SetRootPath(root);
+  search.SetFileNames({QStringLiteral("*")});
+  search.SetSkipMissingFolders(true);
+  search.OnFileFound = [this](const TFileInformations& entry) { OnSearchFileFound(entry); };
+  search.OnChangeFolder = [this](const QString& folder) { OnSearchChangeFolder(folder); };
+  search.Search();
+
+  // Deeper folders come later in the walk; renaming them first keeps the stored paths valid.
+  for (qsizetype i = tmpDelFileList.size() - 1; i >= 0; --i) {
+    const QString& path = tmpDelFileList[i];
+    const qsizetype slash = path.lastIndexOf('/');
+    FilterEntryName(path.left(slash + 1), path.mid(slash + 1));
+  }
+  tmpDelFileList.clear();
+}
+
+void TContentCleaner::OnSearchChangeFolder(const QString& folder) {
+  if (folder == root_) return;
+  if (MatchesDelList(LastName(folder))) DeletePath(folder);
+}
+
+void TContentCleaner::OnSearchFileFound(const TFileInformations& entry) {
+  const QString fullPath = entry.FullPath();
+  if (MatchesDelList(entry.Name)) {
+    DeletePath(fullPath);
+    return;
+  }
+  // A link is never read or written through: its target may lie outside the tree.
+  const bool isLink = (entry.Attributes & faSymLink) != 0;
+  if (!entry.IsDirectory() && !isLink && HasExtension(entry.Name, QStringLiteral(".txt")) &&
+      CleanTextFile(fullPath))
+    return;
+  if (!rules_.DelRarFileName) return;
+  if (entry.IsDirectory())
+    tmpDelFileList << fullPath;
+  else if (!HasExtension(entry.Name, QStringLiteral(".ini")))
+    FilterEntryName(entry.Path, entry.Name);
+}
+
+bool TContentCleaner::MatchesDelList(const QString& name) const {
+  for (const QString& pattern : rules_.delList) {
+    if (MatchWildcard(name, pattern)) return true;
+  }
+  return false;
+}
+
+bool TContentCleaner::MatchesTxtDelList(const QString& text) const {
+  for (const QString& pattern : rules_.txtDelList) {
+    const bool wildcard = pattern.contains('*') || pattern.contains('?') || pattern.contains('#');
+    if (wildcard ? MatchWildcard(text, pattern) : (!pattern.isEmpty() && text.contains(pattern))) return true;
+  }
+  return false;
+}
+
+bool TContentCleaner::CleanTextFile(const QString& path) {
+  const QString text = ReplaceTextByRules(LoadTextFile(path), path);
+  if (!MatchesTxtDelList(text)) return false;
+  DeletePath(path);
+  return true;
+}
+
+void TContentCleaner::FilterEntryName(const QString& folder, const QString& name) {
+  const QString filtered = FilterFileName(name, nameDeleteList_);
+  // RenamePath never replaces an existing entry, so two names that filter alike both stay.
+  if (filtered != name && UsableName(filtered)) RenamePath(folder + name, folder + filtered);
+}
+
+const std::vector<TxtReplaceRule>& TContentCleaner::Rules() {
+  // The rules cannot change during a run (the settings are closed), so one reading serves the tree.
+  if (!replaceRules_) replaceRules_ = LoadTxtReplaceRules(rules_.databaseFile);
+  return *replaceRules_;
+}
+
+QString TContentCleaner::ReplaceTextByRules(const QString& text, const QString& file) {
+  QString result = text;
+  bool hit = false;
+  for (const TxtReplaceRule& rule : Rules()) {
+    if (rule.sValue1.isEmpty() || !result.contains(rule.sValue1)) continue;
+    hit = true;
+    result.replace(rule.sValue1, rule.sValue2);
+  }
+  if (hit) SaveTextFile(result, file);
+  return result;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The cleanup of a prepared tree by the user's rules, in place: entries whose names match a
+// deletion pattern are deleted, .txt files get the text-replacement rules and are deleted when
+// their content matches a content pattern, and the name-filter strings are removed from names.
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "settings/TxtReplaceRules.h"
+#include "util/FileSearch.h"
+
+struct TCleanupRules {
+  QStringList delList;     // delete.dat: wildcard patterns of names
+  QStringList txtDelList;  // TxtDelete.dat: content patterns of .txt files
+  bool DeleteAds = true;   // master switch of the whole cleanup
+  bool DelRarFileName = true;
+  QString databaseFile;    // data.db with the text-replacement rules
+  QString nameDeleteFile;  // NameDelete.dat
+};
+
+class TContentCleaner {
+ public:
+  explicit TContentCleaner(TCleanupRules rules);
+
+  // Cleans the tree below root (no trailing '/'). The root itself is never deleted, whatever its
+  // name: for a folder cleaned in place it is the user's own folder. A deleted folder does not
+  // end the walk; the folders after it are cleaned all the same.
+  void CleanFolder(const QString& root);
+
+  // Applies every rule in priority order, each to the result of the ones before, and saves the
+  // file when any rule found its text. Returns the replaced text.
+  QString ReplaceTextByRules(const QString& text, const QString& file);
+
+  // True when the text matches a content pattern: a pattern holding "*", "?" or "#" must match
+  // the whole text (any case); any other non-empty one is searched as it is.
+  bool MatchesTxtDelList(const QString& text) const;
+
+ private:
+  void OnSearchChangeFolder(const QString& folder);
+  void OnSearchFileFound(const TFileInformations& entry);
+  bool MatchesDelList(const QString& name) const;
+  // True when the text file was deleted.
+  bool CleanTextFile(const QString& path);
+  void FilterEntryName(const QString& folder, const QString& name);
+  const std::vector<TxtReplaceRule>& Rules();
+
+  TCleanupRules rules_;
+  QString root_;
+  QStringList nameDeleteList_;
+  // Folders whose names are filtered after the walk, deepest last.
+  QStringList tmpDelFileList;
+  // Read at the first text file of a cleanup.
+  std::optional<std::vector<TxtReplaceRule>> replaceRules_;
+};

@@ -1,0 +1,90 @@
+#include "app/FolderPacking.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "util/FileOps.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FsPath(const QString& path) { return fs::path(path.toStdString()); }
+
+QString WithoutTrailingSlash(QString path) {
+  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+  return path;
+}
+
+}  // namespace
+
+QString GetSingleRootFolder(const QString& folder) {
+  std::error_code ec;
+  fs::directory_iterator it(FsPath(folder), ec);
+  if (ec || it == fs::directory_iterator()) return {};
+  const fs::directory_entry first = *it;
+  if (!first.is_directory(ec) || first.is_symlink(ec)) return {};
+  if (it.increment(ec); ec || it != fs::directory_iterator()) return {};
+  return QString::fromStdString(first.path().filename().string());
+}
+
+bool FolderHasEntries(const QString& folder) {
+  std::error_code ec;
+  fs::directory_iterator it(FsPath(folder), ec);
+  return !ec && it != fs::directory_iterator();
+}
+
+TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder,
+                             bool LockRAR, std::function<bool()> stopRequested)
+    : compress_(compress),
+      mustFilesFolder_(WithoutTrailingSlash(mustFilesFolder)),
+      MustToFolder_(MustToFolder),
+      LockRAR_(LockRAR),
+      stopRequested_(std::move(stopRequested)) {}
+
+int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format) {
+  const bool rar = format == QLatin1String(".rar") || format.isEmpty();
+  const bool zip = format == QLatin1String(".zip");
+  const bool sevenZip = format == QLatin1String(".7z");
+  if (!rar && !zip && !sevenZip) return prUnsupported;
+
+  const bool haveMustFiles = FolderHasEntries(mustFilesFolder_);
+  bool mustPlaced = false;
+  if (MustToFolder_ && haveMustFiles) {
+    const QString root = GetSingleRootFolder(folder);
+    if (!root.isEmpty()) mustPlaced = CopyPath(mustFilesFolder_ + "/*", folder + '/' + root + '/');
+  }
+  const bool addMustFiles = haveMustFiles && !mustPlaced;
+  if (!FolderHasEntries(folder) && !addMustFiles) return prFailed;
+
+  if (rar) return PackRar(folder, archive, addMustFiles);
+
+  bool ok;
+  if (zip) {
+    QStringList sources{folder + "/*"};
+    if (addMustFiles) sources << mustFilesFolder_ + "/*";
+    ok = compress_.ZipFile(sources, archive);
+  } else {
+    QStringList dirs{folder + '/'};
+    if (addMustFiles) dirs << mustFilesFolder_ + '/';
+    ok = compress_.c7ZipFile(dirs, archive);
+  }
+  return ok ? prPacked : prFailed;
+}
+
+int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool withMustFiles) {
+  if (!compress_.RarExeExists()) return prEngineMissing;
+  // A second add merges the must-have files into the archive root. Each add must succeed: after
+  // a failed first add, a second one would leave an archive of must-have files alone.
+  QStringList adds;
+  if (FolderHasEntries(folder)) adds << folder + '/';
+  if (withMustFiles) adds << mustFilesFolder_ + '/';
+  for (const QString& source : adds) {
+    const bool ok = compress_.RarFile(source, archive);
+    if (Stopped()) return prStopped;
+    if (!ok) return prFailed;
+  }
+  compress_.AddComment(archive);
+  if (LockRAR_ && !Stopped()) compress_.SetLock(archive);
+  return Stopped() ? prStopped : prPacked;
+}

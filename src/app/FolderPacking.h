@@ -1,0 +1,44 @@
+#pragma once
+// Every output archive is made here: the prepared folder's content becomes the archive root, and
+// the must-have files go beside it or into the archive's single root folder.
+#include <QString>
+#include <functional>
+
+#include "app/ArchiveFacade.h"
+
+enum TPackResult : int {
+  prPacked = 1,          // the format was recognised and every add succeeded
+  prUnsupported = -1,    // the format is none of ".rar" (or ""), ".zip", ".7z"
+  prFailed = 0,          // nothing to pack, or an add failed: the archive would lack content
+  prEngineMissing = -5,  // the RAR packer is not in the engine folder
+  prStopped = -6,        // a stop request ended the packer before the archive was complete
+};
+
+class TFolderPacker {
+ public:
+  // mustFilesFolder may end in '/'. stopRequested tells whether the run was asked to stop.
+  TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder, bool LockRAR,
+                std::function<bool()> stopRequested = {});
+
+  // Packs the folder (no trailing '/') into archive in the format given by its extension,
+  // compared exactly. Returns a TPackResult. The RAR comment and lock are applied after the adds;
+  // their own results do not judge the archive.
+  int PackFolder(const QString& folder, const QString& archive, const QString& format);
+
+ private:
+  int PackRar(const QString& folder, const QString& archive, bool withMustFiles);
+  bool Stopped() const { return stopRequested_ && stopRequested_(); }
+
+  IArchiveFacade& compress_;
+  QString mustFilesFolder_;  // without trailing '/'
+  bool MustToFolder_;
+  bool LockRAR_;
+  std::function<bool()> stopRequested_;
+};
+
+// The name of the folder's only entry when that entry is a real folder (not a link); empty in
+// every other case. Hidden entries count.
+QString GetSingleRootFolder(const QString& folder);
+
+// True when the folder exists and holds at least one entry.
+bool FolderHasEntries(const QString& folder);

@@ -1,0 +1,69 @@
+#pragma once
+// The batch run: fixes the run's inputs at start, then walks the snapshot on one worker thread,
+// turning every checked item into one output archive, and reports each step to the observer.
+// A stop request ends the running engine program at once and the run after the current item.
+#include <QString>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "app/ArchiveFacade.h"
+#include "app/ItemJob.h"
+#include "app/JobObserver.h"
+#include "app/MyData.h"
+#include "app/RunContext.h"
+#include "settings/Settings.h"
+#include "util/ProgramPaths.h"
+
+struct TStartResult {
+  bool started = false;
+  QString message;  // why not: TRunText::NoItems or TRunText::InvalidOutputFolder
+};
+
+class TJobRunner {
+ public:
+  // factory: the facade of each run; empty gives the real one over the paths' engine folder.
+  TJobRunner(TProgramPaths paths, IJobObserver& observer, TFacadeFactory factory = {});
+  // Stops a run still going and waits for its worker.
+  ~TJobRunner();
+  TJobRunner(const TJobRunner&) = delete;
+  TJobRunner& operator=(const TJobRunner&) = delete;
+
+  // Starts a run over the snapshot with these settings (the caller has put its one-run values in,
+  // such as the window's decompression password). Refused, with nothing changed, for an empty
+  // list or an output folder that cannot be used, and while a run is active.
+  TStartResult Start(const TSettings& settings, const TSnapshot& items);
+  // Stop request: any thread, any number of times.
+  void Stop();
+  // Blocks until the current run's worker has ended.
+  void Wait();
+
+  bool isRunning() const { return isRunning_; }
+  bool isExit() const { return isExit_; }
+  // The resolved output folder of the current (or last) run, ending in '/'.
+  QString outputPath() const { return run_.outputPath; }
+
+ private:
+  void RunJob();
+  void StartCompress();
+  TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
+  void ShowSummary();
+
+  TProgramPaths paths_;
+  IJobObserver& observer_;
+  TFacadeFactory factory_;
+
+  // Fixed at start, read by the worker only.
+  TRunContext run_;
+  TSnapshot t_List;
+
+  // The run's counters, the worker's alone.
+  int errorCount = 0;
+  int successCount = 0;
+  bool summaryShown_ = false;
+
+  std::atomic<bool> isRunning_{false};
+  std::atomic<bool> isExit_{false};
+  std::mutex workerMutex_;
+  std::thread myThread;
+};

@@ -1,0 +1,89 @@
+#include "app/OutputNaming.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "settings/DataFolder.h"
+#include "settings/PathVars.h"
+#include "util/FileOps.h"
+
+namespace {
+
+const QString kNamePlaceholder = QStringLiteral("<name>");
+const QString kReplaceSourceExts = QStringLiteral(";.zip;.rar;.7z;");
+
+// Anything already at the path takes the name, except a folder; a dangling link counts too, so
+// the packer never writes through one.
+bool NameTaken(const QString& path) {
+  const QFileInfo info(path);
+  return info.isSymLink() || (info.exists() && !info.isDir());
+}
+
+}  // namespace
+
+QString FilterFileName(const QString& name, const QStringList& nameDeleteList) {
+  QString result = name;
+  for (const QString& line : nameDeleteList) {
+    if (!line.isEmpty()) result.remove(line, Qt::CaseInsensitive);
+  }
+  return result;
+}
+
+QString FilterFileName(const QString& name, const QString& nameDeleteFile) {
+  return FilterFileName(name, LoadListFile(nameDeleteFile));
+}
+
+QString StripVersionText(const QString& name) {
+  static const QRegularExpression lower(QStringLiteral("v[0-9.]*"));
+  static const QRegularExpression upper(QStringLiteral("V[0-9.]*"));
+  QString result = name;
+  result.remove(lower);
+  result.remove(upper);
+  return result;
+}
+
+QString SourceExtension(const QString& path) {
+  const QString name = path.mid(path.lastIndexOf('/') + 1);
+  const qsizetype dot = name.lastIndexOf('.');
+  return dot < 0 ? QString() : name.mid(dot);
+}
+
+TOutputNaming::TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt,
+                             QString nameDeleteFile)
+    : settings_(settings),
+      outputPath_(std::move(outputPath)),
+      outputExt_(std::move(outputExt)),
+      nameDeleteFile_(std::move(nameDeleteFile)) {}
+
+QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& now) const {
+  QString base = settings_.nameType == ntByDate ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
+                                                : FilterFileName(FileNameWithoutExt(source), nameDeleteFile_);
+  if (settings_.DelCompressVer) base = StripVersionText(base);
+  base.replace(QStringLiteral(".."), QStringLiteral("."));
+
+  QString name = ReplaceTimeVars(settings_.fileNameFormat, settings_.ampm, now);
+  const qsizetype at = name.indexOf(kNamePlaceholder, 0, Qt::CaseInsensitive);
+  if (at >= 0) name.replace(at, kNamePlaceholder.size(), base);
+  // A hand-edited template must not lead the output out of the output folder.
+  name.replace('/', '_');
+  return name;
+}
+
+TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now) const {
+  const QString name = OutputBaseName(source, now);
+  const QString sourceExt = SourceExtension(source);
+  const bool keepsSourceFormat = kReplaceSourceExts.contains(';' + sourceExt + ';');
+
+  TOutputName out;
+  QString suffix;
+  for (int counter = 0;; suffix = '_' + QString::number(++counter)) {
+    out.CompressPath = outputPath_ + name + suffix + outputExt_;
+    if (settings_.RARToFrom) {
+      if (!keepsSourceFormat)
+        out.eligible = false;
+      else
+        out.CompressPath = outputPath_ + name + suffix + sourceExt;
+    }
+    if (!NameTaken(out.CompressPath)) return out;
+  }
+}

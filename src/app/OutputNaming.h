@@ -1,0 +1,44 @@
+#pragma once
+// The output archive's path of one item, fixed before the item is touched: a base name (time
+// stamp or the source's filtered name), the user's template, a "_N" suffix that makes it unique,
+// and whether replace-source mode lets the item through at all.
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "settings/Settings.h"
+
+// Removes every line of the name-filter list from the name (empty lines skipped), ignoring case,
+// each line working on the result of the ones before.
+QString FilterFileName(const QString& name, const QStringList& nameDeleteList);
+// The same with NameDelete.dat, read anew at every call.
+QString FilterFileName(const QString& name, const QString& nameDeleteFile);
+
+// Every "v" and then every "V" taken out together with the run of digits and dots after it.
+QString StripVersionText(const QString& name);
+
+// The extension of the path's name part, dot included; "" when the name has no dot.
+QString SourceExtension(const QString& path);
+
+struct TOutputName {
+  QString CompressPath;  // nothing exists at this path at naming time
+  bool eligible = true;  // false: replace-source mode and not a ".zip", ".rar" or ".7z" source
+};
+
+class TOutputNaming {
+ public:
+  // outputPath ends in '/'; outputExt is the run's GetOutputExt.
+  TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt, QString nameDeleteFile);
+
+  TOutputName Name(const QString& source, const QDateTime& now) const;
+  TOutputName Name(const QString& source) const { return Name(source, QDateTime::currentDateTime()); }
+
+  // Base name and template, before the suffix and extension.
+  QString OutputBaseName(const QString& source, const QDateTime& now) const;
+
+ private:
+  const TSettings& settings_;
+  QString outputPath_;
+  QString outputExt_;
+  QString nameDeleteFile_;
+};

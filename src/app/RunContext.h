@@ -1,0 +1,16 @@
+#pragma once
+// What a run fixes at its start and reads, unchanged, until its end.
+#include <QString>
+#include <QStringList>
+
+#include "settings/Settings.h"
+#include "util/ProgramPaths.h"
+
+struct TRunContext {
+  TProgramPaths paths;
+  TSettings settings;      // with the run's overrides (the window's password box, command-line options)
+  QString outputPath;      // the resolved output folder, ending in exactly one '/'
+  QString outputExt;       // ".rar", ".zip" or ".7z"
+  QStringList delList;     // delete.dat
+  QStringList txtDelList;  // TxtDelete.dat
+};

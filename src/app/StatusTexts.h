@@ -1,0 +1,51 @@
+#pragma once
+// The texts a run shows: the row status column, the output-name cell, the status line and the
+// messages. They are the product's user interface and are used exactly as written.
+#include <QString>
+
+struct TStatusText {
+  // While an item is worked on.
+  static inline const QString Processing = QStringLiteral("正在处理中...");
+  static inline const QString Copying = QStringLiteral("正在复制...");
+  static inline const QString Cleaning = QStringLiteral("正在清理中...");
+  static inline const QString Extracting = QStringLiteral("正在解压中...");
+  static inline const QString Compressing = QStringLiteral("正在压缩中...");
+
+  // Final.
+  static inline const QString Packed = QStringLiteral("打包完毕");
+  static inline const QString Unsupported = QStringLiteral("不支持");
+  static inline const QString FolderIgnored = QStringLiteral("文件夹忽略");
+  static inline const QString FileIgnored = QStringLiteral("文件忽略");
+  static inline const QString ExePacked = QStringLiteral("压缩exe完成");
+  static inline const QString ReplaceFailed = QStringLiteral("替换失败");
+  static inline const QString EngineLoadFailed = QStringLiteral("引擎加载失败");
+  static inline const QString WrongPassword = QStringLiteral("解压密码错误");
+  static inline const QString CannotExtract = QStringLiteral("无法解压");
+
+  // Final, for failures the Windows design left without a text of their own.
+  static inline const QString SourceMissing = QStringLiteral("源文件不存在");
+  static inline const QString CopyFailed = QStringLiteral("复制失败");
+  static inline const QString PackFailed = QStringLiteral("压缩失败");
+  static inline const QString Stopped = QStringLiteral("已停止");
+  static inline const QString UnexpectedError = QStringLiteral("处理出错");
+};
+
+struct TRunText {
+  // Output-name cell of an output below the plausible size.
+  static inline const QString SuspectOutput = QStringLiteral("文件可能出错");
+  // Type cell of a self-extracting archive: the detected format without its dot goes before it.
+  static inline const QString SelfExtractingSuffix = QStringLiteral("自解压格式");
+
+  static inline const QString NoItems = QStringLiteral("请先添加需要打包的文件/目录。");
+  static inline const QString InvalidOutputFolder = QStringLiteral("无效的输出目录。");
+
+  static QString Announce(const QString& path) {
+    return QStringLiteral("状态:正在打包【") + path + QStringLiteral("】...");
+  }
+  static QString Summary(int successCount) {
+    return QStringLiteral("状态:打包完毕,共完成") + QString::number(successCount) + QStringLiteral("个。");
+  }
+  static QString Failures(int errorCount) {
+    return QString::number(errorCount) + QStringLiteral("个打包失败，请注意核对。");
+  }
+};

@@ -1,0 +1,35 @@
+#include "app/WorkFolders.h"
+
+#include <QDir>
+
+#include "settings/PathVars.h"
+#include "util/FileOps.h"
+
+namespace {
+// Names repeat only within one second, among a thousand numbers.
+constexpr int kNameAttempts = 2000;
+}  // namespace
+
+TWorkFolders::TWorkFolders(QString tempRoot) : tempRoot_(std::move(tempRoot)) {}
+
+TWorkFolders::~TWorkFolders() { RemoveAll(); }
+
+QString TWorkFolders::NewWorkFolder() {
+  if (!QDir().mkpath(tempRoot_)) throw EWorkFolderError("cannot create the temp root");
+  QDir root(tempRoot_);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const QString name = GetDateRandomName();
+    // mkdir fails on an existing folder, so a folder of another item is never shared.
+    if (root.mkdir(name)) {
+      folders_ << tempRoot_ + name;
+      return folders_.last();
+    }
+    if (!root.exists()) break;
+  }
+  throw EWorkFolderError("cannot create a work folder");
+}
+
+void TWorkFolders::RemoveAll() {
+  for (const QString& folder : folders_) DeletePath(folder);
+  folders_.clear();
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The work folders of one item: new, empty folders directly under the temp root, all removed when
+// the guard goes away, whatever ended the item (an exception included).
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// No work folder could be made (temp root not writable, disk full).
+class EWorkFolderError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TWorkFolders {
+ public:
+  // tempRoot ends in '/'.
+  explicit TWorkFolders(QString tempRoot);
+  ~TWorkFolders();
+  TWorkFolders(const TWorkFolders&) = delete;
+  TWorkFolders& operator=(const TWorkFolders&) = delete;
+
+  // A new folder named by GetDateRandomName, never one that existed before. Raises
+  // EWorkFolderError when none can be made. The path has no trailing '/'.
+  QString NewWorkFolder();
+
+  // Removes every folder made so far.
+  void RemoveAll();
+
+ private:
+  QString tempRoot_;
+  QStringList folders_;
+};

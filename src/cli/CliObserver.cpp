@@ -1,0 +1,75 @@
+#include "cli/CliObserver.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress)
+    : itemCount_(itemCount), json_(json), out_(out), progress_(progress) {}
+
+QString TCliObserver::ItemLine(int index, const TItemResult& result) {
+  const QString output = result.outputExists ? result.CompressPath : QString();
+  return QString::number(index) + '\t' + result.status + '\t' + output + '\t' +
+         QString::number(result.fileSize);
+}
+
+QString TCliObserver::ItemJson(int index, const TItemResult& result) {
+  QJsonObject item;
+  item[QStringLiteral("index")] = index;
+  item[QStringLiteral("source")] = result.source;
+  item[QStringLiteral("status")] = result.status;
+  item[QStringLiteral("state")] = result.state;
+  item[QStringLiteral("output")] = result.outputExists ? result.CompressPath : QString();
+  item[QStringLiteral("outputName")] = result.outputName;
+  item[QStringLiteral("size")] = result.fileSize;
+  item[QStringLiteral("sizeText")] = result.sizeText;
+  return QString::fromUtf8(QJsonDocument(item).toJson(QJsonDocument::Compact));
+}
+
+void TCliObserver::AnnounceItem(int index, int progress, const QString& path, const QString& stateText) {
+  currentPath_ = path;
+}
+
+void TCliObserver::ShowLvState(int index, const QString& stateStr) {
+  ShowProgress(QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(stateStr, currentPath_));
+}
+
+void TCliObserver::RecordResult(int index, const TItemResult& result) {
+  if (result.state != 1) anyFailed_ = true;
+  Print(json_ ? ItemJson(index, result) : ItemLine(index, result));
+}
+
+void TCliObserver::ShowSummary(const TRunSummary& summary) {
+  if (json_) {
+    QJsonObject object;
+    object[QStringLiteral("summary")] = summary.stateText;
+    object[QStringLiteral("failure")] = summary.failureText;
+    object[QStringLiteral("successCount")] = summary.successCount;
+    object[QStringLiteral("errorCount")] = summary.errorCount;
+    object[QStringLiteral("stopped")] = summary.stopped;
+    Print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    return;
+  }
+  Print(summary.stateText);
+  if (!summary.failureText.isEmpty()) Print(summary.failureText);
+}
+
+void TCliObserver::Print(const QString& text) {
+  ClearProgress();
+  std::fputs((text + '\n').toUtf8().constData(), out_);
+  std::fflush(out_);
+}
+
+void TCliObserver::ShowProgress(const QString& text) {
+  if (!progress_) return;
+  // Carriage return and erase-line keep the progress on one line of the terminal.
+  std::fputs(("\r\x1b[K" + text).toUtf8().constData(), progress_);
+  std::fflush(progress_);
+  progressShown_ = true;
+}
+
+void TCliObserver::ClearProgress() {
+  if (!progressShown_) return;
+  std::fputs("\r\x1b[K", progress_);
+  std::fflush(progress_);
+  progressShown_ = false;
+}

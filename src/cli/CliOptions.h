@@ -1,0 +1,29 @@
+#pragma once
+// The command line of harrowmint-cli.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "settings/Settings.h"
+
+struct TCliOptions {
+  enum TAction { RunBatch, ListEngines, ShowVersion, ShowHelp };
+  TAction action = RunBatch;
+  QString home;               // --home: the program folder to use; empty: the executable's
+  std::optional<int> format;  // --format: TOutputFormat
+  std::optional<QString> output;
+  std::optional<QString> password;
+  std::optional<QString> unpackPassword;
+  bool json = false;
+  QStringList paths;  // absolute, in the order given
+};
+
+// Parses the arguments after the program name. On a mistake returns nothing and puts the
+// reason in *error.
+std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
+
+// The usage text for --help and after a mistake.
+QString CliUsage();
+
+// The one-run overrides of the options on top of the settings of the data folder.
+TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options);
