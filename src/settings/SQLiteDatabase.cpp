@@ -83,14 +83,19 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, const QString& passwor
     return;
   }
   const QFileInfo file(fileName);
-  if (!QDir().mkpath(file.absolutePath())) {
-    openError_ = QStringLiteral("cannot create the folder %1").arg(file.absolutePath());
+  const QString folder = file.absolutePath();
+  if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
+    openError_ = QStringLiteral("cannot create the folder %1").arg(folder);
     return;
   }
 
+  // As sqlite3_open, but without the per-call mutex: a connection belongs to one operation on
+  // one thread.
   sqlite3* raw = nullptr;
-  const int opened = sqlite3_open(QFile::encodeName(fileName).constData(), &raw);
-  std::unique_ptr<sqlite3, Closer> db(raw);  // sqlite3_open hands out a handle even on failure
+  const int opened =
+      sqlite3_open_v2(QFile::encodeName(fileName).constData(), &raw,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::unique_ptr<sqlite3, Closer> db(raw);  // a handle comes back even on failure
   const auto failed = [&](int code) {
     openError_ = QStringLiteral("%1: %2").arg(
         fileName, QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(code)));
@@ -98,11 +103,10 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, const QString& passwor
   };
   if (failed(opened)) return;
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+  // Setting the sync mode reads the schema, so a file that is no database (or stays locked past
+  // the timeout) is refused here rather than at its first query.
   if (failed(sqlite3_exec(db.get(), "PRAGMA SYNCHRONOUS=NORMAL;", nullptr, nullptr, nullptr))) return;
   if (failed(sqlite3_exec(db.get(), "PRAGMA temp_store = MEMORY;", nullptr, nullptr, nullptr))) return;
-  // sqlite3_open does not read the file; this does, so a file that is no database (or stays
-  // locked past the timeout) is refused here rather than at its first query.
-  if (failed(sqlite3_exec(db.get(), "PRAGMA schema_version;", nullptr, nullptr, nullptr))) return;
   openError_.clear();
   db_ = std::move(db);
 }
@@ -149,15 +153,12 @@ TSQLiteTable TSQLiteDatabase::QueryTable(const QString& sql) const {
     kinds.push_back(KindOfDeclaredType(sqlite3_column_decltype(statement.get(), c)));
   }
 
-  std::vector<std::vector<TSQLiteTable::Value>> rows;
-  while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
-    std::vector<TSQLiteTable::Value> row;
-    row.reserve(size_t(columnCount));
-    for (int c = 0; c < columnCount; ++c) row.push_back(ReadValue(statement.get(), c, kinds[size_t(c)]));
-    rows.push_back(std::move(row));
-  }
+  std::vector<TSQLiteTable::Value> values;
+  values.reserve(size_t(columnCount) * 64);  // most results here are small tables of rules
+  while ((result = sqlite3_step(statement.get())) == SQLITE_ROW)
+    for (int c = 0; c < columnCount; ++c) values.push_back(ReadValue(statement.get(), c, kinds[size_t(c)]));
   if (result != SQLITE_DONE) throw ESQLiteException(ErrorText(db_.get(), result, sql), result);
-  return TSQLiteTable(std::move(columns), std::move(rows));
+  return TSQLiteTable(std::move(columns), std::move(values));
 }
 
 TSQLiteTable TSQLiteDatabase::GetTable(const QString& sql) const {

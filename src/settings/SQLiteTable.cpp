@@ -19,8 +19,8 @@ qint64 TruncateToInt64(double value) {
 }
 }  // namespace
 
-TSQLiteTable::TSQLiteTable(QStringList columns, std::vector<std::vector<Value>> rows)
-    : columns_(std::move(columns)), rows_(std::move(rows)) {}
+TSQLiteTable::TSQLiteTable(QStringList columns, std::vector<Value> values)
+    : columns_(std::move(columns)), values_(std::move(values)) {}
 
 int TSQLiteTable::FieldIndex(const QString& name) const {
   for (int i = 0; i < columns_.size(); ++i)
@@ -29,8 +29,8 @@ int TSQLiteTable::FieldIndex(const QString& name) const {
 }
 
 const TSQLiteTable::Value* TSQLiteTable::Field(int index) const {
-  if (Eof() || index < 0 || index >= int(rows_[row_].size())) return nullptr;
-  return &rows_[row_][size_t(index)];
+  if (Eof() || index < 0 || index >= columns_.size()) return nullptr;
+  return &values_[row_ * size_t(columns_.size()) + size_t(index)];
 }
 
 bool TSQLiteTable::FieldIsNull(int index) const {

@@ -12,13 +12,14 @@ class TSQLiteTable {
   using Value = std::variant<std::monostate, qint64, double, QString, QByteArray>;
 
   TSQLiteTable() = default;
-  TSQLiteTable(QStringList columns, std::vector<std::vector<Value>> rows);
+  // values: the rows one after the other, each with one value per column.
+  TSQLiteTable(QStringList columns, std::vector<Value> values);
 
-  int Count() const { return int(rows_.size()); }
+  int Count() const { return columns_.isEmpty() ? 0 : int(values_.size() / size_t(columns_.size())); }
   int ColCount() const { return int(columns_.size()); }
   const QStringList& Columns() const { return columns_; }
   // EOF in the design; the C library owns that name.
-  bool Eof() const { return row_ >= rows_.size(); }
+  bool Eof() const { return int(row_) >= Count(); }
   void Next() { ++row_; }
   void MoveFirst() { row_ = 0; }
 
@@ -40,6 +41,6 @@ class TSQLiteTable {
   const Value* Field(int index) const;
 
   QStringList columns_;
-  std::vector<std::vector<Value>> rows_;
+  std::vector<Value> values_;
   size_t row_ = 0;
 };

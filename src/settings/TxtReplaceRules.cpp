@@ -10,9 +10,9 @@ int ToPriority(qint64 value) {
   return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-double CreatedOf(const TSQLiteTable& table) {
+double CreatedOf(const TSQLiteTable& table, int column) {
   try {
-    return table.FieldAsDouble(kFieldCreated);
+    return table.FieldAsDouble(column);
   } catch (const ESQLiteException&) {
     return 0;  // a hand-made table that declares the column as text
   }
@@ -30,16 +30,23 @@ QString TxtReplaceOrderSQL() {
 }
 
 std::vector<TxtReplaceRule> ReadTxtReplaceRules(TSQLiteTable table) {
+  // Columns looked up once: the cleanup reads the rules for every text file.
+  const int id = table.FieldIndex(QStringLiteral("ID"));
+  const int name = table.FieldIndex(kFieldName);
+  const int from = table.FieldIndex(kFieldFrom);
+  const int to = table.FieldIndex(kFieldTo);
+  const int priority = table.FieldIndex(kFieldPriority);
+  const int created = table.FieldIndex(kFieldCreated);
   std::vector<TxtReplaceRule> rules;
   rules.reserve(size_t(table.Count()));
   for (table.MoveFirst(); !table.Eof(); table.Next()) {
     TxtReplaceRule rule;
-    rule.ID = table.FieldAsInteger(QStringLiteral("ID"));
-    rule.Name = table.FieldByName(kFieldName);
-    rule.sValue1 = table.FieldByName(kFieldFrom);
-    rule.sValue2 = table.FieldByName(kFieldTo);
-    rule.intData1 = ToPriority(table.FieldAsInteger(kFieldPriority));
-    rule.floatData1 = CreatedOf(table);
+    rule.ID = table.FieldAsInteger(id);
+    rule.Name = table.FieldAsString(name);
+    rule.sValue1 = table.FieldAsString(from);
+    rule.sValue2 = table.FieldAsString(to);
+    rule.intData1 = ToPriority(table.FieldAsInteger(priority));
+    rule.floatData1 = CreatedOf(table, created);
     rules.push_back(std::move(rule));
   }
   return rules;

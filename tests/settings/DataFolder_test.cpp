@@ -1,0 +1,120 @@
+// The data folder: seeding at start, the list files, and what OK of the settings dialog writes.
+#include <QDir>
+#include <QFileInfo>
+
+#include "settings/DataFolder.h"
+#include "support/TestSupport.h"
+#include "util/CodePage.h"
+
+using testsupport::TempDir;
+
+TEST(SeedDataFolder, CopiesTheSeedOnlyWhenDataIsMissing) {
+  const struct {
+    const char* what;
+    bool haveData;
+    bool haveSeed;
+    bool seeded;
+  } cases[] = {
+      {"data missing, seed present", false, true, true},
+      {"data present", true, true, false},
+      {"neither", false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const TProgramPaths paths(dir.path());
+    if (c.haveSeed) {
+      testsupport::WriteFile(paths.seedDataFolder() + QStringLiteral("delete.dat"), "*.url\r\n");
+      testsupport::WriteFile(paths.seedDataFolder() + QStringLiteral("MustFiles/readme.txt"), "read me");
+      testsupport::MakeDir(paths.seedDataFolder() + QStringLiteral("empty"));
+    }
+    if (c.haveData) testsupport::WriteFile(paths.dataFolder() + QStringLiteral("Comment.txt"), "mine");
+
+    EXPECT_EQ(SeedDataFolder(paths), c.seeded);
+    if (c.seeded) {
+      EXPECT_EQ(testsupport::TreeListing(paths.dataFolder()), testsupport::TreeListing(paths.seedDataFolder()));
+    } else if (c.haveData) {
+      EXPECT_EQ(testsupport::TreeListing(paths.dataFolder()), QStringList{QStringLiteral("Comment.txt")});
+    } else {
+      EXPECT_FALSE(QFileInfo::exists(paths.dataFolder()));
+    }
+    // No staging folder is left beside them.
+    QStringList expected;
+    if (c.haveData || c.seeded) expected << QStringLiteral("Data");
+    if (c.haveSeed) expected << QStringLiteral("SysDb");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+              expected);
+  }
+}
+
+TEST(SeedDataFolder, LaterStartsDoNotCopyAgain) {
+  TempDir dir;
+  const TProgramPaths paths(dir.path());
+  testsupport::WriteFile(paths.seedDataFolder() + QStringLiteral("delete.dat"), "*.url\r\n");
+  ASSERT_TRUE(SeedDataFolder(paths));
+  QFile::remove(DelListFile(paths));
+  EXPECT_FALSE(SeedDataFolder(paths));
+  EXPECT_FALSE(QFileInfo::exists(DelListFile(paths)));
+}
+
+TEST(ListFiles, LinesAsTheyStandInAnyEncoding) {
+  TempDir dir;
+  const struct {
+    const char* what;
+    QByteArray bytes;
+    QStringList lines;
+  } cases[] = {
+      {"ansi, CR LF", ToAnsi(QStringLiteral("*.url\r\n 广告 \r\n\r\n*.htm\r\n")),
+       {"*.url", QStringLiteral(" 广告 "), "", "*.htm"}},
+      {"no break after the last line", "a\r\nb", {"a", "b"}},
+      {"LF and lone CR", "a\nb\rc\n", {"a", "b", "c"}},
+      {"utf-8 with a mark", "\xEF\xBB\xBF" + QStringLiteral("广告.txt\r\n").toUtf8(), {QStringLiteral("广告.txt")}},
+      {"utf-16 LE with a mark", QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"x\r\ny"), 8),
+       {"x", "y"}},
+      {"empty", "", {}},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.file(QStringLiteral("list.dat"));
+    testsupport::WriteFile(path, c.bytes);
+    EXPECT_EQ(LoadListFile(path), c.lines) << c.what;
+  }
+  EXPECT_EQ(LoadListFile(dir.file(QStringLiteral("missing.dat"))), QStringList());
+  EXPECT_EQ(LoadListFile(dir.path()), QStringList());  // a folder is no list
+}
+
+TEST(SaveSettingsFiles, WritesTheFourTextsThenTheSettings) {
+  TempDir dir;
+  const TProgramPaths paths(dir.path());
+  testsupport::WriteFile(DelListFile(paths), "\xEF\xBB\xBF*.url\r\n");  // saved by another editor
+  TDataTexts texts = LoadDataTexts(paths);
+  EXPECT_EQ(texts.delList, QStringLiteral("*.url\r\n"));
+  texts.delList += QStringLiteral("广告*.txt");
+  texts.comment = QStringLiteral("欢迎访问\r\nline 2\r\n");
+  texts.nameDelete = QStringLiteral("[www.example.com]\r\n");
+  texts.txtDelete = QString();
+  TSettings settings;
+  settings.CompressExt = 1;
+
+  EXPECT_EQ(SaveSettingsFiles(paths, texts, settings), QString());
+  EXPECT_EQ(testsupport::ReadFile(DelListFile(paths)), ToAnsi(QStringLiteral("*.url\r\n广告*.txt\r\n")));
+  EXPECT_EQ(testsupport::ReadFile(CommentFile(paths)), ToAnsi(texts.comment));
+  EXPECT_EQ(LoadDelList(paths), (QStringList{"*.url", QStringLiteral("广告*.txt")}));
+  EXPECT_EQ(LoadNameDeleteList(paths), QStringList{"[www.example.com]"});
+  EXPECT_EQ(LoadTxtDelList(paths), QStringList());
+  EXPECT_TRUE(QFileInfo::exists(TxtDelListFile(paths)));
+  EXPECT_EQ(LoadSettings(paths).CompressExt, 1);
+  EXPECT_EQ(LoadDataTexts(paths).comment, texts.comment);
+}
+
+TEST(SaveSettingsFiles, StopsAtTheFirstFileThatCannotBeWritten) {
+  TempDir dir;
+  const TProgramPaths paths(dir.path());
+  testsupport::MakeDir(NameDeleteFile(paths));  // a folder where the file belongs
+  TDataTexts texts{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
+
+  EXPECT_EQ(SaveSettingsFiles(paths, texts, TSettings()), NameDeleteFile(paths));
+  EXPECT_EQ(LoadListFile(DelListFile(paths)), QStringList{"a"});
+  EXPECT_EQ(LoadListFile(CommentFile(paths)), QStringList{"b"});
+  EXPECT_FALSE(QFileInfo::exists(TxtDelListFile(paths)));
+  EXPECT_FALSE(QFileInfo::exists(paths.settingsFile()));
+}
