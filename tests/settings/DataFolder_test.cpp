@@ -32,7 +32,10 @@ TEST(SeedDataFolder, CopiesTheSeedOnlyWhenDataIsMissing) {
 
     EXPECT_EQ(SeedDataFolder(paths), c.seeded);
     if (c.seeded) {
-      EXPECT_EQ(testsupport::TreeListing(paths.dataFolder()), testsupport::TreeListing(paths.seedDataFolder()));
+      EXPECT_EQ(testsupport::TreeListing(paths.dataFolder()),
+                testsupport::TreeListing(paths.seedDataFolder()));
+      EXPECT_EQ(testsupport::ReadFile(paths.dataFolder() + QStringLiteral("MustFiles/readme.txt")),
+                "read me");
     } else if (c.haveData) {
       EXPECT_EQ(testsupport::TreeListing(paths.dataFolder()), QStringList{QStringLiteral("Comment.txt")});
     } else {
@@ -64,12 +67,16 @@ TEST(ListFiles, LinesAsTheyStandInAnyEncoding) {
     QByteArray bytes;
     QStringList lines;
   } cases[] = {
-      {"ansi, CR LF", ToAnsi(QStringLiteral("*.url\r\n 广告 \r\n\r\n*.htm\r\n")),
+      {"ansi, CR LF",
+       ToAnsi(QStringLiteral("*.url\r\n 广告 \r\n\r\n*.htm\r\n")),
        {"*.url", QStringLiteral(" 广告 "), "", "*.htm"}},
       {"no break after the last line", "a\r\nb", {"a", "b"}},
       {"LF and lone CR", "a\nb\rc\n", {"a", "b", "c"}},
-      {"utf-8 with a mark", "\xEF\xBB\xBF" + QStringLiteral("广告.txt\r\n").toUtf8(), {QStringLiteral("广告.txt")}},
-      {"utf-16 LE with a mark", QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"x\r\ny"), 8),
+      {"utf-8 with a mark",
+       "\xEF\xBB\xBF" + QStringLiteral("广告.txt\r\n").toUtf8(),
+       {QStringLiteral("广告.txt")}},
+      {"utf-16 LE with a mark",
+       QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"x\r\ny"), 8),
        {"x", "y"}},
       {"empty", "", {}},
   };

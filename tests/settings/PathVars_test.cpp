@@ -107,7 +107,9 @@ TEST(OutputFolder, ExpandedCreatedOrRefused) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ResolveOutputFolder(c.folder, app, {}, kJuly1), c.expected) << c.folder.toStdString();
-    if (!c.expected.isEmpty()) EXPECT_TRUE(QFileInfo(c.expected).isDir()) << c.expected.toStdString();
+    if (!c.expected.isEmpty()) {
+      EXPECT_TRUE(QFileInfo(c.expected).isDir()) << c.expected.toStdString();
+    }
   }
   EXPECT_FALSE(QFileInfo::exists(app + QStringLiteral("<app>out")));
   EXPECT_EQ(
