@@ -1,9 +1,9 @@
 #include "compress/vxCompress.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <exception>
-#include <filesystem>
 
 #include "compress/common/EntryPath.h"
 #include "compress/common/RunEngine.h"
@@ -27,27 +27,16 @@ int Guarded(int result, const QString& dir) {
   return result;
 }
 
-// An engine failing by exception counts as a failed operation; a 7z library that cannot be
-// loaded is the one error the caller gets to see.
-template <class Operation>
-int ExtractionResult(Operation&& operation) {
+// An engine failing by exception fails the operation; a 7z library that cannot be loaded is the
+// one error the caller gets to see.
+template <class Result, class Operation>
+Result FailureOnException(Result failure, Operation&& operation) {
   try {
     return operation();
   } catch (const E7zLoadError&) {
     throw;
   } catch (const std::exception&) {
-    return crFailed;
-  }
-}
-
-template <class Operation>
-bool PackingResult(Operation&& operation) {
-  try {
-    return operation();
-  } catch (const E7zLoadError&) {
-    throw;
-  } catch (const std::exception&) {
-    return false;
+    return failure;
   }
 }
 
@@ -67,10 +56,10 @@ QString TvxCompress::GetEngineFolder() const {
 
 QString TvxCompress::GetFileRealExt(const QString& FilePath) {
   // Only regular files: opening a FIFO or device would block or read endlessly.
-  std::error_code ec;
-  if (FilePath.isEmpty() || !std::filesystem::is_regular_file(FilePath.toStdString(), ec)) return {};
+  const QFileInfo info(FilePath);
+  if (FilePath.isEmpty() || !info.isFile() || info.size() <= 3) return {};
   QFile file(FilePath);
-  if (file.size() <= 3 || !file.open(QIODevice::ReadOnly)) return {};
+  if (!file.open(QIODevice::ReadOnly)) return {};
   const QByteArray head = file.read(3);
   if (head.startsWith("Rar")) return QStringLiteral(".rar");
   if (head.startsWith("7z")) return QStringLiteral(".7z");
@@ -127,7 +116,7 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FileList.clear();
-  return ExtractionResult([&] {
+  return FailureOnException<int>(crFailed, [&] {
     if (ext == QLatin1String(".rar")) return TUnRarEngine(Context()).ListRarFiles(CompressFile, FileList);
     if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FileList);
     if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FileList);
@@ -146,50 +135,55 @@ int TvxCompress::RunEngine(const QString& program, const QString& parameters) co
 }
 
 bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
-  return PackingResult([&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
+  return FailureOnException(false, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
 }
 
 bool TvxCompress::AddComment(const QString& CompressPath) {
-  return PackingResult([&] { return TRarPacker(Context()).AddComment(CompressPath); });
+  return FailureOnException(false, [&] { return TRarPacker(Context()).AddComment(CompressPath); });
 }
 
 bool TvxCompress::SetLock(const QString& CompressPath) {
-  return PackingResult([&] { return TRarPacker(Context()).SetLock(CompressPath); });
+  return FailureOnException(false, [&] { return TRarPacker(Context()).SetLock(CompressPath); });
 }
 
 int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
-  return Guarded(ExtractionResult([&] { return TUnRarEngine(Context()).UnRarFile(rarFile, rarDir); }),
-                 rarDir);
+  return Guarded(
+      FailureOnException<int>(crFailed, [&] { return TUnRarEngine(Context()).UnRarFile(rarFile, rarDir); }),
+      rarDir);
 }
 
 bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
-  return PackingResult([&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDir, c7ZipFile); });
+  return FailureOnException(false, [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDir, c7ZipFile); });
 }
 
 bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) {
-  return PackingResult([&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
+  return FailureOnException(false,
+                            [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
 }
 
 int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Guarded(
-      ExtractionResult([&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
-      c7zipDir);
+  return Guarded(FailureOnException<int>(
+                     crFailed, [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
+                 c7zipDir);
 }
 
 bool TvxCompress::ZipFile(const QString& zipDir, const QString& ZipFile) {
-  return PackingResult([&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
+  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
 }
 
 bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile) {
-  return PackingResult([&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
+  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
-  return Guarded(ExtractionResult([&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
-                 UnzipDir);
+  return Guarded(
+      FailureOnException<int>(crFailed, [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
+      UnzipDir);
 }
 
 int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
   return Guarded(
-      ExtractionResult([&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }), Dir);
+      FailureOnException<int>(crFailed,
+                              [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
+      Dir);
 }
