@@ -1,5 +1,6 @@
 file(MAKE_DIRECTORY ${ENGINE_DIR})
-foreach(pair "rar=${RAR}" "libunrar.so=${UNRAR_LIB}" "7z.so=${SEVENZIP_LIB}")
+foreach(pair "rar=${RAR}" "libunrar.so=${UNRAR_LIB}" "7z.so=${SEVENZIP_LIB}" "bsdtar=${BSDTAR}"
+             "7zz=${SEVENZIP_PROGRAM}")
   string(REPLACE "=" ";" parts "${pair}")
   list(GET parts 0 name)
   list(GET parts 1 target)

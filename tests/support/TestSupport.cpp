@@ -70,3 +70,18 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
 bool HaveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
 
 }  // namespace testsupport
+
+void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+void PrintTo(const QStringList& list, std::ostream* os) {
+  *os << '{';
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    if (i) *os << ", ";
+    PrintTo(list[i], os);
+  }
+  *os << '}';
+}
+
+void PrintTo(const QByteArray& bytes, std::ostream* os) {
+  *os << '"' << QString::fromLatin1(bytes.toPercentEncoding(" /:._-[]{}()!?,;=+*#@<>'")).toStdString() << '"';
+}

@@ -49,6 +49,13 @@ bool HaveTool(const QString& program);
 
 }  // namespace testsupport
 
+// Readable failure messages for Qt strings (gtest would print them as byte dumps).
+QT_BEGIN_NAMESPACE
+void PrintTo(const QString& text, std::ostream* os);
+void PrintTo(const QStringList& list, std::ostream* os);
+void PrintTo(const QByteArray& bytes, std::ostream* os);
+QT_END_NAMESPACE
+
 // A test that needs an outside tool: skips with a clear message when it is missing, and fails
 // instead when CI=true, where scripts/setup must have installed it.
 #define HM_REQUIRE_TOOL(tool)                                                        \
