@@ -1,7 +1,7 @@
 // The folder walk as the cleanup runs it (mask "*", sub-folders, every entry reported).
 // `--walk DIR` walks once and prints the number of entries, for comparing with find(1) under
-// hyperfine (see run-benchmarks.sh); without it, Google Benchmark runs the walk over DIR given
-// in HM_WALK_DIR.
+// hyperfine (see run-benchmarks.sh); `--walk-names DIR` does the same without entry details; without it,
+// Google Benchmark runs the walk over DIR given in HM_WALK_DIR.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,8 +12,9 @@
 
 namespace {
 
-long Walk(const char* root) {
+long Walk(const char* root, bool details = true) {
   TEasyFileSearch search;
+  search.SetReadDetails(details);
   search.SetRootPath(QString::fromLocal8Bit(root));
   search.SetFileNames({QStringLiteral("*")});
   long entries = 0;
@@ -38,6 +39,10 @@ BENCHMARK(BM_FolderWalk)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--walk") == 0) {
     std::printf("%ld\n", Walk(argv[2]));
+    return 0;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--walk-names") == 0) {
+    std::printf("%ld\n", Walk(argv[2], false));
     return 0;
   }
   benchmark::Initialize(&argc, argv);

@@ -53,6 +53,9 @@ class TEasyFileSearch {
   void SetFileNames(const QStringList& masks) { fileNames_ = masks; }
   QString RootPath() const { return SearchEngine.RootPath; }
   void SetRootPath(const QString& path) { SearchEngine.RootPath = path; }
+  // See TFileSearch::ReadDetails.
+  bool ReadDetails() const { return SearchEngine.ReadDetails; }
+  void SetReadDetails(bool read) { SearchEngine.ReadDetails = read; }
   // See TFileSearch::SkipMissingFolders.
   bool SkipMissingFolders() const { return SearchEngine.SkipMissingFolders; }
   void SetSkipMissingFolders(bool skip) { SearchEngine.SkipMissingFolders = skip; }

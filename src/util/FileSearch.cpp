@@ -27,6 +27,7 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 // One entry as the listing gave it, before any event fires.
 struct ListedEntry {
   std::string name;
+  bool hasDetails = false;
   quint32 attributes = 0;
   qint64 size = 0;
   timespec creation{};
@@ -52,7 +53,7 @@ quint32 AttributesOf(mode_t mode, const char* name) {
 mode_t ModeFromDirentType(unsigned char type) {
   switch (type) {
     case DT_DIR:
-      return S_IFDIR;
+      return S_IFDIR | 0755;
     case DT_LNK:
       return S_IFLNK | 0777;
     case DT_REG:
@@ -62,7 +63,13 @@ mode_t ModeFromDirentType(unsigned char type) {
   }
 }
 
-void Describe(int dirFd, ListedEntry* entry, unsigned char direntType) {
+void Describe(int dirFd, ListedEntry* entry, unsigned char direntType, bool details) {
+  entry->hasDetails = false;
+  // Some file systems leave the type to a status call.
+  if (!details && direntType != DT_UNKNOWN) {
+    entry->attributes = AttributesOf(ModeFromDirentType(direntType), entry->name.c_str());
+    return;
+  }
   struct statx st;
   const unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
   if (statx(dirFd, entry->name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
@@ -70,6 +77,7 @@ void Describe(int dirFd, ListedEntry* entry, unsigned char direntType) {
     entry->attributes = AttributesOf(ModeFromDirentType(direntType), entry->name.c_str());
     return;
   }
+  entry->hasDetails = true;
   entry->attributes = AttributesOf(st.stx_mode, entry->name.c_str());
   entry->size = S_ISDIR(st.stx_mode) ? 0 : static_cast<qint64>(st.stx_size);
   entry->access = {st.stx_atime.tv_sec, st.stx_atime.tv_nsec};
@@ -80,7 +88,7 @@ void Describe(int dirFd, ListedEntry* entry, unsigned char direntType) {
 
 // Reads the whole folder, sorted by name, so that handlers changing the folder cannot make the
 // walk skip or repeat entries. False when the folder cannot be listed; errno tells why.
-bool ListFolder(const QString& folder, std::vector<ListedEntry>* entries) {
+bool ListFolder(const QString& folder, bool details, std::vector<ListedEntry>* entries) {
   entries->clear();
   const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -96,7 +104,7 @@ bool ListFolder(const QString& folder, std::vector<ListedEntry>* entries) {
       continue;
     ListedEntry& entry = entries->emplace_back();
     entry.name = d->d_name;
-    Describe(dirfd(dir.get()), &entry, d->d_type);
+    Describe(dirfd(dir.get()), &entry, d->d_type, details);
   }
   std::sort(entries->begin(), entries->end(),
             [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
@@ -199,6 +207,8 @@ class EntryTest {
 
 bool TFileSearch::Search() {
   const EntryTest test(*this);  // throws for an invalid mask, before anything fires
+  const bool details =
+      ReadDetails || DateOptions.FilterOnDate || SizeOptions.FilterOnSize || !SearchOptions.LookForAnyFile;
   DateOptions.FirstDate = QDateTime(DateOptions.FirstDate.date(), QTime(0, 0));
   DateOptions.SecondDate = QDateTime(DateOptions.SecondDate.date(), QTime(0, 0));
 
@@ -214,7 +224,7 @@ bool TFileSearch::Search() {
   for (;;) {
     if (OnChangeFolder) OnChangeFolder(current);
     const QString folder = current.endsWith(u'/') ? current : current + u'/';
-    if (!ListFolder(folder, &entries)) {
+    if (!ListFolder(folder, details, &entries)) {
       const bool vanished = errno == ENOENT || errno == ENOTDIR;
       if (!(SkipMissingFolders && vanished && !isRoot)) {
         result = false;
@@ -230,7 +240,9 @@ bool TFileSearch::Search() {
       if (isDir && SearchOptions.IncludeSubfolder) queue.push_back(folder + info.Name);
       info.Attributes = entry.attributes;
       info.Size = entry.size;
-      info.Time = {LocalTime(entry.creation), LocalTime(entry.access), LocalTime(entry.write)};
+      info.Time = entry.hasDetails
+                      ? TFileTime{LocalTime(entry.creation), LocalTime(entry.access), LocalTime(entry.write)}
+                      : TFileTime{};
       if (!test.Passes(info) || (OnAcceptFile && !OnAcceptFile(info))) continue;
       if (isDir) {
         ++stats.NbPathFound;

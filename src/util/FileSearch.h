@@ -114,6 +114,11 @@ class TFileSearch {
   // Not in the Windows design: go on with the next queued folder when one has vanished
   // (deleted or renamed by a handler) instead of ending the walk.
   bool SkipMissingFolders = false;
+  // Size, times and the read-only bit cost one status call per entry. Off, an entry carries only
+  // what the listing itself gives (folder, link, file or device, hidden) and Size and Time stay
+  // zero; the walk then runs at the speed of find(1). Filters that need the details (date, size,
+  // or an attribute test without LookForAnyFile) read them all the same.
+  bool ReadDetails = true;
 
   TFileFoundEvent OnFileFound;
   TChangeFolderEvent OnChangeFolder;

@@ -231,6 +231,21 @@ TEST(FileSearch, AttributesSizesAndTimes) {
   const TSystemTime expected{2001, 2, 6, 3, 4, 5, 6, 789};  // a Saturday
   EXPECT_EQ(byName["plain.txt"].Time.WriteTime, expected);
 
+  // Without details: the listing's own data, the same entries, nothing else.
+  search.SetReadDetails(false);
+  recorder.found.clear();
+  ASSERT_TRUE(search.Search());
+  std::map<QString, TFileInformations> light;
+  for (const TFileInformations& info : recorder.found) light[info.Name] = info;
+  EXPECT_EQ(light.size(), byName.size());
+  EXPECT_EQ(light["ro.txt"].Attributes, quint32(faArchive)) << "the read-only bit needs the details";
+  EXPECT_EQ(light[".hidden"].Attributes, quint32(faArchive | faHidden));
+  EXPECT_EQ(light["target"].Attributes, quint32(faDirectory));
+  EXPECT_EQ(light["link"].Attributes, quint32(faArchive | faSymLink));
+  EXPECT_EQ(light["pipe"].Attributes, quint32(faSysFile));
+  EXPECT_EQ(light["plain.txt"].Size, 0);
+  EXPECT_EQ(light["plain.txt"].Time.WriteTime, TSystemTime{});
+
   // Only folders and hidden entries: the attribute test.
   search.SetSearchOptions(okIncludeSubfolder | okLookForDirectory | okLookForHiddenFile);
   recorder.log.clear();
@@ -275,6 +290,7 @@ TEST(FileSearch, DateSizeAndAcceptFilters) {
   EXPECT_EQ(run(), QStringList{"root/old.txt"});
 
   search.SetFilterKind(fkFilterOnSize);
+  search.SetReadDetails(false);  // a size filter reads the sizes all the same
   search.SetSizeFilterKind(sfkBiggerOrEqualTo);
   search.SetSizeFilterSize(200);
   EXPECT_EQ(run(), QStringList{"root/new.txt"});
