@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
