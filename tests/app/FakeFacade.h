@@ -1,0 +1,103 @@
+#pragma once
+// A stand-in for the archive facade that the runner and packing tests script: which files are
+// archives, what extracting them gives, and what packing makes. It records every call.
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <stdexcept>
+
+#include "app/ArchiveFacade.h"
+#include "compress/common/CompressResult.h"
+#include "compress/sevenzip/SevenZipLoadError.h"
+#include "support/TestSupport.h"
+
+struct FakeArchive {
+  QString detected = QStringLiteral(".zip");  // GetFileRealExt
+  int code = crSuccess;                       // UnCompressFile
+  QString realFormat;                         // CompressFileExt after success; empty: detected
+  QMap<QString, QByteArray> content;          // written into the folder on success
+};
+
+class FakeFacade : public IArchiveFacade {
+ public:
+  // Keyed by the source's file name.
+  QMap<QString, FakeArchive> archives;
+  qint64 outputSize = 10000;
+  bool rarMissing = false;
+  bool packFails = false;           // every add fails, leaving a partial file
+  bool throwLoadErrorOn7z = false;  // c7ZipFile raises E7zLoadError
+  bool throwOnExtract = false;      // UnCompressFile raises a plain exception
+  int listResult = crSuccess;       // GetFileList
+
+  QStringList calls;               // "RarFile <source>", "SetLock", ...
+  QList<QStringList> packedTrees;  // what each add saw below its source folder
+  QString compressPwd;
+  QString unCompressPwd;
+  QString commentFile;
+
+  void SetCompressPwd(const QString& value) override { compressPwd = value; }
+  QString CompressPwd() const override { return compressPwd; }
+  void SetUnCompressPwd(const QString& value) override { unCompressPwd = value; }
+  void SetCommentFile(const QString& value) override { commentFile = value; }
+
+  QString GetFileRealExt(const QString& path) override {
+    const QString name = QFileInfo(path).fileName();
+    return archives.contains(name) ? archives[name].detected : QString();
+  }
+  bool isSupportExt(const QString& extName) override {
+    return QStringLiteral(";.zip;.rar;.7z;.exe;").contains(';' + extName + ';');
+  }
+  int UnCompressFile(const QString& archive, const QString& dir) override {
+    calls << "UnCompressFile";
+    if (throwOnExtract) throw std::runtime_error("engine trouble");
+    const FakeArchive& a = archives[QFileInfo(archive).fileName()];
+    compressFileExt_ = a.detected;
+    if (a.code != crSuccess) return a.code;
+    for (auto it = a.content.begin(); it != a.content.end(); ++it)
+      testsupport::WriteFile(dir + '/' + it.key(), it.value());
+    if (!a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
+    return crSuccess;
+  }
+  QString CompressFileExt() const override { return compressFileExt_; }
+  int GetFileList(const QString& archive) override {
+    calls << "GetFileList";
+    return listResult;
+  }
+  QStringList FileList() const override { return {}; }
+
+  bool RarExeExists() const override { return !rarMissing; }
+  bool RarFile(const QString& rarDir, const QString& rarFile) override {
+    calls << "RarFile " + rarDir;
+    return Pack(QStringList{rarDir}, rarFile);
+  }
+  bool AddComment(const QString&) override {
+    calls << "AddComment";
+    return true;
+  }
+  bool SetLock(const QString&) override {
+    calls << "SetLock";
+    return true;
+  }
+  bool ZipFile(const QStringList& sources, const QString& archive) override {
+    calls << "ZipFile " + sources.join('|');
+    return Pack(sources, archive);
+  }
+  bool c7ZipFile(const QStringList& dirs, const QString& archive) override {
+    calls << "c7ZipFile " + dirs.join('|');
+    if (throwLoadErrorOn7z) throw E7zLoadError("7z.so is not a 7z library");
+    return Pack(dirs, archive);
+  }
+
+ private:
+  bool Pack(const QStringList& sources, const QString& archive) {
+    for (QString source : sources) {
+      source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
+      packedTrees << testsupport::TreeListing(source);
+    }
+    testsupport::WriteFile(archive, QByteArray(packFails ? 100 : outputSize, 'x'));
+    return !packFails;
+  }
+
+  QString compressFileExt_;
+};

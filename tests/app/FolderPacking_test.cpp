@@ -1,0 +1,161 @@
+// Packing a prepared folder: must-have files at the archive root or in its single root folder,
+// checked by listing the outputs with independent tools; the calls made per format.
+#include <QFile>
+
+#include "FakeFacade.h"
+#include "IndependentListing.h"
+#include "app/FolderPacking.h"
+#include "app/vxCompressFacade.h"
+#include "support/TestSupport.h"
+
+using testsupport::MakeDir;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+struct Packing {
+  TempDir dir;
+  QString folder = dir.path() + "/prepared";
+  QString must = dir.path() + "/MustFiles";
+  bool mustToFolder = false;
+  bool lockRar = false;
+
+  Packing() {
+    MakeDir(folder);
+    WriteFile(must + "/Readme.txt", "must have");
+  }
+  int Pack(IArchiveFacade& compress, const QString& archive, const QString& format) {
+    return TFolderPacker(compress, must + '/', mustToFolder, lockRar).PackFolder(folder, archive, format);
+  }
+};
+
+TEST(GetSingleRootFolder, Table) {
+  TempDir dir;
+  const QString f = dir.path();
+  MakeDir(f + "/empty");
+  WriteFile(f + "/file/only.bin", "x");
+  MakeDir(f + "/one/Game");
+  MakeDir(f + "/hidden/Game");
+  WriteFile(f + "/hidden/.hidden", "x");
+  MakeDir(f + "/two/A");
+  MakeDir(f + "/two/B");
+  MakeDir(f + "/link");
+  ASSERT_TRUE(QFile::link(f + "/one/Game", f + "/link/Game"));
+
+  EXPECT_EQ(GetSingleRootFolder(f + "/empty"), "");
+  EXPECT_EQ(GetSingleRootFolder(f + "/file"), "");
+  EXPECT_EQ(GetSingleRootFolder(f + "/one"), "Game");
+  EXPECT_EQ(GetSingleRootFolder(f + "/one/"), "Game");
+  EXPECT_EQ(GetSingleRootFolder(f + "/hidden"), "");
+  EXPECT_EQ(GetSingleRootFolder(f + "/two"), "");
+  EXPECT_EQ(GetSingleRootFolder(f + "/link"), "");  // a link to a folder is not one
+  EXPECT_EQ(GetSingleRootFolder(f + "/missing"), "");
+}
+
+class PackingWithEngines : public testing::TestWithParam<const char*> {};
+
+TEST_P(PackingWithEngines, MustFilesAtRootOrInTheSingleRootFolder) {
+  const QString format = GetParam();
+  TvxCompressFacade compress(testsupport::EngineDir() + '/');
+  HM_REQUIRE_TOOL(qPrintable(listing::ToolFor(format)));
+  if (format == QLatin1String(".rar") && !compress.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+
+  {  // beside the content
+    Packing p;
+    WriteFile(p.folder + "/Game/game.bin", "game");
+    WriteFile(p.folder + "/top.txt", "top");
+    const QString archive = p.dir.path() + "/out" + format;
+    ASSERT_EQ(p.Pack(compress, archive, format), prPacked);
+    EXPECT_EQ(listing::FileNames(archive), QStringList({"Game/game.bin", "Readme.txt", "top.txt"}));
+  }
+  {  // into the single root folder, on disk first
+    Packing p;
+    p.mustToFolder = true;
+    WriteFile(p.folder + "/Game/game.bin", "game");
+    const QString archive = p.dir.path() + "/out" + format;
+    ASSERT_EQ(p.Pack(compress, archive, format), prPacked);
+    EXPECT_EQ(listing::FileNames(archive), QStringList({"Game/Readme.txt", "Game/game.bin"}));
+    EXPECT_TRUE(QFileInfo::exists(p.folder + "/Game/Readme.txt"));
+  }
+  {  // a hidden file beside the folder: no single root folder
+    Packing p;
+    p.mustToFolder = true;
+    WriteFile(p.folder + "/Game/game.bin", "game");
+    WriteFile(p.folder + "/.hidden", "h");
+    const QString archive = p.dir.path() + "/out" + format;
+    ASSERT_EQ(p.Pack(compress, archive, format), prPacked);
+    EXPECT_TRUE(listing::FileNames(archive).contains("Readme.txt"));
+  }
+  {  // no must-have files: nothing extra, no error
+    Packing p;
+    QFile::remove(p.must + "/Readme.txt");
+    WriteFile(p.folder + "/game.bin", "game");
+    const QString archive = p.dir.path() + "/out" + format;
+    ASSERT_EQ(p.Pack(compress, archive, format), prPacked);
+    EXPECT_EQ(listing::FileNames(archive), QStringList({"game.bin"}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PackingWithEngines, testing::Values(".zip", ".7z", ".rar"));
+
+TEST(FolderPacking, CallsPerFormat) {
+  struct Row {
+    QString format;
+    bool lock;
+    QStringList calls;
+  };
+  Packing p;
+  WriteFile(p.folder + "/game.bin", "x");
+  const QString f = p.folder;
+  const QString m = p.must;
+  const Row rows[] = {
+      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock"}},
+      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment"}},
+      {".zip", true, {"ZipFile " + f + "/*|" + m + "/*"}},  // no comment call, no lock
+      {".7z", true, {"c7ZipFile " + f + "/|" + m + '/'}},
+      {".RAR", true, {}},
+  };
+  for (const Row& row : rows) {
+    FakeFacade fake;
+    p.lockRar = row.lock;
+    const int result = p.Pack(fake, p.dir.path() + "/out" + row.format, row.format);
+    EXPECT_EQ(result, row.calls.isEmpty() ? prUnsupported : prPacked) << row.format.toStdString();
+    EXPECT_EQ(fake.calls, row.calls) << row.format.toStdString();
+  }
+}
+
+TEST(FolderPacking, FailuresAreNotHidden) {
+  Packing p;
+  WriteFile(p.folder + "/game.bin", "x");
+  {  // a failed first add stops there: no archive of must-have files alone
+    FakeFacade fake;
+    fake.packFails = true;
+    EXPECT_EQ(p.Pack(fake, p.dir.path() + "/a.rar", ".rar"), prFailed);
+    EXPECT_EQ(fake.calls, QStringList({"RarFile " + p.folder + '/'}));
+    EXPECT_EQ(p.Pack(fake, p.dir.path() + "/a.zip", ".zip"), prFailed);
+  }
+  {
+    FakeFacade fake;
+    fake.rarMissing = true;
+    EXPECT_EQ(p.Pack(fake, p.dir.path() + "/b.rar", ".rar"), prEngineMissing);
+    EXPECT_TRUE(fake.calls.isEmpty());
+  }
+  {  // a stop request that ended the packer ends the packing
+    FakeFacade fake;
+    const int result = TFolderPacker(fake, p.must, false, true, [] {
+                         return true;
+                       }).PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
+    EXPECT_EQ(result, prStopped);
+    EXPECT_EQ(fake.calls.size(), 1);
+  }
+  {  // nothing at all to pack
+    Packing empty;
+    QFile::remove(empty.must + "/Readme.txt");
+    FakeFacade fake;
+    EXPECT_EQ(empty.Pack(fake, empty.dir.path() + "/d.zip", ".zip"), prFailed);
+    EXPECT_TRUE(fake.calls.isEmpty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// Output naming: base names, version stripping, the ".." pass, the template, "_N" suffixes and
+// replace-source eligibility.
+#include "app/OutputNaming.h"
+#include "support/TestSupport.h"
+
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+const QDateTime k2015(QDate(2015, 7, 1), QTime(9, 5, 3));
+
+struct Namer {
+  TempDir dir;
+  TSettings settings;
+  QString outputExt = QStringLiteral(".rar");
+  QStringList nameDelete;
+
+  QString OutputPath() const { return dir.path() + "/out/"; }
+  TOutputName Name(const QString& source, const QDateTime& now = k2015) {
+    WriteFile(dir.file("NameDelete.dat"), nameDelete.join("\r\n").toUtf8());
+    return TOutputNaming(settings, OutputPath(), outputExt, dir.file("NameDelete.dat")).Name(source, now);
+  }
+  // The output's name relative to the output folder.
+  QString Relative(const TOutputName& name) const { return name.CompressPath.mid(OutputPath().size()); }
+};
+
+struct BaseRow {
+  QString source;
+  QString format;
+  bool stripVersion;
+  QStringList filter;
+  QString expected;
+};
+
+TEST(OutputNaming, NameTable) {
+  const BaseRow rows[] = {
+      {"/in/SetupV2.5.1.zip", "<name>", true, {}, "Setup.rar"},
+      {"/in/Tool_v1.0 Final.zip", "<name>", true, {}, "Tool_ Final.rar"},
+      {"/in/Moveit.zip", "<name>", true, {}, "Moeit.rar"},
+      {"/in/Moveit.zip", "<name>", false, {}, "Moveit.rar"},
+      {"/in/My.Tools", "<name>", false, {}, "My.rar"},             // a folder: the last dot still cuts
+      {"/in/a...b.tar.zip", "<name>", false, {}, "a..b.tar.rar"},  // one pass, not repeated
+      {"/in/v..1.zip", "<name>", false, {}, "v.1.rar"},
+      {"/in/Game.zip", "<NAME>", false, {}, "Game.rar"},
+      {"/in/Game.zip", "[<Name>]-<name>", false, {}, "[Game]-<name>.rar"},
+      {"/in/Game.zip", "<name>_<yyyy>", false, {}, "Game_2015.rar"},
+      {"/in/Game.zip", "fixed", false, {}, "fixed.rar"},
+      {"/in/Game[AD]v2.zip", "<name>", true, {"", "[ad]"}, "Game.rar"},  // filtered before stripping
+      {"/in/Game.zip", "../<name>", false, {}, ".._Game.rar"},           // never out of the folder
+  };
+  for (const BaseRow& row : rows) {
+    Namer namer;
+    namer.settings.fileNameFormat = row.format;
+    namer.settings.DelCompressVer = row.stripVersion;
+    namer.nameDelete = row.filter;
+    const TOutputName name = namer.Name(row.source);
+    EXPECT_EQ(namer.Relative(name), row.expected)
+        << row.source.toStdString() << " " << row.format.toStdString();
+    EXPECT_TRUE(name.eligible);
+  }
+}
+
+TEST(OutputNaming, FilterFileNameRemovesEveryLineIgnoringCase) {
+  EXPECT_EQ(FilterFileName("Readme[AD].txt", QStringList{"[ad]"}), "Readme.txt");
+  EXPECT_EQ(FilterFileName("x[ad]y[Ad]z", QStringList{"[ad]"}), "xyz");
+  // Later lines see the result of earlier ones; empty lines are skipped, others used untrimmed.
+  EXPECT_EQ(FilterFileName("abXcd", QStringList{"X", "", "bc"}), "ad");
+  EXPECT_EQ(FilterFileName("a b", QStringList{" "}), "ab");
+  EXPECT_EQ(FilterFileName("name", QStringList{}), "name");
+  // A missing list file filters nothing.
+  EXPECT_EQ(FilterFileName("name[ad]", QStringLiteral("/nonexistent/NameDelete.dat")), "name[ad]");
+}
+
+TEST(OutputNaming, StripVersionTextIsGreedyAndCaseSensitive) {
+  EXPECT_EQ(StripVersionText("SetupV2.5.1"), "Setup");
+  EXPECT_EQ(StripVersionText("Moveit"), "Moeit");
+  EXPECT_EQ(StripVersionText("v1.2v3"), "");
+  EXPECT_EQ(StripVersionText("Vivid"), "iid");
+  EXPECT_EQ(StripVersionText("no digits"), "no digits");
+}
+
+TEST(OutputNaming, SuffixesSkipTakenFilesButNotFolders) {
+  Namer namer;
+  EXPECT_EQ(namer.Relative(namer.Name("/in/Game.zip")), "Game.rar");
+  WriteFile(namer.OutputPath() + "Game.rar", "x");
+  WriteFile(namer.OutputPath() + "Game_1.rar", "x");
+  EXPECT_EQ(namer.Relative(namer.Name("/in/Game.zip")), "Game_2.rar");
+
+  // Only files take a name.
+  testsupport::MakeDir(namer.OutputPath() + "Tool.rar");
+  EXPECT_EQ(namer.Relative(namer.Name("/in/Tool.zip")), "Tool.rar");
+}
+
+TEST(OutputNaming, NameByDateWithinOneSecondGetsSuffixes) {
+  Namer namer;
+  namer.settings.nameType = ntByDate;
+  QStringList names;
+  for (int i = 0; i < 3; ++i) {
+    const TOutputName name = namer.Name(QStringLiteral("/in/any%1.zip").arg(i));
+    names << namer.Relative(name);
+    WriteFile(name.CompressPath, "made");  // the runner creates the output right after naming
+  }
+  EXPECT_EQ(names, QStringList({"20150701090503.rar", "20150701090503_1.rar", "20150701090503_2.rar"}));
+}
+
+TEST(OutputNaming, ReplaceSourceEligibility) {
+  struct Row {
+    QString source;
+    bool eligible;
+    QString expected;  // the name in the output folder
+  };
+  const Row rows[] = {
+      {"/in/Game.zip", true, "Game.zip"},  // keeps the source's own format
+      {"/in/Game.rar", true, "Game.rar"},         {"/in/Game.7z", true, "Game.7z"},
+      {"/in/Game.ZIP", false, "Game.rar"},  // exact, case-sensitive
+      {"/in/Game.exe", false, "Game.rar"},        {"/in/Game Folder", false, "Game Folder.rar"},
+      {"/in/Game.tar.gz", false, "Game.tar.rar"},
+  };
+  for (const Row& row : rows) {
+    Namer namer;
+    namer.settings.RARToFrom = true;
+    const TOutputName name = namer.Name(row.source);
+    EXPECT_EQ(name.eligible, row.eligible) << row.source.toStdString();
+    EXPECT_EQ(namer.Relative(name), row.expected) << row.source.toStdString();
+  }
+
+  Namer taken;
+  taken.settings.RARToFrom = true;
+  WriteFile(taken.OutputPath() + "Game.zip", "x");
+  EXPECT_EQ(taken.Relative(taken.Name("/in/Game.zip")), "Game_1.zip");
+}
+
+TEST(OutputNaming, SourceExtensionTakesTheNamePartOnly) {
+  EXPECT_EQ(SourceExtension("/a/b.c/file"), "");
+  EXPECT_EQ(SourceExtension("/a/file.tar.gz"), ".gz");
+  EXPECT_EQ(SourceExtension("/a/.htaccess"), ".htaccess");
+  EXPECT_EQ(SourceExtension("name."), ".");
+}
+
+}  // namespace
