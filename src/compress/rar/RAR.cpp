@@ -174,10 +174,9 @@ bool TRAR::OpenFile(const QString& FileName) {
   volumesAsked_.clear();
   bool ok = false;
   if (TRarArchiveHandle handle = OpenArchive(RAR_OM_LIST, roInitArchive)) {
-    auto header = std::make_unique<RARHeaderDataEx>();
+    auto header = std::make_unique<RARHeaderDataEx>();  // zeroed; the library fills it anew per entry
     ok = true;
     while (ok && !abort_) {
-      *header = {};
       currentEntry_.clear();
       const int read = library_->RARReadHeaderEx(handle.get(), header.get());
       if (read == ERAR_END_ARCHIVE) break;
@@ -209,10 +208,9 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   if (!handle) return false;
   QString path = Path;
   if (!path.endsWith('/')) path += '/';
-  auto header = std::make_unique<RARHeaderDataEx>();
+  auto header = std::make_unique<RARHeaderDataEx>();  // zeroed; the library fills it anew per entry
   bool ok = true;
   while (ok && !abort_) {
-    *header = {};
     currentEntry_.clear();
     const int read = library_->RARReadHeaderEx(handle.get(), header.get());
     if (read == ERAR_END_ARCHIVE) break;

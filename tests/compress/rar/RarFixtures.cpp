@@ -97,9 +97,12 @@ QByteArray MakeStoredRar4(const QList<Rar4Entry>& entries) {
     QDataStream out(&header, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     out << quint8(0x74) << flags << quint16(32 + entry.name.size()) << quint32(entry.data.size())
-        << quint32(entry.data.size()) << quint8(2) /* Windows */ << Crc32(entry.data) << dosTime
-        << quint8(20) /* version 2.0 */ << quint8(0x30) /* stored */ << quint16(entry.name.size())
-        << quint32(entry.directory ? 0x10 : 0x20);
+        << quint32(entry.data.size()) << quint8(entry.unixMode ? 3 : 2)                 /* Unix : Windows */
+        << Crc32(entry.data) << dosTime << quint8(20) /* version 2.0 */ << quint8(0x30) /* stored */
+        << quint16(entry.name.size())
+        << quint32(entry.unixMode    ? entry.unixMode
+                   : entry.directory ? 0x10
+                                     : 0x20);
     header += entry.name;
     archive += Block(header) + entry.data;
   }

@@ -41,9 +41,11 @@ struct Rar4Entry {
   QByteArray data;
   bool directory = false;
   bool utf8Name = false;
+  quint32 unixMode = 0;  // non-zero: made on Unix with this mode (0120777: a symbolic link)
 };
 // A RAR 4.x archive: marker block, main header, one stored file header (with the CRC16 of the
-// header and the CRC32 of the data) per entry, end-of-archive block. Host OS Windows.
+// header and the CRC32 of the data) per entry, end-of-archive block. Host OS Windows unless the
+// entry names a Unix mode.
 QByteArray MakeStoredRar4(const QList<Rar4Entry>& entries);
 
 }  // namespace rarfixtures

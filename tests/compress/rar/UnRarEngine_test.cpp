@@ -284,21 +284,30 @@ TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
   ASSERT_TRUE(UnRar({"lt", archive}).out.contains("symbolic link")) << "rar did not store links";
   EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
   EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"real.txt"}));
+
+  // RAR 4.x kept a Unix link as an entry whose data is the target.
+  const QString old = dir.file("links4.rar");
+  WriteFile(old, MakeStoredRar4({{"real.txt", "real", false, false, 0100644},
+                                 {"inner-link", "real.txt", false, false, 0120777},
+                                 {"up-link", "../../outside", false, false, 0120777}}));
+  EXPECT_EQ(Extract(old, {}, dir.file("out4")), crSuccess);
+  EXPECT_EQ(TreeListing(dir.file("out4")), QStringList({"real.txt"}));
 }
 
-TEST_F(UnRarEngineTest, NonAsciiNamesComeOutWholeInTheCLocale) {
+TEST_F(UnRarEngineTest, NonAsciiNamesAndPasswordsWorkInTheCLocale) {
   HM_REQUIRE_TOOL("rar");
   const QString folder = dir.file(QString::fromUtf8("档案 Ärger"));
   testsupport::MakeDir(folder);
   const QString archive = folder + QString::fromUtf8("/压缩包.rar");
-  ASSERT_EQ(Rar({"a", "-r", "-EP1", archive, source + "/*"}).exitCode, 0);
+  const QString password = QString::fromUtf8("密码 pässwörd");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-hp" + password, archive, source + "/*"}).exitCode, 0);
   // The library's narrow names follow the process locale; "C" cuts them at the first non-ASCII
   // character. Test programs run single-threaded here, so switching the locale is safe.
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   std::setlocale(LC_ALL, "C");
-  const int result = Extract(archive, {}, dir.file("out"));
+  const int result = Extract(archive, password, dir.file("out"));
   QStringList names;
-  const int listed = List(archive, {}, names);
+  const int listed = List(archive, password, names);
   std::setlocale(LC_ALL, previous.c_str());
   EXPECT_EQ(result, crSuccess);
   ExpectSameTree(source, dir.file("out"));
