@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
 #include "compress/sevenzip/ExtractCallback.h"
 #include "compress/sevenzip/FileStreams.h"
 
