@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <memory>
 #include <stdexcept>
 
 #include "app/ArchiveFacade.h"
@@ -30,16 +31,21 @@ class FakeFacade : public IArchiveFacade {
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
   int listResult = crSuccess;       // GetFileList
 
-  QStringList calls;               // "RarFile <source>", "SetLock", ...
-  QList<QStringList> packedTrees;  // what each add saw below its source folder
+  // Shared by copies, so a test can read what the run's own copy did.
+  struct Log {
+    QStringList calls;               // "RarFile <source>", "SetLock", ...
+    QList<QStringList> packedTrees;  // what each add saw below its source folder
+    QString unCompressPwd;
+    QString commentFile;
+  };
+  std::shared_ptr<Log> log = std::make_shared<Log>();
+  QStringList& calls = log->calls;
   QString compressPwd;
-  QString unCompressPwd;
-  QString commentFile;
 
   void SetCompressPwd(const QString& value) override { compressPwd = value; }
   QString CompressPwd() const override { return compressPwd; }
-  void SetUnCompressPwd(const QString& value) override { unCompressPwd = value; }
-  void SetCommentFile(const QString& value) override { commentFile = value; }
+  void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
+  void SetCommentFile(const QString& value) override { log->commentFile = value; }
 
   QString GetFileRealExt(const QString& path) override {
     const QString name = QFileInfo(path).fileName();
@@ -93,7 +99,7 @@ class FakeFacade : public IArchiveFacade {
   bool Pack(const QStringList& sources, const QString& archive) {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
-      packedTrees << testsupport::TreeListing(source);
+      log->packedTrees << testsupport::TreeListing(source);
     }
     testsupport::WriteFile(archive, QByteArray(packFails ? 100 : outputSize, 'x'));
     return !packFails;

@@ -1,0 +1,283 @@
+// The job runner with a scripted facade: the status of every way an item can go, the counters,
+// the size rule, replace-source mode, failures, refusals and stop requests.
+#include <QFile>
+
+#include "FakeFacade.h"
+#include "RunnerFixture.h"
+#include "app/StatusTexts.h"
+
+using testsupport::MakeDir;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+TFacadeFactory Factory(const FakeFacade& script) {
+  return [script] { return std::make_unique<FakeFacade>(script); };
+}
+
+struct StatusRow {
+  QString name;
+  QString status;
+  int state;
+  bool output;
+};
+
+TEST(JobRunner, StatusTable) {
+  RunnerHome h;
+  FakeFacade fake;
+  MakeDir(h.In("Folder"));
+  WriteFile(h.In("Folder/game.bin"), "game");
+  WriteFile(h.In("notes.bin"), "notes");
+  fake.archives["good.zip"].content = {{"game.bin", "g"}, {"ad.url", "ad"}};
+  fake.archives["locked.rar"] = {".rar", crWrongPassword, {}, {}};
+  fake.archives["needs-engine.7z"] = {".7z", crEngineLoadFailed, {}, {}};
+  fake.archives["broken.zip"] = {".zip", crFailed, {}, {}};
+  fake.archives["setup.exe"] = {".exe", crSuccess, ".rar", {{"setup.bin", "s"}}};
+  fake.archives["odd.exe"] = {".exe", crFailed, {}, {}};
+  const StatusRow rows[] = {
+      {"Folder", "打包完毕", 1, true},
+      {"notes.bin", "打包完毕", 1, true},
+      {"good.zip", "打包完毕", 1, true},
+      {"locked.rar", "解压密码错误", -1, false},
+      {"needs-engine.7z", "引擎加载失败", -1, false},
+      {"broken.zip", "无法解压", -1, false},
+      {"setup.exe", "打包完毕", 1, true},
+      {"odd.exe", "压缩exe完成", 1, true},
+      {"missing.zip", "源文件不存在", -1, false},
+  };
+  QStringList paths;
+  for (const StatusRow& row : rows) {
+    if (row.name.contains('.') && row.name != "missing.zip" && row.name != "notes.bin")
+      WriteFile(h.In(row.name), "archive bytes");
+    paths << h.In(row.name);
+  }
+  TSnapshot items = RunnerHome::Checked(paths);
+  items.append(TMyData{h.In("notes.bin"), {}, false, isNotProcessed});  // unchecked: announced only
+  h.Data("delete.dat", "*.url");
+
+  RecordingObserver o;
+  h.Run(o, items, Factory(fake));
+
+  for (int i = 0; i < int(std::size(rows)); ++i) {
+    const StatusRow& row = rows[i];
+    const TItemResult& r = o.results[i];
+    SCOPED_TRACE(row.name.toStdString());
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_EQ(o.states[i].last(), row.status);
+    EXPECT_EQ(o.states[i].first(), TStatusText::Processing);
+    EXPECT_EQ(r.state, row.state);
+    EXPECT_EQ(r.outputExists, row.output);
+    EXPECT_EQ(QFileInfo::exists(r.CompressPath), row.output);
+  }
+  EXPECT_EQ(o.results[0].CompressPath, h.Out("Folder.zip"));
+  EXPECT_EQ(o.results[0].outputName, "Folder.zip");
+  EXPECT_EQ(o.results[0].fileSize, 10000);
+  EXPECT_EQ(o.exNames, (QMap<int, QString>{{6, "rar自解压格式"}}));
+  EXPECT_EQ(o.states[2], QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
+  EXPECT_EQ(o.states[0],
+            QStringList({"正在处理中...", "正在复制...", "正在清理中...", "正在压缩中...", "打包完毕"}));
+  EXPECT_EQ(o.states[7],
+            QStringList({"正在处理中...", "正在解压中...", "正在复制...", "正在压缩中...", "压缩exe完成"}));
+  EXPECT_FALSE(o.results.contains(9));
+  EXPECT_TRUE(o.steps.contains("announce 9 90"));
+
+  // The archive was cleaned before packing; the user's folder was copied, not touched.
+  EXPECT_TRUE(fake.log->packedTrees.contains(QStringList({"game.bin"})));
+  EXPECT_TRUE(QFileInfo::exists(h.In("Folder/game.bin")));
+
+  ASSERT_TRUE(o.summary);
+  EXPECT_EQ(o.summary->successCount, 5);
+  EXPECT_EQ(o.summary->errorCount, 4);
+  EXPECT_EQ(o.summary->stateText, "状态:打包完毕,共完成5个。");
+  EXPECT_EQ(o.summary->failureText, "4个打包失败，请注意核对。");
+  EXPECT_FALSE(o.summary->stopped);
+  EXPECT_EQ(o.steps.last(), "summary");
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
+TEST(JobRunner, PlausibleSizeBoundary) {
+  for (const qint64 size : {6143, 6144}) {
+    RunnerHome h;
+    FakeFacade fake;
+    fake.outputSize = size;
+    WriteFile(h.In("a.bin"), "a");
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In("a.bin")}), Factory(fake));
+    const TItemResult& r = o.results[0];
+    SCOPED_TRACE(size);
+    EXPECT_EQ(r.fileSize, size);
+    EXPECT_EQ(r.state, size >= 6144 ? 1 : -1);
+    EXPECT_EQ(r.outputName, size >= 6144 ? QString("a.zip") : QString("文件可能出错"));
+    EXPECT_EQ(r.progress, 100);
+    EXPECT_EQ(o.summary->successCount, 1);  // a suspect output counts in both
+    EXPECT_EQ(o.summary->errorCount, size >= 6144 ? 0 : 1);
+  }
+}
+
+TEST(JobRunner, SelfExtractingArchivesWithNoCompressExe) {
+  RunnerHome h;
+  h.settings.NoCompressEXE = true;
+  FakeFacade fake;
+  fake.archives["setup.exe"] = {".exe", crSuccess, ".rar", {{"x", "x"}}};
+  fake.archives["really-rar.exe"] = {".rar", crSuccess, {}, {{"x", "x"}}};
+  WriteFile(h.In("setup.exe"), "MZ");
+  WriteFile(h.In("really-rar.exe"), "Rar");
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("setup.exe"), h.In("really-rar.exe")}), Factory(fake));
+  EXPECT_EQ(o.results[0].status, "压缩exe完成");
+  EXPECT_EQ(o.results[1].status, "无法解压");
+  EXPECT_FALSE(fake.calls.contains("UnCompressFile"));
+  EXPECT_TRUE(o.exNames.isEmpty());
+}
+
+TEST(JobRunner, ReplaceSourceMode) {
+  RunnerHome h;
+  h.settings.RARToFrom = true;
+  FakeFacade fake;
+  fake.archives["Game.zip"].content = {{"game.bin", "g"}};
+  fake.archives["Upper.ZIP"].content = {{"game.bin", "g"}};
+  WriteFile(h.In("Game.zip"), "old archive");
+  WriteFile(h.In("Upper.ZIP"), "old archive");
+  MakeDir(h.In("Folder"));
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("Game.zip"), h.In("Upper.ZIP"), h.In("Folder")}), Factory(fake));
+
+  EXPECT_EQ(o.results[0].status, "打包完毕");
+  EXPECT_EQ(o.results[0].state, 1);
+  EXPECT_EQ(o.results[0].CompressPath, h.In("Game.zip"));  // the row then describes the source
+  EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray(10000, 'x'));
+  EXPECT_FALSE(QFileInfo::exists(h.Out("Game.zip")));
+  EXPECT_EQ(o.results[1].status, "文件忽略");
+  EXPECT_EQ(o.results[2].status, "文件夹忽略");
+  EXPECT_EQ(o.summary->errorCount, 2);
+  EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/in"),
+            QStringList({"Folder/", "Game.zip", "Upper.ZIP"}));  // nothing left beside the source
+}
+
+TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
+  RunnerHome h;
+  h.settings.RARToFrom = true;
+  FakeFacade fake;
+  fake.archives["Game.zip"].content = {{"game.bin", "g"}};
+  fake.listResult = crFailed;  // the output cannot be read back
+  WriteFile(h.In("Game.zip"), "old archive");
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
+  EXPECT_EQ(o.results[0].status, "替换失败");
+  EXPECT_EQ(o.results[0].state, -1);
+  EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray("old archive"));
+  EXPECT_EQ(o.results[0].CompressPath, h.Out("Game.zip"));  // the output stays for the user
+  EXPECT_TRUE(QFileInfo::exists(h.Out("Game.zip")));
+  EXPECT_EQ(o.summary->errorCount, 1);
+}
+
+TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
+  struct Row {
+    std::function<void(FakeFacade&, RunnerHome&)> setup;
+    QString status;
+  };
+  const Row rows[] = {
+      {[](FakeFacade& f, RunnerHome&) { f.packFails = true; }, "压缩失败"},
+      {[](FakeFacade& f, RunnerHome& h) {
+         f.throwLoadErrorOn7z = true;
+         h.settings.CompressExt = of7z;
+       },
+       "引擎加载失败"},
+      {[](FakeFacade& f, RunnerHome& h) {
+         f.rarMissing = true;
+         h.settings.CompressExt = ofRAR;
+       },
+       "引擎加载失败"},
+      {[](FakeFacade& f, RunnerHome&) { f.throwOnExtract = true; }, "处理出错"},
+  };
+  for (const Row& row : rows) {
+    RunnerHome h;
+    FakeFacade fake;
+    row.setup(fake, h);
+    fake.archives["a.zip"].content = {{"x", "x"}};
+    WriteFile(h.In("a.zip"), "PK");
+    MakeDir(h.In("second"));
+    WriteFile(h.In("second/y"), "y");
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("second")}), Factory(fake));
+    SCOPED_TRACE(row.status.toStdString());
+    EXPECT_EQ(o.results[0].status, row.status);
+    EXPECT_EQ(o.results[0].state, -1);
+    EXPECT_EQ(o.results[1].state == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
+    EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out").filter("a."), QStringList());
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
+    EXPECT_EQ(ReadFile(h.In("a.zip")), QByteArray("PK"));
+    ASSERT_TRUE(o.summary);
+  }
+}
+
+TEST(JobRunner, StartRefusalsChangeNothing) {
+  RunnerHome h;
+  RecordingObserver o;
+  TJobRunner runner(h.paths, o, Factory(FakeFacade()));
+  EXPECT_EQ(runner.Start(h.settings, {}).message, "请先添加需要打包的文件/目录。");
+
+  WriteFile(h.home.file("blocker"), "a file where a folder is needed");
+  for (const QString& folder : {h.home.file("blocker/out"), QStringLiteral("<app>out")}) {
+    h.settings.OutputFolder = folder;
+    const TStartResult start = runner.Start(h.settings, RunnerHome::Checked({h.In("x")}));
+    EXPECT_FALSE(start.started);
+    EXPECT_EQ(start.message, "无效的输出目录。");
+  }
+  EXPECT_FALSE(runner.isRunning());
+  EXPECT_TRUE(o.steps.isEmpty());
+  EXPECT_EQ(testsupport::TreeListing(h.home.path()), QStringList({"blocker", "in/"}));
+}
+
+TEST(JobRunner, AllUncheckedRun) {
+  RunnerHome h;
+  TSnapshot items = RunnerHome::Checked({h.In("a"), h.In("b")});
+  for (TMyData& item : items) item.checked = false;
+  RecordingObserver o;
+  h.Run(o, items, Factory(FakeFacade()));
+  EXPECT_EQ(o.steps, QStringList({"reset", "announce 0 0", "announce 1 50", "summary"}));
+  EXPECT_EQ(o.summary->successCount, 0);
+  EXPECT_TRUE(o.summary->failureText.isEmpty());
+}
+
+TEST(JobRunner, StopRequestEndsTheRunAfterTheCurrentItem) {
+  RunnerHome h;
+  FakeFacade fake;
+  for (const char* name : {"a.zip", "b.zip", "c.zip"}) {
+    fake.archives[name].content = {{"x", "x"}};
+    WriteFile(h.In(name), "PK");
+  }
+  RecordingObserver o;
+  TJobRunner* current = nullptr;
+  o.onState = [&](int index, const QString& state) {
+    if (index == 1 && state == TStatusText::Extracting) current->Stop();
+  };
+  h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("b.zip"), h.In("c.zip")}), Factory(fake),
+        [&](TJobRunner& runner) { current = &runner; });
+  // In-process engines finish the item; the run ends after it.
+  EXPECT_EQ(o.results.keys(), QList<int>({0, 1}));
+  EXPECT_EQ(o.results[1].status, "打包完毕");
+  EXPECT_FALSE(o.steps.contains("announce 2 66"));
+  EXPECT_TRUE(o.summary->stopped);
+  EXPECT_EQ(o.summary->successCount, 2);
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
+TEST(JobRunner, PasswordsAndCommentReachTheFacade) {
+  RunnerHome h;
+  h.settings.CompressPwd = "out-pwd";
+  h.settings.UnCompressPwd = "open";
+  WriteFile(h.In("a.bin"), "a");
+  for (const bool setPwd : {false, true}) {
+    h.settings.SetCompressPwd = setPwd;
+    FakeFacade fake;
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In("a.bin")}), Factory(fake));
+    EXPECT_EQ(o.results[0].pwd, setPwd ? "out-pwd" : "");  // the row keeps what the output was made with
+    EXPECT_EQ(fake.log->unCompressPwd, "open");
+    EXPECT_EQ(fake.log->commentFile, h.paths.dataFolder() + "Comment.txt");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#pragma once
+// A program folder for runner tests, an observer that records every step, and a run helper.
+#include <QFile>
+#include <functional>
+#include <optional>
+
+#include "app/JobRunner.h"
+#include "support/TestSupport.h"
+
+class RecordingObserver : public IJobObserver {
+ public:
+  QStringList steps;  // "announce 0", "state 0 正在处理中...", "clear 0", "record 0", ...
+  QMap<int, TItemResult> results;
+  QMap<int, QString> exNames;
+  QMap<int, QStringList> states;
+  std::optional<TRunSummary> summary;
+  // Called on the worker after each status step, e.g. to ask for a stop.
+  std::function<void(int index, const QString& state)> onState;
+
+  void ResetProgress() override { steps << "reset"; }
+  void AnnounceItem(int index, int progress, const QString& path, const QString& stateText) override {
+    steps << QStringLiteral("announce %1 %2").arg(index).arg(progress);
+  }
+  void ShowLvState(int index, const QString& stateStr) override {
+    steps << QStringLiteral("state %1 %2").arg(index).arg(stateStr);
+    states[index] << stateStr;
+    if (onState) onState(index, stateStr);
+  }
+  void SetLvExName(int index, const QString& str) override { exNames[index] = str; }
+  void ClearOutputColumns(int index) override { steps << QStringLiteral("clear %1").arg(index); }
+  void RecordResult(int index, const TItemResult& result) override {
+    steps << QStringLiteral("record %1").arg(index);
+    results[index] = result;
+  }
+  void ShowSummary(const TRunSummary& s) override {
+    steps << "summary";
+    summary = s;
+  }
+};
+
+struct RunnerHome {
+  testsupport::TempDir home;
+  TProgramPaths paths{home.path()};
+  TSettings settings;
+
+  RunnerHome() {
+    settings.OutputFolder = home.path() + "/out";
+    settings.CompressExt = ofZIP;
+    settings.LockRAR = false;
+    testsupport::MakeDir(home.path() + "/in");
+  }
+
+  QString In(const QString& name) const { return home.path() + "/in/" + name; }
+  QString Out(const QString& name) const { return home.path() + "/out/" + name; }
+  void Data(const QString& file, const QString& text) const {
+    testsupport::WriteFile(paths.dataFolder() + file, text.toUtf8());
+  }
+  // Engines of the build, through a link, so a test can also put its own engine folder here.
+  void LinkBuiltEngines() const { QFile::link(testsupport::EngineDir(), home.path() + "/Engine"); }
+
+  static TSnapshot Checked(const QStringList& paths) {
+    TSnapshot items;
+    for (const QString& path : paths) items.append(TMyData{path, {}, true, isNotProcessed});
+    return items;
+  }
+
+  // One whole run; the runner is idle again when this returns.
+  void Run(RecordingObserver& observer, const TSnapshot& items, TFacadeFactory factory = {},
+           const std::function<void(TJobRunner&)>& whileRunning = {}) const {
+    TJobRunner runner(paths, observer, std::move(factory));
+    const TStartResult start = runner.Start(settings, items);
+    ASSERT_TRUE(start.started) << start.message.toStdString();
+    if (whileRunning) whileRunning(runner);
+    runner.Wait();
+    EXPECT_FALSE(runner.isRunning());
+  }
+
+  // Work folders never outlive their item.
+  QStringList TempLeftovers() const { return testsupport::TreeListing(paths.tempRoot()); }
+};
