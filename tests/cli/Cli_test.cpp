@@ -1,0 +1,196 @@
+// harrowmint-cli as a user runs it: item lines, summary, exit codes, JSON, one-run options that
+// never reach the settings file, refusals, the engine listing, and a stop by signal.
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include "support/TestSupport.h"
+
+using testsupport::MakeDir;
+using testsupport::ReadFile;
+using testsupport::RunTool;
+using testsupport::TempDir;
+using testsupport::ToolRun;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
+
+QByteArray RandomBytes(int size) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  QRandomGenerator gen(size);
+  for (char& c : bytes) c = char(gen.bounded(256));
+  return bytes;
+}
+
+// A program folder of its own: the built engines, and a seed data folder that the first run
+// turns into the data folder.
+struct CliHome {
+  TempDir dir;
+  QString home = dir.path();
+
+  CliHome() {
+    QFile::link(testsupport::EngineDir(), home + "/Engine");
+    WriteFile(home + "/SysDb/Data/delete.dat", "*.url\r\n");
+    WriteFile(home + "/SysDb/Data/MustFiles/Readme.txt", "must have\r\n");
+    MakeDir(home + "/in");
+  }
+  QString In(const QString& name) const { return home + "/in/" + name; }
+  QString Out(const QString& name) const { return home + "/out/" + name; }
+  ToolRun Run(const QStringList& args) const { return RunTool(Cli(), QStringList{"--home", home} + args); }
+  // A ZIP made by zip(1) holding a payload and an advertising link.
+  void MakeZip(const QString& name) const {
+    const QString tree = home + "/tree-" + name;
+    WriteFile(tree + "/data.bin", RandomBytes(20000));
+    WriteFile(tree + "/visit.url", "ad");
+    ASSERT_EQ(RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
+  }
+};
+
+QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
+
+QString Line(int index, const QString& status, const QString& output) {
+  return QStringLiteral("%1\t%2\t%3\t%4").arg(index).arg(status, output).arg(QFileInfo(output).size());
+}
+
+TEST(Cli, RepacksArchivesAndFoldersAndPrintsOneLinePerItem) {
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("unzip");
+  CliHome h;
+  h.MakeZip("game.zip");
+  WriteFile(h.In("Folder/data.bin"), RandomBytes(9000));
+
+  const ToolRun run =
+      h.Run({"--format", "zip", "--output", h.home + "/out", h.In("game.zip"), h.In("Folder")});
+  EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_EQ(Lines(run.out),
+            QStringList({Line(0, "打包完毕", h.Out("game.zip")), Line(1, "打包完毕", h.Out("Folder.zip")),
+                         "状态:打包完毕,共完成2个。"}));
+  EXPECT_EQ(RunTool("unzip", {"-Z1", h.Out("game.zip")}).out, "data.bin\nReadme.txt\n");
+  // The data folder was seeded from SysDb/Data; the one-run options never wrote the settings file.
+  EXPECT_TRUE(QFileInfo::exists(h.home + "/Data/delete.dat"));
+  EXPECT_FALSE(QFileInfo::exists(h.home + "/Data/Setting.ini"));
+  EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+}
+
+TEST(Cli, SettingsOfTheDataFolderAndOneRunOverrides) {
+  HM_REQUIRE_TOOL("7z");
+  CliHome h;
+  const QByteArray ini =
+      "[Setting]\r\nCompressExt=2\r\nOutputPath=" + h.home.toUtf8() + "/fromini\r\nLockRAR=0\r\n";
+  WriteFile(h.home + "/Data/Setting.ini", ini);
+  WriteFile(h.In("file.bin"), RandomBytes(9000));
+
+  const ToolRun fromSettings = h.Run({h.In("file.bin")});
+  EXPECT_EQ(fromSettings.exitCode, 0) << fromSettings.out.constData();
+  EXPECT_TRUE(QFileInfo::exists(h.home + "/fromini/file.7z"));
+
+  const ToolRun overridden =
+      h.Run({"--format", "zip", "--password", "pw", "--output", h.home + "/other", h.In("file.bin")});
+  EXPECT_EQ(overridden.exitCode, 0) << overridden.out.constData();
+  EXPECT_TRUE(QFileInfo::exists(h.home + "/other/file.zip"));
+  EXPECT_TRUE(RunTool("7z", {"l", "-slt", h.home + "/other/file.zip"}).out.contains("Encrypted = +"));
+  EXPECT_EQ(ReadFile(h.home + "/Data/Setting.ini"), ini);
+}
+
+TEST(Cli, JsonObjectsPerItemAndSummary) {
+  CliHome h;
+  WriteFile(h.In("a.bin"), RandomBytes(9000));
+  const ToolRun run =
+      h.Run({"--json", "--format", "zip", "--output", h.home + "/out", h.In("a.bin"), h.In("gone.zip")});
+  EXPECT_EQ(run.exitCode, 1);
+  const QStringList lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 3) << run.out.constData();
+  const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+  EXPECT_EQ(first["index"].toInt(), 0);
+  EXPECT_EQ(first["source"].toString(), h.In("a.bin"));
+  EXPECT_EQ(first["status"].toString(), "打包完毕");
+  EXPECT_EQ(first["state"].toInt(), 1);
+  EXPECT_EQ(first["output"].toString(), h.Out("a.zip"));
+  EXPECT_EQ(first["size"].toInteger(), QFileInfo(h.Out("a.zip")).size());
+  const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+  EXPECT_EQ(second["status"].toString(), "源文件不存在");
+  EXPECT_EQ(second["output"].toString(), "");
+  const QJsonObject summary = QJsonDocument::fromJson(lines[2].toUtf8()).object();
+  EXPECT_EQ(summary["summary"].toString(), "状态:打包完毕,共完成1个。");
+  EXPECT_EQ(summary["failure"].toString(), "1个打包失败，请注意核对。");
+}
+
+TEST(Cli, FailedItemsGiveExitCodeOneAndTheFailureText) {
+  CliHome h;
+  WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
+  WriteFile(h.In("tiny.txt"), "small");  // packs, but below the plausible size
+  const ToolRun run =
+      h.Run({"--format", "zip", "--output", h.home + "/out", h.In("damaged.zip"), h.In("tiny.txt")});
+  EXPECT_EQ(run.exitCode, 1);
+  const QStringList lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 4) << run.out.constData();
+  EXPECT_EQ(lines[0], "0\t无法解压\t\t0");
+  EXPECT_EQ(lines[1], Line(1, "打包完毕", h.Out("tiny.zip")));
+  EXPECT_EQ(lines[2], "状态:打包完毕,共完成1个。");
+  EXPECT_EQ(lines[3], "2个打包失败，请注意核对。");
+}
+
+TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
+  CliHome h;
+  WriteFile(h.home + "/blocker", "a file where a folder is needed");
+  WriteFile(h.In("a.bin"), "a");
+  const ToolRun invalid = h.Run({"--output", h.home + "/blocker/out", h.In("a.bin")});
+  EXPECT_EQ(invalid.exitCode, 2);
+  EXPECT_TRUE(QString::fromUtf8(invalid.err).contains("无效的输出目录。"));
+  EXPECT_TRUE(invalid.out.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(h.home + "/tmp"));
+
+  const QList<QStringList> wrong = {
+      {}, {"--format", "tar", h.In("a.bin")}, {"--bogus", h.In("a.bin")}, {"--output"}};
+  for (const QStringList& args : wrong) {
+    const ToolRun run = h.Run(args);
+    EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(run.err.contains("Usage: harrowmint-cli")) << args.join(' ').toStdString();
+  }
+}
+
+TEST(Cli, VersionAndEngines) {
+  CliHome h;
+  const ToolRun version = RunTool(Cli(), {"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_TRUE(version.out.startsWith("harrowmint-cli ")) << version.out.constData();
+
+  const ToolRun engines = h.Run({"--engines"});
+  EXPECT_EQ(engines.exitCode, 0);
+  for (const char* name : {"rar", "libunrar.so", "7z.so", "Plug-ins:"})
+    EXPECT_TRUE(engines.out.contains(name)) << engines.out.constData();
+}
+
+TEST(Cli, TerminationStopsTheRunAfterEndingThePacker) {
+  CliHome h;
+  QFile::remove(h.home + "/Engine");
+  const QString marker = h.home + "/packer-started";
+  WriteFile(h.home + "/Engine/rar", ("#!/bin/sh\ntouch '" + marker + "'\nexec sleep 60\n").toUtf8());
+  QFile::setPermissions(h.home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  WriteFile(h.In("first/a.bin"), "a");
+  WriteFile(h.In("second/b.bin"), "b");
+
+  QProcess cli;
+  cli.start(Cli(), {"--home", h.home, "--format", "rar", "--output", h.home + "/out", h.In("first"),
+                    h.In("second")});
+  ASSERT_TRUE(cli.waitForStarted());
+  for (int i = 0; i < 600 && !QFileInfo::exists(marker); ++i) QThread::msleep(50);
+  ASSERT_TRUE(QFileInfo::exists(marker));
+  cli.terminate();  // SIGTERM, as Ctrl+C's SIGINT
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_EQ(Lines(cli.readAllStandardOutput()),
+            QStringList({"0\t已停止\t\t0", "状态:打包完毕,共完成0个。", "1个打包失败，请注意核对。"}));
+  EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+  EXPECT_EQ(TreeListing(h.home + "/in"), QStringList({"first/", "first/a.bin", "second/", "second/b.bin"}));
+}
+
+}  // namespace
