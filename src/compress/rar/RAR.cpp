@@ -1,5 +1,6 @@
 #include "compress/rar/RAR.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -24,6 +25,7 @@ namespace {
 // Large enough for the longest comment RAR writes (256 KiB), so a long comment never turns
 // into a small-buffer error that would fail the whole archive.
 constexpr size_t kCommentChars = 0x40000;
+constexpr size_t kRedirNameChars = 2048;
 
 QString FromWide(const wchar_t* text, size_t capacity) {
   return QString::fromWCharArray(text, static_cast<qsizetype>(wcsnlen(text, capacity)));
@@ -84,6 +86,19 @@ TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   return item;
 }
 
+// Hard links and file references name an earlier entry whose content they share.
+bool IsCopyOfEarlierEntry(unsigned redirType) {
+  return redirType == FSREDIR_HARDLINK || redirType == FSREDIR_FILECOPY;
+}
+
+// A plain copy stands in for the link: both ends lie inside the destination.
+void CopyExtractedEntry(const QString& from, const QString& to) {
+  if (!QFileInfo(from).isFile()) return;
+  QFile::remove(to);
+  QDir().mkpath(QFileInfo(to).absolutePath());
+  QFile::copy(from, to);
+}
+
 QString LastComponent(const QString& entryName) {
   QString name = entryName;
   name.replace('\\', '/');
@@ -92,7 +107,14 @@ QString LastComponent(const QString& entryName) {
 
 }  // namespace
 
-TRAR::TRAR() : comment_(kCommentChars, 0) {}
+TRAR::TRAR() : comment_(kCommentChars, 0), redirName_(kRedirNameChars, 0) {}
+
+std::unique_ptr<RARHeaderDataEx> TRAR::NewHeader() {
+  auto header = std::make_unique<RARHeaderDataEx>();  // zeroed; the library fills it anew per entry
+  header->RedirName = redirName_.data();
+  header->RedirNameSize = unsigned(redirName_.size());
+  return header;
+}
 
 TRAR::~TRAR() = default;
 
@@ -174,7 +196,7 @@ bool TRAR::OpenFile(const QString& FileName) {
   volumesAsked_.clear();
   bool ok = false;
   if (TRarArchiveHandle handle = OpenArchive(RAR_OM_LIST, roInitArchive)) {
-    auto header = std::make_unique<RARHeaderDataEx>();  // zeroed; the library fills it anew per entry
+    auto header = NewHeader();
     ok = true;
     while (ok && !abort_) {
       currentEntry_.clear();
@@ -208,7 +230,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   if (!handle) return false;
   QString path = Path;
   if (!path.endsWith('/')) path += '/';
-  auto header = std::make_unique<RARHeaderDataEx>();  // zeroed; the library fills it anew per entry
+  auto header = NewHeader();
   bool ok = true;
   while (ok && !abort_) {
     currentEntry_.clear();
@@ -231,17 +253,22 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   const QString name = FromWide(header.FileNameW, std::size(header.FileNameW));
   currentEntry_ = name;
   std::optional<QString> target;
-  // Links are never created: one pointing outside the folder would let a later entry, or a
-  // later cleanup step, write or delete through it.
-  const bool wanted = header.RedirType == 0 && (files.isEmpty() || files.contains(name));
-  if (wanted) {
+  // Symbolic links are never created: one pointing outside the folder would let a later entry,
+  // or a later cleanup step, write or delete through it.
+  const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
+  if (!symbolicLink && (files.isEmpty() || files.contains(name))) {
     if (restoreFolder)
       target = SafeEntryPath(path, name);
     else if (!(header.Flags & RHDF_DIRECTORY))
       target = SafeEntryPath(path, LastComponent(name));
   }
   int result;
-  if (target) {
+  if (target && IsCopyOfEarlierEntry(header.RedirType)) {
+    result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
+    const QString original = FromWide(redirName_.data(), redirName_.size());
+    const auto source = SafeEntryPath(path, restoreFolder ? original : LastComponent(original));
+    if (result == ERAR_SUCCESS && source) CopyExtractedEntry(*source, *target);
+  } else if (target) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
     QByteArray destName = QFile::encodeName(*target);

@@ -36,11 +36,14 @@ class TRAR {
   bool OpenFile(const QString& FileName);
   // Extracts the archive opened last into Path. RestoreFolder keeps the stored folders (else
   // files land flat in Path); a non-empty Files extracts only the entries named in it. Entries
-  // whose names would leave Path, and links of every kind, are skipped.
+  // whose names would leave Path, and symbolic links, are skipped; hard links and file
+  // references become copies of the entry they name.
   bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
   bool IsLoaded() const { return library_ != nullptr; }
+  // Bytes the library has unpacked so far.
+  quint64 ProcessedBytes() const { return processedBytes_; }
 
  private:
   bool LoadLibrary();
@@ -49,6 +52,7 @@ class TRAR {
   bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, const QString& path,
                     bool restoreFolder, const QStringList& files);
   void ReportError(int errorCode, TRAROperation operation);
+  std::unique_ptr<unrar::RARHeaderDataEx> NewHeader();
 
   static int Callback(unsigned msg, unrar::LPARAM userData, unrar::LPARAM p1, unrar::LPARAM p2);
   int AnswerPassword(unsigned msg, unrar::LPARAM buffer, unrar::LPARAM size);
@@ -56,6 +60,7 @@ class TRAR {
 
   std::unique_ptr<TUnRarLibrary> library_;
   std::vector<wchar_t> comment_;
+  std::vector<wchar_t> redirName_;
   TRARArchiveInformation information_;
   QString archive_;
   bool opened_ = false;  // OpenFile has run: later password requests are for entries

@@ -52,6 +52,14 @@ inline constexpr unsigned RHDF_ENCRYPTED = 0x04;
 inline constexpr unsigned RHDF_SOLID = 0x10;
 inline constexpr unsigned RHDF_DIRECTORY = 0x20;
 
+// RARHeaderDataEx::RedirType.
+inline constexpr unsigned FSREDIR_NONE = 0;
+inline constexpr unsigned FSREDIR_UNIXSYMLINK = 1;
+inline constexpr unsigned FSREDIR_WINSYMLINK = 2;
+inline constexpr unsigned FSREDIR_JUNCTION = 3;
+inline constexpr unsigned FSREDIR_HARDLINK = 4;
+inline constexpr unsigned FSREDIR_FILECOPY = 5;
+
 // RAROpenArchiveDataEx::Flags.
 inline constexpr unsigned ROADF_VOLUME = 0x0001;
 inline constexpr unsigned ROADF_COMMENT = 0x0002;

@@ -8,6 +8,8 @@
 
 #include <clocale>
 
+#include <unistd.h>
+
 #include "RarFixtures.h"
 #include "compress/rar/RAR.h"
 #include "compress/rar/UnRarEngine.h"
@@ -292,6 +294,23 @@ TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
                                  {"up-link", "../../outside", false, false, 0120777}}));
   EXPECT_EQ(Extract(old, {}, dir.file("out4")), crSuccess);
   EXPECT_EQ(TreeListing(dir.file("out4")), QStringList({"real.txt"}));
+}
+
+TEST_F(UnRarEngineTest, HardLinksAndFileReferencesComeOutAsCopies) {
+  HM_REQUIRE_TOOL("rar");
+  const QString tree = dir.file("same");
+  WriteFile(tree + "/a.bin", RandomBytes(20000));
+  WriteFile(tree + "/sub/copy.bin", ReadFile(tree + "/a.bin"));
+  ASSERT_EQ(::link(QFile::encodeName(tree + "/a.bin").constData(),
+                   QFile::encodeName(tree + "/hard.bin").constData()),
+            0);
+  const QString archive = dir.file("references.rar");
+  ASSERT_EQ(Rar({"a", "-r", "-EP1", "-oi:1", "-oh", archive, tree + "/*"}).exitCode, 0);
+  const QByteArray details = UnRar({"lt", archive}).out;
+  ASSERT_TRUE(details.contains("Hard link") && details.contains("File reference")) << details.toStdString();
+  EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  ExpectSameTree(tree, dir.file("out"));
+  EXPECT_FALSE(QFileInfo(dir.file("out/hard.bin")).isSymLink());
 }
 
 TEST_F(UnRarEngineTest, NonAsciiNamesAndPasswordsWorkInTheCLocale) {
