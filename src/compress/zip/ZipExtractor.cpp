@@ -1,5 +1,7 @@
 #include "compress/zip/ZipExtractor.h"
 
+#include <QStringList>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,11 +19,19 @@ TZipUnixTime EntryTime(const TZipEntryRecord& entry) {
 
 bool IsFolderEntryName(const QString& name) { return name.endsWith('/') || name.endsWith('\\'); }
 
+bool NamesDestinationItself(const QString& name) {
+  for (const QString& part : QString(name).replace('\\', '/').split('/'))
+    if (!part.isEmpty() && part != QLatin1String(".")) return false;
+  return true;
+}
+
 TZipExtractor::TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target)
     : target_(target), decoder_(archive) {}
 
 TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QString& name,
                                           const QByteArray& password) {
+  // "./", as `bsdtar -C dir .` writes it, is the destination folder itself.
+  if (IsFolderEntryName(name) && NamesDestinationItself(name)) return TZipExtractOutcome::Folder;
   const auto path = target_.PathFor(name);
   if (!path) return TZipExtractOutcome::Unsafe;
   if (IsFolderEntryName(name)) {

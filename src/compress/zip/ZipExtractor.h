@@ -35,3 +35,5 @@ class TZipExtractor {
 
 // True for names that end with a separator: such an entry only creates its folder.
 bool IsFolderEntryName(const QString& name);
+// True for names made only of separators and "." ("./"): the destination folder itself.
+bool NamesDestinationItself(const QString& name);

@@ -7,9 +7,11 @@
 namespace {
 
 bool Accepts(const TZipEntryRecord& e) {
+  const QString name = QString::fromUtf8(e.name);
+  const bool safeName = SafeEntryPath(QStringLiteral("/"), name).has_value() ||
+                        (IsFolderEntryName(name) && NamesDestinationItself(name));
   return e.IsUtf8() && !e.IsEncrypted() && !(e.flags & kZipFlagStrongEncryption) &&
-         (e.method == kZipMethodStored || e.method == kZipMethodDeflated) &&
-         SafeEntryPath(QStringLiteral("/"), QString::fromUtf8(e.name)).has_value();
+         (e.method == kZipMethodStored || e.method == kZipMethodDeflated) && safeName;
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -55,6 +58,58 @@ print("comment:" + z.comment.hex())
   return QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
 }
 
-inline QByteArray Hex(const QByteArray& bytes) { return bytes.toHex(); }
+// One entry for BuildWithPython: a name with the encoding its bytes are stored in ("utf-8" sets
+// flag bit 11, any other leaves it clear), the content, and optionally a Unix mode.
+struct PyEntry {
+  QString name;
+  QByteArray data;
+  QString encoding = QStringLiteral("utf-8");
+  bool deflate = true;
+  int unixMode = 0;
+};
+
+// Writes an archive with python's zipfile, names stored exactly as asked (a subclass chooses the
+// name bytes and flag, which zipfile otherwise decides itself). With `stream` the archive goes
+// through a pipe-like stream, so every entry gets a data descriptor.
+inline bool BuildWithPython(const QString& archive, const QList<PyEntry>& entries, bool stream = false) {
+  const char* script = R"(
+import io, json, sys, zipfile
+class Info(zipfile.ZipInfo):
+    def _encodeFilenameFlags(self):
+        flag = 0x800 if self.hm_encoding == 'utf-8' else 0
+        return self.filename.encode(self.hm_encoding), (self.flag_bits & ~0x800) | flag
+class Unseekable(io.RawIOBase):
+    def __init__(self, f): self.f = f
+    def writable(self): return True
+    def write(self, b): return self.f.write(b)
+    def flush(self): self.f.flush()
+out = open(sys.argv[1], 'wb')
+target = Unseekable(out) if sys.argv[2] == '1' else out
+with zipfile.ZipFile(target, 'w') as z:
+    for e in json.load(sys.stdin):
+        i = Info(e['name'], date_time=(2021, 3, 4, 5, 6, 8))
+        i.hm_encoding = e['encoding']
+        i.compress_type = zipfile.ZIP_DEFLATED if e['deflate'] else zipfile.ZIP_STORED
+        if e['mode']:
+            i.create_system = 3
+            i.external_attr = e['mode'] << 16
+        z.writestr(i, bytes.fromhex(e['data']))
+out.close()
+)";
+  // Entries go through standard input: an argument is limited to 128 KiB.
+  QJsonArray list;
+  for (const PyEntry& e : entries)
+    list.append(QJsonObject{{"name", e.name},
+                            {"data", QString::fromLatin1(e.data.toHex())},
+                            {"encoding", e.encoding},
+                            {"deflate", e.deflate},
+                            {"mode", e.unixMode}});
+  const auto run =
+      testsupport::RunTool(QStringLiteral("python3"),
+                           {QStringLiteral("-c"), QString::fromLatin1(script), archive, stream ? "1" : "0"},
+                           {}, QJsonDocument(list).toJson(QJsonDocument::Compact));
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  return run.exitCode == 0;
+}
 
 }  // namespace ziptest

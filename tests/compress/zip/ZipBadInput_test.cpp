@@ -1,0 +1,246 @@
+// Hostile and damaged archives: names that would leave the destination, symbolic-link entries,
+// links already lying in the destination, and archives that are cut, corrupt, not ZIP at all,
+// use an unknown method or AES. Each gives a result code, never a crash, a hang, or a file
+// outside the destination.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include "ZipTestSupport.h"
+
+using namespace ziptest;
+using testsupport::ReadFile;
+using testsupport::RunTool;
+using testsupport::TempDir;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+// Everything in `root` outside its "out" folder, so a test sees whether extraction leaked.
+QStringList OutsideOfOut(const QString& root) {
+  QStringList all = TreeListing(root);
+  all.removeIf([](const QString& p) { return p.startsWith("out/"); });
+  return all;
+}
+
+void Put16(QByteArray& b, int at, uint16_t v) {
+  b[at] = char(v);
+  b[at + 1] = char(v >> 8);
+}
+
+void Put32(QByteArray& b, int at, uint32_t v) {
+  Put16(b, at, uint16_t(v));
+  Put16(b, at + 2, uint16_t(v >> 16));
+}
+
+// Offsets of the local and the central header of the entry `name`.
+struct Headers {
+  int local = -1;
+  int central = -1;
+};
+Headers Find(const QByteArray& b, const QByteArray& name) {
+  Headers h;
+  for (int at = b.indexOf("PK\3\4"); at >= 0; at = b.indexOf("PK\3\4", at + 1))
+    if (b.mid(at + 30, name.size()) == name) h.local = at;
+  for (int at = b.indexOf("PK\1\2"); at >= 0; at = b.indexOf("PK\1\2", at + 1))
+    if (b.mid(at + 46, name.size()) == name) h.central = at;
+  return h;
+}
+
+QByteArray Text(int size) {
+  QByteArray t;
+  for (int i = 0; t.size() < size; ++i) t += "text line " + QByteArray::number(i) + "\n";
+  return t.left(size);
+}
+
+}  // namespace
+
+TEST(ZipBadInput, NamesThatWouldLeaveTheDestinationNeverDo) {
+  HM_REQUIRE_TOOL("python3");
+  struct Case {
+    const char* label;
+    PyEntry hostile;
+    int result;
+    const char* writtenAs;  // where it lands inside "out", or nullptr: skipped
+  };
+  const Case cases[] = {
+      {"parent, UTF-8 flag", {"../evil.txt", "x"}, crFailed, nullptr},
+      {"parent, OEM name", {"../evil.txt", "x", "gbk"}, crFailed, nullptr},
+      {"parent further in", {"a/../../evil.txt", "x", "gbk"}, crFailed, nullptr},
+      {"parent with backslashes", {"..\\evil.txt", "x", "gbk"}, crFailed, nullptr},
+      {"absolute", {"/abs/evil.txt", "x"}, crSuccess, "abs/evil.txt"},
+      {"drive letter", {"C:\\evil.txt", "x", "gbk"}, crSuccess, "evil.txt"},
+      {"the destination itself", {"./", ""}, crSuccess, nullptr},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    ASSERT_TRUE(BuildWithPython(dir.file("in.zip"), {{"ok.txt", "fine"}, c.hostile})) << c.label;
+    const QStringList before = OutsideOfOut(dir.path());
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), c.result) << c.label;
+    EXPECT_EQ(OutsideOfOut(dir.path()), before) << c.label;
+    EXPECT_EQ(ReadFile(dir.file("out/ok.txt")), "fine") << c.label;  // the rest is still extracted
+    QStringList expected{"ok.txt"};
+    if (c.writtenAs) {
+      expected << QString::fromLatin1(c.writtenAs);
+      if (expected.last().contains('/')) expected << expected.last().section('/', 0, 0) + '/';
+    }
+    expected.sort();
+    EXPECT_EQ(TreeListing(dir.file("out")), expected) << c.label;
+  }
+}
+
+// Symbolic-link entries are written as plain files holding the link text, by both readers.
+TEST(ZipBadInput, LinkEntriesBecomePlainFiles) {
+  HM_REQUIRE_TOOL("python3");
+  for (const QString encoding : {"utf-8", "gbk"}) {
+    TempDir dir;
+    ASSERT_TRUE(
+        BuildWithPython(dir.file("in.zip"), {{"dir/", "", encoding},
+                                             {"dir/link", "../../outside.txt", encoding, false, 0120777},
+                                             {"dir/abs", "/etc/passwd", encoding, false, 0120777},
+                                             {"dir/then.txt", "after the links", encoding}}));
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), crSuccess) << encoding.toStdString();
+    for (const char* link : {"out/dir/link", "out/dir/abs"}) {
+      const QFileInfo info(dir.file(link));
+      EXPECT_TRUE(info.isFile() && !info.isSymLink()) << link;
+    }
+    EXPECT_EQ(ReadFile(dir.file("out/dir/link")), "../../outside.txt");
+    EXPECT_EQ(ReadFile(dir.file("out/dir/then.txt")), "after the links");
+  }
+}
+
+// Links already in the destination (left by an earlier attempt) are not followed out.
+TEST(ZipBadInput, LinksAlreadyInTheDestinationAreNotFollowed) {
+  HM_REQUIRE_TOOL("python3");
+  TempDir dir;
+  TempDir outside;
+  WriteFile(outside.file("victim.txt"), "untouched");
+  testsupport::MakeDir(dir.file("out"));
+  ASSERT_EQ(symlink(outside.path().toUtf8().constData(), dir.file("out/escape").toUtf8().constData()), 0);
+  ASSERT_EQ(
+      symlink(outside.file("victim.txt").toUtf8().constData(), dir.file("out/filelink").toUtf8().constData()),
+      0);
+
+  ASSERT_TRUE(BuildWithPython(dir.file("through-folder.zip"), {{"escape/victim.txt", "overwritten"}}));
+  Engine e;
+  EXPECT_EQ(e.zip.UnZipFile(dir.file("through-folder.zip"), dir.file("out")), crFailed);
+
+  ASSERT_TRUE(BuildWithPython(dir.file("onto-link.zip"), {{"filelink", "replaces the link"}}));
+  EXPECT_EQ(e.zip.UnZipFile(dir.file("onto-link.zip"), dir.file("out")), crSuccess);
+  EXPECT_FALSE(QFileInfo(dir.file("out/filelink")).isSymLink());
+  EXPECT_EQ(ReadFile(dir.file("out/filelink")), "replaces the link");
+
+  EXPECT_EQ(TreeListing(outside.path()), QStringList({"victim.txt"}));
+  EXPECT_EQ(ReadFile(outside.file("victim.txt")), "untouched");
+}
+
+TEST(ZipBadInput, DamagedArchivesFailCleanly) {
+  HM_REQUIRE_TOOL("python3");
+  TempDir dir;
+  const QByteArray stored = "stored content of the entry";
+  ASSERT_TRUE(BuildWithPython(dir.file("base.zip"),
+                              {{"s.txt", stored, "gbk", false}, {"d.txt", Text(50000), "gbk"}}));
+  const QByteArray base = ReadFile(dir.file("base.zip"));
+  const Headers s = Find(base, "s.txt");
+  const Headers d = Find(base, "d.txt");
+  ASSERT_TRUE(s.local >= 0 && s.central >= 0 && d.local >= 0 && d.central >= 0);
+
+  struct Case {
+    const char* label;
+    std::function<QByteArray(QByteArray)> damage;
+  };
+  const Case cases[] = {
+      {"empty file", [](QByteArray) { return QByteArray(); }},
+      {"signature only", [](QByteArray) { return QByteArray("PK\3\4"); }},
+      {"plain text", [](QByteArray) { return QByteArray(5000, 't'); }},
+      {"cut in half", [](QByteArray b) { return b.left(b.size() / 2); }},
+      {"end record cut", [](QByteArray b) { return b.left(b.size() - 10); }},
+      {"CRC mismatch in a stored entry",
+       [&](QByteArray b) {
+         b[b.indexOf(stored) + 3] = '#';
+         return b;
+       }},
+      {"corrupt deflate data",
+       [&](QByteArray b) {
+         for (int k = 0; k < 64; ++k) b[d.local + 60 + k] = char(0xff - k);
+         return b;
+       }},
+      {"unknown method",
+       [&](QByteArray b) {
+         Put16(b, d.local + 8, 12);
+         Put16(b, d.central + 10, 12);
+         return b;
+       }},
+      {"entry larger than declared",
+       [&](QByteArray b) {
+         Put32(b, d.central + 24, 100);
+         return b;
+       }},
+      {"local header beyond the file",
+       [&](QByteArray b) {
+         Put32(b, d.central + 42, uint32_t(b.size() + 1000));
+         return b;
+       }},
+      {"local header signature broken",
+       [&](QByteArray b) {
+         b[d.local + 1] = 'X';
+         return b;
+       }},
+      {"directory larger than the file",
+       [&](QByteArray b) {
+         Put32(b, b.size() - 22 + 12, 0x7fffffff);
+         return b;
+       }},
+      {"entry count wrong",
+       [&](QByteArray b) {
+         Put16(b, b.size() - 22 + 10, 7);
+         Put16(b, b.size() - 22 + 8, 7);
+         return b;
+       }},
+  };
+  for (const Case& c : cases) {
+    const QString archive = dir.file("damaged.zip");
+    WriteFile(archive, c.damage(base));
+    const QString out = dir.file(QString("out-%1").arg(&c - cases));
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(archive, out), crFailed) << c.label;
+    EXPECT_EQ(e.context.m_Error, 0) << c.label;
+    // A file whose data failed its checks is not left behind half-written.
+    const QFileInfo sInfo(out + "/s.txt"), dInfo(out + "/d.txt");
+    if (sInfo.exists()) {
+      EXPECT_EQ(ReadFile(sInfo.filePath()), stored) << c.label;
+    }
+    if (dInfo.exists()) {
+      EXPECT_EQ(ReadFile(dInfo.filePath()), Text(50000)) << c.label;
+    }
+    QStringList names;
+    e.zip.ListZipFiles(archive, names);  // must simply not crash
+  }
+  Engine e;
+  EXPECT_EQ(e.zip.UnZipFile(dir.file("no such file.zip"), dir.file("out-missing")), crFailed);
+}
+
+// AES (WinZip) entries are not supported: failed, not a wrong password, even with the right one.
+TEST(ZipBadInput, AesEntriesFail) {
+  HM_REQUIRE_TOOL("7z");
+  TempDir dir;
+  WriteFile(dir.file("src/a.txt"), "aes protected");
+  const auto run =
+      RunTool("7z", {"a", "-tzip", "-mem=AES256", "-psecret", dir.file("aes.zip"), dir.file("src/a.txt")});
+  ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+  for (const QString password : {"secret", "wrong"}) {
+    Engine e({}, password);
+    EXPECT_EQ(e.zip.UnZipFile(dir.file("aes.zip"), dir.file("out")), crFailed) << password.toStdString();
+    EXPECT_EQ(e.context.m_Error, 0);
+    EXPECT_FALSE(QFileInfo::exists(dir.file("out/a.txt")));
+  }
+  QStringList names;
+  Engine e;
+  EXPECT_EQ(e.zip.ListZipFiles(dir.file("aes.zip"), names), crSuccess);
+  EXPECT_EQ(names, QStringList({"a.txt"}));
+}
