@@ -53,8 +53,12 @@ QByteArray Convert(const char* to, const char* from, const char* data, size_t si
     outLeft -= static_cast<size_t>(replacement.size());
     size_t step = static_cast<size_t>(stepOnError);
     if (utf16Input && inLeft >= 4) {
-      const auto unit = static_cast<unsigned char>(in[1]) << 8 | static_cast<unsigned char>(in[0]);
-      if (unit >= 0xD800 && unit <= 0xDBFF) step = 4;
+      // A surrogate pair is one character; a lone high surrogate is one unit.
+      const auto unitAt = [&](int i) {
+        return static_cast<unsigned char>(in[i + 1]) << 8 | static_cast<unsigned char>(in[i]);
+      };
+      if (unitAt(0) >= 0xD800 && unitAt(0) <= 0xDBFF && unitAt(2) >= 0xDC00 && unitAt(2) <= 0xDFFF)
+        step = 4;
     }
     step = std::min(step, inLeft);
     in += step;

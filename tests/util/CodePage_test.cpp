@@ -14,6 +14,8 @@ TEST(CodePage, Cp936RoundTripsChineseAndReplacesTheRest) {
   EXPECT_EQ(gbk.fromUnicode(QString::fromUtf8("a\U0001F600\u0E01b")), QByteArray("a??b"))
       << "one '?' per character";
   EXPECT_FALSE(gbk.roundTrips(QString::fromUtf8("\u0E01")));
+  const QChar loneHigh[] = {QChar(0xD800), QChar('a'), QChar('b')};
+  EXPECT_EQ(gbk.fromUnicode(QString(loneHigh, 3)), QByteArray("?ab")) << "a lone surrogate is one unit";
   EXPECT_EQ(gbk.toUnicode(QByteArray("ab\xD6")), "ab?") << "a lead byte cut off at the end";
   EXPECT_EQ(gbk.toUnicode({}), "");
   EXPECT_EQ(TCodePage("CP437").toUnicode("\x81"), QString::fromUtf8("ü"));
