@@ -23,7 +23,7 @@ struct TRARFileItem {
   int ArchiverVersion = 0;      // version needed to extract, e.g. 29 or 50
   bool Encrypted = false;
   bool Directory = false;
-  bool Link = false;  // a symbolic link, hard link or file reference; never extracted
+  bool Link = false;  // a symbolic link (never created), hard link or file reference (copied)
 };
 
 struct TRARArchiveInformation {
