@@ -78,6 +78,35 @@ class SpawnAttributes {
   bool ok_;
 };
 
+// Arguments and paths go to the child as UTF-8. A child whose inherited locale is not UTF-8
+// (no LANG, as under cron, a service or CI) would misread them: the RAR packer then stores every
+// non-ASCII name as the same placeholder. Such children get LC_ALL=C.UTF-8.
+class ChildEnvironment {
+ public:
+  ChildEnvironment() {
+    if (InheritedLocaleIsUtf8()) return;
+    for (char** e = environ; *e; ++e)
+      if (std::strncmp(*e, "LC_ALL=", 7) != 0) entries_.push_back(*e);
+    entries_.push_back(const_cast<char*>("LC_ALL=C.UTF-8"));
+    entries_.push_back(nullptr);
+  }
+  char* const* get() const { return entries_.empty() ? environ : entries_.data(); }
+
+ private:
+  static bool InheritedLocaleIsUtf8() {
+    const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (const char* name : names) {
+      const char* value = std::getenv(name);
+      if (value && *value) {
+        const QByteArray v = QByteArray(value).toLower();
+        return v.contains("utf-8") || v.contains("utf8");
+      }
+    }
+    return false;
+  }
+  std::vector<char*> entries_;
+};
+
 // Starts the program with stdin from /dev/null and stdout/stderr into outputFd (or /dev/null).
 // Returns the child's id, or -1 when it could not be started (glibc reports exec failures).
 pid_t Spawn(const QString& program, const QStringList& arguments, const QString& workDir, int outputFd) {
@@ -107,8 +136,9 @@ pid_t Spawn(const QString& program, const QStringList& arguments, const QString&
   SpawnAttributes attributes;
   if (!actions.ok() || !attributes.ok()) return -1;
 
+  const ChildEnvironment environment;
   pid_t pid = -1;
-  if (posix_spawn(&pid, path.constData(), actions.get(), attributes.get(), argv.data(), environ) != 0)
+  if (posix_spawn(&pid, path.constData(), actions.get(), attributes.get(), argv.data(), environment.get()) != 0)
     return -1;
   return pid;
 }

@@ -53,6 +53,11 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
   ToolRun run;
   QProcess p;
   if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  // The checking tools print and read names in the locale's encoding: make it UTF-8 whatever
+  // the environment the tests run in.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+  p.setProcessEnvironment(environment);
   p.start(program, args);
   if (!p.waitForStarted()) return run;
   if (!input.isEmpty()) p.write(input);

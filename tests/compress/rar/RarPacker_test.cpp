@@ -186,11 +186,9 @@ TEST(RarCommentFile, CopyIsUtf8WithAMarkAndGoesAway) {
 }
 
 // Programs started without a UTF-8 locale in their environment (a service, cron, a bare
-// container) must still store non-ASCII names and passwords whole. The packer takes its locale
-// from the environment the engine runner hands down, which today is ours unchanged, and in the
-// "C" locale it stores every non-ASCII character as one placeholder. Enable once the runner
-// gives engine programs a UTF-8 locale.
-TEST_F(RarPackerTest, DISABLED_NonAsciiNamesAndPasswordWithoutAUtf8LocaleInTheEnvironment) {
+// container) must still store non-ASCII names and passwords whole: in the "C" locale the packer
+// stores every non-ASCII character as one placeholder, so the runner hands it a UTF-8 locale.
+TEST_F(RarPackerTest, NonAsciiNamesAndPasswordWithoutAUtf8LocaleInTheEnvironment) {
   const QString password = QString::fromUtf8("密码 pässwörd");
   const QByteArrayList variables = {"LC_ALL", "LC_CTYPE", "LANG"};
   QList<QByteArray> saved;
