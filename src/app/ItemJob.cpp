@@ -5,7 +5,6 @@
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
-#include "compress/common/EntryPath.h"
 #include "compress/sevenzip/SevenZipLoadError.h"
 #include "settings/DataFolder.h"
 #include "util/FileOps.h"
@@ -119,9 +118,8 @@ void TItemJob::ProcessArchive(const QString& detected) {
   if (!skip) {
     workFolder = workFolders_->NewWorkFolder();
     ShowState(TStatusText::Extracting);
+    // The facade leaves no link pointing out of the work folder, so nothing below follows one.
     code = compress_.UnCompressFile(path_, workFolder);
-    // Links from the archive that point out of the work folder are never followed by a later step.
-    RemoveEscapingLinks(workFolder);
   }
 
   if (code == crSuccess) {

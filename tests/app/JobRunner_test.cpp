@@ -212,6 +212,24 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
   }
 }
 
+TEST(JobRunner, FolderCleanedInPlaceWhenCopyingIsOff) {
+  RunnerHome h;
+  h.settings.CopyFolder = false;
+  h.settings.MustToFolder = true;
+  h.Data("delete.dat", "Ads*\r\n*.url\r\n");
+  h.Data("MustFiles/Readme.txt", "must");
+  WriteFile(h.In("Ads Pack/Game/game.bin"), "g");
+  WriteFile(h.In("Ads Pack/Game/visit.url"), "ad");
+  FakeFacade fake;
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("Ads Pack")}), Factory(fake));
+  EXPECT_EQ(o.results[0].state, 1);
+  // The user's own folder stays, whatever its name; its content is cleaned and completed on disk.
+  EXPECT_EQ(testsupport::TreeListing(h.In("Ads Pack")),
+            QStringList({"Game/", "Game/Readme.txt", "Game/game.bin"}));
+  EXPECT_EQ(fake.calls, QStringList({"ZipFile " + h.In("Ads Pack") + "/*"}));
+}
+
 TEST(JobRunner, StartRefusalsChangeNothing) {
   RunnerHome h;
   RecordingObserver o;

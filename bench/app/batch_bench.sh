@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The whole batch through harrowmint-cli against the same extraction and packing done with the
+# engines' own tools, in the same run, for ZIP, 7z and RAR sources of ~100 MB each:
+#   ZIP  harrowmint-cli --format zip   vs  unzip + zip -6
+#   7z   harrowmint-cli --format 7z    vs  7z x + 7z a (Deflate64, level 5, as the 7z engine packs)
+#   RAR  harrowmint-cli --format rar   vs  unrar x + rar a, rar c, rar k (comment and lock)
+# Both sides add the must-have files; harrowmint also runs the seed cleanup rules.
+# Usage: batch_bench.sh [BUILD_DIR] [WORK_DIR]   (BATCH_BENCH_RUNS, default 3;
+# BATCH_BENCH_FORMATS, default "zip 7z rar"; BATCH_BENCH_ITEMS, default 28)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+cli=$build/bin/harrowmint-cli
+[ -x "$cli" ] || { echo "missing $cli: cmake --build $build --target harrowmint-cli" >&2; exit 2; }
+for tool in zip unzip 7z rar unrar hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/setup)" >&2; exit 2; }
+done
+work=${2:-$(mktemp -d /tmp/hm-batch-bench-XXXXXX)}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+cd "$work"
+runs=${BATCH_BENCH_RUNS:-3}
+formats=${BATCH_BENCH_FORMATS:-zip 7z rar}
+items=${BATCH_BENCH_ITEMS:-28}
+
+# A program folder of the benchmark's own: the build's engines, the seed data.
+home=$work/home
+mkdir -p "$home"
+ln -sfn "$build/bin/Engine" "$home/Engine"
+rm -rf "$home/Data" && cp -R "$here/../../SysDb/Data" "$home/Data"
+
+echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); work folder $work"
+[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
+mkdir -p corpus/zip corpus/7z corpus/rar
+for tree in trees/*; do
+  name=$(basename "$tree")
+  [ -f "corpus/zip/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/zip/$name.zip" .)
+  [ -f "corpus/7z/$name.7z" ] || (cd "$tree" && 7z a -bd "$work/corpus/7z/$name.7z" . >/dev/null)
+  [ -f "corpus/rar/$name.rar" ] || rar a -idq -r -ep1 "$work/corpus/rar/$name.rar" "$tree/*"
+done
+
+for format in $formats; do
+  echo "== $format: $(du -cb corpus/$format/* | tail -1 | cut -f1) bytes in $(ls corpus/$format | wc -l) archives"
+  hyperfine --runs "$runs" --export-json "$format.json" \
+    -n "harrowmint $format" --prepare "rm -rf out-hm" \
+    "'$cli' --home '$home' --format $format --output '$work/out-hm' $work/corpus/$format/*" \
+    -n "raw $format" --prepare "rm -rf out-raw" \
+    "'$here/raw_repack.sh' $format '$work/out-raw' '$home/Data/MustFiles' '$home/Data/Comment.txt' $work/corpus/$format/*"
+done
+
+python3 - "$formats" <<'PY'
+import json, sys
+print("\n== summary (mean of runs; ratio = harrowmint time / raw tools time, goal <= 1.10)")
+for fmt in sys.argv[1].split():
+    results = {r["command"]: r for r in json.load(open(fmt + ".json"))["results"]}
+    hm, raw = results["harrowmint " + fmt]["mean"], results["raw " + fmt]["mean"]
+    print("%-4s harrowmint %7.2f s   raw tools %7.2f s   ratio %.2f" % (fmt, hm, raw, hm / raw))
+PY
