@@ -117,7 +117,7 @@ int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FileList.clear();
   return FailureOnException<int>(crFailed, [&] {
-    if (ext == QLatin1String(".rar")) return TUnRarEngine(Context()).ListRarFiles(CompressFile, FileList);
+    if (ext == QLatin1String(".rar")) return UnRarEngine().ListRarFiles(CompressFile, FileList);
     if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FileList);
     if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FileList);
     return 0;
@@ -148,7 +148,7 @@ bool TvxCompress::SetLock(const QString& CompressPath) {
 
 int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
   return Guarded(
-      FailureOnException<int>(crFailed, [&] { return TUnRarEngine(Context()).UnRarFile(rarFile, rarDir); }),
+      FailureOnException<int>(crFailed, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); }),
       rarDir);
 }
 
@@ -186,4 +186,10 @@ int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& 
       FailureOnException<int>(crFailed,
                               [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
       Dir);
+}
+
+TUnRarEngine TvxCompress::UnRarEngine() {
+  TUnRarEngine engine(Context());
+  engine.OnVersionWarning = OnEngineWarning;
+  return engine;
 }

@@ -11,8 +11,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
+#include "compress/rar/UnRarEngine.h"
 #include "compress/sevenzip/SevenZipLoadError.h"
 
 class TvxCompress {
@@ -42,6 +45,9 @@ class TvxCompress {
   int& m_Error = context_.m_Error;
   // Entry names filled by GetFileList.
   QStringList FileList;
+  // A warning an engine wants the user to see (an outdated unrar library); only a window shows
+  // it as a message box, the engines never do.
+  std::function<void(const QString& message)> OnEngineWarning;
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "" (also for files of 3 bytes or
   // less and files that cannot be read).
@@ -69,7 +75,7 @@ class TvxCompress {
   // Extraction through the unrar library.
   int UnRarFile(const QString& rarFile, const QString& rarDir);
 
-  // 7z through the 7z library. Packing reports true whatever happens.
+  // 7z through the 7z library. Packing reports false, leaving no output, when it failed.
   bool c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile);
   bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile);
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);
@@ -86,6 +92,7 @@ class TvxCompress {
   // The context with the engine folder of this moment, for the engine of one operation.
   TEngineContext& Context();
   int UnSelfExtracting(const QString& compressFile, const QString& dir);
+  TUnRarEngine UnRarEngine();
 
   QString defaultEngineFolder_;
   TEngineContext context_;
