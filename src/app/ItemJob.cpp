@@ -64,10 +64,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
         ProcessFolder(name.eligible);
       else if (info.isFile())
         ProcessFile(name.eligible);
-      else if (info.exists() || info.isSymLink())
+      else  // gone, a dangling link, or a device, pipe or socket
         Fail(info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
-      else
-        Fail(TStatusText::SourceMissing);
     } catch (const E7zLoadError&) {
       Fail(TStatusText::EngineLoadFailed);
     } catch (...) {
