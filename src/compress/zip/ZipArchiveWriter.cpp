@@ -34,8 +34,8 @@ bool MayNeedZip64(uint64_t size) {
 
 TZipArchiveWriter::TZipArchiveWriter(TZipOutput& output, TZipWriteOptions options)
     : output_(output), options_(std::move(options)) {
-  seed_ = options_.cryptoSeed ? *options_.cryptoSeed
-                              : (uint64_t(std::random_device{}()) << 32 | std::random_device{}());
+  std::random_device random;
+  seed_ = uint64_t(random()) << 32 | random();
 }
 
 TZipArchiveWriter::~TZipArchiveWriter() = default;
@@ -175,7 +175,7 @@ bool TZipArchiveWriter::BeginData(const TZipEntryRecord& r) {
   crypto_.reset();
   if (!r.IsEncrypted()) return true;
   crypto_ = std::make_unique<TZipCrypto>(options_.password);
-  // Reproducible from the seed, so tests can compare archives; a fresh seed per archive.
+  // The header's filler bytes: from the archive's random seed, different for every entry.
   std::mt19937_64 random(seed_ ^ (r.localHeaderOffset * 0x9E3779B97F4A7C15ull));
   uint8_t bytes[TZipCrypto::kHeaderSize - 1];
   for (uint8_t& b : bytes) b = uint8_t(random() >> 56);

@@ -4,14 +4,8 @@
 
 #include "compress/zip/ZipRecords.h"
 
-namespace {
-const z_crc_t* CrcTable() {
-  static const z_crc_t* table = get_crc_table();
-  return table;
-}
-}  // namespace
-
-TZipCrypto::TZipCrypto(const QByteArray& password) : keys_{0x12345678u, 0x23456789u, 0x34567890u} {
+TZipCrypto::TZipCrypto(const QByteArray& password)
+    : keys_{0x12345678u, 0x23456789u, 0x34567890u}, crcTable_(get_crc_table()) {
   for (char c : password) Update(uint8_t(c));
 }
 
@@ -21,10 +15,9 @@ uint8_t TZipCrypto::KeyStream() const {
 }
 
 void TZipCrypto::Update(uint8_t plain) {
-  const z_crc_t* table = CrcTable();
-  keys_[0] = table[(keys_[0] ^ plain) & 0xffu] ^ (keys_[0] >> 8);
+  keys_[0] = crcTable_[(keys_[0] ^ plain) & 0xffu] ^ (keys_[0] >> 8);
   keys_[1] = (keys_[1] + (keys_[0] & 0xffu)) * 134775813u + 1u;
-  keys_[2] = table[(keys_[2] ^ (keys_[1] >> 24)) & 0xffu] ^ (keys_[2] >> 8);
+  keys_[2] = crcTable_[(keys_[2] ^ (keys_[1] >> 24)) & 0xffu] ^ (keys_[2] >> 8);
 }
 
 void TZipCrypto::Encrypt(char* data, size_t size) {

@@ -3,6 +3,8 @@
 // each entry's data preceded by a 12-byte encryption header whose last byte checks the password.
 #include <QByteArray>
 
+#include <zlib.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -26,6 +28,7 @@ class TZipCrypto {
   void Update(uint8_t plain);
 
   uint32_t keys_[3];
+  const z_crc_t* crcTable_;  // zlib's CRC-32 table, which the cipher's key schedule uses
 };
 
 // The byte the header must end with: the CRC's high byte, or with a data descriptor (flag bit 3,

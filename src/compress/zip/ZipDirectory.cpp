@@ -46,9 +46,10 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::TryEndRecord(uint64_t posi
   if (position >= uint64_t(kZip64LocatorSize) &&
       input_.Read(position - kZip64LocatorSize, locator, sizeof locator)) {
     if (const auto recordOffset = ParseZip64Locator(locator)) {
-      // Normally right before the locator; the stored offset may not count a prefix.
+      // Where the locator says, or right before the locator when its offset misses a prefix.
+      const uint64_t beforeLocator = position - kZip64LocatorSize;
       const uint64_t besideLocator =
-          position - kZip64LocatorSize - std::min<uint64_t>(position - kZip64LocatorSize, kZip64EndSize);
+          beforeLocator >= uint64_t(kZip64EndSize) ? beforeLocator - kZip64EndSize : 0;
       bool found = false;
       for (const uint64_t candidate : {*recordOffset, besideLocator}) {
         char record[kZip64EndSize];
