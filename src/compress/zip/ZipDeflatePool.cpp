@@ -1,5 +1,9 @@
 #include "compress/zip/ZipDeflatePool.h"
 
+#include <memory>
+#include <new>
+#include <system_error>
+
 namespace {
 // Raw bytes claimed but not yet written: the compressed copies are about as large again.
 constexpr uint64_t kBytesAhead = 16u << 20;
@@ -18,8 +22,12 @@ TZipDeflatePool::TZipDeflatePool(const std::vector<TZipSource>& sources, int thr
       chunks_.push_back({i, offset, uint32_t(length), k + 1 == count});
     }
   }
-  if (threads > 1)
-    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+  try {
+    if (threads > 1)
+      for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for (or none: then the caller's) make the same archive.
+  }
 }
 
 TZipDeflatePool::~TZipDeflatePool() {
@@ -40,7 +48,7 @@ bool TZipDeflatePool::MayClaim() const {
 }
 
 void TZipDeflatePool::Work() {
-  TZipChunkDeflater deflater;
+  std::unique_ptr<TZipChunkDeflater> deflater;
   std::unique_lock lock(mutex_);
   for (;;) {
     workAvailable_.wait(lock, [this] { return stopping_ || nextToClaim_ >= chunks_.size() || MayClaim(); });
@@ -48,7 +56,14 @@ void TZipDeflatePool::Work() {
     const size_t index = nextToClaim_++;
     bytesInFlight_ += chunks_[index].length + kPieceOverhead;
     lock.unlock();
-    TZipChunkResult result = deflater.Compress(sources_[chunks_[index].source], chunks_[index]);
+    TZipChunkResult result;
+    try {
+      if (!deflater) deflater = std::make_unique<TZipChunkDeflater>();
+      result = deflater->Compress(sources_[chunks_[index].source], chunks_[index]);
+    } catch (const std::bad_alloc&) {
+      result = TZipChunkResult{};
+      result.error = QStringLiteral("out of memory");
+    }
     lock.lock();
     done_.emplace(index, std::move(result));
     resultReady_.notify_all();
@@ -59,7 +74,8 @@ TZipChunkResult TZipDeflatePool::Next() {
   if (nextToDeliver_ >= chunks_.size()) return {};
   if (workers_.empty()) {
     const TZipChunk& chunk = chunks_[nextToDeliver_++];
-    return inlineDeflater_.Compress(sources_[chunk.source], chunk);
+    if (!inlineDeflater_) inlineDeflater_ = std::make_unique<TZipChunkDeflater>();
+    return inlineDeflater_->Compress(sources_[chunk.source], chunk);
   }
   std::unique_lock lock(mutex_);
   resultReady_.wait(lock, [this] { return done_.count(nextToDeliver_) > 0; });

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,7 +30,7 @@ class TZipDeflatePool {
 
   const std::vector<TZipSource>& sources_;
   std::vector<TZipChunk> chunks_;
-  TZipChunkDeflater inlineDeflater_;  // the caller's own, when there are no workers
+  std::unique_ptr<TZipChunkDeflater> inlineDeflater_;  // the caller's own, when there are no workers
   std::vector<std::thread> workers_;
 
   std::mutex mutex_;

@@ -176,12 +176,6 @@ bool TLeReader::Take(int64_t n) {
   return true;
 }
 
-uint8_t TLeReader::U8() {
-  if (!Take(1)) return 0;
-  --left_;
-  return uint8_t(*p_++);
-}
-
 uint16_t TLeReader::U16() {
   if (!Take(2)) return 0;
   const uint16_t v = Get16(p_);

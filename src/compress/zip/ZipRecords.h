@@ -53,7 +53,6 @@ struct TZipEntryRecord {
 
   bool IsEncrypted() const { return flags & kZipFlagEncrypted; }
   bool IsUtf8() const { return flags & kZipFlagUtf8; }
-  bool IsDirectoryName() const { return name.endsWith('/') || name.endsWith('\\'); }
   bool IsUnixSymlink() const;
   uint32_t UnixMode() const;  // 0 when the entry was not made on Unix
 };
@@ -88,7 +87,6 @@ QByteArray TimestampExtra(int64_t unixSeconds);
 class TLeReader {
  public:
   TLeReader(const char* data, int64_t size) : p_(data), left_(size) {}
-  uint8_t U8();
   uint16_t U16();
   uint32_t U32();
   uint64_t U64();
