@@ -303,7 +303,7 @@ std::optional<TZipUnixTime> ExtraModificationTime(const QByteArray& extra) {
       const uint16_t size = r.U16();
       if (attribute == 1 && size >= 8) {
         const int64_t ticks = int64_t(r.U64());
-        if (!r.ok()) break;
+        if (!r.ok() || ticks <= 0) break;  // some writers leave the times zero
         const int64_t sinceEpoch = ticks - kFileTimeEpochTicks;
         TZipUnixTime t;
         t.seconds = sinceEpoch / 10000000;
