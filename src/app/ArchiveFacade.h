@@ -15,6 +15,8 @@ class IArchiveFacade {
   virtual QString CompressPwd() const = 0;
   virtual void SetUnCompressPwd(const QString& value) = 0;
   virtual void SetCommentFile(const QString& value) = 0;
+  // Where the engines' warnings for the user go (an outdated unrar library).
+  virtual void SetOnEngineWarning(std::function<void(const QString& message)> handler) = 0;
 
   // ".rar", ".7z", ".zip", ".exe" by signature, or "".
   virtual QString GetFileRealExt(const QString& path) = 0;

@@ -44,4 +44,6 @@ class IJobObserver {
   virtual void RecordResult(int index, const TItemResult& result) = 0;
   // End of the run. The run stays active until this returns (the window waits for its message).
   virtual void ShowSummary(const TRunSummary& summary) = 0;
+  // A warning an engine has for the user, such as an outdated unrar library; the run goes on.
+  virtual void ShowEngineWarning(const QString& message) {}
 };

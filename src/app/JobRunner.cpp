@@ -86,6 +86,7 @@ void TJobRunner::StartCompress() {
   if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
   compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
   compress->SetCommentFile(CommentFile(run_.paths));
+  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowEngineWarning(message); });
 
   TItemJob job(run_, *compress, observer_, [this] { return isExit_.load(); });
   observer_.ResetProgress();

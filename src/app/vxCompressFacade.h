@@ -11,6 +11,9 @@ class TvxCompressFacade : public IArchiveFacade {
   QString CompressPwd() const override { return compress_.CompressPwd(); }
   void SetUnCompressPwd(const QString& value) override { compress_.SetUnCompressPwd(value); }
   void SetCommentFile(const QString& value) override { compress_.SetCommentFile(value); }
+  void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
+    compress_.OnEngineWarning = std::move(handler);
+  }
 
   QString GetFileRealExt(const QString& path) override { return TvxCompress::GetFileRealExt(path); }
   bool isSupportExt(const QString& extName) override { return compress_.isSupportExt(extName); }

@@ -53,6 +53,12 @@ void TCliObserver::ShowSummary(const TRunSummary& summary) {
   if (!summary.failureText.isEmpty()) Print(summary.failureText);
 }
 
+void TCliObserver::ShowEngineWarning(const QString& message) {
+  ClearProgress();
+  std::fputs(("harrowmint-cli: " + message + '\n').toUtf8().constData(), stderr);
+  std::fflush(stderr);
+}
+
 void TCliObserver::Print(const QString& text) {
   ClearProgress();
   std::fputs((text + '\n').toUtf8().constData(), out_);

@@ -17,6 +17,7 @@ class TCliObserver : public IJobObserver {
   void ClearOutputColumns(int index) override {}
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
+  void ShowEngineWarning(const QString& message) override;
 
   // True when an item ended with any state but 1.
   bool anyFailed() const { return anyFailed_; }

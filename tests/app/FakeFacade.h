@@ -30,6 +30,7 @@ class FakeFacade : public IArchiveFacade {
   bool throwLoadErrorOn7z = false;  // c7ZipFile raises E7zLoadError
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
   int listResult = crSuccess;       // GetFileList
+  QString warning;                  // given to the warning handler at each extraction
 
   // Shared by copies, so a test can read what the run's own copy did.
   struct Log {
@@ -46,6 +47,9 @@ class FakeFacade : public IArchiveFacade {
   QString CompressPwd() const override { return compressPwd; }
   void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
   void SetCommentFile(const QString& value) override { log->commentFile = value; }
+  void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
+    onWarning_ = std::move(handler);
+  }
 
   QString GetFileRealExt(const QString& path) override {
     const QString name = QFileInfo(path).fileName();
@@ -56,6 +60,7 @@ class FakeFacade : public IArchiveFacade {
   }
   int UnCompressFile(const QString& archive, const QString& dir) override {
     calls << "UnCompressFile";
+    if (!warning.isEmpty()) onWarning_(warning);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
     compressFileExt_ = a.detected;
@@ -106,4 +111,5 @@ class FakeFacade : public IArchiveFacade {
   }
 
   QString compressFileExt_;
+  std::function<void(const QString&)> onWarning_;
 };

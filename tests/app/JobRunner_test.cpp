@@ -298,4 +298,16 @@ TEST(JobRunner, PasswordsAndCommentReachTheFacade) {
   }
 }
 
+TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
+  RunnerHome h;
+  FakeFacade fake;
+  fake.warning = "please download the newest unrar library";
+  fake.archives["a.zip"].content = {{"x", "x"}};
+  WriteFile(h.In("a.zip"), "PK");
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("a.zip")}), Factory(fake));
+  EXPECT_EQ(o.warnings, QStringList({fake.warning}));
+  EXPECT_EQ(o.results[0].state, 1);
+}
+
 }  // namespace

@@ -14,6 +14,7 @@ class RecordingObserver : public IJobObserver {
   QMap<int, QString> exNames;
   QMap<int, QStringList> states;
   std::optional<TRunSummary> summary;
+  QStringList warnings;
   // Called on the worker after each status step, e.g. to ask for a stop.
   std::function<void(int index, const QString& state)> onState;
 
@@ -32,6 +33,7 @@ class RecordingObserver : public IJobObserver {
     steps << QStringLiteral("record %1").arg(index);
     results[index] = result;
   }
+  void ShowEngineWarning(const QString& message) override { warnings << message; }
   void ShowSummary(const TRunSummary& s) override {
     steps << "summary";
     summary = s;
