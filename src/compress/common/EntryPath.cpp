@@ -21,6 +21,8 @@ bool IsDriveComponent(const QString& c) { return c.size() == 2 && c[1] == ':' &&
 }  // namespace
 
 std::optional<QString> SafeEntryPath(const QString& destDir, const QString& entryName) {
+  // The file system would end the path at a NUL: "..\0x" would then name the parent folder.
+  if (entryName.contains(QChar(0))) return std::nullopt;
   QStringList parts = Components(entryName);
   if (!parts.isEmpty() && IsDriveComponent(parts.first())) parts.removeFirst();
   QStringList kept;

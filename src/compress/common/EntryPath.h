@@ -8,7 +8,7 @@
 // Entry name as stored ('/' or '\' separators) -> the path below destDir to write, or nothing
 // when the entry must be skipped. Leading separators and drive letters are dropped (the name is
 // taken relative to the destination); "." components are dropped; a name with a ".." component,
-// or one that is empty after that, is refused.
+// or one that is empty after that, or one holding a NUL character, is refused.
 std::optional<QString> SafeEntryPath(const QString& destDir, const QString& entryName);
 
 // True when the entry name needed no change to be safe (relative, no "..", no drive).

@@ -45,6 +45,9 @@ TEST(SafeEntryPath, KeepsNamesInsideTheDestination) {
     }
   }
   EXPECT_EQ(SafeEntryPath("/d/", "a").value(), QString("/d/a"));
+  // A NUL would cut the path short when it reaches the file system.
+  for (const QString& name : {QStringLiteral("..") + QChar(0) + "x/", QStringLiteral("a") + QChar(0)})
+    EXPECT_FALSE(SafeEntryPath("/d", name).has_value()) << name.toStdString();
 }
 
 TEST(SafeEntryPath, TellsPlainNamesFromRepairedOnes) {

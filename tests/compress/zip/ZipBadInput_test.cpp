@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ZipTestSupport.h"
@@ -90,6 +92,26 @@ TEST(ZipBadInput, NamesThatWouldLeaveTheDestinationNeverDo) {
     }
     expected.sort();
     EXPECT_EQ(TreeListing(dir.file("out")), expected) << c.label;
+  }
+}
+
+// A NUL inside a name would cut the path short at the file system: "..\0x/" must not become the
+// destination's parent, whose time the folder entry would otherwise set.
+TEST(ZipBadInput, NamesWithANulCharacterAreRefused) {
+  HM_REQUIRE_TOOL("python3");
+  for (const QString encoding : {"utf-8", "gbk"}) {
+    TempDir dir;
+    ASSERT_TRUE(BuildWithPython(dir.file("in.zip"), {{"ok.txt", "fine", encoding}, {"..#x/", "", encoding}}));
+    QByteArray bytes = ReadFile(dir.file("in.zip"));
+    bytes.replace("..#x/", QByteArray("..\0x/", 5));
+    WriteFile(dir.file("in.zip"), bytes);
+    testsupport::MakeDir(dir.file("out"));  // so that extracting changes nothing in its parent
+    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir.path()).constData(), times, 0), 0);
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), crFailed) << encoding.toStdString();
+    EXPECT_EQ(QFileInfo(dir.path()).lastModified().toSecsSinceEpoch(), 1000000000) << encoding.toStdString();
+    EXPECT_EQ(ReadFile(dir.file("out/ok.txt")), "fine");
   }
 }
 
