@@ -100,9 +100,10 @@ bool TZipDirectory::ReadEntries(const TLocated& l) {
       return false;
     position += uint64_t(lengths.name) + lengths.extra + lengths.comment;
     if (!ApplyZip64Extra(e)) return false;
-    const int64_t local = int64_t(e.localHeaderOffset) + l.shift;
-    if (local < 0 || uint64_t(local) >= input_.size()) return false;
-    e.localHeaderOffset = uint64_t(local);
+    // Unsigned: a hostile ZIP64 offset must wrap, not overflow; below zero wraps past the size.
+    const uint64_t local = e.localHeaderOffset + uint64_t(l.shift);
+    if (local >= input_.size()) return false;
+    e.localHeaderOffset = local;
     entries_.push_back(std::move(e));
   }
   // Writers without ZIP64 keep only the low 16 bits of a large count.

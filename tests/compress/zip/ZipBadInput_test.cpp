@@ -247,6 +247,29 @@ TEST(ZipBadInput, DamagedArchivesFailCleanly) {
   EXPECT_EQ(e.zip.UnZipFile(dir.file("no such file.zip"), dir.file("out-missing")), crFailed);
 }
 
+// A ZIP64 local-header offset near the 64-bit limit, behind a prefix the offsets do not count:
+// adding the prefix must not overflow (the sanitizer build reports it), the entry is damage.
+TEST(ZipBadInput, HugeZip64OffsetBehindAPrefixFails) {
+  HM_REQUIRE_TOOL("python3");
+  const char* script = R"(
+import struct, sys, zlib
+name, data = b'a.txt', b'hello'
+crc = zlib.crc32(data)
+local = struct.pack('<IHHHHHIIIHH', 0x04034b50, 20, 0, 0, 0, 0, crc, 5, 5, 5, 0) + name + data
+extra = struct.pack('<HHQ', 1, 8, 0x7FFFFFFFFFFFFFFF)
+central = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 20, 20, 0, 0, 0, 0, crc, 5, 5, 5, len(extra),
+                      0, 0, 0, 0, 0xFFFFFFFF) + name + extra
+end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(central), len(local), 0)
+open(sys.argv[1], 'wb').write(b'P' * 100 + local + central + end)
+)";
+  TempDir dir;
+  ASSERT_EQ(RunTool("python3", {"-c", QString::fromLatin1(script), dir.file("in.zip")}).exitCode, 0);
+  Engine e;
+  EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), crFailed);
+  QStringList names;
+  EXPECT_EQ(e.zip.ListZipFiles(dir.file("in.zip"), names), crFailed);
+}
+
 // AES (WinZip) entries are not supported: failed, not a wrong password, even with the right one.
 TEST(ZipBadInput, AesEntriesFail) {
   HM_REQUIRE_TOOL("7z");
