@@ -34,6 +34,7 @@ void TCliObserver::ShowLvState(int index, const QString& stateStr) {
 }
 
 void TCliObserver::RecordResult(int index, const TItemResult& result) {
+  ++recorded_;
   if (result.state != 1) anyFailed_ = true;
   Print(json_ ? ItemJson(index, result) : ItemLine(index, result));
 }

@@ -19,8 +19,8 @@ class TCliObserver : public IJobObserver {
   void ShowSummary(const TRunSummary& summary) override;
   void ShowEngineWarning(const QString& message) override;
 
-  // True when an item ended with any state but 1.
-  bool anyFailed() const { return anyFailed_; }
+  // True when an item ended with any state but 1, or never ended because the run was stopped.
+  bool anyFailed() const { return anyFailed_ || recorded_ < itemCount_; }
 
   // The item line: index, status, output path (empty when none), size in bytes, tab-separated.
   static QString ItemLine(int index, const TItemResult& result);
@@ -39,4 +39,5 @@ class TCliObserver : public IJobObserver {
   bool progressShown_ = false;
   QString currentPath_;
   bool anyFailed_ = false;
+  int recorded_ = 0;
 };
