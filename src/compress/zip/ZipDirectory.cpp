@@ -72,7 +72,7 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::TryEndRecord(uint64_t posi
   // offset is then a prefix the offsets do not count. Otherwise the stored offset is trusted.
   if (HasSignature(start, kZipCentralSignature)) {
     l.directoryStart = start;
-    l.shift = int64_t(start) - int64_t(l.end.directoryOffset);
+    l.shift = int64_t(start - l.end.directoryOffset);  // wraps: a ZIP64 offset may be anything
     return l;
   }
   if (l.end.directoryOffset + l.end.directorySize <= directoryEnd &&

@@ -247,27 +247,39 @@ TEST(ZipBadInput, DamagedArchivesFailCleanly) {
   EXPECT_EQ(e.zip.UnZipFile(dir.file("no such file.zip"), dir.file("out-missing")), crFailed);
 }
 
-// A ZIP64 local-header offset near the 64-bit limit, behind a prefix the offsets do not count:
-// adding the prefix must not overflow (the sanitizer build reports it), the entry is damage.
-TEST(ZipBadInput, HugeZip64OffsetBehindAPrefixFails) {
+// ZIP64 offsets near the 64-bit limit: a local-header offset behind a prefix the offsets do not
+// count, and a directory offset far beyond the file. Working out the prefix must not overflow
+// (the sanitizer build reports it); either archive is damage.
+TEST(ZipBadInput, HugeZip64OffsetsFail) {
   HM_REQUIRE_TOOL("python3");
   const char* script = R"(
 import struct, sys, zlib
 name, data = b'a.txt', b'hello'
 crc = zlib.crc32(data)
 local = struct.pack('<IHHHHHIIIHH', 0x04034b50, 20, 0, 0, 0, 0, crc, 5, 5, 5, 0) + name + data
-extra = struct.pack('<HHQ', 1, 8, 0x7FFFFFFFFFFFFFFF)
-central = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 20, 20, 0, 0, 0, 0, crc, 5, 5, 5, len(extra),
-                      0, 0, 0, 0, 0xFFFFFFFF) + name + extra
-end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(central), len(local), 0)
-open(sys.argv[1], 'wb').write(b'P' * 100 + local + central + end)
+def central(extra, offset):
+    return struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 20, 20, 0, 0, 0, 0, crc, 5, 5, 5, len(extra),
+                       0, 0, 0, 0, offset) + name + extra
+if sys.argv[2] == 'local':
+    c = central(struct.pack('<HHQ', 1, 8, 0x7FFFFFFFFFFFFFFF), 0xFFFFFFFF)
+    end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(c), len(local), 0)
+    out = b'P' * 100 + local + c + end
+else:
+    c = central(b'', 0)
+    zip64 = struct.pack('<IQHHIIQQQQ', 0x06064b50, 44, 45, 45, 0, 0, 1, 1, len(c), 0x8000000000000000)
+    locator = struct.pack('<IIQI', 0x07064b50, 0, len(local) + len(c), 1)
+    end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0)
+    out = local + c + zip64 + locator + end
+open(sys.argv[1], 'wb').write(out)
 )";
-  TempDir dir;
-  ASSERT_EQ(RunTool("python3", {"-c", QString::fromLatin1(script), dir.file("in.zip")}).exitCode, 0);
-  Engine e;
-  EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), crFailed);
-  QStringList names;
-  EXPECT_EQ(e.zip.ListZipFiles(dir.file("in.zip"), names), crFailed);
+  for (const QString kind : {"local", "directory"}) {
+    TempDir dir;
+    ASSERT_EQ(RunTool("python3", {"-c", QString::fromLatin1(script), dir.file("in.zip"), kind}).exitCode, 0);
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(dir.file("in.zip"), dir.file("out")), crFailed) << kind.toStdString();
+    QStringList names;
+    EXPECT_EQ(e.zip.ListZipFiles(dir.file("in.zip"), names), crFailed) << kind.toStdString();
+  }
 }
 
 // AES (WinZip) entries are not supported: failed, not a wrong password, even with the right one.
