@@ -226,6 +226,7 @@ bool TRAR::OpenFile(const QString& FileName) {
 
 bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& Files) {
   abort_ = false;
+  entryRefused_ = false;
   TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
   if (!handle) return false;
   QString path = Path;
@@ -243,7 +244,8 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
     }
     ok = ExtractEntry(handle, *header, path, RestoreFolder, Files);
   }
-  ok = ok && !abort_;
+  // A refused entry leaves the extraction incomplete: never repack it as if it were whole.
+  ok = ok && !abort_ && !entryRefused_;
   CloseArchive(handle, roExtract);
   return ok;
 }
@@ -256,11 +258,11 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   // Symbolic links are never created: one pointing outside the folder would let a later entry,
   // or a later cleanup step, write or delete through it.
   const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
-  if (!symbolicLink && (files.isEmpty() || files.contains(name))) {
-    if (restoreFolder)
-      target = SafeEntryPath(path, name);
-    else if (!(header.Flags & RHDF_DIRECTORY))
-      target = SafeEntryPath(path, LastComponent(name));
+  const bool wanted = !symbolicLink && (files.isEmpty() || files.contains(name));
+  const bool flatFolder = !restoreFolder && (header.Flags & RHDF_DIRECTORY);
+  if (wanted && !flatFolder) {
+    target = SafeEntryPath(path, restoreFolder ? name : LastComponent(name));
+    if (!target) entryRefused_ = true;
   }
   int result;
   if (target && IsCopyOfEarlierEntry(header.RedirType)) {

@@ -36,8 +36,9 @@ class TRAR {
   bool OpenFile(const QString& FileName);
   // Extracts the archive opened last into Path. RestoreFolder keeps the stored folders (else
   // files land flat in Path); a non-empty Files extracts only the entries named in it. Entries
-  // whose names would leave Path, and symbolic links, are skipped; hard links and file
-  // references become copies of the entry they name.
+  // whose names would leave Path are skipped and make the result false once the rest is
+  // extracted; symbolic links are skipped; hard links and file references become copies of the
+  // entry they name.
   bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
@@ -65,6 +66,7 @@ class TRAR {
   QString archive_;
   bool opened_ = false;  // OpenFile has run: later password requests are for entries
   bool abort_ = false;
+  bool entryRefused_ = false;  // an entry whose name would leave the destination
   bool widePasswordAsked_ = false;
   bool wideVolumeGoOn_ = false;
   QString passwordGiven_;
