@@ -14,27 +14,7 @@ for tool in hyperfine rar unrar python3; do command -v $tool >/dev/null || { ech
 [ -x "$driver" ] || { echo "build hm_bench_rar_driver first"; exit 1; }
 
 src=$work/src
-if [ ! -d "$src" ]; then
-  # Deterministic mix: compressible text, incompressible binary, and many small files.
-  python3 - "$src" <<'PY'
-import os, random, sys
-root = sys.argv[1]
-rng = random.Random(7)
-words = [''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(2, 9))) for _ in range(5000)]
-def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, 'wb') as f:
-        f.write(data)
-for i in range(40):    # 40 x 1 MiB text
-    text = ' '.join(rng.choice(words) for _ in range(200000)).encode()[:1 << 20]
-    write(f'{root}/docs/part{i // 10}/doc{i}.txt', text)
-for i in range(20):    # 20 x 2 MiB random
-    write(f'{root}/media/blob{i}.bin', rng.randbytes(2 << 20))
-for i in range(3000):  # 3000 x ~10 KiB mixed
-    data = rng.randbytes(4096) + ' '.join(rng.choice(words) for _ in range(1200)).encode()[:6144]
-    write(f'{root}/small/d{i // 100}/f{i}.dat', data)
-PY
-fi
+[ -d "$src" ] || python3 "$(dirname "$0")/../mixed_tree.py" "$src" 3000
 echo "tree: $(du -sh "$src" | cut -f1) in $(find "$src" -type f | wc -l) files"
 
 out=$work/out
