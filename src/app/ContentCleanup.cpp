@@ -9,10 +9,8 @@
 
 namespace {
 
-QString LastName(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }
-
 bool HasExtension(const QString& name, const QString& lowerExt) {
-  return SourceExtension(name).toLower() == lowerExt;
+  return FileExtension(name).toLower() == lowerExt;
 }
 
 // A filtered name that would leave the folder or name nothing is not used.
@@ -50,7 +48,7 @@ void TContentCleaner::CleanFolder(const QString& root) {
 
 void TContentCleaner::OnSearchChangeFolder(const QString& folder) {
   if (folder == root_) return;
-  if (MatchesDelList(LastName(folder))) DeletePath(folder);
+  if (MatchesDelList(FileNamePart(folder))) DeletePath(folder);
 }
 
 void TContentCleaner::OnSearchFileFound(const TFileInformations& entry) {

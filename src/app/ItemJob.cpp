@@ -22,8 +22,6 @@ TCleanupRules CleanupRulesOf(const TRunContext& run) {
   return rules;
 }
 
-QString FileNameOf(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }
-
 // Only a file can be an output this item began; a folder of that name is never touched.
 void RemoveUnfinishedOutput(const QString& path) {
   const QFileInfo info(path);
@@ -110,7 +108,7 @@ void TItemJob::ProcessFile(bool eligible) {
 
 void TItemJob::ProcessArchive(const QString& detected) {
   const bool exe = detected == QLatin1String(".exe");
-  const bool skip = run_.settings.NoCompressEXE && SourceExtension(path_).toLower() == QLatin1String(".exe");
+  const bool skip = run_.settings.NoCompressEXE && FileExtension(path_).toLower() == QLatin1String(".exe");
   int code = crFailed;
   QString workFolder;
   if (!skip) {
@@ -126,7 +124,7 @@ void TItemJob::ProcessArchive(const QString& detected) {
           index_, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
     ShowState(TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
-    if (TakePackResult(packer_.PackFolder(workFolder, CompressPath_, SourceExtension(CompressPath_))) &&
+    if (TakePackResult(packer_.PackFolder(workFolder, CompressPath_, FileExtension(CompressPath_))) &&
         run_.settings.RARToFrom)
       ReplaceSource();
   } else if (!skip && Stopped()) {
@@ -145,7 +143,7 @@ void TItemJob::ProcessArchive(const QString& detected) {
 bool TItemJob::PackSourceFile(bool showSteps) {
   const QString workFolder = workFolders_->NewWorkFolder();
   if (showSteps) ShowState(TStatusText::Copying);
-  if (!CopyPath(path_, workFolder + '/' + FileNameOf(path_))) {
+  if (!CopyPath(path_, workFolder + '/' + FileNamePart(path_))) {
     Fail(TStatusText::CopyFailed);
     return false;
   }

@@ -42,12 +42,6 @@ QString StripVersionText(const QString& name) {
   return result;
 }
 
-QString SourceExtension(const QString& path) {
-  const QString name = path.mid(path.lastIndexOf('/') + 1);
-  const qsizetype dot = name.lastIndexOf('.');
-  return dot < 0 ? QString() : name.mid(dot);
-}
-
 TOutputNaming::TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt,
                              QString nameDeleteFile)
     : settings_(settings),
@@ -71,7 +65,7 @@ QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& no
 
 TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now) const {
   const QString name = OutputBaseName(source, now);
-  const QString sourceExt = SourceExtension(source);
+  const QString sourceExt = FileExtension(source);
   const bool keepsSourceFormat = kReplaceSourceExts.contains(';' + sourceExt + ';');
 
   TOutputName out;

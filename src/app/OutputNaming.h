@@ -17,9 +17,6 @@ QString FilterFileName(const QString& name, const QString& nameDeleteFile);
 // Every "v" and then every "V" taken out together with the run of digits and dots after it.
 QString StripVersionText(const QString& name);
 
-// The extension of the path's name part, dot included; "" when the name has no dot.
-QString SourceExtension(const QString& path);
-
 struct TOutputName {
   QString CompressPath;  // nothing exists at this path at naming time
   bool eligible = true;  // false: replace-source mode and not a ".zip", ".rar" or ".7z" source

@@ -13,6 +13,7 @@
 #include "compress/rar/UnRarEngine.h"
 #include "compress/sevenzip/SevenZipEngine.h"
 #include "compress/zip/ZipEngine.h"
+#include "util/FileOps.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ bool TvxCompress::isSupportExt(const QString& extName) const {
 int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir) {
   QString ext = GetFileRealExt(CompressFile);
   FCompressFileExt = ext;
-  if (ext.isEmpty()) ext = WrittenExtension(CompressFile);
+  if (ext.isEmpty()) ext = FileExtension(CompressFile);
 
   if (TPluginFile::Read(PluginFilePath(GetEngineFolder(), ext)).TakesOverBuiltIn())
     return UnCompressByPlugin(CompressFile, Dir);
@@ -106,7 +107,7 @@ int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& di
 }
 
 bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) {
-  const QString ext = WrittenExtension(CompressFile).toLower();
+  const QString ext = FileExtension(CompressFile).toLower();
   if (ext == QLatin1String(".rar")) return RarFile(Dir, CompressFile);
   if (ext == QLatin1String(".zip")) return ZipFile(Dir, CompressFile);
   if (ext == QLatin1String(".7z")) return c7ZipFile(Dir, CompressFile);

@@ -287,10 +287,18 @@ bool IsValidFileName(const QString& name) {
   return !name.endsWith(u'.');
 }
 
+QString FileNamePart(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+
 QString FileNameWithoutExt(const QString& path) {
-  const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+  const QString name = FileNamePart(path);
   const qsizetype dot = name.lastIndexOf(u'.');
   return dot < 0 ? name : name.left(dot);
+}
+
+QString FileExtension(const QString& path) {
+  const QString name = FileNamePart(path);
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return dot < 0 ? QString() : name.mid(dot);
 }
 
 QString FolderPart(const QString& path) { return path.left(path.lastIndexOf(u'/') + 1); }

@@ -41,6 +41,10 @@ bool IsValidFileName(const QString& name);
 
 // The name part of the path before its last '.'; a name without '.' is returned whole.
 QString FileNameWithoutExt(const QString& path);
+// The name part of the path: what follows its last '/'.
+QString FileNamePart(const QString& path);
+// The extension as written, from the last '.' of the name part, dot included; "" without one.
+QString FileExtension(const QString& path);
 
 // Result codes of the shell routines, as ShellExecute's: above 32 is success.
 inline constexpr int kShellOk = 33;

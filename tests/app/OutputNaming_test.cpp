@@ -131,11 +131,4 @@ TEST(OutputNaming, ReplaceSourceEligibility) {
   EXPECT_EQ(taken.Relative(taken.Name("/in/Game.zip")), "Game_1.zip");
 }
 
-TEST(OutputNaming, SourceExtensionTakesTheNamePartOnly) {
-  EXPECT_EQ(SourceExtension("/a/b.c/file"), "");
-  EXPECT_EQ(SourceExtension("/a/file.tar.gz"), ".gz");
-  EXPECT_EQ(SourceExtension("/a/.htaccess"), ".htaccess");
-  EXPECT_EQ(SourceExtension("name."), ".");
-}
-
 }  // namespace

@@ -233,6 +233,14 @@ TEST(FileNames, ValidityAndExtensions) {
                                                        {"/x/y.", "y"},
                                                        {"", ""}};
   for (const auto& [path, stem] : stems) EXPECT_EQ(FileNameWithoutExt(path), stem) << path;
+
+  // Extension as written, dot included, case kept, from the name part only.
+  const std::pair<const char*, const char*> extensions[] = {
+      {"/a/b.c/file", ""},  {"/a/file.tar.gz", ".gz"}, {"/a/.htaccess", ".htaccess"}, {"name.", "."},
+      {"/a.b/c.tar.GZ", ".GZ"}, {"/a.b/c", ""},         {"/a/.hidden", ".hidden"}};
+  for (const auto& [path, ext] : extensions) EXPECT_EQ(FileExtension(path), ext) << path;
+  EXPECT_EQ(FileNamePart("/a/b.c/file"), "file");
+  EXPECT_EQ(FileNamePart("file"), "file");
 }
 
 TEST(ShowInExplorer, CollapsesDoubledSeparators) {

@@ -5,12 +5,13 @@
 #include "compress/common/RunEngine.h"
 #include "compress/plugin/PluginCommand.h"
 #include "compress/plugin/PluginFile.h"
+#include "util/FileOps.h"
 
 TPluginEngine::TPluginEngine(TEngineContext& context) : context_(context) {}
 
 int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
   const TPluginFile plugin =
-      TPluginFile::Read(PluginFilePath(context_.engineFolder, WrittenExtension(CompressFile)));
+      TPluginFile::Read(PluginFilePath(context_.engineFolder, FileExtension(CompressFile)));
   // The engine folder itself (no "file" key) is no program either.
   const QString program = context_.engineFolder + plugin.file;
   if (!QFileInfo(program).isFile()) return crEngineLoadFailed;

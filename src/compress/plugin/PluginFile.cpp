@@ -24,8 +24,3 @@ bool PluginFileExists(const QString& engineFolder, const QString& extension) {
   return QFileInfo(PluginFilePath(engineFolder, extension)).isFile();
 }
 
-QString WrittenExtension(const QString& filePath) {
-  const QString name = QFileInfo(filePath).fileName();
-  const qsizetype dot = name.lastIndexOf('.');
-  return dot < 0 ? QString() : name.mid(dot);
-}

@@ -22,6 +22,3 @@ QString PluginFilePath(const QString& engineFolder, const QString& extension);
 // Whether the plug-in file of the extension exists, whatever it holds.
 bool PluginFileExists(const QString& engineFolder, const QString& extension);
 
-// The extension as written in the file name: from its last '.', dot included, case kept; ""
-// when the name has no '.'.
-QString WrittenExtension(const QString& filePath);

@@ -131,9 +131,6 @@ TEST(PluginFile, Paths) {
   EXPECT_EQ(PluginFilePath("/e/", ".tar.gz"), "/e/targz.pk");
   EXPECT_EQ(PluginFilePath("/e/", ".ISO"), "/e/ISO.pk");
   EXPECT_EQ(PluginFilePath("/e/", ""), "/e/.pk");
-  EXPECT_EQ(WrittenExtension("/a.b/c.tar.GZ"), ".GZ");
-  EXPECT_EQ(WrittenExtension("/a.b/c"), "");
-  EXPECT_EQ(WrittenExtension("/a/.hidden"), ".hidden");
 }
 
 // The archive's path and the password reach the program as single arguments, so no name can
