@@ -10,6 +10,7 @@
 
 #include "compress/zip/ZipFileHandle.h"
 #include "util/FileMask.h"
+#include "util/FileOps.h"
 
 struct TZipSourcePlan::TChild {
   std::string name;  // bytes as the file system has them
@@ -23,8 +24,6 @@ struct DirCloser {
   void operator()(DIR* d) const { closedir(d); }
 };
 using TDirHandle = std::unique_ptr<DIR, DirCloser>;
-
-QString FolderPart(const QString& pattern) { return pattern.left(pattern.lastIndexOf('/') + 1); }
 
 bool IsMask(const QString& s) { return s.isEmpty() || s.contains('*') || s.contains('?'); }
 
