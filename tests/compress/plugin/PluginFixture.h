@@ -47,6 +47,12 @@ class TEngineFolder {
     ASSERT_FALSE(target.isEmpty()) << program.toStdString();
     ASSERT_TRUE(QFile::link(target, file(name)));
   }
+  // The shipped tar and iso plug-ins with the programs they name, as the build lays them out.
+  void InstallShippedTarAndIso() const {
+    for (const char* plugin : {"tar.pk", "iso.pk"}) CopyShippedPlugin(plugin);
+    LinkProgram("bsdtar", "bsdtar");
+    LinkProgram("7zz", "7zz");
+  }
   // A program that records its arguments beside itself in "<name>.args" and exits with exitCode.
   void WriteRecorder(const QString& name, int exitCode = 0) const {
     testsupport::WriteFile(

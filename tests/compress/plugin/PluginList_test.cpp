@@ -55,9 +55,7 @@ TEST(PluginList, ShippedPluginsAreListedWithVersions) {
   HM_REQUIRE_TOOL("bsdtar");
   HM_REQUIRE_TOOL("7zz");
   TEngineFolder engine;
-  for (const char* plugin : {"tar.pk", "iso.pk"}) engine.CopyShippedPlugin(plugin);
-  engine.LinkProgram("bsdtar", "bsdtar");
-  engine.LinkProgram("7zz", "7zz");
+  engine.InstallShippedTarAndIso();
   const QList<TPluginInfo> plugins = ListInstalledPlugins(engine.path());
   ASSERT_EQ(plugins.size(), 2);
   for (const TPluginInfo& plugin : plugins) {

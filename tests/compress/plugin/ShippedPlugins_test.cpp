@@ -135,9 +135,7 @@ TEST(ShippedPlugins, CorruptArchiveFails) {
   HM_REQUIRE_TOOL("bsdtar");
   HM_REQUIRE_TOOL("7zz");
   TEngineFolder engine;
-  for (const char* plugin : {"tar.pk", "iso.pk"}) engine.CopyShippedPlugin(plugin);
-  engine.LinkProgram("bsdtar", "bsdtar");
-  engine.LinkProgram("7zz", "7zz");
+  engine.InstallShippedTarAndIso();
   TempDir work;
   QDir().mkpath(work.file("out"));
   TEngineContext context;
