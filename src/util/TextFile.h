@@ -14,5 +14,12 @@ QString LoadTextFile(const QString& path);
 // the old file whole. Returns 1 on success, -1 on failure.
 int SaveTextFile(const QString& text, const QString& path);
 
+// Writes the text as it stands, the way an edit box holds it: every line break (CR LF, lone CR,
+// lone LF) becomes CR LF and none is added after the last line, so a comment typed without a
+// final line break is stored without one. Encoding, folders and failure as SaveTextFile.
+int SaveTextFileAsTyped(const QString& text, const QString& path);
+
 // Lines split at CR LF, lone CR and lone LF, each followed by CR LF; "" stays "".
 QString NormalizeLineBreaks(const QString& text);
+// Every line break (CR LF, lone CR, lone LF) written as CR LF; nothing added at the end.
+QString CrLfLineBreaks(const QString& text);

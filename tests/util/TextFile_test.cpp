@@ -62,6 +62,33 @@ TEST(SaveTextFile, WritesAnsiWithCrLfIntoNewFoldersWithoutAMark) {
   EXPECT_EQ(ReadFile(path), "a??b\r\n");
 }
 
+// The writer of edit-box texts (list files, the archive comment): what was typed, byte for byte,
+// no line break added after the last line.
+TEST(SaveTextFileAsTyped, WritesTheTextAsItStandsWithCrLfBreaks) {
+  const QString chinese = QString::fromUtf8("注释");
+  const struct {
+    const char* what;
+    QString text;
+    QByteArray bytes;
+  } cases[] = {
+      {"no final break", "line 1\nline 2", "line 1\r\nline 2"},
+      {"one final break", "a\n", "a\r\n"},
+      {"empty lines kept, at the end too", "a\n\nb\n\n", "a\r\n\r\nb\r\n\r\n"},
+      {"CR LF and lone CR", "a\r\nb\rc", "a\r\nb\r\nc"},
+      {"only a break", "\n", "\r\n"},
+      {"spaces kept", " x \t", " x \t"},
+      {"ANSI code page", chinese + "\n" + chinese, ToAnsi(chinese) + "\r\n" + ToAnsi(chinese)},
+      {"empty", "", ""},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const QString path = dir.file("sub/Comment.txt");
+    EXPECT_EQ(SaveTextFileAsTyped(c.text, path), 1) << c.what;
+    EXPECT_EQ(ReadFile(path), c.bytes) << c.what;
+  }
+  EXPECT_EQ(SaveTextFileAsTyped("x", dir.path()), -1) << "a folder is not a file";
+}
+
 TEST(SaveTextFile, RoundTripOfAUtf8FileEndsInAnsi) {
   TempDir dir;
   const QString path = dir.file("readme.txt");
