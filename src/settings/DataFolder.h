@@ -36,7 +36,12 @@ struct TDataTexts {
 };
 TDataTexts LoadDataTexts(const TProgramPaths& paths);
 
-// What OK of the settings dialog writes: delete.dat, Comment.txt, NameDelete.dat, TxtDelete.dat
-// (ANSI code page, no byte-order mark) and then Setting.ini, in this order, stopping at the first
-// file that cannot be written. Returns that file's path, or an empty text when all were written.
+// What OK of the settings dialog writes: delete.dat, Comment.txt, NameDelete.dat, TxtDelete.dat,
+// each exactly as its text stands (line breaks as CR LF, none added; ANSI code page, no
+// byte-order mark), and then Setting.ini, in this order, stopping at the first file that cannot
+// be written. Returns that file's path, or an empty text when all were written.
 QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings);
+
+// The must-have folder, created with its parents when missing, opened in the file manager.
+// The shell's result code (above 32 is success; kShellFileNotFound when it cannot be created).
+int OpenMustFilesFolder(const TProgramPaths& paths);
