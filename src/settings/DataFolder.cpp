@@ -47,8 +47,8 @@ QStringList LoadTxtDelList(const TProgramPaths& paths) { return LoadListFile(Txt
 QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
 
 TDataTexts LoadDataTexts(const TProgramPaths& paths) {
-  return {LoadTextFile(DelListFile(paths)), LoadTextFile(CommentFile(paths)),
-          LoadTextFile(NameDeleteFile(paths)), LoadTextFile(TxtDelListFile(paths))};
+  return {LoadTextFileAsTyped(DelListFile(paths)), LoadTextFileAsTyped(CommentFile(paths)),
+          LoadTextFileAsTyped(NameDeleteFile(paths)), LoadTextFileAsTyped(TxtDelListFile(paths))};
 }
 
 QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings) {

@@ -27,7 +27,8 @@ QStringList LoadTxtDelList(const TProgramPaths& paths);
 // Read anew each time a name is filtered.
 QStringList LoadNameDeleteList(const TProgramPaths& paths);
 
-// The four texts the settings dialog edits, as whole texts.
+// The four texts the settings dialog edits, each as it stands in its file (line breaks as CR LF,
+// none added), so opening the dialog and pressing OK leaves the files' bytes as they were.
 struct TDataTexts {
   QString delList;     // delete.dat
   QString comment;     // Comment.txt

@@ -38,6 +38,18 @@ QString Decode(const QByteArray& data) {
   return FromAnsi(data);
 }
 
+// Decoded by its mark, cut at the first NUL; "" when missing or unreadable.
+QString ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) return {};
+  QString text = Decode(data);
+  const qsizetype nul = text.indexOf(QChar(u'\0'));
+  if (nul >= 0) text.truncate(nul);
+  return text;
+}
+
 // In the ANSI code page without a mark; replaced only once completely on disk.
 int WriteAnsiText(const QString& text, const QString& path) {
   const QFileInfo info(path);
@@ -79,16 +91,9 @@ QString NormalizeLineBreaks(const QString& text) {
   return out;
 }
 
-QString LoadTextFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return {};
-  QString text = Decode(data);
-  const qsizetype nul = text.indexOf(QChar(u'\0'));
-  if (nul >= 0) text.truncate(nul);
-  return NormalizeLineBreaks(text);
-}
+QString LoadTextFile(const QString& path) { return NormalizeLineBreaks(ReadText(path)); }
+
+QString LoadTextFileAsTyped(const QString& path) { return CrLfLineBreaks(ReadText(path)); }
 
 int SaveTextFile(const QString& text, const QString& path) {
   return WriteAnsiText(NormalizeLineBreaks(text), path);

@@ -8,6 +8,11 @@
 // A missing or unreadable file gives "".
 QString LoadTextFile(const QString& path);
 
+// The text as it stands, for an edit box: decoded and cut as LoadTextFile does, every line break
+// as CR LF, but none added after a last line that has none, so saving it back with
+// SaveTextFileAsTyped gives the same bytes (in the ANSI code page).
+QString LoadTextFileAsTyped(const QString& path);
+
 // Writes the text's lines, each ended by CR LF, in the ANSI code page without a byte-order mark
 // (characters the page lacks become '?'). Missing parent folders are created. The file is
 // replaced only once the new content is completely on disk, so a failed write (full disk) leaves

@@ -113,7 +113,9 @@ TEST(SaveSettingsFiles, WritesTheFourTextsThenTheSettings) {
   EXPECT_EQ(LoadTxtDelList(paths), QStringList());
   EXPECT_TRUE(QFileInfo::exists(TxtDelListFile(paths)));
   EXPECT_EQ(LoadSettings(paths).CompressExt, 1);
+  // Read back as they stand: a last line without a break does not gain one on the next save.
   EXPECT_EQ(LoadDataTexts(paths).comment, texts.comment);
+  EXPECT_EQ(LoadDataTexts(paths).delList, QStringLiteral("*.url\r\n广告*.txt"));
 }
 
 TEST(SaveSettingsFiles, StopsAtTheFirstFileThatCannotBeWritten) {

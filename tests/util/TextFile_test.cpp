@@ -89,6 +89,33 @@ TEST(SaveTextFileAsTyped, WritesTheTextAsItStandsWithCrLfBreaks) {
   EXPECT_EQ(SaveTextFileAsTyped("x", dir.path()), -1) << "a folder is not a file";
 }
 
+// Read for an edit box and saved back: the same bytes, whether or not the last line had a break.
+TEST(SaveTextFileAsTyped, RoundTripKeepsTheBytes) {
+  const QString chinese = QString::fromUtf8("欢迎");
+  const struct {
+    const char* what;
+    QByteArray stored;
+    QString text;
+    QByteArray saved;
+  } cases[] = {
+      {"no final break", ToAnsi(chinese) + "\r\nb", chinese + "\r\nb", ToAnsi(chinese) + "\r\nb"},
+      {"final break", "a\r\n\r\n", "a\r\n\r\n", "a\r\n\r\n"},
+      {"LF only", "a\nb\n", "a\r\nb\r\n", "a\r\nb\r\n"},
+      {"UTF-8 mark: saved in ANSI without it", "\xEF\xBB\xBF" + chinese.toUtf8(), chinese, ToAnsi(chinese)},
+      {"cut at a NUL", QByteArray("ab\0cd", 5), "ab", "ab"},
+  };
+  TempDir dir;
+  const QString path = dir.file("Comment.txt");
+  for (const auto& c : cases) {
+    WriteFile(path, c.stored);
+    const QString text = LoadTextFileAsTyped(path);
+    EXPECT_EQ(text, c.text) << c.what;
+    ASSERT_EQ(SaveTextFileAsTyped(text, path), 1);
+    EXPECT_EQ(ReadFile(path), c.saved) << c.what;
+  }
+  EXPECT_EQ(LoadTextFileAsTyped(dir.file("missing.txt")), "");
+}
+
 TEST(SaveTextFile, RoundTripOfAUtf8FileEndsInAnsi) {
   TempDir dir;
   const QString path = dir.file("readme.txt");
