@@ -75,7 +75,8 @@ TEST(InstalledEngines, EnginesThenPluginsEachWithItsState) {
     QString version;
   } expected[] = {
       {TInstalledEngine::ekEngine, TInstalledEngine::esMissing, "rar", engine.file("rar"), ""},
-      {TInstalledEngine::ekEngine, TInstalledEngine::esMissing, "libunrar.so", engine.file("libunrar.so"), ""},
+      {TInstalledEngine::ekEngine, TInstalledEngine::esMissing, "libunrar.so", engine.file("libunrar.so"),
+       ""},
       {TInstalledEngine::ekEngine, TInstalledEngine::esUnusable, "7z.so", engine.file("7z.so"), "0.0.0.0"},
       {TInstalledEngine::ekPlugin, TInstalledEngine::esMissing, "Gone(*.a)", engine.file("nothere"), ""},
       {TInstalledEngine::ekPlugin, TInstalledEngine::esReady, "Present(*.b)", engine.file("tool"), "0.0.0.0"},

@@ -77,17 +77,17 @@ TEST(NameTemplate, UsableOnlyWhenTheNameItMakesIsAValidFileName) {
   } cases[] = {
       {"<name>", true},
       {"<name>_<yyyy><MM><dd>", true},
-      {"backup", true},                // no "<name>" at all
+      {"backup", true},  // no "<name>" at all
       {"[站点]<name>-<dddd>", true},
       {"<name>?", false},
       {"<name>.", false},
       {"", false},
-      {"<NAME>", false},               // replaced case-sensitively, so its brackets stay
+      {"<NAME>", false},  // replaced case-sensitively, so its brackets stay
       {"<Name>_<yyyy>", false},
-      {"con", false},                  // reserved device names
+      {"con", false},  // reserved device names
       {"nul.txt", false},
       {"<name>/<yyyy>", false},
-      {"<mm>", false},                 // not a variable: its brackets stay
+      {"<mm>", false},  // not a variable: its brackets stay
   };
   for (const auto& c : cases)
     EXPECT_EQ(IsValidNameTemplate(QString::fromUtf8(c.format), {}, kJuly1), c.valid) << c.format;
