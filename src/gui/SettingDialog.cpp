@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -287,13 +288,13 @@ void TfrmSetting::PageControl1Change(int index) {
 
 void TfrmSetting::btnBrowserClick() {
   const QString current = cbbOutputPath->currentText();
-  const QString start = QDir(current).exists() ? current : QDir::homePath();
+  const QString start = QFileInfo(current).isDir() ? current : QDir::homePath();
   const QString folder = folderPicker_(this, tr("选择文件夹"), start);
   if (!folder.isEmpty()) cbbOutputPath->setEditText(folder);
 }
 
 void TfrmSetting::btnOpenMustFolderClick() {
-  if (OpenMustFilesFolder(paths_) > 32) return;
+  if (OpenMustFilesFolder(paths_) >= kShellOk) return;  // the shell's codes above 32 are success
   qCWarning(lcSettings) << "cannot open the must-have folder" << paths_.mustFilesFolder();
   msgbox::Warning(this, tr("无法打开文件夹：%1").arg(QDir::toNativeSeparators(paths_.mustFilesFolder())));
 }
