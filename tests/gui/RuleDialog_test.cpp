@@ -65,6 +65,12 @@ struct TRulePage {
   QString db;
 };
 
+void AddRule(const TInstall& install, const QString& name) {
+  TxtReplaceRule rule;
+  rule.Name = name;
+  AddTxtReplaceRule(install.paths.databaseFile(), rule);
+}
+
 QStringList StoredNames(const QString& db) {
   QStringList names;
   for (const TxtReplaceRule& rule : LoadTxtReplaceRules(db)) names << rule.Name;
@@ -155,9 +161,7 @@ TEST(RulePage, AddEditDeleteGoToDataDbAtOnce) {
 
 TEST(RulePage, EditAndDeleteNeedASelectedRow) {
   TInstall install;
-  TxtReplaceRule rule;
-  rule.Name = QStringLiteral("only");
-  AddTxtReplaceRule(install.paths.databaseFile(), rule);
+  AddRule(install, QStringLiteral("only"));
   TRulePage page(install);
   TMessageRecorder messages;
   ASSERT_EQ(page.Names(), QStringList{"only"});
@@ -174,9 +178,7 @@ TEST(RulePage, EditAndDeleteNeedASelectedRow) {
 
 TEST(RulePage, ADeleteThatFailsKeepsTheRow) {
   TInstall install;
-  TxtReplaceRule rule;
-  rule.Name = QStringLiteral("kept");
-  AddTxtReplaceRule(install.paths.databaseFile(), rule);
+  AddRule(install, QStringLiteral("kept"));
   TRulePage page(install);
   TMessageRecorder messages;
   page.Select(0);
