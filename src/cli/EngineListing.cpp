@@ -1,7 +1,6 @@
 #include "cli/EngineListing.h"
 
-#include "compress/EngineList.h"
-#include "compress/plugin/PluginList.h"
+#include "compress/InstalledEngines.h"
 
 namespace {
 
@@ -9,28 +8,33 @@ QString Row(const QString& name, const QString& version, const QString& detail) 
   return QStringLiteral("  %1 %2 %3\n").arg(name, -24).arg(version, -10).arg(detail);
 }
 
+QString EngineRow(const TInstalledEngine& engine) {
+  if (engine.state == TInstalledEngine::esMissing)
+    return Row(engine.caption, QStringLiteral("-"), QStringLiteral("missing"));
+  QString detail = engine.state == TInstalledEngine::esUnusable ? QStringLiteral("not usable") : QString();
+  if (!engine.note.isEmpty()) detail += (detail.isEmpty() ? QString() : QStringLiteral(": ")) + engine.note;
+  return Row(engine.caption, engine.version, detail);
+}
+
+QString PluginRow(const TInstalledEngine& plugin) {
+  if (plugin.state == TInstalledEngine::esMissing)
+    return Row(plugin.caption, QStringLiteral("-"), plugin.program + QStringLiteral(" (missing)"));
+  return Row(plugin.caption, plugin.version, plugin.program);
+}
+
 }  // namespace
 
 QString EngineListingText(const QString& engineFolder) {
-  QString text = QStringLiteral("Engine folder: %1\n\nEngines:\n").arg(engineFolder);
-  for (const TEngineInfo& engine : ListEngines(engineFolder)) {
-    if (!engine.installed) {
-      text += Row(engine.name, QStringLiteral("-"), QStringLiteral("missing"));
-      continue;
-    }
-    QString detail = engine.usable ? QString() : QStringLiteral("not usable");
-    if (!engine.note.isEmpty()) detail += (detail.isEmpty() ? QString() : QStringLiteral(": ")) + engine.note;
-    text += Row(engine.name, engine.version, detail);
+  const QList<TInstalledEngine> rows = ListInstalledEngines(engineFolder);
+  QString engines;
+  QString plugins;
+  for (const TInstalledEngine& row : rows) {
+    if (row.kind == TInstalledEngine::ekEngine)
+      engines += EngineRow(row);
+    else
+      plugins += PluginRow(row);
   }
-
-  text += QStringLiteral("\nPlug-ins:\n");
-  const QList<TPluginInfo> plugins = ListInstalledPlugins(engineFolder);
-  if (plugins.isEmpty()) text += QStringLiteral("  (none)\n");
-  for (const TPluginInfo& plugin : plugins) {
-    const QString version = plugin.version.isEmpty() ? QStringLiteral("-") : plugin.version;
-    const QString detail =
-        plugin.version.isEmpty() ? plugin.program + QStringLiteral(" (missing)") : plugin.program;
-    text += Row(plugin.Caption(), version, detail);
-  }
-  return text;
+  if (plugins.isEmpty()) plugins = QStringLiteral("  (none)\n");
+  return QStringLiteral("Engine folder: %1\n\nEngines:\n").arg(engineFolder) + engines +
+         QStringLiteral("\nPlug-ins:\n") + plugins;
 }

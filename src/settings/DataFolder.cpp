@@ -47,8 +47,8 @@ QStringList LoadTxtDelList(const TProgramPaths& paths) { return LoadListFile(Txt
 QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
 
 TDataTexts LoadDataTexts(const TProgramPaths& paths) {
-  return {LoadTextFile(DelListFile(paths)), LoadTextFile(CommentFile(paths)),
-          LoadTextFile(NameDeleteFile(paths)), LoadTextFile(TxtDelListFile(paths))};
+  return {LoadTextFileAsTyped(DelListFile(paths)), LoadTextFileAsTyped(CommentFile(paths)),
+          LoadTextFileAsTyped(NameDeleteFile(paths)), LoadTextFileAsTyped(TxtDelListFile(paths))};
 }
 
 QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings) {
@@ -59,7 +59,13 @@ QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, c
       {TxtDelListFile(paths), &texts.txtDelete},
   };
   for (const auto& [path, text] : files)
-    if (SaveTextFile(*text, path) != 1) return path;
+    if (SaveTextFileAsTyped(*text, path) != 1) return path;
   if (!SaveSettings(paths, settings)) return paths.settingsFile();
   return {};
+}
+
+int OpenMustFilesFolder(const TProgramPaths& paths) {
+  const QString folder = paths.mustFilesFolder();
+  if (!QDir().mkpath(folder)) return kShellFileNotFound;
+  return OpenWithShell(folder);
 }

@@ -27,7 +27,8 @@ QStringList LoadTxtDelList(const TProgramPaths& paths);
 // Read anew each time a name is filtered.
 QStringList LoadNameDeleteList(const TProgramPaths& paths);
 
-// The four texts the settings dialog edits, as whole texts.
+// The four texts the settings dialog edits, each as it stands in its file (line breaks as CR LF,
+// none added), so opening the dialog and pressing OK leaves the files' bytes as they were.
 struct TDataTexts {
   QString delList;     // delete.dat
   QString comment;     // Comment.txt
@@ -36,7 +37,12 @@ struct TDataTexts {
 };
 TDataTexts LoadDataTexts(const TProgramPaths& paths);
 
-// What OK of the settings dialog writes: delete.dat, Comment.txt, NameDelete.dat, TxtDelete.dat
-// (ANSI code page, no byte-order mark) and then Setting.ini, in this order, stopping at the first
-// file that cannot be written. Returns that file's path, or an empty text when all were written.
+// What OK of the settings dialog writes: delete.dat, Comment.txt, NameDelete.dat, TxtDelete.dat,
+// each exactly as its text stands (line breaks as CR LF, none added; ANSI code page, no
+// byte-order mark), and then Setting.ini, in this order, stopping at the first file that cannot
+// be written. Returns that file's path, or an empty text when all were written.
 QString SaveSettingsFiles(const TProgramPaths& paths, const TDataTexts& texts, const TSettings& settings);
+
+// The must-have folder, created with its parents when missing, opened in the file manager.
+// The shell's result code (above 32 is success; kShellFileNotFound when it cannot be created).
+int OpenMustFilesFolder(const TProgramPaths& paths);

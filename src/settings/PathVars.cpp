@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include "util/FileOps.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -39,6 +40,12 @@ QString ReplaceTimeVars(const QString& text, const TAmPmTexts& ampm, const QDate
 
 QString ReplaceTimeVars(const QString& text, const TAmPmTexts& ampm) {
   return ReplaceTimeVars(text, ampm, QDateTime::currentDateTime());
+}
+
+bool IsValidNameTemplate(const QString& fileNameFormat, const TAmPmTexts& ampm, const QDateTime& now) {
+  QString name = ReplaceTimeVars(fileNameFormat, ampm, now);
+  name.replace(QStringLiteral("<name>"), QStringLiteral("1"));
+  return IsValidFileName(name);
 }
 
 QString GetOutputExt(int index) {

@@ -20,6 +20,11 @@ QString ReplaceTimeVars(const QString& text, const TAmPmTexts& ampm, const QDate
 // The same with the current local time.
 QString ReplaceTimeVars(const QString& text, const TAmPmTexts& ampm);
 
+// Whether the output-name template makes a usable file name: the time variables replaced, every
+// "<name>" (case-sensitive) replaced by "1", then IsValidFileName. So "<NAME>", "<name>?", "con"
+// and "" are refused, "backup" is accepted. The settings dialog checks this before saving.
+bool IsValidNameTemplate(const QString& fileNameFormat, const TAmPmTexts& ampm, const QDateTime& now);
+
 // ".zip" for 1, ".7z" for 2, ".rar" for anything else.
 QString GetOutputExt(int index);
 

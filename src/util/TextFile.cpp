@@ -38,11 +38,36 @@ QString Decode(const QByteArray& data) {
   return FromAnsi(data);
 }
 
+// Decoded by its mark, cut at the first NUL; "" when missing or unreadable.
+QString ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) return {};
+  QString text = Decode(data);
+  const qsizetype nul = text.indexOf(QChar(u'\0'));
+  if (nul >= 0) text.truncate(nul);
+  return text;
+}
+
+// In the ANSI code page without a mark; replaced only once completely on disk.
+int WriteAnsiText(const QString& text, const QString& path) {
+  const QFileInfo info(path);
+  // Replacing a device or pipe by a regular file would be worse than failing.
+  if (info.exists() && !info.isFile()) return -1;
+  if (!QDir().mkpath(info.absolutePath())) return -1;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return -1;
+  const QByteArray bytes = ToAnsi(text);
+  if (file.write(bytes) != bytes.size()) return -1;
+  return file.commit() ? 1 : -1;
+}
+
 }  // namespace
 
-QString NormalizeLineBreaks(const QString& text) {
+QString CrLfLineBreaks(const QString& text) {
   QString out;
-  out.reserve(text.size() + text.size() / 16 + 2);
+  out.reserve(text.size() + text.size() / 16);
   const QChar* p = text.constData();
   const QChar* end = p + text.size();
   const QChar* lineStart = p;
@@ -56,32 +81,24 @@ QString NormalizeLineBreaks(const QString& text) {
     if (*p == u'\r' && p + 1 < end && p[1] == u'\n') ++p;
     lineStart = ++p;
   }
-  if (lineStart < end) {
-    out.append(lineStart, end - lineStart);
-    out.append(u"\r\n");
-  }
+  out.append(lineStart, end - lineStart);
   return out;
 }
 
-QString LoadTextFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return {};
-  QString text = Decode(data);
-  const qsizetype nul = text.indexOf(QChar(u'\0'));
-  if (nul >= 0) text.truncate(nul);
-  return NormalizeLineBreaks(text);
+QString NormalizeLineBreaks(const QString& text) {
+  QString out = CrLfLineBreaks(text);
+  if (!out.isEmpty() && !out.endsWith(u"\r\n")) out.append(u"\r\n");
+  return out;
 }
 
+QString LoadTextFile(const QString& path) { return NormalizeLineBreaks(ReadText(path)); }
+
+QString LoadTextFileAsTyped(const QString& path) { return CrLfLineBreaks(ReadText(path)); }
+
 int SaveTextFile(const QString& text, const QString& path) {
-  const QFileInfo info(path);
-  // Replacing a device or pipe by a regular file would be worse than failing.
-  if (info.exists() && !info.isFile()) return -1;
-  if (!QDir().mkpath(info.absolutePath())) return -1;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return -1;
-  const QByteArray bytes = ToAnsi(NormalizeLineBreaks(text));
-  if (file.write(bytes) != bytes.size()) return -1;
-  return file.commit() ? 1 : -1;
+  return WriteAnsiText(NormalizeLineBreaks(text), path);
+}
+
+int SaveTextFileAsTyped(const QString& text, const QString& path) {
+  return WriteAnsiText(CrLfLineBreaks(text), path);
 }

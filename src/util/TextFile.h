@@ -8,11 +8,23 @@
 // A missing or unreadable file gives "".
 QString LoadTextFile(const QString& path);
 
+// The text as it stands, for an edit box: decoded and cut as LoadTextFile does, every line break
+// as CR LF, but none added after a last line that has none, so saving it back with
+// SaveTextFileAsTyped gives the same bytes (in the ANSI code page).
+QString LoadTextFileAsTyped(const QString& path);
+
 // Writes the text's lines, each ended by CR LF, in the ANSI code page without a byte-order mark
 // (characters the page lacks become '?'). Missing parent folders are created. The file is
 // replaced only once the new content is completely on disk, so a failed write (full disk) leaves
 // the old file whole. Returns 1 on success, -1 on failure.
 int SaveTextFile(const QString& text, const QString& path);
 
+// Writes the text as it stands, the way an edit box holds it: every line break (CR LF, lone CR,
+// lone LF) becomes CR LF and none is added after the last line, so a comment typed without a
+// final line break is stored without one. Encoding, folders and failure as SaveTextFile.
+int SaveTextFileAsTyped(const QString& text, const QString& path);
+
 // Lines split at CR LF, lone CR and lone LF, each followed by CR LF; "" stays "".
 QString NormalizeLineBreaks(const QString& text);
+// Every line break (CR LF, lone CR, lone LF) written as CR LF; nothing added at the end.
+QString CrLfLineBreaks(const QString& text);

@@ -1,11 +1,14 @@
-// The engines an engine folder holds, as the command line's engine listing shows them.
+// The engines an engine folder holds, as the command line's engine listing and the
+// installed-engines window show them.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
 
 #include "compress/EngineList.h"
+#include "compress/InstalledEngines.h"
 #include "compress/FacadeFixture.h"
 
+using pluginfixture::PluginText;
 using pluginfixture::TEngineFolder;
 
 namespace {
@@ -52,6 +55,42 @@ TEST(EngineList, MissingAndBrokenEngines) {
     EXPECT_FALSE(info.usable) << info.name.toStdString();
     EXPECT_FALSE(info.note.isEmpty()) << info.name.toStdString();
   }
+}
+
+// One verdict per row, engines first, then the named plug-ins by file name.
+TEST(InstalledEngines, EnginesThenPluginsEachWithItsState) {
+  TEngineFolder engine;
+  testsupport::WriteFile(engine.file("7z.so"), "not a library");
+  engine.WriteRecorder("tool");
+  engine.WritePlugin("b.pk", PluginText("Present", "tool", "x"));
+  engine.WritePlugin("a.pk", PluginText("Gone", "nothere", "x"));
+  engine.WritePlugin("c.pk", PluginText("", "tool", "x"));  // no name: not listed
+
+  const QList<TInstalledEngine> rows = ListInstalledEngines(engine.path());
+  const struct {
+    TInstalledEngine::TKind kind;
+    TInstalledEngine::TState state;
+    QString caption;
+    QString program;
+    QString version;
+  } expected[] = {
+      {TInstalledEngine::ekEngine, TInstalledEngine::esMissing, "rar", engine.file("rar"), ""},
+      {TInstalledEngine::ekEngine, TInstalledEngine::esMissing, "libunrar.so", engine.file("libunrar.so"),
+       ""},
+      {TInstalledEngine::ekEngine, TInstalledEngine::esUnusable, "7z.so", engine.file("7z.so"), "0.0.0.0"},
+      {TInstalledEngine::ekPlugin, TInstalledEngine::esMissing, "Gone(*.a)", engine.file("nothere"), ""},
+      {TInstalledEngine::ekPlugin, TInstalledEngine::esReady, "Present(*.b)", engine.file("tool"), "0.0.0.0"},
+  };
+  ASSERT_EQ(rows.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(expected[i].caption.toStdString());
+    EXPECT_EQ(rows[i].kind, expected[i].kind);
+    EXPECT_EQ(rows[i].state, expected[i].state);
+    EXPECT_EQ(rows[i].caption, expected[i].caption);
+    EXPECT_EQ(rows[i].program, expected[i].program);
+    EXPECT_EQ(rows[i].version, expected[i].version);
+  }
+  EXPECT_FALSE(rows[2].note.isEmpty()) << "why the 7z library cannot be used";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "settings/DataFolder.h"
 #include "support/TestSupport.h"
 #include "util/CodePage.h"
+#include "util/FileOps.h"
 
 using testsupport::TempDir;
 
@@ -103,14 +104,18 @@ TEST(SaveSettingsFiles, WritesTheFourTextsThenTheSettings) {
   settings.CompressExt = 1;
 
   EXPECT_EQ(SaveSettingsFiles(paths, texts, settings), QString());
-  EXPECT_EQ(testsupport::ReadFile(DelListFile(paths)), ToAnsi(QStringLiteral("*.url\r\n广告*.txt\r\n")));
+  // Each file holds exactly its text: no line break is added after a last line typed without one.
+  EXPECT_EQ(testsupport::ReadFile(DelListFile(paths)), ToAnsi(QStringLiteral("*.url\r\n广告*.txt")));
   EXPECT_EQ(testsupport::ReadFile(CommentFile(paths)), ToAnsi(texts.comment));
+  EXPECT_EQ(testsupport::ReadFile(TxtDelListFile(paths)), "");
   EXPECT_EQ(LoadDelList(paths), (QStringList{"*.url", QStringLiteral("广告*.txt")}));
   EXPECT_EQ(LoadNameDeleteList(paths), QStringList{"[www.example.com]"});
   EXPECT_EQ(LoadTxtDelList(paths), QStringList());
   EXPECT_TRUE(QFileInfo::exists(TxtDelListFile(paths)));
   EXPECT_EQ(LoadSettings(paths).CompressExt, 1);
+  // Read back as they stand: a last line without a break does not gain one on the next save.
   EXPECT_EQ(LoadDataTexts(paths).comment, texts.comment);
+  EXPECT_EQ(LoadDataTexts(paths).delList, QStringLiteral("*.url\r\n广告*.txt"));
 }
 
 TEST(SaveSettingsFiles, StopsAtTheFirstFileThatCannotBeWritten) {
@@ -124,4 +129,21 @@ TEST(SaveSettingsFiles, StopsAtTheFirstFileThatCannotBeWritten) {
   EXPECT_EQ(LoadListFile(CommentFile(paths)), QStringList{"b"});
   EXPECT_FALSE(QFileInfo::exists(TxtDelListFile(paths)));
   EXPECT_FALSE(QFileInfo::exists(paths.settingsFile()));
+}
+
+TEST(OpenMustFilesFolder, CreatesTheFolderBeforeOpeningIt) {
+  TempDir dir;
+  const TProgramPaths paths(dir.path());  // no data folder yet
+  // No opener on PATH: the folder is made all the same, and the shell's answer is passed on.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QFile::encodeName(dir.path()));
+  const int result = OpenMustFilesFolder(paths);
+  qputenv("PATH", path);
+  EXPECT_EQ(result, kShellNoHandler);
+  EXPECT_TRUE(QFileInfo(paths.mustFilesFolder()).isDir());
+
+  TempDir blocked;
+  const TProgramPaths blockedPaths(blocked.path());
+  testsupport::WriteFile(blockedPaths.dataFolder() + QStringLiteral("MustFiles"), "a file in the way");
+  EXPECT_EQ(OpenMustFilesFolder(blockedPaths), kShellFileNotFound);
 }

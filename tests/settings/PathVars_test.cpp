@@ -70,6 +70,31 @@ TEST(ReplaceTimeVars, InsertedValuesAreNotSearchedAgain) {
   EXPECT_EQ(At(QStringLiteral("<H>:<ap>"), kJuly1, ampm), QStringLiteral("9:<H>"));
 }
 
+TEST(NameTemplate, UsableOnlyWhenTheNameItMakesIsAValidFileName) {
+  const struct {
+    const char* format;
+    bool valid;
+  } cases[] = {
+      {"<name>", true},
+      {"<name>_<yyyy><MM><dd>", true},
+      {"backup", true},  // no "<name>" at all
+      {"[站点]<name>-<dddd>", true},
+      {"<name>?", false},
+      {"<name>.", false},
+      {"", false},
+      {"<NAME>", false},  // replaced case-sensitively, so its brackets stay
+      {"<Name>_<yyyy>", false},
+      {"con", false},  // reserved device names
+      {"nul.txt", false},
+      {"<name>/<yyyy>", false},
+      {"<mm>", false},  // not a variable: its brackets stay
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsValidNameTemplate(QString::fromUtf8(c.format), {}, kJuly1), c.valid) << c.format;
+  // The am text goes into the name too.
+  EXPECT_FALSE(IsValidNameTemplate(QStringLiteral("<name><ap>"), {QStringLiteral("a?"), {}}, kJuly1));
+}
+
 TEST(OutputNames, ExtensionAndWorkFolderName) {
   const struct {
     int index;

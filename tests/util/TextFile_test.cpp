@@ -62,6 +62,60 @@ TEST(SaveTextFile, WritesAnsiWithCrLfIntoNewFoldersWithoutAMark) {
   EXPECT_EQ(ReadFile(path), "a??b\r\n");
 }
 
+// The writer of edit-box texts (list files, the archive comment): what was typed, byte for byte,
+// no line break added after the last line.
+TEST(SaveTextFileAsTyped, WritesTheTextAsItStandsWithCrLfBreaks) {
+  const QString chinese = QString::fromUtf8("注释");
+  const struct {
+    const char* what;
+    QString text;
+    QByteArray bytes;
+  } cases[] = {
+      {"no final break", "line 1\nline 2", "line 1\r\nline 2"},
+      {"one final break", "a\n", "a\r\n"},
+      {"empty lines kept, at the end too", "a\n\nb\n\n", "a\r\n\r\nb\r\n\r\n"},
+      {"CR LF and lone CR", "a\r\nb\rc", "a\r\nb\r\nc"},
+      {"only a break", "\n", "\r\n"},
+      {"spaces kept", " x \t", " x \t"},
+      {"ANSI code page", chinese + "\n" + chinese, ToAnsi(chinese) + "\r\n" + ToAnsi(chinese)},
+      {"empty", "", ""},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const QString path = dir.file("sub/Comment.txt");
+    EXPECT_EQ(SaveTextFileAsTyped(c.text, path), 1) << c.what;
+    EXPECT_EQ(ReadFile(path), c.bytes) << c.what;
+  }
+  EXPECT_EQ(SaveTextFileAsTyped("x", dir.path()), -1) << "a folder is not a file";
+}
+
+// Read for an edit box and saved back: the same bytes, whether or not the last line had a break.
+TEST(SaveTextFileAsTyped, RoundTripKeepsTheBytes) {
+  const QString chinese = QString::fromUtf8("欢迎");
+  const struct {
+    const char* what;
+    QByteArray stored;
+    QString text;
+    QByteArray saved;
+  } cases[] = {
+      {"no final break", ToAnsi(chinese) + "\r\nb", chinese + "\r\nb", ToAnsi(chinese) + "\r\nb"},
+      {"final break", "a\r\n\r\n", "a\r\n\r\n", "a\r\n\r\n"},
+      {"LF only", "a\nb\n", "a\r\nb\r\n", "a\r\nb\r\n"},
+      {"UTF-8 mark: saved in ANSI without it", "\xEF\xBB\xBF" + chinese.toUtf8(), chinese, ToAnsi(chinese)},
+      {"cut at a NUL", QByteArray("ab\0cd", 5), "ab", "ab"},
+  };
+  TempDir dir;
+  const QString path = dir.file("Comment.txt");
+  for (const auto& c : cases) {
+    WriteFile(path, c.stored);
+    const QString text = LoadTextFileAsTyped(path);
+    EXPECT_EQ(text, c.text) << c.what;
+    ASSERT_EQ(SaveTextFileAsTyped(text, path), 1);
+    EXPECT_EQ(ReadFile(path), c.saved) << c.what;
+  }
+  EXPECT_EQ(LoadTextFileAsTyped(dir.file("missing.txt")), "");
+}
+
 TEST(SaveTextFile, RoundTripOfAUtf8FileEndsInAnsi) {
   TempDir dir;
   const QString path = dir.file("readme.txt");
