@@ -36,8 +36,8 @@ void Warning(QWidget* parent, const QString& text, const QString& title) {
 }
 
 bool Confirm(QWidget* parent, const QString& text, const QString& title) {
-  return Show(parent, {text, title, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No}) ==
-         QMessageBox::Yes;
+  return Show(parent, {text, title, QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel}) !=
+         QMessageBox::Cancel;
 }
 
 void SetHandler(THandler handler) {

@@ -23,7 +23,7 @@ QMessageBox::StandardButton Show(QWidget* parent, const TMessage& message);
 // The usual box: the text, "提示", information icon, OK.
 void Info(QWidget* parent, const QString& text, const QString& title = DefaultTitle);
 void Warning(QWidget* parent, const QString& text, const QString& title = DefaultTitle);
-// Yes and No; true for Yes.
+// The program's questions: OK and Cancel with the information icon; true unless Cancel.
 bool Confirm(QWidget* parent, const QString& text, const QString& title = DefaultTitle);
 
 // Replaces showing: every box is handed to the handler, which answers it. An empty handler

@@ -8,7 +8,7 @@ TEST(MessageBox, TheHandlerAnswersWithTheDefaultTitleAndIcons) {
   msgbox::Info(nullptr, QStringLiteral("a"));
   msgbox::Warning(nullptr, QStringLiteral("b"), QStringLiteral("t"));
   EXPECT_TRUE(msgbox::Confirm(nullptr, QStringLiteral("c")));
-  recorder.SetAnswer(QMessageBox::No);
+  recorder.SetAnswer(QMessageBox::Cancel);
   EXPECT_FALSE(msgbox::Confirm(nullptr, QStringLiteral("d")));
 
   ASSERT_EQ(recorder.messages().size(), 4);
@@ -17,5 +17,6 @@ TEST(MessageBox, TheHandlerAnswersWithTheDefaultTitleAndIcons) {
   EXPECT_EQ(recorder.messages()[0].icon, QMessageBox::Information);
   EXPECT_EQ(recorder.messages()[1].title, QStringLiteral("t"));
   EXPECT_EQ(recorder.messages()[1].icon, QMessageBox::Warning);
-  EXPECT_EQ(recorder.messages()[2].buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(recorder.messages()[2].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+  EXPECT_EQ(recorder.messages()[2].icon, QMessageBox::Information);
 }

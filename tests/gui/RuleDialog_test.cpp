@@ -139,13 +139,15 @@ TEST(RulePage, AddEditDeleteGoToDataDbAtOnce) {
   EXPECT_EQ(edited->sValue2, QString());
   EXPECT_EQ(edited->floatData1, first.floatData1);
 
-  // Delete asks first; No keeps the rule.
+  // Delete asks first (OK and Cancel, information icon); Cancel keeps the rule.
   page.Select(1);
-  messages.SetAnswer(QMessageBox::No);
+  messages.SetAnswer(QMessageBox::Cancel);
   page.Menu("N3");
   EXPECT_EQ(messages.texts(), QStringList{kConfirmDelete});
+  EXPECT_EQ(messages.messages().back().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+  EXPECT_EQ(messages.messages().back().icon, QMessageBox::Information);
   EXPECT_EQ(StoredNames(page.db), (QStringList{"default", "low", "edited"}));
-  messages.SetAnswer(QMessageBox::Yes);
+  messages.SetAnswer(QMessageBox::Ok);
   page.Menu("N3");
   EXPECT_EQ(page.Names(), (QStringList{"default", "edited"}));
   EXPECT_EQ(page.Caption(), QStringLiteral("名称(2)"));
