@@ -15,4 +15,5 @@ QStringList UpdateDemoModeNames();
 std::optional<TUpdateDemoMode> UpdateDemoModeNamed(const QString& name);
 
 // The window, laid out and in the mode's page; show() it to look at it.
-std::unique_ptr<TfrmUpdate> NewUpdateDemo(TUpdateDemoMode mode, const QString& programFolder = QStringLiteral("/opt/harrowmint/"));
+std::unique_ptr<TfrmUpdate> NewUpdateDemo(TUpdateDemoMode mode,
+                                          const QString& programFolder = QStringLiteral("/opt/harrowmint/"));

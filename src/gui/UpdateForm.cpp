@@ -228,8 +228,8 @@ void TfrmUpdate::imgBntOKClick() {
     return;
   }
   if (offer_.SupportUpdate <= 0) {
-    const auto answer = msgbox::Show(this, {TUpdateText::NotSupported, msgbox::DefaultTitle, QMessageBox::Information,
-                                            QMessageBox::Ok | QMessageBox::Cancel});
+    const auto answer = msgbox::Show(this, {TUpdateText::NotSupported, msgbox::DefaultTitle,
+                                            QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel});
     if (answer == QMessageBox::Ok && !offer_.NoUpdateUrl.isEmpty()) shellOpen(offer_.NoUpdateUrl);
     return;
   }
@@ -249,7 +249,8 @@ void TfrmUpdate::imgBntOKClick() {
 void TfrmUpdate::ShowProgress(qint64 downSize, qint64 fileSize, qint64 speed, qint64 elapsedMs) {
   if (fileSize > 0) {
     RzProgressBar1->setRange(0, kProgressSteps);
-    RzProgressBar1->setValue(int(std::clamp<qint64>(downSize * kProgressSteps / fileSize, 0, kProgressSteps)));
+    RzProgressBar1->setValue(
+        int(std::clamp<qint64>(downSize * kProgressSteps / fileSize, 0, kProgressSteps)));
     lblTotalCount->setText(SizeText(downSize) + QStringLiteral("/") + SizeText(fileSize));
   } else {
     RzProgressBar1->setRange(0, 0);
@@ -282,7 +283,9 @@ void TfrmUpdate::vxDownFile1Error(const QString& errorId, const QString& errorSt
   msgbox::Info(this, TUpdateText::ErrorMessage(errorId, errorStr), TUpdateText::ErrorTitle);
 }
 
-void TfrmUpdate::lblClickUrlClick() { shellOpen(offer_.NoUpdateUrl.isEmpty() ? MakerHomePage() : offer_.NoUpdateUrl); }
+void TfrmUpdate::lblClickUrlClick() {
+  shellOpen(offer_.NoUpdateUrl.isEmpty() ? MakerHomePage() : offer_.NoUpdateUrl);
+}
 
 void TfrmUpdate::done(int result) {
   thread1.Terminate();

@@ -11,9 +11,12 @@ namespace {
 constexpr int kCancelPollMs = 50;
 }  // namespace
 
-bool IsHttpAddress(const QString& address) { return address.startsWith(QLatin1String("http"), Qt::CaseInsensitive); }
+bool IsHttpAddress(const QString& address) {
+  return address.startsWith(QLatin1String("http"), Qt::CaseInsensitive);
+}
 
-THttpGetResult HttpGet(const QString& address, const THttpGetLimits& limits, const std::atomic<bool>* cancel) {
+THttpGetResult HttpGet(const QString& address, const THttpGetLimits& limits,
+                       const std::atomic<bool>* cancel) {
   THttpGetResult result;
   const QUrl url(address.trimmed());
   const QString scheme = url.scheme().toLower();

@@ -12,7 +12,7 @@ struct THttpGetResult {
 };
 
 struct THttpGetLimits {
-  int timeoutMs = 15000;            // without progress for this long, the request fails
+  int timeoutMs = 15000;              // without progress for this long, the request fails
   qint64 maxBytes = 4 * 1024 * 1024;  // a larger answer is not what was asked for
 };
 

@@ -78,7 +78,9 @@ int TLiveUpdate::HaveNewVer() const {
                       tVersion{F_newMajVer, F_newMinVer, F_newReleaseVer, F_newBuildVer});
 }
 
-QString TLiveUpdate::NewVerStr() const { return GetVerStr(F_newMajVer, F_newMinVer, F_newBuildVer, F_newReleaseVer); }
+QString TLiveUpdate::NewVerStr() const {
+  return GetVerStr(F_newMajVer, F_newMinVer, F_newBuildVer, F_newReleaseVer);
+}
 
 QString TLiveUpdate::CurrentVerStr() const { return GetVerStr(MajVer, MinVer, BuildVer, ReleaseVer); }
 

@@ -11,7 +11,8 @@ QString FileSha256(const QString& path) {
   return QString::fromLatin1(hash.result().toHex());
 }
 
-TPackageTrust JudgePackage(const QString& packagePath, const QString& expectedSha256, bool cameOverVerifiedHttps) {
+TPackageTrust JudgePackage(const QString& packagePath, const QString& expectedSha256,
+                           bool cameOverVerifiedHttps) {
   const QString expected = expectedSha256.trimmed().toLower();
   if (!expected.isEmpty()) {
     const QString actual = FileSha256(packagePath);

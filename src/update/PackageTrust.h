@@ -12,7 +12,8 @@ enum class TPackageTrust {
   Unverified,      // no digest, and not verified HTTPS
 };
 
-TPackageTrust JudgePackage(const QString& packagePath, const QString& expectedSha256, bool cameOverVerifiedHttps);
+TPackageTrust JudgePackage(const QString& packagePath, const QString& expectedSha256,
+                           bool cameOverVerifiedHttps);
 
 inline bool IsTrusted(TPackageTrust trust) {
   return trust == TPackageTrust::ViaSha256 || trust == TPackageTrust::ViaHttps;

@@ -13,7 +13,9 @@ int TransferPercent(qint64 bytes, qint64 total) {
   return static_cast<int>(bytes * 100 / total);
 }
 
-qint64 RangeStart(bool resume, qint64 existingLength) { return resume && existingLength > 0 ? existingLength - 1 : 0; }
+qint64 RangeStart(bool resume, qint64 existingLength) {
+  return resume && existingLength > 0 ? existingLength - 1 : 0;
+}
 
 QByteArray RangeHeader(bool resume, qint64 existingLength, qint64 total) {
   if (!resume || existingLength <= 0) return QByteArrayLiteral("bytes=0-");

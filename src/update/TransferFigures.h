@@ -9,7 +9,8 @@ qint64 TransferSpeed(qint64 bytesNow, qint64 bytesBefore, qint64 msNow, qint64 m
 int TransferPercent(qint64 bytes, qint64 total);
 
 // The Range header of a download. Resuming a file of existingLength > 0 asks again for its last
-// byte onwards ("bytes=L-1-total", or "bytes=L-1-" when the total is not known); a fresh download asks for everything ("bytes=0-").
+// byte onwards ("bytes=L-1-total", or "bytes=L-1-" when the total is not known); a fresh download asks for
+// everything ("bytes=0-").
 QByteArray RangeHeader(bool resume, qint64 existingLength, qint64 total);
 // Where writing starts: existingLength - 1 when resuming, else 0.
 qint64 RangeStart(bool resume, qint64 existingLength);

@@ -52,7 +52,8 @@ bool TUpdateCheckThread::Start(const reUpdate& params) {
   thread_.reset(QThread::create([this, params] {
     const TCheckResult result = CheckForUpdate(params, &cancel_);
     // Runs on this object's thread; dropped when the object is gone by then.
-    QMetaObject::invokeMethod(this, [this, result] { Q_EMIT Finished(result); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, result] { Q_EMIT Finished(result); }, Qt::QueuedConnection);
   }));
   thread_->start();
   return true;

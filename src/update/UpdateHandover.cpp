@@ -43,16 +43,20 @@ TInstallResult StartInstaller(const TUpdateOffer& offer, const QString& installe
 
 bool IsZipPackage(const QString& updateDataFormat) { return updateDataFormat == u"zip"; }
 
-QString DownloadTargetPath(const QString& saveDirPath, const QString& programFolder, const QString& updateDataFormat) {
+QString DownloadTargetPath(const QString& saveDirPath, const QString& programFolder,
+                           const QString& updateDataFormat) {
   QString folder = saveDirPath;
   folder.replace(QStringLiteral("<app>"), programFolder);
-  const QString name = IsZipPackage(updateDataFormat) ? QStringLiteral("/update/tmp.tmp") : QStringLiteral("/update/update.exe");
+  const QString name = IsZipPackage(updateDataFormat) ? QStringLiteral("/update/tmp.tmp")
+                                                      : QStringLiteral("/update/update.exe");
   return QDir::cleanPath(folder + name);
 }
 
 QString HandoverFilePath(const QString& programFolder) { return programFolder + QStringLiteral("tmp.updx"); }
 
-QString UpdaterPath(const QString& programFolder) { return programFolder + QStringLiteral("harrowmint-updater"); }
+QString UpdaterPath(const QString& programFolder) {
+  return programFolder + QStringLiteral("harrowmint-updater");
+}
 
 TXML HandoverDocument(const QByteArray& descriptionXml) {
   TXML description;
@@ -61,24 +65,32 @@ TXML HandoverDocument(const QByteArray& descriptionXml) {
   const QString id = QStringLiteral("id");
   const QString value = QStringLiteral("Value");
   TXML handover;
-  handover.SelectList(id, QStringLiteral("KillProcList2")).WriteBase64(value, update.ReadBase64(QStringLiteral("KillProc")));
-  handover.SelectList(id, QStringLiteral("MainProcName")).WriteText(value, update.ReadBase64(QStringLiteral("MainExe")));
-  handover.SelectList(id, QStringLiteral("MainProcPram")).WriteText(value, update.ReadBase64(QStringLiteral("MainPram")));
-  handover.SelectList(id, QStringLiteral("DelFileList")).WriteBase64(value, update.ReadBase64(QStringLiteral("DelFiles")));
+  handover.SelectList(id, QStringLiteral("KillProcList2"))
+      .WriteBase64(value, update.ReadBase64(QStringLiteral("KillProc")));
+  handover.SelectList(id, QStringLiteral("MainProcName"))
+      .WriteText(value, update.ReadBase64(QStringLiteral("MainExe")));
+  handover.SelectList(id, QStringLiteral("MainProcPram"))
+      .WriteText(value, update.ReadBase64(QStringLiteral("MainPram")));
+  handover.SelectList(id, QStringLiteral("DelFileList"))
+      .WriteBase64(value, update.ReadBase64(QStringLiteral("DelFiles")));
   return handover;
 }
 
-QByteArray HandoverText(const QByteArray& descriptionXml) { return HandoverDocument(descriptionXml).ToText(); }
+QByteArray HandoverText(const QByteArray& descriptionXml) {
+  return HandoverDocument(descriptionXml).ToText();
+}
 
 TInstallResult InstallDownloadedUpdate(const TUpdateOffer& offer, const QString& packagePath,
                                        bool cameOverVerifiedHttps, const QString& programFolder) {
   const TPackageTrust trust = JudgePackage(packagePath, offer.fileSha256, cameOverVerifiedHttps);
   if (!IsTrusted(trust)) {
     qCWarning(lcUpdate) << "not starting" << packagePath << "from" << offer.fileUrl << ":"
-                        << (trust == TPackageTrust::Sha256Mismatch ? "SHA-256 differs" : "origin not established");
+                        << (trust == TPackageTrust::Sha256Mismatch ? "SHA-256 differs"
+                                                                   : "origin not established");
     QFile::remove(packagePath);
-    return Refused(trust == TPackageTrust::Sha256Mismatch ? TUpdateText::HashMismatch : TUpdateText::OriginUnverified);
+    return Refused(trust == TPackageTrust::Sha256Mismatch ? TUpdateText::HashMismatch
+                                                          : TUpdateText::OriginUnverified);
   }
   return IsZipPackage(offer.UpdateDataFormat) ? StartUpdater(offer, programFolder)
-                                               : StartInstaller(offer, packagePath);
+                                              : StartInstaller(offer, packagePath);
 }

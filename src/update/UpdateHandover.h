@@ -17,7 +17,8 @@ bool IsZipPackage(const QString& updateDataFormat);
 // The file a download is saved to: saveDirPath with "<app>" replaced by the program folder
 // (ending in '/'), then "/update/tmp.tmp" for a zip package or "/update/update.exe" for an
 // installer, with doubled separators removed.
-QString DownloadTargetPath(const QString& saveDirPath, const QString& programFolder, const QString& updateDataFormat);
+QString DownloadTargetPath(const QString& saveDirPath, const QString& programFolder,
+                           const QString& updateDataFormat);
 
 QString HandoverFilePath(const QString& programFolder);
 QString UpdaterPath(const QString& programFolder);

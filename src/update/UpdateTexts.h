@@ -24,7 +24,8 @@ struct TUpdateText {
   static inline const QString StateChecking = QStringLiteral("状态:正在检测升级....");
   static inline const QString StateError = QStringLiteral("状态:发生错误。");
   static inline const QString StateDone = QStringLiteral("状态:下载完成。");
-  static inline const QString ErrorExplained = QStringLiteral("状态:非常抱歉，下载失败。您可以选择手动下载。");
+  static inline const QString ErrorExplained =
+      QStringLiteral("状态:非常抱歉，下载失败。您可以选择手动下载。");
   static inline const QString ManualLink = QStringLiteral("我要手动下载");
   static inline const QString StartButton = QStringLiteral("立即升级");
 

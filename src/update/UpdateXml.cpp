@@ -51,7 +51,9 @@ void TXmlElement::WriteText(const QString& name, const QString& value) {
   attributes_.append({name, value});
 }
 
-void TXmlElement::WriteBase64(const QString& name, const QString& text) { WriteText(name, Base64EncodeText(text)); }
+void TXmlElement::WriteBase64(const QString& name, const QString& text) {
+  WriteText(name, Base64EncodeText(text));
+}
 
 TXML::TXML() { Clear(); }
 
@@ -109,7 +111,8 @@ QByteArray TXML::ToText() const {
   writer.writeStartElement(rootName_);
   for (const TXmlElement& element : lists_) {
     writer.writeEmptyElement(kList);
-    for (const auto& attribute : element.Attributes()) writer.writeAttribute(attribute.first, attribute.second);
+    for (const auto& attribute : element.Attributes())
+      writer.writeAttribute(attribute.first, attribute.second);
   }
   writer.writeEndElement();
   return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n") + text;

@@ -14,7 +14,9 @@ namespace {
 constexpr int kTransferTimeoutMs = 30000;
 constexpr int kStatusPartialContent = 206;
 
-bool IsHttps(const QUrl& url) { return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0; }
+bool IsHttps(const QUrl& url) {
+  return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 

@@ -43,7 +43,8 @@ void TvxUpdate::StartCheckUpdate() {
 
 void TvxUpdate::CheckFinished(const TCheckResult& result) {
   const QPointer<TvxUpdate> self(this);
-  if (result.haveUpdate == kUpdateFound && windows_.ShowUpdate(checking_, result.offer)) RequestApplicationClose();
+  if (result.haveUpdate == kUpdateFound && windows_.ShowUpdate(checking_, result.offer))
+    RequestApplicationClose();
   if (self) Q_EMIT OnCheckCompleted(result.haveUpdate);
 }
 

@@ -35,7 +35,7 @@ class TvxUpdate : public QObject {
   QString Url;  // description addresses, one per line; "<SoftId>" is replaced
   QString SoftId;
   QString SaveDirPath = QStringLiteral("<app>");
-  bool AutoVersion = true;                       // the running program's version ...
+  bool AutoVersion = true;                         // the running program's version ...
   QString CurVerison = QStringLiteral("1.0.0.0");  // ... or this one
   int UpdateFrom = 0;
 

@@ -36,11 +36,15 @@ T* Child(QWidget& form, const char* name) {
 
 QString Text(QWidget& form, const char* label) { return Child<QLabel>(form, label)->text(); }
 
-QString Page(QWidget& form) { return Child<QStackedWidget>(form, "RzPageControl1")->currentWidget()->objectName(); }
+QString Page(QWidget& form) {
+  return Child<QStackedWidget>(form, "RzPageControl1")->currentWidget()->objectName();
+}
 
 class UpdateWindow : public testing::Test {
  protected:
-  void SetUp() override { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path()); }
+  void SetUp() override {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  }
   void TearDown() override {
     if (form) form->hide();
   }
@@ -145,7 +149,8 @@ TEST_F(UpdateWindow, OKDownloadsWithProgressAndHandsOver) {
   EXPECT_EQ(WaitClosed(), QDialog::Accepted);
   EXPECT_EQ(Text(f, "lblState"), "状态:下载完成。");
   EXPECT_EQ(Text(f, "lblTotalCount"), "200.00KB/200.00KB");
-  EXPECT_EQ(Child<QProgressBar>(f, "RzProgressBar1")->value(), Child<QProgressBar>(f, "RzProgressBar1")->maximum());
+  EXPECT_EQ(Child<QProgressBar>(f, "RzProgressBar1")->value(),
+            Child<QProgressBar>(f, "RzProgressBar1")->maximum());
   EXPECT_TRUE(Text(f, "lblSpeed").endsWith("/s"));
   EXPECT_EQ(ReadFile(program.file("update/tmp.tmp")), route.body);
   ASSERT_TRUE(WaitForFile(Record()));
@@ -169,8 +174,10 @@ TEST_F(UpdateWindow, FailuresShowTheErrorPageAndStartNothing) {
   whole.body = QByteArray(1000, 'w');
   const Row rows[] = {
       {"cut part-way", cut, {}, "发生错误geterror,原因如下:获取下载资源时发生错误:"},
-      {"digest differs", whole, Sha256Of("something else"), "发生错误installerror,原因如下:升级包的SHA-256校验值"},
-      {"no digest over http", whole, "-", "发生错误installerror,原因如下:升级包不是通过有效证书的HTTPS下载的"},
+      {"digest differs", whole, Sha256Of("something else"),
+       "发生错误installerror,原因如下:升级包的SHA-256校验值"},
+      {"no digest over http", whole, "-",
+       "发生错误installerror,原因如下:升级包不是通过有效证书的HTTPS下载的"},
   };
   for (const Row& row : rows) {
     messages.clear();
@@ -181,7 +188,8 @@ TEST_F(UpdateWindow, FailuresShowTheErrorPageAndStartNothing) {
     ClickOK();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.messages().isEmpty(); }, 20000)) << row.name;
     ASSERT_EQ(messages.messages().size(), 1) << row.name;
-    EXPECT_TRUE(messages.messages()[0].text.startsWith(row.expectedStart)) << messages.messages()[0].text.toStdString();
+    EXPECT_TRUE(messages.messages()[0].text.startsWith(row.expectedStart))
+        << messages.messages()[0].text.toStdString();
     EXPECT_EQ(messages.messages()[0].title, "错误");
     EXPECT_EQ(Page(f), "rzTabError") << row.name;
     EXPECT_EQ(Text(f, "lblState"), "状态:发生错误。");
@@ -199,7 +207,8 @@ TEST_F(UpdateWindow, AMissingUpdaterIsShownAsAnError) {
   TfrmUpdate& f = Open(&offer);
   ClickOK();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.messages().isEmpty(); }, 20000));
-  EXPECT_EQ(messages.texts(), QStringList{TUpdateText::ErrorMessage("installerror", TUpdateText::UpdaterMissing)});
+  EXPECT_EQ(messages.texts(),
+            QStringList{TUpdateText::ErrorMessage("installerror", TUpdateText::UpdaterMissing)});
   EXPECT_EQ(Page(f), "rzTabError");
 }
 
@@ -312,7 +321,8 @@ TEST_F(UpdateWindow, ForcedModeWithoutAnUpdateShowsTheErrorPage) {
   form->UpdatePram.UpdateUrl = server.Url("/down.xml");
   ClickOK();
   EXPECT_EQ(Page(*form), "rzTabLoading");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Page(*form) == "rzTabError"; }, 20000)) << "nothing newer: error again";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Page(*form) == "rzTabError"; }, 20000))
+      << "nothing newer: error again";
   EXPECT_EQ(server.Requests(), QStringList{"GET /down.xml"});
 }
 

@@ -86,7 +86,8 @@ TEST_F(UpdateAtStart, ANewerVersionIsShownDownloadedAndHandedOver) {
 
 TEST_F(UpdateAtStart, WithNoServerNothingIsShown) {
   auto update = NewComponent();
-  update->Url = TLoopbackHttpServer::RefusingUrl("/a.xml") + "\n" + TLoopbackHttpServer::RefusingUrl("/b.xml");
+  update->Url =
+      TLoopbackHttpServer::RefusingUrl("/a.xml") + "\n" + TLoopbackHttpServer::RefusingUrl("/b.xml");
   QSignalSpy completed(update.get(), &TvxUpdate::OnCheckCompleted);
   update->SetActive(true);
   ASSERT_TRUE(completed.wait(30000));

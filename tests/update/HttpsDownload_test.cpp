@@ -27,10 +27,10 @@ struct TestCertificates {
     const QList<QStringList> steps = {
         {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
          d + "/ca.key", "-out", d + "/ca.pem", "-days", "2", "-subj", "/CN=Harrowmint Test CA"},
-        {"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", d + "/srv.key",
-         "-out", d + "/srv.csr", "-subj", "/CN=127.0.0.1"},
-        {"x509", "-req", "-in", d + "/srv.csr", "-CA", d + "/ca.pem", "-CAkey", d + "/ca.key", "-CAcreateserial",
-         "-out", d + "/srv.pem", "-days", "2", "-extfile", d + "/ext.cnf"},
+        {"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+         d + "/srv.key", "-out", d + "/srv.csr", "-subj", "/CN=127.0.0.1"},
+        {"x509", "-req", "-in", d + "/srv.csr", "-CA", d + "/ca.pem", "-CAkey", d + "/ca.key",
+         "-CAcreateserial", "-out", d + "/srv.pem", "-days", "2", "-extfile", d + "/ext.cnf"},
     };
     for (const QStringList& step : steps) {
       const testsupport::ToolRun run = RunTool("openssl", step);
@@ -67,8 +67,8 @@ TEST(HttpsDownload, OnlyAVerifiedCertificateEstablishesTheOrigin) {
   ASSERT_TRUE(certificates.Make());
   TLoopbackHttpServer server(&certificates.server);
   const QString record = certificates.dir.file("ran.txt");
-  const QByteArray installer = "#!/bin/sh\necho ran > '" + record.toUtf8() + ".part' && mv '" + record.toUtf8() +
-                               ".part' '" + record.toUtf8() + "'\n";
+  const QByteArray installer = "#!/bin/sh\necho ran > '" + record.toUtf8() + ".part' && mv '" +
+                               record.toUtf8() + ".part' '" + record.toUtf8() + "'\n";
   server.Serve("/setup", installer);
 
   // A certificate of an authority nobody trusts: no transfer at all.
@@ -90,8 +90,8 @@ TEST(HttpsDownload, OnlyAVerifiedCertificateEstablishesTheOrigin) {
 
   TUpdateOffer offer;
   offer.UpdateDataFormat = "exe";
-  const TInstallResult result =
-      InstallDownloadedUpdate(offer, trusted.down.SavePath, trusted.down.CameOverVerifiedHttps(), trusted.dir.path() + '/');
+  const TInstallResult result = InstallDownloadedUpdate(
+      offer, trusted.down.SavePath, trusted.down.CameOverVerifiedHttps(), trusted.dir.path() + '/');
   EXPECT_TRUE(result.started) << result.reason.toStdString();
   EXPECT_TRUE(WaitForFile(record));
 }

@@ -13,20 +13,21 @@ TLiveUpdate Loaded(const QString& current, const TAttributes& attributes) {
 }
 
 TEST(LiveUpdate, ReadsEveryAttributeInItsEncoding) {
-  const TLiveUpdate live = Loaded("1.0.0.0", {{"newMajVer", "2"},
-                                              {"newMinVer", "1"},
-                                              {"newReleaseVer", "3"},
-                                              {"newBuildVer", "40"},
-                                              {"newUpdateDate", B64("2024年5月1日")},
-                                              {"newDes", B64("第一行\r\n第二行")},
-                                              {"newFileUrl", B64("http://host/p.zip")},
-                                              {"newFileSha256", " ABCDEF01 "},
-                                              {"CanDown", "1"},
-                                              {"RunPram", B64("/S")},
-                                              {"UpdateDataFormat", B64("exe")},
-                                              {"NoUpdateUrl", B64("http://host/manual")},
-                                              {"RebootForceUpdate", "1"},
-                                              {"MoreSetting", "ignored"}});
+  const TAttributes everything = {{"newMajVer", "2"},
+                                  {"newMinVer", "1"},
+                                  {"newReleaseVer", "3"},
+                                  {"newBuildVer", "40"},
+                                  {"newUpdateDate", B64("2024年5月1日")},
+                                  {"newDes", B64("第一行\r\n第二行")},
+                                  {"newFileUrl", B64("http://host/p.zip")},
+                                  {"newFileSha256", " ABCDEF01 "},
+                                  {"CanDown", "1"},
+                                  {"RunPram", B64("/S")},
+                                  {"UpdateDataFormat", B64("exe")},
+                                  {"NoUpdateUrl", B64("http://host/manual")},
+                                  {"RebootForceUpdate", "1"},
+                                  {"MoreSetting", "ignored"}};
+  const TLiveUpdate live = Loaded("1.0.0.0", everything);
   EXPECT_EQ(live.NewVerStr(), "2.1.3.40");
   EXPECT_EQ(live.F_newUpdateDate, "2024年5月1日");
   EXPECT_EQ(live.F_newDes, "第一行\r\n第二行");
@@ -42,25 +43,13 @@ TEST(LiveUpdate, ReadsEveryAttributeInItsEncoding) {
   const TUpdateOffer offer = live.Offer();
   EXPECT_EQ(offer.newVersion, "2.1.3.40");
   EXPECT_EQ(offer.fileUrl, "http://host/p.zip");
-  EXPECT_EQ(offer.xml, DescriptionXml({{"newMajVer", "2"},
-                                       {"newMinVer", "1"},
-                                       {"newReleaseVer", "3"},
-                                       {"newBuildVer", "40"},
-                                       {"newUpdateDate", B64("2024年5月1日")},
-                                       {"newDes", B64("第一行\r\n第二行")},
-                                       {"newFileUrl", B64("http://host/p.zip")},
-                                       {"newFileSha256", " ABCDEF01 "},
-                                       {"CanDown", "1"},
-                                       {"RunPram", B64("/S")},
-                                       {"UpdateDataFormat", B64("exe")},
-                                       {"NoUpdateUrl", B64("http://host/manual")},
-                                       {"RebootForceUpdate", "1"},
-                                       {"MoreSetting", "ignored"}}))
+  EXPECT_EQ(offer.xml, DescriptionXml(everything))
       << "the window keeps the whole description for the hand-over";
 }
 
 TEST(LiveUpdate, MissingAndUnreadableAttributesTakeTheirDefaults) {
-  const TLiveUpdate live = Loaded("1.0.0.0", {{"newMajVer", "1a"}, {"CanDown", "true"}, {"ForceUpdate", "yes"}});
+  const TLiveUpdate live =
+      Loaded("1.0.0.0", {{"newMajVer", "1a"}, {"CanDown", "true"}, {"ForceUpdate", "yes"}});
   EXPECT_EQ(live.NewVerStr(), "0.0.0.0");
   EXPECT_EQ(live.HaveNewVer(), -1111);
   EXPECT_FALSE(live.F_CanDown) << "a flag is true only for \"1\"";
@@ -77,13 +66,14 @@ TEST(LiveUpdate, MissingAndUnreadableAttributesTakeTheirDefaults) {
 
 TEST(LiveUpdate, OnlyADocumentIsRead) {
   for (const QByteArray& text : {QByteArray("not xml at all"), QByteArray("<root><list name=\"update\">"),
-                                QByteArray("<html><body>404</body>"), QByteArray()}) {
+                                 QByteArray("<html><body>404</body>"), QByteArray()}) {
     TLiveUpdate live;
     EXPECT_EQ(live.LoadUpdateText(text), 0) << text.constData();
   }
   // A document without the element reads as all defaults: nothing newer.
   TLiveUpdate live;
-  EXPECT_EQ(live.LoadUpdateText("<?xml version=\"1.0\"?><root><list name=\"other\" newMajVer=\"9\"/></root>"), 1);
+  EXPECT_EQ(live.LoadUpdateText("<?xml version=\"1.0\"?><root><list name=\"other\" newMajVer=\"9\"/></root>"),
+            1);
   EXPECT_EQ(live.HaveNewVer(), 0);
 }
 
@@ -101,7 +91,8 @@ TEST(SupportUpdate, LowestAllowedVersionAndCanDown) {
       {"1.5.0.0", "1.5.0.0.1", true, 1},  // unreadable: not "above 0", so allowed
   };
   for (const Row& row : rows)
-    EXPECT_EQ(SupportUpdateOf(row.current, row.allowMin, row.canDown), row.expected) << row.current << " " << row.allowMin;
+    EXPECT_EQ(SupportUpdateOf(row.current, row.allowMin, row.canDown), row.expected)
+        << row.current << " " << row.allowMin;
 
   EXPECT_EQ(Loaded("1.5.0.0", {{"AllowUpdateMinVer", "2.0.0.0"}}).F_SupportUpdate, 0);
 }
@@ -113,7 +104,8 @@ TEST(ForceRule, BothEndsIncludedAndOnlyTwoPartLines) {
   EXPECT_TRUE(ForceRuleCovers(rule, "1.2.0.0"));
   EXPECT_FALSE(ForceRuleCovers(rule, "1.5.0.1"));
   EXPECT_FALSE(ForceRuleCovers(rule, "0.9.9.9"));
-  EXPECT_FALSE(ForceRuleCovers("1.0.0.0-1.2.0.0-1.5.0.0", "1.1.0.0")) << "a line with two dashes covers nothing";
+  EXPECT_FALSE(ForceRuleCovers("1.0.0.0-1.2.0.0-1.5.0.0", "1.1.0.0"))
+      << "a line with two dashes covers nothing";
   EXPECT_FALSE(ForceRuleCovers("1.0.0.0", "1.0.0.0"));
   EXPECT_FALSE(ForceRuleCovers("", "1.0.0.0"));
   // Any line break; the first covering line decides.

@@ -23,14 +23,22 @@ namespace {
 
 QByteArray ReasonOf(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 416: return "Range Not Satisfiable";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 416:
+      return "Range Not Satisfiable";
+    default:
+      return "Status";
   }
 }
 
@@ -105,13 +113,17 @@ TLoopbackHttpServer::TLoopbackHttpServer(const QSslConfiguration* tls) : state_(
 }
 
 TLoopbackHttpServer::~TLoopbackHttpServer() {
-  QMetaObject::invokeMethod(state_->context, [this] { delete state_->context; }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      state_->context, [this] { delete state_->context; }, Qt::BlockingQueuedConnection);
   state_->thread.quit();
   state_->thread.wait();
 }
 
 QString TLoopbackHttpServer::Url(const QString& path) const {
-  return QStringLiteral("%1://127.0.0.1:%2%3").arg(state_->tls ? "https" : "http").arg(state_->port).arg(path);
+  return QStringLiteral("%1://127.0.0.1:%2%3")
+      .arg(state_->tls ? "https" : "http")
+      .arg(state_->port)
+      .arg(path);
 }
 
 void TLoopbackHttpServer::Serve(const QString& path, const THttpRoute& route) {
@@ -147,7 +159,8 @@ void TLoopbackHttpServer::Answer(QObject* context, const QByteArray& request) {
   {
     QMutexLocker lock(&state_->mutex);
     state_->requests << QString::fromLatin1(method + ' ') + path +
-                            (range.isEmpty() ? QString() : QStringLiteral(" Range=") + QString::fromLatin1(range));
+                            (range.isEmpty() ? QString()
+                                             : QStringLiteral(" Range=") + QString::fromLatin1(range));
     known = state_->routes.contains(path);
     if (known) route = state_->routes.value(path);
   }
@@ -159,10 +172,11 @@ void TLoopbackHttpServer::Answer(QObject* context, const QByteArray& request) {
   QByteArray extra;
   qint64 firstByte = 0;
   qint64 lastByte = 0;
-  if (status == 200 && !range.isEmpty() && route.acceptRanges && ParseRange(range, body->size(), &firstByte, &lastByte)) {
+  if (status == 200 && !range.isEmpty() && route.acceptRanges &&
+      ParseRange(range, body->size(), &firstByte, &lastByte)) {
     status = 206;
-    extra += "Content-Range: bytes " + QByteArray::number(firstByte) + '-' + QByteArray::number(lastByte) + '/' +
-             QByteArray::number(route.body.size()) + "\r\n";
+    extra += "Content-Range: bytes " + QByteArray::number(firstByte) + '-' + QByteArray::number(lastByte) +
+             '/' + QByteArray::number(route.body.size()) + "\r\n";
     *body = body->mid(firstByte, lastByte - firstByte + 1);
   }
   if (!route.location.isEmpty()) extra += "Location: " + route.location + "\r\n";

@@ -36,7 +36,8 @@ class TLoopbackHttpServer {
   // "http://127.0.0.1:port" + path (https with tls).
   QString Url(const QString& path) const;
   void Serve(const QString& path, const THttpRoute& route);
-  void Serve(const QString& path, const QByteArray& body) { THttpRoute route;
+  void Serve(const QString& path, const QByteArray& body) {
+    THttpRoute route;
     route.body = body;
     Serve(path, route);
   }

@@ -57,8 +57,9 @@ TEST(UpdateCheck, TheFirstAddressThatLoadsDecides) {
   server.Serve("/second.xml", DescriptionXml(Offering("3.0.0.0")));
 
   // The first down, the second up; "<SoftId>" is replaced.
-  TCheckResult result = CheckForUpdate(Params(TLoopbackHttpServer::RefusingUrl("/x.xml") + "\r\n" +
-                                              server.Url("/<SoftId>.xml") + "\n" + server.Url("/second.xml")));
+  TCheckResult result =
+      CheckForUpdate(Params(TLoopbackHttpServer::RefusingUrl("/x.xml") + "\r\n" +
+                            server.Url("/<SoftId>.xml") + "\n" + server.Url("/second.xml")));
   EXPECT_EQ(result.haveUpdate, kUpdateFound);
   EXPECT_EQ(result.offer.newVersion, "2.0.0.0");
   EXPECT_EQ(server.Requests(), QStringList{"GET /Harrowmint.xml"}) << "the later address is not asked";
@@ -69,7 +70,8 @@ TEST(UpdateCheck, TheFirstAddressThatLoadsDecides) {
   EXPECT_EQ(result.offer.newVersion, "3.0.0.0");
 
   // Both down, or no address at all: nothing found.
-  EXPECT_EQ(CheckForUpdate(Params(TLoopbackHttpServer::RefusingUrl("/a") + "\n" + TLoopbackHttpServer::RefusingUrl("/b")))
+  EXPECT_EQ(CheckForUpdate(Params(TLoopbackHttpServer::RefusingUrl("/a") + "\n" +
+                                  TLoopbackHttpServer::RefusingUrl("/b")))
                 .haveUpdate,
             kCheckFailed);
   EXPECT_EQ(CheckForUpdate(Params(QString())).haveUpdate, kCheckFailed);

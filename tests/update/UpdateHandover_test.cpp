@@ -22,16 +22,14 @@ TEST(UpdateHandover, DownloadTargetByFormat) {
     const char* expected;
   };
   const Row rows[] = {
-      {"<app>", "zip", "/opt/hm/update/tmp.tmp"},
-      {"<app>", "exe", "/opt/hm/update/update.exe"},
+      {"<app>", "zip", "/opt/hm/update/tmp.tmp"},      {"<app>", "exe", "/opt/hm/update/update.exe"},
       {"<app>", "msi", "/opt/hm/update/update.exe"},  // anything but "zip" is an installer
-      {"<app>", "ZIP", "/opt/hm/update/update.exe"},
-      {"<app>", "", "/opt/hm/update/update.exe"},
-      {"/data/dl/", "zip", "/data/dl/update/tmp.tmp"},
-      {"<app>cache", "zip", "/opt/hm/cache/update/tmp.tmp"},
+      {"<app>", "ZIP", "/opt/hm/update/update.exe"},   {"<app>", "", "/opt/hm/update/update.exe"},
+      {"/data/dl/", "zip", "/data/dl/update/tmp.tmp"}, {"<app>cache", "zip", "/opt/hm/cache/update/tmp.tmp"},
   };
   for (const Row& row : rows)
-    EXPECT_EQ(DownloadTargetPath(row.saveDir, "/opt/hm/", row.format), row.expected) << row.saveDir << " " << row.format;
+    EXPECT_EQ(DownloadTargetPath(row.saveDir, "/opt/hm/", row.format), row.expected)
+        << row.saveDir << " " << row.format;
 }
 
 const QByteArray kDescription = DescriptionXml({{"newMajVer", "2"},
@@ -44,10 +42,14 @@ TEST(UpdateHandover, TheHandOverFileCarriesTheUpdaterInstructions) {
   const QByteArray expected =
       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
       "<root>"
-      "<list id=\"KillProcList2\" Value=\"" + B64("harrowmint\r\nharrowmint-cli").toLatin1() + "\"/>"
+      "<list id=\"KillProcList2\" Value=\"" +
+      B64("harrowmint\r\nharrowmint-cli").toLatin1() +
+      "\"/>"
       "<list id=\"MainProcName\" Value=\"harrowmint\"/>"
       "<list id=\"MainProcPram\" Value=\"--home &quot;/opt/hm&quot; &lt;x&gt;\"/>"
-      "<list id=\"DelFileList\" Value=\"" + B64("Engine/old.pk").toLatin1() + "\"/>"
+      "<list id=\"DelFileList\" Value=\"" +
+      B64("Engine/old.pk").toLatin1() +
+      "\"/>"
       "</root>";
   EXPECT_EQ(HandoverText(kDescription), expected);
   // A description without the instructions gives empty values, not a missing element.
@@ -145,8 +147,8 @@ TEST(UpdateInstall, AnInstallerRunsWithTheDescriptionParameters) {
   in.offer.UpdateDataFormat = "exe";
   in.offer.RunPram = "/S \"--dir=a b\"";
   const QString record = in.Record();
-  in.package = "#!/bin/sh\n{ for a in \"$@\"; do echo \"$a\"; done; } > '" + record.toUtf8() + ".part' && mv '" +
-               record.toUtf8() + ".part' '" + record.toUtf8() + "'\n";
+  in.package = "#!/bin/sh\n{ for a in \"$@\"; do echo \"$a\"; done; } > '" + record.toUtf8() +
+               ".part' && mv '" + record.toUtf8() + ".part' '" + record.toUtf8() + "'\n";
   in.offer.fileSha256 = Sha256Of(in.package);
   const TInstallResult result = in.Install();
   EXPECT_TRUE(result.started) << result.reason.toStdString();

@@ -15,7 +15,7 @@ TEST(GetVersion, PartsMissingPartsAndUnreadableTexts) {
       {"1.5", {1, 5, 0, 0, 0}},
       {"", {0, 0, 0, 0, 0}},
       {"1.2.3.4.5", {0, 0, 0, 0, kVersionUnreadable}},  // five parts: nothing read
-      {"1.a.3.4", {1, 0, 3, 4, kVersionUnreadable}},   // "1.a" is no number
+      {"1.a.3.4", {1, 0, 3, 4, kVersionUnreadable}},    // "1.a" is no number
       {"1.2.x", {1, 2, 0, 0, kVersionUnreadable}},
       {"10.20.30.40", {10, 20, 30, 40, 0}},
   };
@@ -34,7 +34,7 @@ TEST(CompareVer, ReadsTwoDecimalNumbersPerVersion) {
       {"1.0.0.0", "1.0.0.1", 1},
       {"1.0.0.1", "1.0.0.0", -1},
       {"1.0.0.0", "1.0.0.0", 0},
-      {"1.2", "1.2.0.0", 0},        // missing parts are "0"
+      {"1.2", "1.2.0.0", 0},  // missing parts are "0"
       {"1.5.0.0", "2.0.0.0", 1},
       {"1.9.0.0", "1.10.0.0", -1},  // 1.10 is the number 1.1, below 1.9
       {"1.0.0.9", "1.0.0.10", -1},  // the same in the second pair
@@ -59,12 +59,9 @@ TEST(HaveNewVer, WeighsTheFirstDifferentNumber) {
     int expected;
   };
   const Row rows[] = {
-      {{1, 9, 9, 9}, {2, 0, 0, 0}, 1111},
-      {{2, 0, 0, 0}, {1, 9, 9, 9}, -1111},
-      {{1, 1, 0, 0}, {1, 2, 0, 0}, 111},
-      {{1, 2, 5, 0}, {1, 2, 3, 9}, -11},
-      {{1, 2, 3, 4}, {1, 2, 3, 5}, 1},
-      {{1, 2, 3, 4}, {1, 2, 3, 4}, 0},
+      {{1, 9, 9, 9}, {2, 0, 0, 0}, 1111}, {{2, 0, 0, 0}, {1, 9, 9, 9}, -1111},
+      {{1, 1, 0, 0}, {1, 2, 0, 0}, 111},  {{1, 2, 5, 0}, {1, 2, 3, 9}, -11},
+      {{1, 2, 3, 4}, {1, 2, 3, 5}, 1},    {{1, 2, 3, 4}, {1, 2, 3, 4}, 0},
       {{1, 9, 0, 0}, {1, 10, 0, 0}, 111},  // numbers, unlike CompareVer
   };
   for (const Row& row : rows) EXPECT_EQ(HaveNewVer(row.current, row.offered), row.expected);
