@@ -46,14 +46,20 @@ TUpdateCheckThread::~TUpdateCheckThread() {
 }
 
 bool TUpdateCheckThread::Start(const reUpdate& params) {
-  if (IsRunning()) return false;
-  if (thread_) thread_->wait();
+  if (busy_) return false;
+  if (thread_) thread_->wait();  // a finished check's thread may still be winding down
+  busy_ = true;
   cancel_ = false;
   thread_.reset(QThread::create([this, params] {
     const TCheckResult result = CheckForUpdate(params, &cancel_);
     // Runs on this object's thread; dropped when the object is gone by then.
     QMetaObject::invokeMethod(
-        this, [this, result] { Q_EMIT Finished(result); }, Qt::QueuedConnection);
+        this,
+        [this, result] {
+          busy_ = false;
+          Q_EMIT Finished(result);
+        },
+        Qt::QueuedConnection);
   }));
   thread_->start();
   return true;
@@ -61,4 +67,4 @@ bool TUpdateCheckThread::Start(const reUpdate& params) {
 
 void TUpdateCheckThread::Terminate() { cancel_ = true; }
 
-bool TUpdateCheckThread::IsRunning() const { return thread_ && thread_->isRunning(); }
+bool TUpdateCheckThread::IsRunning() const { return busy_; }

@@ -31,6 +31,7 @@ class TUpdateCheckThread : public QObject {
   bool Start(const reUpdate& params);
   // Asks a running check to end; Finished still comes, with kCheckFailed.
   void Terminate();
+  // From Start until Finished has been sent.
   bool IsRunning() const;
 
  Q_SIGNALS:
@@ -39,5 +40,6 @@ class TUpdateCheckThread : public QObject {
 
  private:
   std::atomic<bool> cancel_{false};
+  bool busy_ = false;  // owner's thread only
   std::unique_ptr<QThread> thread_;
 };
