@@ -1,8 +1,7 @@
 #include "update/LiveUpdate.h"
 
-#include <QRegularExpression>
-
 #include "update/HttpGet.h"
+#include "update/TextLines.h"
 #include "update/UpdateLog.h"
 #include "util/TextHelpers.h"
 
@@ -21,8 +20,7 @@ int SupportUpdateOf(const QString& currentVersion, const QString& allowUpdateMin
 }
 
 bool ForceRuleCovers(const QString& forceUpdateRule, const QString& currentVersion) {
-  static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-  for (const QString& line : forceUpdateRule.split(lineBreak)) {
+  for (const QString& line : SplitLines(forceUpdateRule)) {
     const QStringList range = SplitText(line, QStringLiteral("-"));
     if (range.size() != 2) continue;
     if (IsAtMostVersion(range[0], currentVersion) && IsAtMostVersion(currentVersion, range[1])) return true;

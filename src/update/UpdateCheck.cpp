@@ -1,15 +1,12 @@
 #include "update/UpdateCheck.h"
 
-#include <QRegularExpression>
-
 #include "update/LiveUpdate.h"
+#include "update/TextLines.h"
 #include "update/UpdateLog.h"
 
 QStringList CheckAddresses(const QString& urls, const QString& softId) {
-  static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
   QStringList addresses;
-  for (QString line : urls.split(lineBreak, Qt::SkipEmptyParts))
-    addresses << line.replace(QStringLiteral("<SoftId>"), softId);
+  for (QString line : SplitLines(urls)) addresses << line.replace(QStringLiteral("<SoftId>"), softId);
   return addresses;
 }
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "update/PackageTrust.h"
+#include "update/TextLines.h"
 #include "update/UpdateLog.h"
 #include "update/UpdateTexts.h"
 #include "update/UpdateXml.h"
@@ -13,6 +14,18 @@
 namespace {
 
 const QString kUpdateId = QStringLiteral("update");
+const QString kId = QStringLiteral("id");
+const QString kValue = QStringLiteral("Value");
+const QString kKillProcList = QStringLiteral("KillProcList2");
+const QString kMainProcName = QStringLiteral("MainProcName");
+const QString kMainProcPram = QStringLiteral("MainProcPram");
+const QString kDelFileList = QStringLiteral("DelFileList");
+
+QString ValueOf(const TXML& handover, const QString& id, bool base64) {
+  const TXmlElement* element = handover.FindList(kId, id);
+  if (!element) return {};
+  return base64 ? element->ReadBase64(kValue) : element->ReadText(kValue);
+}
 
 TInstallResult Refused(const QString& reason) { return {false, TUpdateText::InstallErrorId, reason}; }
 
@@ -62,18 +75,21 @@ TXML HandoverDocument(const QByteArray& descriptionXml) {
   TXML description;
   description.LoadFromText(descriptionXml);
   const TXmlElement& update = description.SelectList(QStringLiteral("name"), kUpdateId);
-  const QString id = QStringLiteral("id");
-  const QString value = QStringLiteral("Value");
   TXML handover;
-  handover.SelectList(id, QStringLiteral("KillProcList2"))
-      .WriteBase64(value, update.ReadBase64(QStringLiteral("KillProc")));
-  handover.SelectList(id, QStringLiteral("MainProcName"))
-      .WriteText(value, update.ReadBase64(QStringLiteral("MainExe")));
-  handover.SelectList(id, QStringLiteral("MainProcPram"))
-      .WriteText(value, update.ReadBase64(QStringLiteral("MainPram")));
-  handover.SelectList(id, QStringLiteral("DelFileList"))
-      .WriteBase64(value, update.ReadBase64(QStringLiteral("DelFiles")));
+  handover.SelectList(kId, kKillProcList).WriteBase64(kValue, update.ReadBase64(QStringLiteral("KillProc")));
+  handover.SelectList(kId, kMainProcName).WriteText(kValue, update.ReadBase64(QStringLiteral("MainExe")));
+  handover.SelectList(kId, kMainProcPram).WriteText(kValue, update.ReadBase64(QStringLiteral("MainPram")));
+  handover.SelectList(kId, kDelFileList).WriteBase64(kValue, update.ReadBase64(QStringLiteral("DelFiles")));
   return handover;
+}
+
+THandover ReadHandover(const TXML& handover) {
+  THandover result;
+  result.processNames = SplitLines(ValueOf(handover, kKillProcList, true));
+  result.mainExe = ValueOf(handover, kMainProcName, false);
+  result.mainPram = ValueOf(handover, kMainProcPram, false);
+  result.deleteFiles = SplitLines(ValueOf(handover, kDelFileList, true));
+  return result;
 }
 
 QByteArray HandoverText(const QByteArray& descriptionXml) {

@@ -7,6 +7,7 @@
 // format is an installer, started with the description's parameters.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "update/UpdateParams.h"
 #include "update/UpdateXml.h"
@@ -29,6 +30,16 @@ QString UpdaterPath(const QString& programFolder);
 // DelFiles text in Base64.
 TXML HandoverDocument(const QByteArray& descriptionXml);
 QByteArray HandoverText(const QByteArray& descriptionXml);
+
+// The instructions of a hand-over file, as the updater reads them. Lists are split into lines
+// (CR LF, CR or LF), empty lines dropped; missing elements give empty values.
+struct THandover {
+  QStringList processNames;  // programs to end before files are replaced
+  QString mainExe;           // the program to start afterwards, relative to the program folder
+  QString mainPram;
+  QStringList deleteFiles;  // relative to the program folder
+};
+THandover ReadHandover(const TXML& handover);
 
 struct TInstallResult {
   bool started = false;

@@ -52,6 +52,15 @@ TEST(UpdateHandover, TheHandOverFileCarriesTheUpdaterInstructions) {
       "\"/>"
       "</root>";
   EXPECT_EQ(HandoverText(kDescription), expected);
+
+  // What the updater reads back.
+  TXML written;
+  ASSERT_TRUE(written.LoadFromText(HandoverText(kDescription)));
+  const THandover handover = ReadHandover(written);
+  EXPECT_EQ(handover.processNames, (QStringList{"harrowmint", "harrowmint-cli"}));
+  EXPECT_EQ(handover.mainExe, "harrowmint");
+  EXPECT_EQ(handover.mainPram, "--home \"/opt/hm\" <x>");
+  EXPECT_EQ(handover.deleteFiles, QStringList{"Engine/old.pk"});
   // A description without the instructions gives empty values, not a missing element.
   EXPECT_EQ(HandoverText(DescriptionXml({})),
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root><list id=\"KillProcList2\" Value=\"\"/>"
