@@ -1,14 +1,11 @@
 #include "updater/ProgramProcesses.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
-
-#include "update/UpdateLog.h"
 
 namespace {
 
@@ -23,15 +20,6 @@ bool NameMatches(const QString& fileName, const QStringList& names) {
       return true;
   }
   return false;
-}
-
-bool WaitUntilNoneLeft(const QString& programFolder, const QStringList& names, int timeoutMs) {
-  const QDeadlineTimer deadline(timeoutMs);
-  while (!ProgramProcesses(programFolder, names).isEmpty()) {
-    if (deadline.hasExpired()) return false;
-    QThread::msleep(kPollMs);
-  }
-  return true;
 }
 
 }  // namespace
@@ -51,11 +39,11 @@ QList<qint64> ProgramProcesses(const QString& programFolder, const QStringList& 
   return ids;
 }
 
-bool EndProgramProcesses(const QString& programFolder, const QStringList& names, int waitMs, int graceMs) {
-  if (WaitUntilNoneLeft(programFolder, names, waitMs)) return true;
-  for (const qint64 pid : ProgramProcesses(programFolder, names)) {
-    qCInfo(lcUpdate) << "asking process" << pid << "to end before the update";
-    ::kill(static_cast<pid_t>(pid), SIGTERM);
+bool WaitForProgramsToEnd(const QString& programFolder, const QStringList& names, int timeoutMs) {
+  const QDeadlineTimer deadline(timeoutMs);
+  while (!ProgramProcesses(programFolder, names).isEmpty()) {
+    if (deadline.hasExpired()) return false;
+    QThread::msleep(kPollMs);
   }
-  return WaitUntilNoneLeft(programFolder, names, graceMs);
+  return true;
 }

@@ -9,6 +9,6 @@
 // a trailing ".exe" on the name.
 QList<qint64> ProgramProcesses(const QString& programFolder, const QStringList& names);
 
-// Waits up to waitMs for them to end by themselves, then asks those left to end (SIGTERM) and
-// waits up to graceMs more. True when none is left.
-bool EndProgramProcesses(const QString& programFolder, const QStringList& names, int waitMs, int graceMs);
+// Waits up to timeoutMs for them to end. True when none is left. They are never ended from here:
+// a program that is still repacking must not lose its work to an update.
+bool WaitForProgramsToEnd(const QString& programFolder, const QStringList& names, int timeoutMs);

@@ -72,8 +72,8 @@ int RunUpdater(const QString& programFolder, const TUpdaterOptions& options) {
     return kUpdaterFailed;
   }
   const THandover handover = ReadHandover(document);
-  if (!EndProgramProcesses(programFolder, handover.processNames, options.waitMs, options.graceMs)) {
-    qCWarning(lcUpdate) << "the programs did not end; nothing installed";
+  if (!WaitForProgramsToEnd(programFolder, handover.processNames, options.waitMs)) {
+    qCWarning(lcUpdate) << "the program is still running; nothing installed";
     return kUpdaterFailed;
   }
   const QString staging = Unpack(programFolder);

@@ -1,5 +1,6 @@
 #pragma once
-// What harrowmint-updater does with a hand-over: end the installation's running programs, unpack
+// What harrowmint-updater does with a hand-over: wait for the installation's programs named in it
+// to end (they are never killed: a running batch must not lose its work), unpack
 // the package into a staging folder with the archive facade (so every entry name passes the one
 // guard against escaping names), copy it over the program folder file by file (each written beside
 // and renamed, so running programs can be replaced), delete the listed files, clean up, and start
@@ -10,8 +11,7 @@
 #include <QString>
 
 struct TUpdaterOptions {
-  int waitMs = 30000;   // for the programs to end by themselves
-  int graceMs = 10000;  // after asking them to end
+  int waitMs = 30 * 60 * 1000;  // for the programs to end; then nothing is installed
 };
 
 enum TUpdaterExit : int {

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     const int seconds = arguments.value(wait + 1).toInt(&ok);
     arguments.remove(wait, std::min<qsizetype>(2, arguments.size() - wait));
     if (!ok || seconds < 0) arguments.clear();
-    options.waitMs = options.graceMs = seconds * 1000;
+    options.waitMs = seconds * 1000;
   }
   if (arguments != QStringList{QStringLiteral("update")}) {
     std::fputs("usage: harrowmint-updater update [--home DIR] [--wait SECONDS]\n", stderr);

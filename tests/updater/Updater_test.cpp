@@ -129,7 +129,7 @@ TEST(Updater, ABrokenHandOverOrPackageChangesNothing) {
   EXPECT_EQ(RunTool(Updater(), {"update", "--wait", "x"}).exitCode, 2);
 }
 
-TEST(Updater, TheInstallationsRunningProgramIsEndedOthersAreNot) {
+TEST(Updater, WaitsForTheInstallationsProgramOnly) {
   ProgramFolder p;
   MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}});
   p.HandOver("harrowmint.exe", "", "", "");
@@ -142,10 +142,17 @@ TEST(Updater, TheInstallationsRunningProgramIsEndedOthersAreNot) {
   theirs.start(p.root.file("harrowmint"), {"300"});
   ASSERT_TRUE(ours.waitForStarted() && theirs.waitForStarted());
 
+  // Still running after the wait: nothing installed, and the program is not ended.
+  EXPECT_EQ(p.Run().exitCode, 1);
+  EXPECT_EQ(ours.state(), QProcess::Running);
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
+
+  // Once it has ended, the other installation's program does not hold the update back.
+  ours.kill();
+  ours.waitForFinished();
   EXPECT_EQ(p.Run().exitCode, 0);
-  EXPECT_TRUE(ours.waitForFinished(5000)) << "ended before the files were replaced";
-  EXPECT_EQ(theirs.state(), QProcess::Running) << "another installation's program is left alone";
   EXPECT_EQ(ReadFile(p.File("a.txt")), "new a");
+  EXPECT_EQ(theirs.state(), QProcess::Running);
   theirs.kill();
   theirs.waitForFinished();
 }
