@@ -1,0 +1,160 @@
+// harrowmint-updater on a program folder laid out by the test: the package replaces and adds
+// files, listed files are deleted, the program starts again; nothing leaves the folder, and a
+// broken hand-over or package changes nothing.
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include "support/TestSupport.h"
+#include "update/UpdateHandover.h"
+#include "update/UpdateXml.h"
+#include "util/Base64.h"
+
+using testsupport::ReadFile;
+using testsupport::RunTool;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+QString Updater() { return testsupport::BinDir() + "/harrowmint-updater"; }
+
+// A zip made by Python's zipfile: name -> content, names written as given (".." included).
+void MakeZip(const QString& path, const QList<QPair<QString, QByteArray>>& entries) {
+  testsupport::MakeDir(QFileInfo(path).absolutePath());
+  QString script = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n";
+  for (const auto& entry : entries)
+    script += QStringLiteral("z.writestr(%1, bytes.fromhex('%2'))\n")
+                  .arg("'" + entry.first + "'", QString::fromLatin1(entry.second.toHex()));
+  script += "z.close()\n";
+  ASSERT_EQ(RunTool("python3", {"-c", script, path}).exitCode, 0);
+}
+
+struct ProgramFolder {
+  TempDir root;  // the program folder is root/hm, so "../" has somewhere to go
+  QString Folder() const { return root.file("hm/"); }
+  QString File(const QString& relative) const { return Folder() + relative; }
+
+  ProgramFolder() {
+    WriteFile(File("a.txt"), "old a");
+    WriteFile(File("keep.txt"), "kept");
+    WriteFile(File("Engine/old.pk"), "[info]");
+    WriteFile(root.file("outside.txt"), "not ours");
+    // The program started again: records its arguments and folder.
+    WriteFile(File("restart.sh"),
+              "#!/bin/sh\n{ for a in \"$@\"; do echo \"$a\"; done; pwd; } > restarted.part && "
+              "mv restarted.part restarted\n");
+    QFile(File("restart.sh")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  void HandOver(const QString& killProc, const QString& mainExe, const QString& mainPram,
+                const QString& delFiles) {
+    TXML handover;
+    handover.SelectList("id", "KillProcList2").WriteBase64("Value", killProc);
+    handover.SelectList("id", "MainProcName").WriteText("Value", mainExe);
+    handover.SelectList("id", "MainProcPram").WriteText("Value", mainPram);
+    handover.SelectList("id", "DelFileList").WriteBase64("Value", delFiles);
+    ASSERT_TRUE(handover.SaveToFile(HandoverFilePath(Folder())));
+  }
+  testsupport::ToolRun Run() { return RunTool(Updater(), {"update", "--home", Folder(), "--wait", "3"}); }
+};
+
+TEST(Updater, InstallsThePackageAndStartsTheProgramAgain) {
+  ProgramFolder p;
+  MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}, {"new.txt", "added"}, {"sub/d.txt", "deep"}});
+  p.HandOver("harrowmint.exe", "restart.sh", "--after-update \"x y\"", "Engine/old.pk\r\nmissing.txt");
+  const testsupport::ToolRun run = p.Run();
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "new a");
+  EXPECT_EQ(ReadFile(p.File("new.txt")), "added");
+  EXPECT_EQ(ReadFile(p.File("sub/d.txt")), "deep");
+  EXPECT_EQ(ReadFile(p.File("keep.txt")), "kept");
+  EXPECT_FALSE(QFileInfo::exists(p.File("Engine/old.pk")));
+  EXPECT_FALSE(QFileInfo::exists(p.File("update/tmp.tmp")));
+  EXPECT_FALSE(QFileInfo::exists(p.File("update/staging")));
+  EXPECT_FALSE(QFileInfo::exists(HandoverFilePath(p.Folder())));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(p.File("restarted")); }, 10000));
+  EXPECT_EQ(QString::fromUtf8(ReadFile(p.File("restarted"))),
+            "--after-update\nx y\n" + QFileInfo(p.Folder()).absolutePath() + "\n");
+}
+
+TEST(Updater, APackageWithAnEscapingEntryIsNotInstalled) {
+  ProgramFolder p;
+  MakeZip(p.File("update/tmp.tmp"), {{"../escape.txt", "x"}, {"a.txt", "new a"}});
+  p.HandOver("", "", "", "");
+  EXPECT_EQ(p.Run().exitCode, 1);
+  EXPECT_FALSE(QFileInfo::exists(p.root.file("escape.txt")));
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "old a") << "all or nothing";
+  EXPECT_FALSE(QFileInfo::exists(p.File("update/staging")));
+}
+
+TEST(Updater, NeverStartsOrDeletesOutsideTheFolder) {
+  ProgramFolder p;
+  MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}});
+  WriteFile(p.root.file("restart.sh"), ReadFile(p.File("restart.sh")));
+  QFile(p.root.file("restart.sh")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  WriteFile(p.root.file("absolute.txt"), "not ours either");
+  p.HandOver("", "../restart.sh", "", "../outside.txt\n" + p.root.file("absolute.txt"));
+  EXPECT_EQ(p.Run().exitCode, 0);
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "new a");
+  EXPECT_EQ(ReadFile(p.root.file("outside.txt")), "not ours");
+  EXPECT_EQ(ReadFile(p.root.file("absolute.txt")), "not ours either");
+  EXPECT_FALSE(QTest::qWaitFor([&] { return QFileInfo::exists(p.root.file("restarted")); }, 300));
+}
+
+TEST(Updater, ABrokenHandOverOrPackageChangesNothing) {
+  {
+    ProgramFolder p;  // no hand-over file
+    MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}});
+    EXPECT_EQ(p.Run().exitCode, 1);
+    EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
+  }
+  {
+    ProgramFolder p;  // no package
+    p.HandOver("", "restart.sh", "", "keep.txt");
+    EXPECT_EQ(p.Run().exitCode, 1);
+    EXPECT_EQ(ReadFile(p.File("keep.txt")), "kept");
+  }
+  {
+    ProgramFolder p;  // a package cut short
+    MakeZip(p.root.file("whole.zip"), {{"a.txt", QByteArray(50000, 'n')}, {"b.txt", "b"}});
+    WriteFile(p.File("update/tmp.tmp"), ReadFile(p.root.file("whole.zip")).left(30000));
+    p.HandOver("", "restart.sh", "", "keep.txt");
+    EXPECT_EQ(p.Run().exitCode, 1);
+    EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
+    EXPECT_EQ(ReadFile(p.File("keep.txt")), "kept");
+    EXPECT_FALSE(QTest::qWaitFor([&] { return QFileInfo::exists(p.File("restarted")); }, 300));
+  }
+  EXPECT_EQ(RunTool(Updater(), {}).exitCode, 2);
+  EXPECT_EQ(RunTool(Updater(), {"install"}).exitCode, 2);
+  EXPECT_EQ(RunTool(Updater(), {"update", "--wait", "x"}).exitCode, 2);
+}
+
+TEST(Updater, WaitsForTheInstallationsProgramOnly) {
+  ProgramFolder p;
+  MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}});
+  p.HandOver("harrowmint.exe", "", "", "");
+  // A program of this installation and one of the same name elsewhere.
+  QFile::copy("/bin/sleep", p.File("harrowmint"));
+  QFile::copy("/bin/sleep", p.root.file("harrowmint"));
+  QProcess ours;
+  QProcess theirs;
+  ours.start(p.File("harrowmint"), {"300"});
+  theirs.start(p.root.file("harrowmint"), {"300"});
+  ASSERT_TRUE(ours.waitForStarted() && theirs.waitForStarted());
+
+  // Still running after the wait: nothing installed, and the program is not ended.
+  EXPECT_EQ(p.Run().exitCode, 1);
+  EXPECT_EQ(ours.state(), QProcess::Running);
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
+
+  // Once it has ended, the other installation's program does not hold the update back.
+  ours.kill();
+  ours.waitForFinished();
+  EXPECT_EQ(p.Run().exitCode, 0);
+  EXPECT_EQ(ReadFile(p.File("a.txt")), "new a");
+  EXPECT_EQ(theirs.state(), QProcess::Running);
+  theirs.kill();
+  theirs.waitForFinished();
+}
+
+}  // namespace
