@@ -12,14 +12,7 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitRefused = 1;
-constexpr int kExitUsage = 2;
-
-void Print(std::FILE* stream, const QString& text) {
-  std::fputs(text.toUtf8().constData(), stream);
-  std::fflush(stream);
-}
+enum TExitCode { ecOk = 0, ecAlreadyRunning = 1, ecUsage = 2 };
 
 QString Usage() {
   return QStringLiteral(
@@ -34,7 +27,7 @@ QString Usage() {
 // Unattended use: nobody is there to answer a box.
 void AnswerMessagesOnStandardError() {
   msgbox::SetHandler([](const TMessage& message) {
-    Print(stderr, message.title + QStringLiteral(": ") + message.text + '\n');
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(message.title), qUtf8Printable(message.text));
     return (message.buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
   });
 }
@@ -59,17 +52,17 @@ int main(int argc, char** argv) {
   const TProgramPaths paths = TProgramPaths::FromArguments(arguments);
   for (const QString& argument : arguments) {
     if (argument == QLatin1String("--version")) {
-      Print(stdout, QStringLiteral("harrowmint ") + ProgramVersionText() + '\n');
-      return kExitOk;
+      std::printf("harrowmint %s\n", qUtf8Printable(ProgramVersionText()));
+      return ecOk;
     }
     if (argument == QLatin1String("--help")) {
-      Print(stdout, Usage());
-      return kExitOk;
+      std::fputs(qUtf8Printable(Usage()), stdout);
+      return ecOk;
     }
     if (argument.startsWith('-')) {
-      Print(stderr,
-            QStringLiteral("harrowmint: unknown option ") + argument + QStringLiteral("\n\n") + Usage());
-      return kExitUsage;
+      std::fprintf(stderr, "harrowmint: unknown option %s\n\n%s", qUtf8Printable(argument),
+                   qUtf8Printable(Usage()));
+      return ecUsage;
     }
   }
   if (qgetenv("HARROWMINT_MESSAGES") == "stderr") AnswerMessagesOnStandardError();
@@ -80,5 +73,5 @@ int main(int argc, char** argv) {
   for (const QString& path : arguments) window.ListView1->AddPath(QFileInfo(path).absoluteFilePath());
   window.show();
   const int code = app.exec();
-  return window.refusedAsSecondInstance() ? kExitRefused : code;
+  return window.refusedAsSecondInstance() ? ecAlreadyRunning : code;
 }

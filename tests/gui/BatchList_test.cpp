@@ -20,6 +20,8 @@ using testsupport::WriteFile;
 
 namespace {
 
+class BatchListWindow : public ShownWindow {};
+
 // A file that starts with the bytes the format is recognised by.
 QByteArray WithSignature(const QByteArray& signature) { return signature + QByteArray(32, '\0'); }
 
@@ -76,15 +78,10 @@ TEST(BatchList, TypeTextsSizesAndNewRows) {
   EXPECT_EQ(recorder.texts(), QStringList());
 }
 
-TEST(BatchList, DroppedFilesAndFoldersAreAddedInTheirOrder) {
-  WindowHome h;
-  h.TipsShown();
+TEST_F(BatchListWindow, DroppedFilesAndFoldersAreAddedInTheirOrder) {
   WriteFile(h.In("b.bin"), "b");
   WriteFile(h.In("一 个.zip"), "z");
   MakeDir(h.In("folder"));
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
   Drop(w.ListView1->viewport(),
        {QUrl::fromLocalFile(h.In("b.bin")), QUrl("https://example.com/not-a-file"),
         QUrl::fromLocalFile(h.In("一 个.zip")), QUrl::fromLocalFile(h.In("folder"))});
@@ -101,15 +98,10 @@ TEST(BatchList, DroppedFilesAndFoldersAreAddedInTheirOrder) {
   EXPECT_EQ(recorder.texts(), QStringList());
 }
 
-TEST(BatchList, FilesAndAFolderAddedThroughTheDialogs) {
-  WindowHome h;
-  h.TipsShown();
+TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
   WriteFile(h.In("a.bin"), "a");
   WriteFile(h.In("b c.bin"), "b");
   MakeDir(h.In("album"));
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
 
   OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
@@ -144,11 +136,7 @@ QList<bool> Checks(const TBatchList& list) {
   return checks;
 }
 
-TEST(BatchList, CheckMenuDeleteCheckedAndClear) {
-  WindowHome h;
-  h.TipsShown();
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
+TEST_F(BatchListWindow, CheckMenuDeleteCheckedAndClear) {
   for (const char* name : {"0", "1", "2", "3"}) w.ListView1->AddPath(h.In(name));
   w.ListView1->Row(1)->setCheckState(TBatchList::colType, Qt::Unchecked);
 
@@ -230,14 +218,9 @@ QString HoverTip(TBatchList& list, int row) {
   return QToolTip::text();
 }
 
-TEST(BatchList, HoverOverAPlausibleOutputListsItsContent) {
+TEST_F(BatchListWindow, HoverOverAPlausibleOutputListsItsContent) {
   HM_REQUIRE_TOOL("rar");
-  WindowHome h;
-  h.TipsShown();
   const QString archive = MakeOutput(h, "s3cret");
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
   TBatchList& list = *w.ListView1;
   for (int i = 0; i < 4; ++i) list.AddPath(h.In("source.zip"));
   list.RecordOutput(0, TMyData{archive, "s3cret", false, isPlausible}, "twenty.rar", "1.00KB");
@@ -254,24 +237,20 @@ TEST(BatchList, HoverOverAPlausibleOutputListsItsContent) {
   EXPECT_EQ(HoverTip(list, 3), ownHint) << "a row not processed gets none";
 
   // Tips switched off in the settings.
-  TSettings settings = h.QuickSettings();
+  WindowHome other(true);
+  TSettings settings = other.QuickSettings();
   settings.InfoTip = false;
-  h.Save(settings);
-  Tfrmmain quiet(h.paths);
+  other.Save(settings);
+  Tfrmmain quiet(other.paths);
   quiet.show();
   quiet.ListView1->AddPath(h.In("source.zip"));
   quiet.ListView1->RecordOutput(0, TMyData{archive, "s3cret", false, isPlausible}, "twenty.rar", "1.00KB");
   EXPECT_EQ(HoverTip(*quiet.ListView1, 0), ownHint);
 }
 
-TEST(BatchList, ViewerListsTheOutputOfTheSelectedRow) {
+TEST_F(BatchListWindow, ViewerListsTheOutputOfTheSelectedRow) {
   HM_REQUIRE_TOOL("rar");
-  WindowHome h;
-  h.TipsShown();
   const QString archive = MakeOutput(h, "s3cret");
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
   TBatchList& list = *w.ListView1;
   list.AddPath(h.In("source.zip"));
   list.AddPath(h.In("source.zip"));
@@ -307,16 +286,11 @@ TEST(BatchList, ViewerListsTheOutputOfTheSelectedRow) {
   EXPECT_EQ(recorder.messages().size(), 1);
 }
 
-TEST(BatchList, SourceAndOutputShownInTheFileManager) {
-  WindowHome h;
-  h.TipsShown();
+TEST_F(BatchListWindow, SourceAndOutputShownInTheFileManager) {
   testsupport::FakeDesktop desktop;
   desktop.Tool("gdbus", 0);
   WriteFile(h.In("game.zip"), "zip");
   WriteFile(h.Out("game.rar"), "rar");
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
   TBatchList& list = *w.ListView1;
   list.AddPath(h.In("game.zip"));
   list.AddPath(h.In("missing.zip"));

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QUrl>
 
 #include "WindowFixture.h"
@@ -12,6 +11,7 @@
 #include "util/FileOps.h"
 
 using testsupport::MakeDir;
+using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::RunTool;
 using testsupport::TreeListing;
@@ -24,13 +24,6 @@ const QString kPackTip = QStringLiteral(
     "，则系统会把原文件解压后，再删除其中的多余文件，接着添加压缩包必备文件后进行压缩。"
     "\n\n*.如果原文件是非压缩文件或文件夹，则会直接进行压缩。");
 const QString kBusy = QStringLiteral("任务正在执行，请稍后再操作。");
-
-QByteArray RandomBytes(int size) {
-  QByteArray bytes(size, Qt::Uninitialized);
-  QRandomGenerator gen(size);
-  for (char& c : bytes) c = char(gen.bounded(256));
-  return bytes;
-}
 
 struct Expected {
   QString source;
@@ -136,14 +129,13 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
 struct SlowPackerHome : WindowHome {
   QString marker = home + "/packer-started";
 
-  SlowPackerHome() {
+  SlowPackerHome() : WindowHome(true) {
     QFile::remove(home + "/Engine");
     WriteFile(home + "/Engine/rar", ("#!/bin/sh\ntouch '" + marker + "'\nexec sleep 60\n").toUtf8());
     QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     TSettings settings = QuickSettings();
     settings.CompressExt = ofRAR;
     Save(settings);
-    TipsShown();
     WriteFile(In("first/a.bin"), "a");
     WriteFile(In("second/b.bin"), "b");
   }

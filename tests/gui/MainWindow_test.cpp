@@ -34,6 +34,15 @@ QStringList MenuTexts(const QMenu* menu) {
   return texts;
 }
 
+// The program itself over the folder, its message boxes answered on standard error.
+void StartUnattended(QProcess& process, const QString& home) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("HARROWMINT_MESSAGES", "stderr");
+  process.setProcessEnvironment(env);
+  process.start(testsupport::BinDir() + "/harrowmint", {"--home", home});
+}
+
 TEST(MainWindow, CreationSeedsTheDataFolderReadsTheSettingsAndTipsOncePerComputer) {
   WindowHome h;
   TSettings seeded = h.QuickSettings();
@@ -69,13 +78,9 @@ TEST(MainWindow, CreationSeedsTheDataFolderReadsTheSettingsAndTipsOncePerCompute
   EXPECT_EQ(recorder.texts(), QStringList({kFirstStartTip}));
 }
 
-TEST(MainWindow, CaptionsHintsAndMenus) {
-  WindowHome h;
-  h.TipsShown();
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
-  w.show();
+class MainWindowShown : public ShownWindow {};
 
+TEST_F(MainWindowShown, CaptionsHintsAndMenus) {
   EXPECT_EQ(w.centralWidget()->size(), QSize(861, 582));
   EXPECT_EQ(w.minimumSize(), w.size());
   EXPECT_EQ(w.btnStart->text(), "开始打包");
@@ -134,8 +139,7 @@ TEST(MainWindow, CaptionsHintsAndMenus) {
 }
 
 TEST(MainWindow, OneWindowPerProgramFolderAndTheTempRootClearedAtFirstShowing) {
-  WindowHome h;
-  h.TipsShown();
+  WindowHome h(true);
   WriteFile(h.home + "/tmp/20150101000000123/left.bin", "left over by an aborted run");
   TMessageRecorder recorder;
   auto first = std::make_unique<Tfrmmain>(h.paths);
@@ -155,19 +159,14 @@ TEST(MainWindow, OneWindowPerProgramFolderAndTheTempRootClearedAtFirstShowing) {
 
   // The program started again from the same folder says so and ends.
   QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("HARROWMINT_MESSAGES", "stderr");
-  process.setProcessEnvironment(env);
-  process.start(testsupport::BinDir() + "/harrowmint", {"--home", h.home});
+  StartUnattended(process, h.home);
   ASSERT_TRUE(process.waitForFinished(60000));
   EXPECT_EQ(process.exitCode(), 1);
   EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("提示: " + kAlreadyRunning));
   EXPECT_TRUE(QFileInfo::exists(h.home + "/tmp/20250101000000456/work.bin"));
 
   // Another program folder is not blocked.
-  WindowHome other;
-  other.TipsShown();
+  WindowHome other(true);
   WriteFile(other.home + "/tmp/x/y.bin", "left over");
   Tfrmmain third(other.paths);
   third.show();
@@ -184,14 +183,9 @@ TEST(MainWindow, OneWindowPerProgramFolderAndTheTempRootClearedAtFirstShowing) {
 }
 
 TEST(MainWindow, ALockLeftByAKilledProgramDoesNotBlock) {
-  WindowHome h;
-  h.TipsShown();
+  WindowHome h(true);
   QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("HARROWMINT_MESSAGES", "stderr");
-  process.setProcessEnvironment(env);
-  process.start(testsupport::BinDir() + "/harrowmint", {"--home", h.home});
+  StartUnattended(process, h.home);
   const QString lockFile = TInstanceLock::LockFileName(h.paths.programFolder());
   ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(lockFile); }, 60000));
   process.kill();
@@ -206,8 +200,7 @@ TEST(MainWindow, ALockLeftByAKilledProgramDoesNotBlock) {
 }
 
 TEST(MainWindow, SettingsAreReadAgainAfterOkOnly) {
-  WindowHome h;
-  h.TipsShown();
+  WindowHome h(true);
   TSettings before = h.QuickSettings();
   before.UnCompressPwd = "first";
   h.Save(before);
@@ -236,13 +229,9 @@ TEST(MainWindow, SettingsAreReadAgainAfterOkOnly) {
   EXPECT_EQ(recorder.texts(), QStringList());
 }
 
-TEST(MainWindow, MustFilesFolderWebPagesAndAbout) {
-  WindowHome h;
-  h.TipsShown();
+TEST_F(MainWindowShown, MustFilesFolderWebPagesAndAbout) {
   testsupport::FakeDesktop desktop;
   desktop.Tool("xdg-open", 0);
-  TMessageRecorder recorder;
-  Tfrmmain w(h.paths);
 
   w.N11->trigger();
   EXPECT_EQ(recorder.texts(),

@@ -22,9 +22,11 @@ struct WindowHome {
   QString home = dir.path();
   TProgramPaths paths{home};
 
-  WindowHome() {
+  // tipsShown: as on a computer where both first-use tips were shown before.
+  explicit WindowHome(bool tipsShown = false) {
     QFile::link(testsupport::EngineDir(), home + "/Engine");
     testsupport::MakeDir(home + "/in");
+    if (tipsShown) TipsShown();
   }
 
   QString In(const QString& name) const { return home + "/in/" + name; }
@@ -44,6 +46,17 @@ struct WindowHome {
     SetMachineValue(paths, "Run", "1");
     SetMachineValue(paths, "Pack", "1");
   }
+};
+
+// A shown window over a program folder of its own where the first-use tips were shown before,
+// every message box it shows recorded.
+class ShownWindow : public ::testing::Test {
+ protected:
+  ShownWindow() { w.show(); }
+
+  WindowHome h{true};
+  TMessageRecorder recorder;
+  Tfrmmain w{h.paths};
 };
 
 // A window whose settings dialog is a function the test gives: it may write new settings, and
