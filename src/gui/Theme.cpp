@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <mutex>
 
 // Outside any namespace, as the resource initialiser's name requires. The resources live in a
@@ -51,6 +54,25 @@ QPalette DarkPalette() {
   return p;
 }
 
+// Fusion outlines check boxes a shade darker than the window colour, which vanishes on a dark
+// base: an unchecked row would show no box at all. A lighter outline is drawn over it.
+class TDarkFusionStyle : public QProxyStyle {
+ public:
+  TDarkFusionStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element != PE_IndicatorCheckBox) return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(QColor(0x8a, 0x8e, 0x93), 1));
+    painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -1.5, -1.5));
+    painter->restore();
+  }
+};
+
 QIcon Resource(const char* name) {
   InitResources();
   return QIcon(QStringLiteral(":/icons/") + QLatin1String(name));
@@ -60,7 +82,7 @@ QIcon Resource(const char* name) {
 
 void Apply(QApplication& app) {
   InitResources();
-  app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  app.setStyle(new TDarkFusionStyle);
   // One family for Latin and Chinese text alike, so a line does not mix two weights.
   const QString cjk = QStringLiteral("Noto Sans CJK SC");
   if (QFontDatabase::families().contains(cjk)) {
