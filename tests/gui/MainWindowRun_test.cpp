@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QUrl>
 
 #include "WindowFixture.h"
@@ -67,11 +68,21 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
   w.edtUnCompressPwd->setText("right");
   recorder.clear();
 
-  // Every status the first row passes through, as the window shows it.
+  // Every status the first row passes through, as the window shows it, and the status line and
+  // progress as the sixth row starts.
   QStringList firstRowStates;
+  QString sixthRowLine;
+  int sixthRowProgress = -1;
+  bool allOnWindowThread = true;
   QObject::connect(w.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
+    allOnWindowThread = allOnWindowThread && QThread::currentThread() == w.thread();
+    if (column != TBatchList::colState) return;
+    if (item == w.ListView1->Row(5) && item->text(column) == "正在处理中...") {
+      sixthRowLine = w.lblState->text();
+      sixthRowProgress = w.RzProgressBar1->value();
+    }
     // Colouring the row changes it too, with the same text.
-    if (item != w.ListView1->Row(0) || column != TBatchList::colState) return;
+    if (item != w.ListView1->Row(0)) return;
     if (firstRowStates.value(firstRowStates.size() - 1) != item->text(column))
       firstRowStates << item->text(column);
   });
@@ -100,6 +111,9 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
     }
   }
   EXPECT_EQ(firstRowStates, QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
+  EXPECT_EQ(sixthRowLine, "状态:正在打包【" + h.In("photo.bin") + "】...");
+  EXPECT_EQ(sixthRowProgress, 5 * 100 / 8);
+  EXPECT_TRUE(allOnWindowThread) << "rows changed from the worker thread";
   EXPECT_EQ(RunTool("unzip", {"-tq", h.Out("locked.zip")}).exitCode, 0);
 
   EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成6个。");
