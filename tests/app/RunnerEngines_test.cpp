@@ -2,7 +2,6 @@
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
 #include <QFile>
-#include <QRandomGenerator>
 #include <atomic>
 #include <thread>
 
@@ -11,18 +10,12 @@
 #include "app/StatusTexts.h"
 
 using testsupport::MakeDir;
+using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::RunTool;
 using testsupport::WriteFile;
 
 namespace {
-
-QByteArray RandomBytes(int size) {
-  QByteArray bytes(size, Qt::Uninitialized);
-  QRandomGenerator gen(size);
-  for (char& c : bytes) c = char(gen.bounded(256));
-  return bytes;
-}
 
 // The content every source holds: a payload, an advertising link and a text file with a tag.
 void FillSourceTree(const QString& folder) {

@@ -5,12 +5,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QThread>
 
 #include "support/TestSupport.h"
 
 using testsupport::MakeDir;
+using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::RunTool;
 using testsupport::TempDir;
@@ -21,13 +21,6 @@ using testsupport::WriteFile;
 namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
-
-QByteArray RandomBytes(int size) {
-  QByteArray bytes(size, Qt::Uninitialized);
-  QRandomGenerator gen(size);
-  for (char& c : bytes) c = char(gen.bounded(256));
-  return bytes;
-}
 
 // A program folder of its own: the built engines, and a seed data folder that the first run
 // turns into the data folder.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 
 namespace testsupport {
@@ -15,6 +16,13 @@ QString EngineDir() { return BinDir() + QStringLiteral("/Engine"); }
 
 TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/hm-test-XXXXXX")) {
   EXPECT_TRUE(dir_.isValid());
+}
+
+QByteArray RandomBytes(qsizetype size) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  QRandomGenerator gen{quint32(size)};
+  for (char& c : bytes) c = char(gen.bounded(256));
+  return bytes;
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {

@@ -26,6 +26,9 @@ class TempDir {
   QTemporaryDir dir_;
 };
 
+// Bytes that do not compress, the same for the same size.
+QByteArray RandomBytes(qsizetype size);
+
 // Creates parent folders as needed.
 void WriteFile(const QString& path, const QByteArray& content);
 QByteArray ReadFile(const QString& path);

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include "support/FakeDesktop.h"
 #include "support/TestSupport.h"
 #include "util/FileOps.h"
 
@@ -252,38 +253,14 @@ TEST(ShowInExplorer, CollapsesDoubledSeparators) {
   EXPECT_EQ(FolderPart("c.rar"), "");
 }
 
-// Stand-ins for xdg-open, gdbus and dbus-send on PATH that record how they were called.
+// The shell routines with the desktop's openers replaced by recording stand-ins.
 class FakeDesktop : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previousPath_ = qgetenv("PATH");
-    // Only the fakes: the machine's own openers (xdg-open, gdbus) must not answer.
-    qputenv("PATH", Enc(dir_.file("bin")));
-  }
-  void TearDown() override { qputenv("PATH", previousPath_); }
-
-  void Tool(const QString& name, int exitCode) {
-    const QString path = dir_.file("bin/" + name);
-    // One write per call, so calls running at the same time do not interleave.
-    WriteFile(path,
-              "#!/bin/sh\nline=\nfor a in \"$@\"; do line=\"$line[$a]\"; done\n"
-              "printf '%s %s\\n' \"$line\" \"$(pwd)\" >> '" +
-                  Enc(dir_.file("calls")) + "'\nexit " + QByteArray::number(exitCode) + "\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
-  }
-
-  // The recorded calls, once the expected number of lines is there (openers are not waited for).
-  QList<QByteArray> Calls(int lines) {
-    QElapsedTimer timer;
-    timer.start();
-    while (ReadFile(dir_.file("calls")).count('\n') < lines && timer.elapsed() < 10000) QThread::msleep(10);
-    QList<QByteArray> calls = ReadFile(dir_.file("calls")).split('\n');
-    calls.removeLast();
-    return calls;
-  }
+  void Tool(const QString& name, int exitCode) { desktop_.Tool(name, exitCode); }
+  QList<QByteArray> Calls(int lines) { return desktop_.Calls(lines); }
 
   TempDir dir_;
-  QByteArray previousPath_;
+  testsupport::FakeDesktop desktop_;
 };
 
 TEST_F(FakeDesktop, OpenersGetThePathAsOneArgument) {
@@ -311,7 +288,7 @@ TEST_F(FakeDesktop, ShowInExplorerAsksTheFileManagerThenFallsBackToTheFolder) {
             "[org.freedesktop.FileManager1.ShowItems][['" +
                 uri + "']][''] " + Enc(dir_.file("out")));
 
-  QFile::remove(dir_.file("calls"));
+  desktop_.ClearCalls();
   Tool("gdbus", 1);
   Tool("dbus-send", 1);
   Tool("xdg-open", 0);

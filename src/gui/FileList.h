@@ -1,0 +1,18 @@
+#pragma once
+// The content viewer (`TfrmFileList`): the entry names of one output archive, in archive order,
+// under a column caption that counts them.
+#include <QDialog>
+#include <QStringList>
+
+class QTreeWidget;
+
+class TfrmFileList : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmFileList(QWidget* owner);
+
+  void SetFileNames(const QStringList& names);
+
+  QTreeWidget* ListView1;
+};

@@ -1,0 +1,67 @@
+#include "gui/MainWindowObserver.h"
+
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QThread>
+
+#include "gui/MainWindow.h"
+#include "gui/MessageBox.h"
+
+template <typename Step>
+void TMainWindowObserver::OnWindowThread(Step step) {
+  const auto guarded = [this, &step] {
+    if (!detached_) step();
+  };
+  if (QThread::currentThread() == window_.thread()) return guarded();
+  QMetaObject::invokeMethod(&window_, guarded, Qt::BlockingQueuedConnection);
+}
+
+void TMainWindowObserver::ResetProgress() {
+  OnWindowThread([this] { window_.RzProgressBar1->setValue(0); });
+}
+
+void TMainWindowObserver::AnnounceItem(int index, int progress, const QString& path,
+                                       const QString& stateText) {
+  OnWindowThread([&] {
+    window_.RzProgressBar1->setValue(progress);
+    window_.lblState->setText(stateText);
+  });
+}
+
+void TMainWindowObserver::ShowLvState(int index, const QString& stateStr) {
+  OnWindowThread([&] { window_.ListView1->SetCell(index, TBatchList::colState, stateStr); });
+}
+
+void TMainWindowObserver::SetLvExName(int index, const QString& str) {
+  OnWindowThread([&] { window_.ListView1->SetCell(index, TBatchList::colType, str); });
+}
+
+void TMainWindowObserver::ClearOutputColumns(int index) {
+  OnWindowThread([&] {
+    window_.ListView1->SetCell(index, TBatchList::colOutputName, {});
+    window_.ListView1->SetCell(index, TBatchList::colOutputSize, {});
+  });
+}
+
+void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
+  OnWindowThread([&] {
+    const TMyData record{result.CompressPath, result.pwd, false, result.state};
+    window_.ListView1->RecordOutput(index, record, result.outputName, result.sizeText);
+    if (result.progress >= 0) window_.RzProgressBar1->setValue(result.progress);
+  });
+}
+
+void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
+  OnWindowThread([&] {
+    if (!summary.stopped) window_.RzProgressBar1->setValue(100);
+    window_.lblState->setText(summary.stateText);
+    window_.ShowIdle();
+    window_.ListView1->viewport()->update();
+    // The run stays active until the user has read this.
+    if (!summary.failureText.isEmpty()) msgbox::Warning(&window_, summary.failureText);
+  });
+}
+
+void TMainWindowObserver::ShowEngineWarning(const QString& message) {
+  OnWindowThread([&] { msgbox::Warning(&window_, message); });
+}

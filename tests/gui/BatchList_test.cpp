@@ -1,0 +1,326 @@
+// The batch list as the user fills and reads it: type texts, adding through the dialogs and by
+// dropping, the check-box menu, removing checked rows, colours, the content tip, the viewer and
+// the file manager items.
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "WindowFixture.h"
+#include "gui/FileList.h"
+#include "gui/Theme.h"
+#include "support/FakeDesktop.h"
+#include "util/FileOps.h"
+
+using testsupport::MakeDir;
+using testsupport::RunTool;
+using testsupport::WriteFile;
+
+namespace {
+
+class BatchListWindow : public ShownWindow {};
+
+// A file that starts with the bytes the format is recognised by.
+QByteArray WithSignature(const QByteArray& signature) { return signature + QByteArray(32, '\0'); }
+
+struct TypeCase {
+  QString name;
+  QByteArray content;  // empty: a folder; "-": nothing at all
+  QString type;
+};
+
+TEST(BatchList, TypeTextsSizesAndNewRows) {
+  WindowHome h;
+  const QByteArray rar = WithSignature("Rar!\x1a\x07\x01\x00");
+  const QByteArray zip = WithSignature("PK\x03\x04");
+  const TypeCase cases[] = {
+      {"Folder", "", "文件夹"},
+      {"notes.txt", "plain text, nothing else", "文件"},
+      {"game.rar", rar, "rar文件"},
+      {"game.zip", rar, "rar文件(格式错误)"},
+      {"report.docx", zip, "zip文件(格式错误)"},
+      {"UPPER.ZIP", zip, "zip文件"},
+      {"pics.7z", WithSignature("7z\xbc\xaf\x27\x1c"), "7z文件"},
+      {"setup.exe", WithSignature("MZ\x90\x00"), "exe文件"},
+      {"tiny.rar", "Ra", "文件"},
+      {"gone.zip", "-", "未知"},
+  };
+  TMessageRecorder recorder;
+  TBatchList list;
+  for (const TypeCase& c : cases) {
+    const QString path = h.In(c.name);
+    if (c.content.isEmpty())
+      MakeDir(path);
+    else if (c.content != "-")
+      WriteFile(path, c.content);
+    list.AddPath(path);
+  }
+  ASSERT_EQ(list.RowCount(), int(std::size(cases)));
+  for (int i = 0; i < list.RowCount(); ++i) {
+    const TypeCase& c = cases[i];
+    const TBatchItem* row = list.Row(i);
+    SCOPED_TRACE(c.name.toStdString());
+    EXPECT_EQ(row->text(TBatchList::colType), c.type);
+    EXPECT_EQ(row->text(TBatchList::colPath), h.In(c.name));
+    const bool file = c.content != "" && c.content != "-";
+    EXPECT_EQ(row->text(TBatchList::colSize), file ? FileSizeText(h.In(c.name)) : QString());
+    EXPECT_EQ(row->checkState(TBatchList::colType), Qt::Checked);
+    for (const int cell : {TBatchList::colOutputName, TBatchList::colOutputSize, TBatchList::colState})
+      EXPECT_EQ(row->text(cell), QString());
+    EXPECT_EQ(row->data.state, isNotProcessed);
+    EXPECT_EQ(row->data.path, QString());
+  }
+  // No test for duplicates: the same path twice makes two rows.
+  list.AddPath(h.In("notes.txt"));
+  EXPECT_EQ(list.Row(list.RowCount() - 1)->text(TBatchList::colPath), h.In("notes.txt"));
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+TEST_F(BatchListWindow, DroppedFilesAndFoldersAreAddedInTheirOrder) {
+  WriteFile(h.In("b.bin"), "b");
+  WriteFile(h.In("一 个.zip"), "z");
+  MakeDir(h.In("folder"));
+  Drop(w.ListView1->viewport(),
+       {QUrl::fromLocalFile(h.In("b.bin")), QUrl("https://example.com/not-a-file"),
+        QUrl::fromLocalFile(h.In("一 个.zip")), QUrl::fromLocalFile(h.In("folder"))});
+  QStringList paths;
+  for (const QStringList& row : RowTexts(*w.ListView1)) paths << row[TBatchList::colPath];
+  EXPECT_EQ(paths, QStringList({h.In("b.bin"), h.In("一 个.zip"), h.In("folder")}));
+
+  // Something that is no local file is not taken at all.
+  QMimeData text;
+  text.setText("just text");
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w.ListView1->viewport(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
+  WriteFile(h.In("a.bin"), "a");
+  WriteFile(h.In("b c.bin"), "b");
+  MakeDir(h.In("album"));
+
+  OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+    dialog->setDirectory(h.home + "/in");
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.bin\" \"b c.bin\"");
+    static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
+  });
+  Click(w.btnAddFiles);
+  OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), "请选择要打包的文件夹,整个文件夹都会被当做整体被打包。");
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    dialog->setDirectory(h.home + "/in");
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("album");
+    static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
+  });
+  Click(w.btnAddFolder);
+  // Cancelled: nothing.
+  OnNextModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+  Click(w.btnAddFiles);
+
+  QStringList paths;
+  for (const QStringList& row : RowTexts(*w.ListView1)) paths << row[TBatchList::colPath];
+  EXPECT_EQ(paths, QStringList({h.In("a.bin"), h.In("b c.bin"), h.In("album")}));
+  EXPECT_EQ(w.ListView1->Row(2)->text(TBatchList::colType), "文件夹");
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+QList<bool> Checks(const TBatchList& list) {
+  QList<bool> checks;
+  for (int i = 0; i < list.RowCount(); ++i)
+    checks << (list.Row(i)->checkState(TBatchList::colType) == Qt::Checked);
+  return checks;
+}
+
+TEST_F(BatchListWindow, CheckMenuDeleteCheckedAndClear) {
+  for (const char* name : {"0", "1", "2", "3"}) w.ListView1->AddPath(h.In(name));
+  w.ListView1->Row(1)->setCheckState(TBatchList::colType, Qt::Unchecked);
+
+  w.N3->trigger();
+  EXPECT_EQ(Checks(*w.ListView1), QList<bool>({false, true, false, false}));
+  w.N1->trigger();
+  EXPECT_EQ(Checks(*w.ListView1), QList<bool>({true, true, true, true}));
+  w.N2->trigger();
+  EXPECT_EQ(Checks(*w.ListView1), QList<bool>({false, false, false, false}));
+
+  // Checked rows go, not the highlighted one.
+  w.ListView1->Row(0)->setCheckState(TBatchList::colType, Qt::Checked);
+  w.ListView1->Row(2)->setCheckState(TBatchList::colType, Qt::Checked);
+  w.ListView1->setCurrentItem(w.ListView1->Row(1));
+  w.N5->trigger();
+  QStringList left;
+  for (const QStringList& row : RowTexts(*w.ListView1)) left << row[TBatchList::colPath];
+  EXPECT_EQ(left, QStringList({h.In("1"), h.In("3")}));
+
+  Click(w.btnClear);
+  EXPECT_EQ(w.ListView1->RowCount(), 0);
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+TEST(BatchList, RowColoursFollowTheResult) {
+  TBatchList list;
+  for (int i = 0; i < 3; ++i) list.AddPath(QString::number(i));
+  const QBrush plain = list.Row(0)->foreground(0);
+  list.RecordOutput(0, TMyData{"/out/a.zip", {}, false, isPlausible}, "a.zip", "7.00KB");
+  list.RecordOutput(1, TMyData{"/out/b.zip", {}, false, isFailed}, "文件可能出错", "1.00KB");
+  for (int c = 0; c < TBatchList::colCount; ++c) {
+    EXPECT_EQ(list.Row(0)->foreground(c).color(), theme::PlausibleText()) << c;
+    EXPECT_EQ(list.Row(1)->foreground(c).color(), theme::FailedText()) << c;
+    EXPECT_EQ(list.Row(2)->foreground(c), plain) << c;
+  }
+  EXPECT_EQ(list.Row(1)->text(TBatchList::colOutputName), "文件可能出错");
+  // A later failure of the same row turns it red again.
+  list.RecordOutput(0, TMyData{"/out/a.zip", {}, false, isFailed}, {}, {});
+  EXPECT_EQ(list.Row(0)->foreground(TBatchList::colPath).color(), theme::FailedText());
+}
+
+TEST(BatchList, ContentTipShowsElevenNamesThenDots) {
+  const auto names = [](int count) {
+    QStringList list;
+    for (int i = 0; i < count; ++i) list << QStringLiteral("f%1").arg(i);
+    return list;
+  };
+  const QString head = "【打包的压缩包内容如下】:";
+  EXPECT_EQ(TBatchList::ContentTip({}), head);
+  EXPECT_EQ(TBatchList::ContentTip(names(11)), head + "\n" + names(11).join('\n'));
+  EXPECT_EQ(TBatchList::ContentTip(names(12)), head + "\n" + names(11).join('\n') + "\n.....");
+  EXPECT_EQ(TBatchList::ContentTip(names(14)), head + "\n" + names(11).join('\n') + "\n.....\n.....\n.....");
+  const QString full =
+      head + "\n" + names(11).join('\n') + "\n.....\n.....\n.....\n【更多内容请右击列表查看】";
+  EXPECT_EQ(TBatchList::ContentTip(names(15)), full);
+  EXPECT_EQ(TBatchList::ContentTip(names(20)), full);
+}
+
+// An output archive of 20 entries made by rar with encrypted names, so it can only be listed
+// with the password it was made with.
+QString MakeOutput(const WindowHome& h, const QString& password) {
+  const QString tree = h.home + "/tree";
+  QStringList names;
+  for (int i = 0; i < 20; ++i) {
+    names << QStringLiteral("f%1.txt").arg(i, 2, 10, QChar('0'));
+    WriteFile(tree + "/" + names.last(), "x");
+  }
+  const QString archive = h.Out("twenty.rar");
+  MakeDir(h.home + "/out");
+  EXPECT_EQ(RunTool("rar", QStringList{"a", "-idq", "-hp" + password, archive} + names, tree).exitCode, 0);
+  return archive;
+}
+
+QString HoverTip(TBatchList& list, int row) {
+  QToolTip::hideText();
+  const QRect rect = list.visualItemRect(list.Row(row));
+  QHelpEvent help(QEvent::ToolTip, rect.center(), list.viewport()->mapToGlobal(rect.center()));
+  QApplication::sendEvent(list.viewport(), &help);
+  return QToolTip::text();
+}
+
+TEST_F(BatchListWindow, HoverOverAPlausibleOutputListsItsContent) {
+  HM_REQUIRE_TOOL("rar");
+  const QString archive = MakeOutput(h, "s3cret");
+  TBatchList& list = *w.ListView1;
+  for (int i = 0; i < 4; ++i) list.AddPath(h.In("source.zip"));
+  list.RecordOutput(0, TMyData{archive, "s3cret", false, isPlausible}, "twenty.rar", "1.00KB");
+  list.RecordOutput(1, TMyData{archive, "s3cret", false, isFailed}, "文件可能出错", "1.00KB");
+  list.RecordOutput(2, TMyData{archive, "wrong", false, isPlausible}, "twenty.rar", "1.00KB");
+
+  QStringList expected;
+  for (int i = 0; i < 11; ++i) expected << QStringLiteral("f%1.txt").arg(i, 2, 10, QChar('0'));
+  EXPECT_EQ(HoverTip(list, 0), "【打包的压缩包内容如下】:\n" + expected.join('\n') +
+                                   "\n.....\n.....\n.....\n【更多内容请右击列表查看】");
+  const QString ownHint = list.toolTip();
+  EXPECT_EQ(HoverTip(list, 1), ownHint) << "a failed output gets no content tip";
+  EXPECT_EQ(HoverTip(list, 2), ownHint) << "an output that cannot be listed gets none";
+  EXPECT_EQ(HoverTip(list, 3), ownHint) << "a row not processed gets none";
+
+  // Tips switched off in the settings.
+  WindowHome other(true);
+  TSettings settings = other.QuickSettings();
+  settings.InfoTip = false;
+  other.Save(settings);
+  Tfrmmain quiet(other.paths);
+  quiet.show();
+  quiet.ListView1->AddPath(h.In("source.zip"));
+  quiet.ListView1->RecordOutput(0, TMyData{archive, "s3cret", false, isPlausible}, "twenty.rar", "1.00KB");
+  EXPECT_EQ(HoverTip(*quiet.ListView1, 0), ownHint);
+}
+
+TEST_F(BatchListWindow, ViewerListsTheOutputOfTheSelectedRow) {
+  HM_REQUIRE_TOOL("rar");
+  const QString archive = MakeOutput(h, "s3cret");
+  TBatchList& list = *w.ListView1;
+  list.AddPath(h.In("source.zip"));
+  list.AddPath(h.In("source.zip"));
+  list.RecordOutput(0, TMyData{archive, "s3cret", false, isPlausible}, "twenty.rar", "1.00KB");
+  list.RecordOutput(1, TMyData{archive, "s3cret", false, isFailed}, "文件可能出错", "1.00KB");
+
+  w.N18->trigger();  // no row selected: nothing
+  EXPECT_EQ(recorder.texts(), QStringList());
+
+  list.setCurrentItem(list.Row(1));
+  w.N18->trigger();
+  EXPECT_EQ(recorder.texts(), QStringList({"暂时只支持显示已打包完成的压缩包内容，请先打包。"}));
+
+  QString caption, column;
+  QStringList rows;
+  QSize size;
+  OnNextModal<TfrmFileList>([&](TfrmFileList* viewer) {
+    caption = viewer->windowTitle();
+    column = viewer->ListView1->headerItem()->text(0);
+    for (int i = 0; i < viewer->ListView1->topLevelItemCount(); ++i)
+      rows << viewer->ListView1->topLevelItem(i)->text(0);
+    size = viewer->size();
+    viewer->reject();
+  });
+  list.setCurrentItem(list.Row(0));
+  w.N18->trigger();
+  EXPECT_EQ(caption, "文件列表");
+  EXPECT_EQ(column, "文件名(20)");
+  ASSERT_EQ(rows.size(), 20);
+  EXPECT_EQ(rows.first(), "f00.txt");
+  EXPECT_EQ(rows.last(), "f19.txt");
+  EXPECT_EQ(size, QSize(550, 392));
+  EXPECT_EQ(recorder.messages().size(), 1);
+}
+
+TEST_F(BatchListWindow, SourceAndOutputShownInTheFileManager) {
+  testsupport::FakeDesktop desktop;
+  desktop.Tool("gdbus", 0);
+  WriteFile(h.In("game.zip"), "zip");
+  WriteFile(h.Out("game.rar"), "rar");
+  TBatchList& list = *w.ListView1;
+  list.AddPath(h.In("game.zip"));
+  list.AddPath(h.In("missing.zip"));
+  list.RecordOutput(0, TMyData{h.Out("game.rar"), {}, false, isPlausible}, "game.rar", "1.00KB");
+  const auto shownFile = [&](int lines) {
+    const QList<QByteArray> calls = desktop.Calls(lines);
+    return calls.size() < lines ? QByteArray() : calls[lines - 1].split('\'').value(1);
+  };
+  const auto uri = [](const QString& path) { return "file://" + QUrl::toPercentEncoding(path, "/"); };
+
+  // Nothing selected, or a row whose files are not there: nothing is opened (else the first
+  // call below would be another).
+  w.N6->trigger();
+  list.setCurrentItem(list.Row(1));
+  w.N6->trigger();
+  w.N15->trigger();
+
+  list.setCurrentItem(list.Row(0));
+  w.N6->trigger();
+  EXPECT_EQ(shownFile(1), uri(h.In("game.zip")));
+  w.N15->trigger();
+  EXPECT_EQ(shownFile(2), uri(h.Out("game.rar")));
+  // A double click is the output item.
+  const QRect rect = list.visualItemRect(list.Row(0));
+  // As the platform delivers one: press, release, double click, release.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+  QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, rect.center());
+  EXPECT_EQ(shownFile(3), uri(h.Out("game.rar")));
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// Runs started from the window's button over real archives, folders and files: row texts,
+// states and colours as each item ends, the summary, the failure message; a stop that ends the
+// packer; what is refused while a run is active; refused starts; a window closed by its session.
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QUrl>
+
+#include "WindowFixture.h"
+#include "gui/Theme.h"
+#include "util/FileOps.h"
+
+using testsupport::MakeDir;
+using testsupport::RandomBytes;
+using testsupport::ReadFile;
+using testsupport::RunTool;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+const QString kPackTip = QStringLiteral(
+    "*.如果原文件是压缩文件(默认RAR、ZIP、7Z格式)"
+    "，则系统会把原文件解压后，再删除其中的多余文件，接着添加压缩包必备文件后进行压缩。"
+    "\n\n*.如果原文件是非压缩文件或文件夹，则会直接进行压缩。");
+const QString kBusy = QStringLiteral("任务正在执行，请稍后再操作。");
+
+struct Expected {
+  QString source;
+  QString type;
+  QString output;  // output file name, "文件可能出错", or empty
+  QString status;
+  int state;
+};
+
+TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
+  for (const char* tool : {"zip", "7z", "rar", "unzip"}) HM_REQUIRE_TOOL(tool);
+  WindowHome h;
+  h.Save(h.QuickSettings());
+  const QString tree = h.home + "/tree";
+  WriteFile(tree + "/data.bin", RandomBytes(20000));
+  WriteFile(tree + "/notes.txt", "notes\r\n");
+  ASSERT_EQ(RunTool("zip", {"-qr", h.In("game.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", h.In("pics.7z"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-idq", "-ep1", "-pright", h.In("locked.rar"), tree + "/*"}).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-idq", "-ep1", "-pother", h.In("other.rar"), tree + "/*"}).exitCode, 0);
+  WriteFile(h.In("Folder/data.bin"), RandomBytes(12000));
+  WriteFile(h.In("photo.bin"), RandomBytes(9000));
+  WriteFile(h.In("tiny.txt"), "tiny");
+  WriteFile(h.In("skipped.bin"), RandomBytes(9000));
+
+  const Expected rows[] = {
+      {"game.zip", "zip文件", "game.zip", "打包完毕", isPlausible},
+      {"pics.7z", "7z文件", "pics.zip", "打包完毕", isPlausible},
+      {"locked.rar", "rar文件", "locked.zip", "打包完毕", isPlausible},
+      {"other.rar", "rar文件", "", "解压密码错误", isFailed},
+      {"Folder", "文件夹", "Folder.zip", "打包完毕", isPlausible},
+      {"photo.bin", "文件", "photo.zip", "打包完毕", isPlausible},
+      {"tiny.txt", "文件", "文件可能出错", "打包完毕", isFailed},
+      {"skipped.bin", "文件", "", "", isNotProcessed},
+  };
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+  for (const Expected& row : rows) w.ListView1->AddPath(h.In(row.source));
+  w.ListView1->Row(7)->setCheckState(TBatchList::colType, Qt::Unchecked);
+  w.edtUnCompressPwd->setText("right");
+  recorder.clear();
+
+  // Every status the first row passes through, as the window shows it, and the status line and
+  // progress as the sixth row starts.
+  QStringList firstRowStates;
+  QString sixthRowLine;
+  int sixthRowProgress = -1;
+  bool allOnWindowThread = true;
+  QObject::connect(w.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
+    allOnWindowThread = allOnWindowThread && QThread::currentThread() == w.thread();
+    if (column != TBatchList::colState) return;
+    if (item == w.ListView1->Row(5) && item->text(column) == "正在处理中...") {
+      sixthRowLine = w.lblState->text();
+      sixthRowProgress = w.RzProgressBar1->value();
+    }
+    // Colouring the row changes it too, with the same text.
+    if (item != w.ListView1->Row(0)) return;
+    if (firstRowStates.value(firstRowStates.size() - 1) != item->text(column))
+      firstRowStates << item->text(column);
+  });
+  Click(w.btnStart);
+  EXPECT_EQ(w.btnStart->text(), "停止操作");
+  EXPECT_EQ(w.btnStartImageIndex(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }));
+
+  for (int i = 0; i < int(std::size(rows)); ++i) {
+    const Expected& e = rows[i];
+    const TBatchItem* row = w.ListView1->Row(i);
+    SCOPED_TRACE(e.source.toStdString());
+    EXPECT_EQ(row->text(TBatchList::colType), e.type);
+    EXPECT_EQ(row->text(TBatchList::colOutputName), e.output);
+    EXPECT_EQ(row->text(TBatchList::colState), e.status);
+    EXPECT_EQ(row->data.state, e.state);
+    const bool made = !e.output.isEmpty();
+    const QString outputPath = h.Out(e.source == "tiny.txt" ? "tiny.zip" : e.output);
+    EXPECT_EQ(row->text(TBatchList::colOutputSize), made ? FileSizeText(outputPath) : QString());
+    if (made) {
+      EXPECT_EQ(row->data.path, outputPath);
+    }
+    const QColor colour = e.state == isPlausible ? theme::PlausibleText() : theme::FailedText();
+    if (e.state != isNotProcessed) {
+      EXPECT_EQ(row->foreground(TBatchList::colPath).color(), colour);
+    }
+  }
+  EXPECT_EQ(firstRowStates, QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
+  EXPECT_EQ(sixthRowLine, "状态:正在打包【" + h.In("photo.bin") + "】...");
+  EXPECT_EQ(sixthRowProgress, 5 * 100 / 8);
+  EXPECT_TRUE(allOnWindowThread) << "rows changed from the worker thread";
+  EXPECT_EQ(RunTool("unzip", {"-tq", h.Out("locked.zip")}).exitCode, 0);
+
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成6个。");
+  EXPECT_EQ(w.RzProgressBar1->value(), 100);
+  EXPECT_EQ(w.btnStart->text(), "开始打包");
+  EXPECT_EQ(w.btnStartImageIndex(), 0);
+  ASSERT_EQ(recorder.texts(), QStringList({kPackTip, "2个打包失败，请注意核对。"}));
+  EXPECT_EQ(recorder.messages()[0].title, "首次操作提示");
+  EXPECT_EQ(recorder.messages()[1].title, "提示");
+  EXPECT_EQ(recorder.messages()[1].icon, QMessageBox::Warning);
+  EXPECT_EQ(w.settings().UnCompressPwd, "right");
+  EXPECT_NE(ReadFile(h.paths.settingsFile()).indexOf("UnCompressPwd="), -1);
+  EXPECT_EQ(LoadSettings(h.paths).UnCompressPwd, QString()) << "the box is never saved";
+
+  // Everything unchecked: each item is announced, no row changes, no tip a second time.
+  recorder.clear();
+  w.N2->trigger();
+  const QList<QStringList> before = RowTexts(*w.ListView1);
+  Click(w.btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }));
+  EXPECT_EQ(RowTexts(*w.ListView1), before);
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成0个。");
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+// A program folder whose RAR packer takes a minute, and says when it has started.
+struct SlowPackerHome : WindowHome {
+  QString marker = home + "/packer-started";
+
+  SlowPackerHome() : WindowHome(true) {
+    QFile::remove(home + "/Engine");
+    WriteFile(home + "/Engine/rar", ("#!/bin/sh\ntouch '" + marker + "'\nexec sleep 60\n").toUtf8());
+    QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TSettings settings = QuickSettings();
+    settings.CompressExt = ofRAR;
+    Save(settings);
+    WriteFile(In("first/a.bin"), "a");
+    WriteFile(In("second/b.bin"), "b");
+  }
+  bool PackerStarted() const { return QFileInfo::exists(marker); }
+};
+
+TEST(MainWindowRun, WhileRunningListChangesAreRefusedAndStopEndsThePacker) {
+  SlowPackerHome h;
+  TMessageRecorder recorder;
+  WindowWithSettingsDialog w(h.paths);
+  w.show();
+  w.ListView1->AddPath(h.In("first"));
+  w.ListView1->AddPath(h.In("second"));
+  Click(w.btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return h.PackerStarted(); }, 60000));
+
+  // The window goes on handling its events while the packer works.
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(10);
+  EXPECT_TRUE(WaitUntil([&] { return ticks >= 5; }, 30000));
+  ASSERT_TRUE(w.isRunning());
+
+  const QList<QStringList> rows = RowTexts(*w.ListView1);
+  Click(w.btnAddFiles);
+  Click(w.btnAddFolder);
+  Click(w.btnClear);
+  w.N5->trigger();
+  Drop(w.ListView1->viewport(), {QUrl::fromLocalFile(h.In("first/a.bin"))});
+  EXPECT_EQ(recorder.texts(), QStringList({kBusy, kBusy, kBusy, kBusy, kBusy}));
+  EXPECT_EQ(RowTexts(*w.ListView1), rows);
+  // Check boxes stay free: the run works on its snapshot.
+  w.N2->trigger();
+  EXPECT_EQ(w.ListView1->Row(0)->checkState(TBatchList::colType), Qt::Unchecked);
+  w.N1->trigger();
+  EXPECT_EQ(w.ListView1->Row(0)->checkState(TBatchList::colType), Qt::Checked);
+
+  recorder.clear();
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.isVisible());
+  w.N12->trigger();
+  EXPECT_EQ(w.opened, 0);
+  EXPECT_EQ(recorder.texts(),
+            QStringList({"上个任务正在执行，请稍后再操作。", "现在正在操作中，无法使用本功能。"}));
+
+  recorder.clear();
+  Click(w.btnStart);
+  EXPECT_EQ(w.btnStart->text(), "正在停止");
+  EXPECT_EQ(w.btnStartImageIndex(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }, 30000)) << "the packer was not ended";
+
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colState), "已停止");
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colOutputName), "");
+  EXPECT_EQ(w.ListView1->Row(0)->foreground(TBatchList::colPath).color(), theme::FailedText());
+  EXPECT_EQ(RowTexts(*w.ListView1)[1], rows[1]) << "items after the stop are not touched";
+  EXPECT_LT(w.RzProgressBar1->value(), 100);
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成0个。");
+  EXPECT_EQ(w.btnStart->text(), "开始打包");
+  EXPECT_EQ(recorder.texts(), QStringList({"1个打包失败，请注意核对。"}));
+  EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+  EXPECT_EQ(TreeListing(h.home + "/in"), QStringList({"first/", "first/a.bin", "second/", "second/b.bin"}));
+
+  // Idle again: the menu and closing work.
+  w.N12->trigger();
+  EXPECT_EQ(w.opened, 1);
+  EXPECT_TRUE(w.close());
+}
+
+TEST(MainWindowRun, RefusedStartsChangeNothing) {
+  WindowHome h;
+  TSettings settings = h.QuickSettings();
+  WriteFile(h.home + "/a-file", "not a folder");
+  settings.OutputFolder = h.home + "/a-file/out";
+  h.Save(settings);
+  SetMachineValue(h.paths, "Run", "1");
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+
+  Click(w.btnStart);
+  EXPECT_EQ(recorder.texts(), QStringList({"请先添加需要打包的文件/目录。"}));
+  EXPECT_EQ(GetMachineValue(h.paths, "Pack"), "") << "the first-run tip waits for a list";
+
+  recorder.clear();
+  w.ListView1->AddPath(h.In("x"));
+  Click(w.btnStart);
+  EXPECT_EQ(recorder.texts(), QStringList({kPackTip, "无效的输出目录。"}));
+  EXPECT_FALSE(w.isRunning());
+  EXPECT_EQ(w.btnStart->text(), "开始打包");
+  EXPECT_EQ(w.lblState->text(), "状态:准备就绪");
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colState), "");
+}
+
+TEST(MainWindowRun, AWindowDestroyedDuringARunStopsItFirst) {
+  SlowPackerHome h;
+  TMessageRecorder recorder;
+  auto w = std::make_unique<Tfrmmain>(h.paths);
+  w->show();
+  w->ListView1->AddPath(h.In("first"));
+  Click(w->btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return h.PackerStarted(); }, 60000));
+  w.reset();
+  EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+  EXPECT_EQ(recorder.texts(), QStringList()) << "nothing shown by a window that is gone";
+}
+
+}  // namespace
