@@ -19,8 +19,10 @@
 
 #include "app/StatusTexts.h"
 #include "gui/About.h"
+#include "gui/EngineInfoDialog.h"
 #include "gui/FileList.h"
 #include "gui/MessageBox.h"
+#include "gui/SettingDialog.h"
 #include "gui/Theme.h"
 #include "settings/DataFolder.h"
 #include "util/FileOps.h"
@@ -39,6 +41,7 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
     : QMainWindow(parent),
       paths_(paths),
       runner_(paths_, observer_),
+      updateWindows_(paths_.programFolder()),
       startImages_{theme::StartIcon(), theme::StopIcon()} {
   setWindowTitle(tr("批量压缩工具"));
   CreateControls();
@@ -339,14 +342,18 @@ void Tfrmmain::N12Click() {
 void Tfrmmain::CloseForUpdate() { close(); }
 
 bool Tfrmmain::ExecSettingsDialog() {
-  // Joins with the settings dialog: TfrmSetting over paths_, modal, true on OK.
-  return false;
+  TfrmSetting dialog(paths_, this);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void Tfrmmain::ExecEngineInfoDialog() {
-  // Joins with the installed-engines dialog: TfrmEngineInfo over paths_.engineFolder(), modal.
+  TfrmEngineInfo dialog(paths_, this);
+  dialog.exec();
 }
 
 void Tfrmmain::StartUpdateCheck() {
-  // Joins with the update check: its object switched on, its OnApplicationClose to CloseForUpdate.
+  vxUpdate1 = std::make_unique<TvxUpdate>(updateWindows_);
+  vxUpdate1->SoftId = QStringLiteral("Harrowmint");
+  connect(vxUpdate1.get(), &TvxUpdate::OnApplicationClose, this, &Tfrmmain::CloseForUpdate);
+  vxUpdate1->SetActive(true);
 }

@@ -12,7 +12,9 @@
 #include "gui/ElidedLabel.h"
 #include "gui/InstanceLock.h"
 #include "gui/MainWindowObserver.h"
+#include "gui/UpdateWindows.h"
 #include "settings/Settings.h"
+#include "update/vxUpdate.h"
 #include "util/ProgramPaths.h"
 
 class QAction;
@@ -37,6 +39,9 @@ class Tfrmmain : public QMainWindow {
   // Another window of the same program folder held the lock at the first showing; this one
   // said so and closed.
   bool refusedAsSecondInstance() const { return refused_; }
+  // A forced update was handed over while the window was created: the program ends without
+  // showing it.
+  bool updateHandedOver() const { return vxUpdate1 && vxUpdate1->ApplicationCloseRequested(); }
   // 0 while idle, 1 while running or stopping.
   int btnStartImageIndex() const { return startImageIndex_; }
 
@@ -120,6 +125,8 @@ class Tfrmmain : public QMainWindow {
   TMainWindowObserver observer_{*this};
   TJobRunner runner_;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  TUpdateWindows updateWindows_;
+  std::unique_ptr<TvxUpdate> vxUpdate1;
   const QIcon startImages_[2];
   int startImageIndex_ = 0;
   bool shown_ = false;

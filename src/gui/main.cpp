@@ -21,14 +21,14 @@ QString Usage() {
       "  PATH...     archives, folders and files to put in the list\n"
       "  --version   print the version\n"
       "Environment: HARROWMINT_MESSAGES=stderr writes every message box to standard error and\n"
-      "answers it (OK, or No to a question) instead of showing it, for unattended use.\n");
+      "answers it (OK, or Cancel to a question) instead of showing it, for unattended use.\n");
 }
 
 // Unattended use: nobody is there to answer a box.
 void AnswerMessagesOnStandardError() {
   msgbox::SetHandler([](const TMessage& message) {
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(message.title), qUtf8Printable(message.text));
-    return (message.buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    return (message.buttons & QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
   });
 }
 
@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
   theme::Apply(app);
   InstallTranslation(app, paths);
   Tfrmmain window(paths);
+  // A forced update handed over before the window was shown: the updater takes it from here.
+  if (window.updateHandedOver()) return ecOk;
   for (const QString& path : arguments) window.ListView1->AddPath(QFileInfo(path).absoluteFilePath());
   window.show();
   const int code = app.exec();
