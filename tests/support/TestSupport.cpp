@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,11 @@ QString EngineDir() { return BinDir() + QStringLiteral("/Engine"); }
 
 TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/hm-test-XXXXXX")) {
   EXPECT_TRUE(dir_.isValid());
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ec);
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {

@@ -19,6 +19,8 @@ QString EngineDir();
 class TempDir {
  public:
   TempDir();
+  // Removes names that are not UTF-8 too, which QTemporaryDir cannot.
+  ~TempDir();
   QString path() const { return dir_.path(); }
   QString file(const QString& relative) const { return dir_.path() + '/' + relative; }
 

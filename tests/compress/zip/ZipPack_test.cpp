@@ -350,6 +350,35 @@ TEST(ZipPack, TheArchiveNeverContainsItselfAndLinksAreNotFollowedOut) {
   EXPECT_EQ(TreeListing(dir.file("src")).filter(".hmtmp"), QStringList());
 }
 
+// Names on disk that are not UTF-8 were written by a Windows system: they are decoded with the
+// ANSI code page (and then stored in the OEM page, giving back the same bytes), and what even
+// that page cannot read stays readable bytes; never U+FFFD. Files in such folders are found.
+TEST(ZipPack, NamesThatAreNotUtf8AreDecodedNotReplaced) {
+  HM_REQUIRE_TOOL("unzip");
+  HM_REQUIRE_TOOL("python3");
+  TempDir dir;
+  testsupport::WriteFileAtRawPath(dir.file("src"), "\xC4\xE3\xBA\xC3.txt", "gbk name");
+  testsupport::WriteFileAtRawPath(dir.file("src"), "\xC4\xE3/bad\xFF\x80.txt", "neither");
+  WriteFile(dir.file("src/a😀b.txt"), "beyond the basic plane");
+  Engine e;
+  ASSERT_TRUE(e.zip.ZipFile(dir.file("src"), dir.file("out.zip")));
+
+  QStringList names;
+  ASSERT_EQ(e.zip.ListZipFiles(dir.file("out.zip"), names), crSuccess);
+  EXPECT_EQ(names, QStringList({"a😀b.txt", "你好.txt", "你/", "你/bad%FF%80.txt"}));
+  const auto test = RunTool("unzip", {"-t", dir.file("out.zip")});
+  EXPECT_EQ(test.exitCode, 0) << test.out.constData();
+  // The bytes as stored: the GBK names are the bytes they had on disk, without the UTF-8 flag.
+  const auto raw = Python(R"(
+import sys, zipfile
+for i in zipfile.ZipFile(sys.argv[1]).infolist():
+    print(i.flag_bits & 0x800 and 'utf8' or 'oem', (i.filename.encode('utf-8') if i.flag_bits & 0x800 else i.filename.encode('cp437')).hex()))",
+                          {dir.file("out.zip")});
+  EXPECT_EQ(raw.out, "utf8 " + QByteArray("a\xF0\x9F\x98\x80" "b.txt").toHex() + "\noem " +
+                         QByteArray("\xC4\xE3\xBA\xC3.txt").toHex() + "\noem " + QByteArray("\xC4\xE3/").toHex() +
+                         "\noem " + QByteArray("\xC4\xE3/bad%FF%80.txt").toHex() + "\n");
+}
+
 TEST(ZipPack, ThreadCountDoesNotChangeTheArchive) {
   TempDir dir;
   MakeTree(dir.file("src"), MixedTree());
