@@ -1,6 +1,7 @@
 #include "util/DiskNames.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 #include "util/CodePage.h"
 
@@ -41,4 +42,10 @@ QString DecodeDiskName(const QByteArray& bytes) {
   if (std::optional<QString> text = ExactUtf8(bytes)) return *text;
   if (std::optional<QString> text = AnsiCodePage().toUnicodeExact(bytes)) return *text;
   return EscapeInvalidBytes(bytes);
+}
+
+QString DecodeDiskPath(const QByteArray& path) {
+  QStringList parts;
+  for (const QByteArray& part : path.split('/')) parts << DecodeDiskName(part);
+  return parts.join('/');
 }

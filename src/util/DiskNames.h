@@ -8,3 +8,5 @@
 // Windows system writes names on a shared disk; else the valid UTF-8 parts as text and every
 // other byte as "%XX", so the name stays readable and distinct and never holds U+FFFD.
 QString DecodeDiskName(const QByteArray& bytes);
+// A relative path of such names, '/'-separated: each part decoded on its own.
+QString DecodeDiskPath(const QByteArray& path);
