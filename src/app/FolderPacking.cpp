@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/OutputCompleteness.h"
 #include "util/FileOps.h"
 
 namespace fs = std::filesystem;
@@ -57,10 +58,21 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   const bool addMustFiles = haveMustFiles && !mustPlaced;
   if (!FolderHasEntries(folder) && !addMustFiles) return prFailed;
 
-  if (rar) return PackRar(folder, archive, addMustFiles);
+  // Taken before packing, so that the output itself, should it lie below the folder, is not one.
+  QStringList sources{folder};
+  if (addMustFiles) sources << mustFilesFolder_;
+  const std::optional<QStringList> expected = ExpectedEntries(sources);
+  if (!expected) return prFailed;
 
+  const int result = Pack(folder, archive, rar ? Format::Rar : zip ? Format::Zip : Format::SevenZip, addMustFiles);
+  if (result == prPacked && !MissingEntries(compress_, archive, *expected).isEmpty()) return prFailed;
+  return result;
+}
+
+int TFolderPacker::Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles) {
+  if (format == Format::Rar) return PackRar(folder, archive, addMustFiles);
   bool ok;
-  if (zip) {
+  if (format == Format::Zip) {
     QStringList sources{folder + "/*"};
     if (addMustFiles) sources << mustFilesFolder_ + "/*";
     ok = compress_.ZipFile(sources, archive);

@@ -9,7 +9,7 @@
 enum TPackResult : int {
   prPacked = 1,          // the format was recognised and every add succeeded
   prUnsupported = -1,    // the format is none of ".rar" (or ""), ".zip", ".7z"
-  prFailed = 0,          // nothing to pack, or an add failed: the archive would lack content
+  prFailed = 0,          // nothing to pack, an add failed, or the archive lacks a file it was given
   prEngineMissing = -5,  // the RAR packer is not in the engine folder
   prStopped = -6,        // a stop request ended the packer before the archive was complete
 };
@@ -22,10 +22,13 @@ class TFolderPacker {
 
   // Packs the folder (no trailing '/') into archive in the format given by its extension,
   // compared exactly. Returns a TPackResult. The RAR comment and lock are applied after the adds;
-  // their own results do not judge the archive.
+  // their own results do not judge the archive. An archive whose listing lacks a file of the
+  // folder or a must-have file added to it is a failed packing (prFailed).
   int PackFolder(const QString& folder, const QString& archive, const QString& format);
 
  private:
+  enum class Format { Rar, Zip, SevenZip };
+  int Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles);
   int PackRar(const QString& folder, const QString& archive, bool withMustFiles);
   bool Stopped() const { return stopRequested_ && stopRequested_(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in for the archive facade that the runner and packing tests script: which files are
-// archives, what extracting them gives, and what packing makes. It records every call.
+// archives, what extracting them gives, and what packing makes (its listing names every file
+// packed). It records every call.
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
@@ -29,7 +30,9 @@ class FakeFacade : public IArchiveFacade {
   bool packFails = false;           // every add fails, leaving a partial file
   bool throwLoadErrorOn7z = false;  // c7ZipFile raises E7zLoadError
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
-  int listResult = crSuccess;       // GetFileList
+  QList<int> listResults;           // GetFileList results in call order, then listResult
+  int listResult = crSuccess;
+  QStringList leaveOut;             // files packing leaves out of the output, silently
   QString warning;                  // given to the warning handler at each extraction
 
   // Shared by copies, so a test can read what the run's own copy did.
@@ -73,9 +76,10 @@ class FakeFacade : public IArchiveFacade {
   QString CompressFileExt() const override { return compressFileExt_; }
   int GetFileList(const QString& archive) override {
     calls << "GetFileList";
-    return listResult;
+    fileList_ = packed_.value(archive);
+    return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
-  QStringList FileList() const override { return {}; }
+  QStringList FileList() const override { return fileList_; }
 
   bool RarExeExists() const override { return !rarMissing; }
   bool RarFile(const QString& rarDir, const QString& rarFile) override {
@@ -105,6 +109,8 @@ class FakeFacade : public IArchiveFacade {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
       log->packedTrees << testsupport::TreeListing(source);
+      for (const QString& entry : log->packedTrees.last())
+        if (!entry.endsWith('/') && !leaveOut.contains(entry)) packed_[archive] << entry;
     }
     testsupport::WriteFile(archive, QByteArray(packFails ? 100 : outputSize, 'x'));
     return !packFails;
@@ -112,4 +118,6 @@ class FakeFacade : public IArchiveFacade {
 
   QString compressFileExt_;
   std::function<void(const QString&)> onWarning_;
+  QMap<QString, QStringList> packed_;  // the entries of each archive made
+  QStringList fileList_;
 };

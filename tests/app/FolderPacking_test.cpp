@@ -110,10 +110,10 @@ TEST(FolderPacking, CallsPerFormat) {
   const QString f = p.folder;
   const QString m = p.must;
   const Row rows[] = {
-      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock"}},
-      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment"}},
-      {".zip", true, {"ZipFile " + f + "/*|" + m + "/*"}},  // no comment call, no lock
-      {".7z", true, {"c7ZipFile " + f + "/|" + m + '/'}},
+      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock", "GetFileList"}},
+      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "GetFileList"}},
+      {".zip", true, {"ZipFile " + f + "/*|" + m + "/*", "GetFileList"}},  // no comment call, no lock
+      {".7z", true, {"c7ZipFile " + f + "/|" + m + '/', "GetFileList"}},
       {".RAR", true, {}},
   };
   for (const Row& row : rows) {
@@ -122,6 +122,36 @@ TEST(FolderPacking, CallsPerFormat) {
     const int result = p.Pack(fake, p.dir.path() + "/out" + row.format, row.format);
     EXPECT_EQ(result, row.calls.isEmpty() ? prUnsupported : prPacked) << row.format.toStdString();
     EXPECT_EQ(fake.calls, row.calls) << row.format.toStdString();
+  }
+}
+
+// Every file in, every file out: the output's own listing must name every file of the prepared
+// folder and every must-have file, or the packing failed, whatever the packer said.
+TEST(FolderPacking, AnOutputThatLacksAFileIsAFailedPacking) {
+  struct Row {
+    QString format;
+    bool mustToFolder;
+    QStringList leaveOut;
+    int listResult;
+    int expected;
+  };
+  const Row rows[] = {
+      {".zip", false, {}, crSuccess, prPacked},
+      {".zip", false, {"Game/game.bin"}, crSuccess, prFailed},
+      {".7z", false, {"Readme.txt"}, crSuccess, prFailed},  // a must-have file at the root
+      {".rar", true, {"Game/Readme.txt"}, crSuccess, prFailed},  // one copied into the root folder
+      {".rar", false, {}, crFailed, prFailed},  // an output that cannot be listed proves nothing
+      {".7z", true, {}, crSuccess, prPacked},
+  };
+  for (const Row& row : rows) {
+    Packing p;
+    p.mustToFolder = row.mustToFolder;
+    WriteFile(p.folder + "/Game/game.bin", "game");
+    FakeFacade fake;
+    fake.leaveOut = row.leaveOut;
+    fake.listResult = row.listResult;
+    SCOPED_TRACE(row.format.toStdString() + " " + row.leaveOut.join(',').toStdString());
+    EXPECT_EQ(p.Pack(fake, p.dir.path() + "/out" + row.format, row.format), row.expected);
   }
 }
 

@@ -160,7 +160,8 @@ TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   h.settings.RARToFrom = true;
   FakeFacade fake;
   fake.archives["Game.zip"].content = {{"game.bin", "g"}};
-  fake.listResult = crFailed;  // the output cannot be read back
+  fake.listResults = {crSuccess};  // read once after packing, then no more
+  fake.listResult = crFailed;
   WriteFile(h.In("Game.zip"), "old archive");
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
@@ -179,6 +180,8 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
   };
   const Row rows[] = {
       {[](FakeFacade& f, RunnerHome&) { f.packFails = true; }, "压缩失败"},
+      // The packer says it succeeded, but its output lacks a file.
+      {[](FakeFacade& f, RunnerHome&) { f.leaveOut = {"x"}; }, "压缩失败"},
       {[](FakeFacade& f, RunnerHome& h) {
          f.throwLoadErrorOn7z = true;
          h.settings.CompressExt = of7z;
@@ -205,6 +208,7 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
     EXPECT_EQ(o.results[0].status, row.status);
     EXPECT_EQ(o.results[0].state, -1);
     EXPECT_EQ(o.results[1].state == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
+    EXPECT_FALSE(o.results[0].outputExists);
     EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out").filter("a."), QStringList());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
     EXPECT_EQ(ReadFile(h.In("a.zip")), QByteArray("PK"));
@@ -227,7 +231,7 @@ TEST(JobRunner, FolderCleanedInPlaceWhenCopyingIsOff) {
   // The user's own folder stays, whatever its name; its content is cleaned and completed on disk.
   EXPECT_EQ(testsupport::TreeListing(h.In("Ads Pack")),
             QStringList({"Game/", "Game/Readme.txt", "Game/game.bin"}));
-  EXPECT_EQ(fake.calls, QStringList({"ZipFile " + h.In("Ads Pack") + "/*"}));
+  EXPECT_EQ(fake.calls, QStringList({"ZipFile " + h.In("Ads Pack") + "/*", "GetFileList"}));
 }
 
 TEST(JobRunner, StartRefusalsChangeNothing) {
