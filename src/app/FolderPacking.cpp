@@ -36,12 +36,12 @@ bool FolderHasEntries(const QString& folder) {
 }
 
 TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder,
-                             bool LockRAR, std::function<bool()> stopRequested)
+                             bool LockRAR, TStopRequests stopRequests)
     : compress_(compress),
       mustFilesFolder_(WithoutTrailingSlash(mustFilesFolder)),
       MustToFolder_(MustToFolder),
       LockRAR_(LockRAR),
-      stopRequested_(std::move(stopRequested)) {}
+      stopRequests_(std::move(stopRequests)) {}
 
 int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format) {
   const bool rar = format == QLatin1String(".rar") || format.isEmpty();
@@ -92,11 +92,17 @@ int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool w
   if (FolderHasEntries(folder)) adds << folder + '/';
   if (withMustFiles) adds << mustFilesFolder_ + '/';
   for (const QString& source : adds) {
-    const bool ok = compress_.RarFile(source, archive);
-    if (Stopped()) return prStopped;
-    if (!ok) return prFailed;
+    const int result = RunPacker([&] { return compress_.RarFile(source, archive); });
+    if (result != prPacked) return result;
   }
-  compress_.AddComment(archive);
-  if (LockRAR_ && !Stopped()) compress_.SetLock(archive);
-  return Stopped() ? prStopped : prPacked;
+  // The comment and lock do not judge the archive, but one a stop killed leaves it unfinished.
+  if (RunPacker([&] { return compress_.AddComment(archive); }) == prStopped) return prStopped;
+  if (LockRAR_ && RunPacker([&] { return compress_.SetLock(archive); }) == prStopped) return prStopped;
+  return prPacked;
+}
+
+int TFolderPacker::RunPacker(const std::function<bool()>& run) const {
+  const unsigned stopsBefore = StopRequests();
+  if (run()) return prPacked;
+  return StopRequests() != stopsBefore ? prStopped : prFailed;
 }

@@ -31,15 +31,14 @@ void RemoveUnfinishedOutput(const QString& path) {
 }  // namespace
 
 TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-                   std::function<bool()> stopRequested)
+                   TStopRequests stopRequests)
     : run_(run),
       compress_(compress),
       observer_(observer),
-      stopRequested_(std::move(stopRequested)),
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths)),
       cleaner_(CleanupRulesOf(run)),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
-              stopRequested_) {}
+              std::move(stopRequests)) {}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   index_ = index;
@@ -127,8 +126,6 @@ void TItemJob::ProcessArchive(const QString& detected) {
     if (TakePackResult(packer_.PackFolder(workFolder, CompressPath_, FileExtension(CompressPath_))) &&
         run_.settings.RARToFrom)
       ReplaceSource();
-  } else if (!skip && Stopped()) {
-    Fail(TStatusText::Stopped);
   } else if (exe) {
     if (PackSourceFile(true)) status_ = TStatusText::ExePacked;
   } else if (code == crEngineLoadFailed) {

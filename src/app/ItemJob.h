@@ -3,7 +3,6 @@
 // cleaned in place) and packed, an archive is extracted, cleaned and packed again, any other file
 // is packed as it is. Work folders live only as long as the item.
 #include <QString>
-#include <functional>
 
 #include "app/ArchiveFacade.h"
 #include "app/ContentCleanup.h"
@@ -21,8 +20,10 @@ struct TItemOutcome {
 
 class TItemJob {
  public:
+  // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
+  // the item as stopped.
   TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-           std::function<bool()> stopRequested);
+           TStopRequests stopRequests);
 
   // Never throws: an error inside the item fails the item, with every work folder removed.
   TItemOutcome Process(int index, const QString& source);
@@ -39,12 +40,10 @@ class TItemJob {
   // The item failed and any output it began is removed.
   void Fail(const QString& status);
   void ShowState(const QString& state) { observer_.ShowLvState(index_, state); }
-  bool Stopped() const { return stopRequested_(); }
 
   const TRunContext& run_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
-  std::function<bool()> stopRequested_;
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;

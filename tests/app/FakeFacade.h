@@ -33,6 +33,7 @@ class FakeFacade : public IArchiveFacade {
   QList<int> listResults;           // GetFileList results in call order, then listResult
   int listResult = crSuccess;
   QStringList leaveOut;             // files packing leaves out of the output, silently
+  std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                  // given to the warning handler at each extraction
 
   // Shared by copies, so a test can read what the run's own copy did.
@@ -84,6 +85,7 @@ class FakeFacade : public IArchiveFacade {
   bool RarExeExists() const override { return !rarMissing; }
   bool RarFile(const QString& rarDir, const QString& rarFile) override {
     calls << "RarFile " + rarDir;
+    if (whileRarRuns) whileRarRuns();
     return Pack(QStringList{rarDir}, rarFile);
   }
   bool AddComment(const QString&) override {

@@ -1,6 +1,8 @@
 // The job runner with a scripted facade: the status of every way an item can go, the counters,
 // the size rule, replace-source mode, failures, refusals and stop requests.
 #include <QFile>
+#include <atomic>
+#include <thread>
 
 #include "FakeFacade.h"
 #include "RunnerFixture.h"
@@ -284,6 +286,48 @@ TEST(JobRunner, StopRequestEndsTheRunAfterTheCurrentItem) {
   EXPECT_TRUE(o.summary->stopped);
   EXPECT_EQ(o.summary->successCount, 2);
   EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
+// A stop asked while an item is extracted ends the run after the item; the item itself finishes
+// and is judged like any other, whatever its output format and whatever its extraction gave.
+TEST(JobRunner, AStopDuringExtractionLeavesTheItemItsOwnResult) {
+  struct Row {
+    FakeArchive archive;
+    int format;
+    QString status;
+    bool output;
+  };
+  const Row rows[] = {
+      {{".zip", crSuccess, {}, {{"x", "x"}}}, ofRAR, "打包完毕", true},
+      {{".zip", crSuccess, {}, {{"x", "x"}}}, of7z, "打包完毕", true},
+      {{".rar", crWrongPassword, {}, {}}, ofZIP, "解压密码错误", false},
+      {{".7z", crEngineLoadFailed, {}, {}}, ofZIP, "引擎加载失败", false},
+      {{".zip", crFailed, {}, {}}, ofZIP, "无法解压", false},
+      {{".exe", crFailed, {}, {}}, ofRAR, "压缩exe完成", true},  // still packed as a file
+  };
+  for (const Row& row : rows) {
+    RunnerHome h;
+    h.settings.CompressExt = row.format;
+    FakeFacade fake;
+    fake.archives["a" + row.archive.detected] = row.archive;
+    WriteFile(h.In("a" + row.archive.detected), "archive bytes");
+    WriteFile(h.In("b.bin"), "next");
+    RecordingObserver o;
+    std::atomic<TJobRunner*> current{nullptr};
+    o.onState = [&](int, const QString& state) {
+      if (state != TStatusText::Extracting) return;
+      while (!current) std::this_thread::yield();
+      current.load()->Stop();
+    };
+    h.Run(o, RunnerHome::Checked({h.In("a" + row.archive.detected), h.In("b.bin")}), Factory(fake),
+          [&](TJobRunner& runner) { current = &runner; });
+    SCOPED_TRACE(row.status.toStdString());
+    EXPECT_EQ(o.results.keys(), QList<int>({0}));
+    EXPECT_EQ(o.results[0].status, row.status);
+    EXPECT_EQ(o.results[0].outputExists, row.output);
+    EXPECT_EQ(o.results[0].state, row.output ? 1 : -1);
+    EXPECT_TRUE(o.summary->stopped);
+  }
 }
 
 TEST(JobRunner, PasswordsAndCommentReachTheFacade) {
