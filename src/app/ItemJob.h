@@ -34,6 +34,8 @@ class TItemJob {
   void ProcessArchive(const QString& detected);
   // Copies the source file alone into a new work folder and packs it; false when packing failed.
   bool PackSourceFile(bool showSteps);
+  // Packs in the run's format, under a name with that format's extension.
+  int PackInRunFormat(const QString& folder);
   // Status and failure from a TPackResult; true when the archive was made.
   bool TakePackResult(int packResult);
   void ReplaceSource();
@@ -52,6 +54,7 @@ class TItemJob {
   int index_ = 0;
   QString path_;
   QString CompressPath_;
+  QString outputBaseName_;
   QString status_;
   bool failed_ = false;
   bool discardOutput_ = false;

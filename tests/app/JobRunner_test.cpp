@@ -157,6 +157,35 @@ TEST(JobRunner, ReplaceSourceMode) {
             QStringList({"Folder/", "Game.zip", "Upper.ZIP"}));  // nothing left beside the source
 }
 
+// Replace-source mode names the output after its source, extension included, so the archive can
+// take the source's place. What is packed in the run's format instead (a file that only carries
+// an archive's name, a folder with such a name, a self-extracting program that did not extract)
+// is named with the format it really has, and the source stays as it is.
+TEST(JobRunner, ReplaceSourceModeNamesEveryOutputByItsRealFormat) {
+  RunnerHome h;
+  h.settings.RARToFrom = true;
+  h.settings.CompressExt = ofRAR;
+  FakeFacade fake;
+  fake.archives["setup.zip"] = {".exe", crFailed, {}, {}};
+  WriteFile(h.In("random.zip"), "random bytes that are no archive");
+  WriteFile(h.In("setup.zip"), "MZ and then nothing any engine opens");
+  WriteFile(h.In("Pack.zip/game.bin"), "a folder named like an archive");
+  WriteFile(h.Out("random.rar"), "an earlier output of the same name");
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("random.zip"), h.In("setup.zip"), h.In("Pack.zip")}), Factory(fake));
+  const QString expected[][2] = {{h.Out("random_1.rar"), "打包完毕"},
+                                 {h.Out("setup.rar"), "压缩exe完成"},
+                                 {h.Out("Pack.rar"), "打包完毕"}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(o.results[i].CompressPath, expected[i][0]);
+    EXPECT_EQ(o.results[i].status, expected[i][1]);
+    EXPECT_EQ(o.results[i].state, 1);
+  }
+  EXPECT_EQ(ReadFile(h.In("random.zip")), "random bytes that are no archive");
+  EXPECT_FALSE(QFileInfo::exists(h.Out("random.zip")));
+  EXPECT_FALSE(QFileInfo::exists(h.Out("Pack.zip")));
+}
+
 TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   RunnerHome h;
   h.settings.RARToFrom = true;
