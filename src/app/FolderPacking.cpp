@@ -43,11 +43,16 @@ TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesF
       LockRAR_(LockRAR),
       stopRequests_(std::move(stopRequests)) {}
 
+std::optional<TFolderPacker::Format> TFolderPacker::FormatOf(const QString& format) {
+  if (format == QLatin1String(".rar") || format.isEmpty()) return Format::Rar;
+  if (format == QLatin1String(".zip")) return Format::Zip;
+  if (format == QLatin1String(".7z")) return Format::SevenZip;
+  return std::nullopt;
+}
+
 int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format) {
-  const bool rar = format == QLatin1String(".rar") || format.isEmpty();
-  const bool zip = format == QLatin1String(".zip");
-  const bool sevenZip = format == QLatin1String(".7z");
-  if (!rar && !zip && !sevenZip) return prUnsupported;
+  const std::optional<Format> kind = FormatOf(format);
+  if (!kind) return prUnsupported;
 
   const bool haveMustFiles = FolderHasEntries(mustFilesFolder_);
   bool mustPlaced = false;
@@ -64,7 +69,7 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   const std::optional<QStringList> expected = ExpectedEntries(sources);
   if (!expected) return prFailed;
 
-  const int result = Pack(folder, archive, rar ? Format::Rar : zip ? Format::Zip : Format::SevenZip, addMustFiles);
+  const int result = Pack(folder, archive, *kind, addMustFiles);
   if (result == prPacked && !MissingEntries(compress_, archive, *expected).isEmpty()) return prFailed;
   return result;
 }

@@ -3,6 +3,7 @@
 // the must-have files go beside it or into the archive's single root folder.
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "app/ArchiveFacade.h"
 
@@ -32,6 +33,7 @@ class TFolderPacker {
 
  private:
   enum class Format { Rar, Zip, SevenZip };
+  static std::optional<Format> FormatOf(const QString& format);
   int Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles);
   int PackRar(const QString& folder, const QString& archive, bool withMustFiles);
   // One run of the packer program: prPacked, prFailed, or prStopped when a stop came while it ran.

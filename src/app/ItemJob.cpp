@@ -153,7 +153,8 @@ int TItemJob::PackInRunFormat(const QString& folder) {
   // In replace-source mode the name carries the source's extension, meant for an archive that is
   // repacked in its own format and then takes the source's place. Anything else is named by the
   // format it really has and stays beside the other outputs.
-  if (FileExtension(CompressPath_) != run_.outputExt) CompressPath_ = naming_.FreePath(outputBaseName_, run_.outputExt);
+  if (FileExtension(CompressPath_) != run_.outputExt)
+    CompressPath_ = naming_.FreePath(outputBaseName_, run_.outputExt);
   return packer_.PackFolder(folder, CompressPath_, run_.outputExt);
 }
 

@@ -90,7 +90,8 @@ QByteArray TCodePage::fromUnicode(const QString& text) const {
 }
 
 namespace {
-std::optional<QString> Decode(const QByteArray& page, const QByteArray& bytes, const QByteArray& replacement) {
+std::optional<QString> Decode(const QByteArray& page, const QByteArray& bytes,
+                              const QByteArray& replacement) {
   if (bytes.isEmpty()) return QString();
   const std::optional<QByteArray> utf16 = Convert("UTF-16LE", page.constData(), bytes.constData(),
                                                   static_cast<size_t>(bytes.size()), 1, replacement, false);

@@ -65,7 +65,8 @@ QList<TCommandLineArgument> SplitCommandLineArguments(const QString& parameters)
 
 QStringList SplitCommandLine(const QString& parameters) {
   QStringList arguments;
-  for (const TCommandLineArgument& argument : SplitCommandLineArguments(parameters)) arguments << argument.text;
+  for (const TCommandLineArgument& argument : SplitCommandLineArguments(parameters))
+    arguments << argument.text;
   return arguments;
 }
 

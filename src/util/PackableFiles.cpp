@@ -41,8 +41,9 @@ class TWalk {
   bool Folder(const QByteArray& path, const QString& relative, std::vector<TPackableFile>& files) const {
     std::vector<TChild> children;
     if (!Children(path, children)) return false;
-    std::sort(children.begin(), children.end(),
-              [](const TChild& a, const TChild& b) { return a.isFolder != b.isFolder ? a.isFolder : a.name < b.name; });
+    std::sort(children.begin(), children.end(), [](const TChild& a, const TChild& b) {
+      return a.isFolder != b.isFolder ? a.isFolder : a.name < b.name;
+    });
     for (const TChild& child : children) {
       const QByteArray childPath = path + '/' + child.name;
       const QString name = relative + DecodeDiskName(child.name);

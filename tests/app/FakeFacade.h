@@ -32,9 +32,9 @@ class FakeFacade : public IArchiveFacade {
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
   QList<int> listResults;           // GetFileList results in call order, then listResult
   int listResult = crSuccess;
-  QStringList leaveOut;             // files packing leaves out of the output, silently
+  QStringList leaveOut;                // files packing leaves out of the output, silently
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
-  QString warning;                  // given to the warning handler at each extraction
+  QString warning;                     // given to the warning handler at each extraction
 
   // Shared by copies, so a test can read what the run's own copy did.
   struct Log {

@@ -138,7 +138,7 @@ TEST(FolderPacking, AnOutputThatLacksAFileIsAFailedPacking) {
   const Row rows[] = {
       {".zip", false, {}, crSuccess, prPacked},
       {".zip", false, {"Game/game.bin"}, crSuccess, prFailed},
-      {".7z", false, {"Readme.txt"}, crSuccess, prFailed},  // a must-have file at the root
+      {".7z", false, {"Readme.txt"}, crSuccess, prFailed},       // a must-have file at the root
       {".rar", true, {"Game/Readme.txt"}, crSuccess, prFailed},  // one copied into the root folder
       {".rar", false, {}, crFailed, prFailed},  // an output that cannot be listed proves nothing
       {".7z", true, {}, crSuccess, prPacked},
@@ -203,12 +203,14 @@ TEST(FolderPacking, StoppedOnlyWhenTheStopKilledThePacker) {
     fake.packFails = row.packerFails;
     unsigned stops = row.stopsBefore;
     if (row.stopWhileRunning) fake.whileRarRuns = [&stops] { ++stops; };
-    const int result = TFolderPacker(fake, p.must, false, true, [&stops] { return stops; })
-                           .PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
+    const int result = TFolderPacker(fake, p.must, false, true, [&stops] {
+                         return stops;
+                       }).PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
     EXPECT_EQ(result, row.expected) << row.what;
-    if (row.expected == prPacked) EXPECT_TRUE(fake.calls.contains("SetLock")) << row.what;
+    if (row.expected == prPacked) {
+      EXPECT_TRUE(fake.calls.contains("SetLock")) << row.what;
+    }
   }
 }
-
 
 }  // namespace

@@ -91,7 +91,8 @@ QList<QByteArray> RawFilesBelow(const QString& root) {
   QList<QByteArray> files;
   const fs::path base = QFile::encodeName(root).toStdString();
   for (const auto& entry : fs::recursive_directory_iterator(base))
-    if (entry.is_regular_file()) files << QByteArray::fromStdString(entry.path().lexically_relative(base).native());
+    if (entry.is_regular_file())
+      files << QByteArray::fromStdString(entry.path().lexically_relative(base).native());
   std::sort(files.begin(), files.end());
   return files;
 }
@@ -107,7 +108,8 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   h.Data("MustFiles/Readme.txt", "must have\r\n");
   const QString folder = h.In("Names");
   const QByteArray gbk("\xC4\xE3\xBA\xC3.txt");  // 你好.txt
-  for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"}) WriteFile(folder + '/' + name, name);
+  for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})
+    WriteFile(folder + '/' + name, name);
   testsupport::WriteFileAtRawPath(folder, gbk, "written on Windows");
   WriteFile(folder + "/data.bin", RandomBytes(20000));
   ASSERT_TRUE(QFile::link("data.bin", folder + "/link.bin"));
@@ -132,7 +134,8 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   // ZIP stores the GBK name in its own bytes (the OEM code page) and RAR keeps the bytes; 7z
   // keeps names as text, so its reader writes the name in UTF-8.
   const QByteArray gbkOut = GetParam() == of7z ? QByteArray("你好.txt") : gbk;
-  QList<QByteArray> expected{"Readme.txt", "a😀b.txt", "data.bin", "link.bin", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt", gbkOut};
+  QList<QByteArray> expected{"Readme.txt", "a😀b.txt",  "data.bin", "link.bin",
+                             "x𠀀1.txt",   "x𠀀2.txt", "y𡀀.txt",  gbkOut};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(RawFilesBelow(check), expected);
   for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})

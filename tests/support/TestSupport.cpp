@@ -8,9 +8,9 @@
 #include <QStandardPaths>
 
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 
 namespace testsupport {
 

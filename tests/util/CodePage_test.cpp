@@ -38,8 +38,12 @@ TEST(DecodeDiskName, Utf8ThenAnsiCodePageThenEscapedBytes) {
     QString expected;
   } cases[] = {
       {"plain.txt", "plain.txt"},
-      {"a\xF0\x9F\x98\x80" "b.txt", QString::fromUtf8("a😀b.txt")},
-      {"x\xF0\xA0\x80\x80" "1.txt", QString::fromUtf8("x𠀀1.txt")},
+      {"a\xF0\x9F\x98\x80"
+       "b.txt",
+       QString::fromUtf8("a😀b.txt")},
+      {"x\xF0\xA0\x80\x80"
+       "1.txt",
+       QString::fromUtf8("x𠀀1.txt")},
       {"\xC4\xE3\xBA\xC3.txt", QString::fromUtf8("你好.txt")},
       {"bad\xFF\x80.txt", "bad%FF%80.txt"},
       {"\xE4\xB8\xAD\xFF.txt", QString::fromUtf8("中%FF.txt")},

@@ -42,11 +42,12 @@ TEST(ListPackableFiles, EveryFileInsideAndNothingThatLeadsOut) {
   Link("missing", root + "/dangling");
   ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/pipe").constData(), 0644), 0);
 
-  EXPECT_EQ(Names(ListPackableFiles(root)),
-            (QStringList{".hidden/h.txt", "sub/deep/c.txt", "sub/up-link", "你/好.txt", ".dot", "b.txt", "in-link"}));
+  EXPECT_EQ(Names(ListPackableFiles(root)), (QStringList{".hidden/h.txt", "sub/deep/c.txt", "sub/up-link",
+                                                         "你/好.txt", ".dot", "b.txt", "in-link"}));
   EXPECT_EQ(Names(ListPackableFiles(root + '/', false)), (QStringList{".dot", "b.txt", "in-link"}));
   const auto files = ListPackableFiles(root);
-  EXPECT_EQ(files->at(3).path, QFile::encodeName(root) + "/\xC4\xE3/\xBA\xC3.txt") << "the path opens the file";
+  EXPECT_EQ(files->at(3).path, QFile::encodeName(root) + "/\xC4\xE3/\xBA\xC3.txt")
+      << "the path opens the file";
 
   // Nothing to pack is not an error; a folder that cannot be read is.
   EXPECT_EQ(Names(ListPackableFiles(dir.file("missing"))), QStringList());

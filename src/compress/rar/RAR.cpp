@@ -284,7 +284,8 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   // Symbolic links are never created: one pointing outside the folder would let a later entry,
   // or a later cleanup step, write or delete through it.
   const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
-  const bool wanted = !symbolicLink && !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
+  const bool wanted =
+      !symbolicLink && !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
   const bool flatFolder = !restoreFolder && (header.Flags & RHDF_DIRECTORY);
   if (wanted && !flatFolder) {
     target = SafeEntryPath(path, restoreFolder ? name : LastComponent(name));

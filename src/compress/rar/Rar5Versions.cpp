@@ -102,7 +102,8 @@ QSet<QString> Rar5OlderVersions(const QString& archive) {
     TReader reader(header);
     const auto type = reader.Vint();
     const auto flags = reader.Vint();
-    const auto extraSize = flags && (*flags & kHasExtraArea) ? reader.Vint() : std::optional<std::uint64_t>(0);
+    const auto extraSize =
+        flags && (*flags & kHasExtraArea) ? reader.Vint() : std::optional<std::uint64_t>(0);
     const auto dataSize = flags && (*flags & kHasDataArea) ? reader.Vint() : std::optional<std::uint64_t>(0);
     if (!type || !flags || !extraSize || !dataSize) break;
     if (*type == kEncryptionHeader || *type == kEndHeader) break;

@@ -34,8 +34,8 @@ z7::FILETIME ToFileTime(const struct statx_timestamp& t) {
 // not a regular file.
 bool DescribeFile(const QByteArray& fileName, T7zBatchItem& item) {
   struct statx st;
-  if (::statx(AT_FDCWD, fileName.constData(), 0, STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
-              &st) != 0)
+  if (::statx(AT_FDCWD, fileName.constData(), 0,
+              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &st) != 0)
     return false;
   if (!S_ISREG(st.stx_mode)) return false;
   item.FileName = fileName;

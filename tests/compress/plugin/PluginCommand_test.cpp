@@ -28,7 +28,10 @@ TEST(PluginArguments, TemplateIsSplitBeforeValuesAreInserted) {
       // A quoted empty value stays one empty argument, so later positional arguments keep their place.
       {"quoted placeholder with no value stays", R"(x "{pwd}" "{file}")", {"/a", "/o", ""}, {"x", "", "/a"}},
       {"quoted empty text stays", R"(x "" {file})", {"/a", "/o", ""}, {"x", "", "/a"}},
-      {"placeholder beside quotes with no value stays", R"(x {pwd}"" {file})", {"/a", "/o", ""}, {"x", "", "/a"}},
+      {"placeholder beside quotes with no value stays",
+       R"(x {pwd}"" {file})",
+       {"/a", "/o", ""},
+       {"x", "", "/a"}},
       {"spaces, quotes and shell characters stay one argument",
        R"(-f {file} -C {dir} -p{pwd})",
        {R"(/tmp/a b"; touch x; ".tar)", "/out dir/$(touch y)", R"(p w"d`rm -rf ~`)"},

@@ -162,7 +162,9 @@ TEST_F(SevenZipExtract, BadInputGetsItsResultCode) {
   for (const Row& row : rows) {
     const QString dest = row.dest.isEmpty() ? dir_.file(QString("bad%1").arg(n++)) : row.dest;
     EXPECT_EQ(Extract(row.archive, dest, row.password), row.code) << row.what;
-    if (row.archive == emptyFiles) EXPECT_EQ(FilesBelow(dest), QStringList({"a.txt", "sub/b.txt"}));
+    if (row.archive == emptyFiles) {
+      EXPECT_EQ(FilesBelow(dest), QStringList({"a.txt", "sub/b.txt"}));
+    }
     if (row.code == crFailed && QString(row.what).contains("password")) {
       // Nothing decrypted with a wrong key may look like content.
       for (const QString& file : FilesBelow(dest))

@@ -68,8 +68,8 @@ class SevenZipPack : public ::testing::Test {
 TEST_F(SevenZipPack, QueuesEveryFileDepthFirstAndLinksToFilesInsideAsTheirContent) {
   MakeWorkTree(dir_.file("work"));
   EXPECT_EQ(QueuedPaths({dir_.file("work")}),
-            (QStringList{".hidden/secret.txt", "sub/deep/c.txt", "sub/.keep", "sub/b.bin", ".config", "link-in",
-                         "readme.txt", "中文 名.txt"}));
+            (QStringList{".hidden/secret.txt", "sub/deep/c.txt", "sub/.keep", "sub/b.bin", ".config",
+                         "link-in", "readme.txt", "中文 名.txt"}));
 
   // Two sources land at the archive root, same names included; a plain file queues nothing.
   WriteFile(dir_.file("must/readme.txt"), "must-have\n");
@@ -110,7 +110,7 @@ TEST_F(SevenZipPack, WritesADeflate64ArchiveThat7zVerifiesAndExtractsIdentically
 
   const auto run = testsupport::RunTool("7z", {"x", "-p", "-o" + dir_.file("check"), archive});
   ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
-  const QStringList expected{".config",   ".hidden/secret.txt", "link-in",     "readme.txt",
+  const QStringList expected{".config",   ".hidden/secret.txt", "link-in",        "readme.txt",
                              "sub/.keep", "sub/b.bin",          "sub/deep/c.txt", "中文 名.txt"};
   EXPECT_EQ(FilesBelow(dir_.file("check")), expected);
   for (const QString& file : expected)
