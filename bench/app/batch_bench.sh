@@ -5,6 +5,8 @@
 #   7z   harrowmint-cli --format 7z    vs  7z x + 7z a (Deflate64, level 5, as the 7z engine packs)
 #   RAR  harrowmint-cli --format rar   vs  unrar x + rar a, rar c, rar k (comment and lock)
 # Both sides add the must-have files; harrowmint also runs the seed cleanup rules.
+# Then the check that every output holds every file it was given is timed alone over the same
+# outputs (hm_check_driver) and set beside the harrowmint batch, whose time includes it.
 # Usage: batch_bench.sh [BUILD_DIR] [WORK_DIR]   (BATCH_BENCH_RUNS, default 3;
 # BATCH_BENCH_FORMATS, default "zip 7z rar"; BATCH_BENCH_ITEMS, default 28)
 set -euo pipefail
@@ -12,7 +14,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
 cli=$build/bin/harrowmint-cli
+check=$build/bench/hm_check_driver
 [ -x "$cli" ] || { echo "missing $cli: cmake --build $build --target harrowmint-cli" >&2; exit 2; }
+[ -x "$check" ] || { echo "missing $check: cmake --build $build --target hm_check_driver" >&2; exit 2; }
 for tool in zip unzip 7z rar unrar hyperfine python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/setup)" >&2; exit 2; }
 done
@@ -47,6 +51,10 @@ for format in $formats; do
     "'$cli' --home '$home' --format $format --output '$work/out-hm' $work/corpus/$format/*" \
     -n "raw $format" --prepare "rm -rf out-raw" \
     "'$here/raw_repack.sh' $format '$work/out-raw' '$home/Data/MustFiles' '$home/Data/Comment.txt' $work/corpus/$format/*"
+  # The outputs of the last harrowmint run are still there.
+  "$check" "$home/Engine" "$home/Data/MustFiles" ".$format" trees out-hm
+  hyperfine --runs "$runs" --export-json "$format-check.json" -n "check $format" \
+    "'$check' '$home/Engine' '$home/Data/MustFiles' .$format trees out-hm"
 done
 
 python3 - "$formats" <<'PY'
@@ -59,4 +67,9 @@ for fmt in sys.argv[1].split():
     hm, raw = results["harrowmint " + fmt], results["raw " + fmt]
     print("%-4s fastest: harrowmint %6.2f s  raw %6.2f s  ratio %.2f   mean: %6.2f s  %6.2f s  ratio %.2f"
           % (fmt, hm["min"], raw["min"], hm["min"] / raw["min"], hm["mean"], raw["mean"], hm["mean"] / raw["mean"]))
+print("\n== output check alone (every output against its files; part of the harrowmint time above)")
+for fmt in sys.argv[1].split():
+    hm = {r["command"]: r for r in json.load(open(fmt + ".json"))["results"]}["harrowmint " + fmt]
+    check = json.load(open(fmt + "-check.json"))["results"][0]
+    print("%-4s fastest: check %6.3f s  = %5.2f %% of the harrowmint batch" % (fmt, check["min"], 100 * check["min"] / hm["min"]))
 PY

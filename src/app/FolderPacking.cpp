@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/OutputCompleteness.h"
 #include "util/FileOps.h"
 
 namespace fs = std::filesystem;
@@ -35,18 +36,23 @@ bool FolderHasEntries(const QString& folder) {
 }
 
 TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder,
-                             bool LockRAR, std::function<bool()> stopRequested)
+                             bool LockRAR, TStopRequests stopRequests)
     : compress_(compress),
       mustFilesFolder_(WithoutTrailingSlash(mustFilesFolder)),
       MustToFolder_(MustToFolder),
       LockRAR_(LockRAR),
-      stopRequested_(std::move(stopRequested)) {}
+      stopRequests_(std::move(stopRequests)) {}
+
+std::optional<TFolderPacker::Format> TFolderPacker::FormatOf(const QString& format) {
+  if (format == QLatin1String(".rar") || format.isEmpty()) return Format::Rar;
+  if (format == QLatin1String(".zip")) return Format::Zip;
+  if (format == QLatin1String(".7z")) return Format::SevenZip;
+  return std::nullopt;
+}
 
 int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format) {
-  const bool rar = format == QLatin1String(".rar") || format.isEmpty();
-  const bool zip = format == QLatin1String(".zip");
-  const bool sevenZip = format == QLatin1String(".7z");
-  if (!rar && !zip && !sevenZip) return prUnsupported;
+  const std::optional<Format> kind = FormatOf(format);
+  if (!kind) return prUnsupported;
 
   const bool haveMustFiles = FolderHasEntries(mustFilesFolder_);
   bool mustPlaced = false;
@@ -57,10 +63,21 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   const bool addMustFiles = haveMustFiles && !mustPlaced;
   if (!FolderHasEntries(folder) && !addMustFiles) return prFailed;
 
-  if (rar) return PackRar(folder, archive, addMustFiles);
+  // Taken before packing, so that the output itself, should it lie below the folder, is not one.
+  QStringList sources{folder};
+  if (addMustFiles) sources << mustFilesFolder_;
+  const std::optional<QStringList> expected = ExpectedEntries(sources);
+  if (!expected) return prFailed;
 
+  const int result = Pack(folder, archive, *kind, addMustFiles);
+  if (result == prPacked && !MissingEntries(compress_, archive, *expected).isEmpty()) return prFailed;
+  return result;
+}
+
+int TFolderPacker::Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles) {
+  if (format == Format::Rar) return PackRar(folder, archive, addMustFiles);
   bool ok;
-  if (zip) {
+  if (format == Format::Zip) {
     QStringList sources{folder + "/*"};
     if (addMustFiles) sources << mustFilesFolder_ + "/*";
     ok = compress_.ZipFile(sources, archive);
@@ -80,11 +97,17 @@ int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool w
   if (FolderHasEntries(folder)) adds << folder + '/';
   if (withMustFiles) adds << mustFilesFolder_ + '/';
   for (const QString& source : adds) {
-    const bool ok = compress_.RarFile(source, archive);
-    if (Stopped()) return prStopped;
-    if (!ok) return prFailed;
+    const int result = RunPacker([&] { return compress_.RarFile(source, archive); });
+    if (result != prPacked) return result;
   }
-  compress_.AddComment(archive);
-  if (LockRAR_ && !Stopped()) compress_.SetLock(archive);
-  return Stopped() ? prStopped : prPacked;
+  // The comment and lock do not judge the archive, but one a stop killed leaves it unfinished.
+  if (RunPacker([&] { return compress_.AddComment(archive); }) == prStopped) return prStopped;
+  if (LockRAR_ && RunPacker([&] { return compress_.SetLock(archive); }) == prStopped) return prStopped;
+  return prPacked;
+}
+
+int TFolderPacker::RunPacker(const std::function<bool()>& run) const {
+  const unsigned stopsBefore = StopRequests();
+  if (run()) return prPacked;
+  return StopRequests() != stopsBefore ? prStopped : prFailed;
 }

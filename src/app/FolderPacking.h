@@ -3,37 +3,48 @@
 // the must-have files go beside it or into the archive's single root folder.
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "app/ArchiveFacade.h"
 
 enum TPackResult : int {
   prPacked = 1,          // the format was recognised and every add succeeded
   prUnsupported = -1,    // the format is none of ".rar" (or ""), ".zip", ".7z"
-  prFailed = 0,          // nothing to pack, or an add failed: the archive would lack content
+  prFailed = 0,          // nothing to pack, an add failed, or the archive lacks a file it was given
   prEngineMissing = -5,  // the RAR packer is not in the engine folder
-  prStopped = -6,        // a stop request ended the packer before the archive was complete
+  prStopped = -6,        // a stop request killed the packer before the archive was complete
 };
+
+// How many stop requests the run has had so far.
+using TStopRequests = std::function<unsigned()>;
 
 class TFolderPacker {
  public:
-  // mustFilesFolder may end in '/'. stopRequested tells whether the run was asked to stop.
+  // mustFilesFolder may end in '/'. A packer program that fails while a stop request comes (which
+  // kills it) leaves the archive unfinished: prStopped.
   TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder, bool LockRAR,
-                std::function<bool()> stopRequested = {});
+                TStopRequests stopRequests = {});
 
   // Packs the folder (no trailing '/') into archive in the format given by its extension,
   // compared exactly. Returns a TPackResult. The RAR comment and lock are applied after the adds;
-  // their own results do not judge the archive.
+  // their own results do not judge the archive. An archive whose listing lacks a file of the
+  // folder or a must-have file added to it is a failed packing (prFailed).
   int PackFolder(const QString& folder, const QString& archive, const QString& format);
 
  private:
+  enum class Format { Rar, Zip, SevenZip };
+  static std::optional<Format> FormatOf(const QString& format);
+  int Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles);
   int PackRar(const QString& folder, const QString& archive, bool withMustFiles);
-  bool Stopped() const { return stopRequested_ && stopRequested_(); }
+  // One run of the packer program: prPacked, prFailed, or prStopped when a stop came while it ran.
+  int RunPacker(const std::function<bool()>& run) const;
+  unsigned StopRequests() const { return stopRequests_ ? stopRequests_() : 0; }
 
   IArchiveFacade& compress_;
   QString mustFilesFolder_;  // without trailing '/'
   bool MustToFolder_;
   bool LockRAR_;
-  std::function<bool()> stopRequested_;
+  TStopRequests stopRequests_;
 };
 
 // The name of the folder's only entry when that entry is a real folder (not a link); empty in

@@ -31,15 +31,14 @@ void RemoveUnfinishedOutput(const QString& path) {
 }  // namespace
 
 TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-                   std::function<bool()> stopRequested)
+                   TStopRequests stopRequests)
     : run_(run),
       compress_(compress),
       observer_(observer),
-      stopRequested_(std::move(stopRequested)),
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths)),
       cleaner_(CleanupRulesOf(run)),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
-              stopRequested_) {}
+              std::move(stopRequests)) {}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   index_ = index;
@@ -57,6 +56,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
     try {
       const TOutputName name = naming_.Name(source);
       CompressPath_ = name.CompressPath;
+      outputBaseName_ = name.baseName;
       const QFileInfo info(source);
       if (info.isDir())
         ProcessFolder(name.eligible);
@@ -91,7 +91,7 @@ void TItemJob::ProcessFolder(bool eligible) {
   ShowState(TStatusText::Cleaning);
   cleaner_.CleanFolder(folder);
   ShowState(TStatusText::Compressing);
-  TakePackResult(packer_.PackFolder(folder, CompressPath_, run_.outputExt));
+  TakePackResult(PackInRunFormat(folder));
 }
 
 void TItemJob::ProcessFile(bool eligible) {
@@ -127,8 +127,6 @@ void TItemJob::ProcessArchive(const QString& detected) {
     if (TakePackResult(packer_.PackFolder(workFolder, CompressPath_, FileExtension(CompressPath_))) &&
         run_.settings.RARToFrom)
       ReplaceSource();
-  } else if (!skip && Stopped()) {
-    Fail(TStatusText::Stopped);
   } else if (exe) {
     if (PackSourceFile(true)) status_ = TStatusText::ExePacked;
   } else if (code == crEngineLoadFailed) {
@@ -148,7 +146,16 @@ bool TItemJob::PackSourceFile(bool showSteps) {
     return false;
   }
   if (showSteps) ShowState(TStatusText::Compressing);
-  return TakePackResult(packer_.PackFolder(workFolder, CompressPath_, run_.outputExt));
+  return TakePackResult(PackInRunFormat(workFolder));
+}
+
+int TItemJob::PackInRunFormat(const QString& folder) {
+  // In replace-source mode the name carries the source's extension, meant for an archive that is
+  // repacked in its own format and then takes the source's place. Anything else is named by the
+  // format it really has and stays beside the other outputs.
+  if (FileExtension(CompressPath_) != run_.outputExt)
+    CompressPath_ = naming_.FreePath(outputBaseName_, run_.outputExt);
+  return packer_.PackFolder(folder, CompressPath_, run_.outputExt);
 }
 
 bool TItemJob::TakePackResult(int packResult) {

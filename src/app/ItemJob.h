@@ -3,7 +3,6 @@
 // cleaned in place) and packed, an archive is extracted, cleaned and packed again, any other file
 // is packed as it is. Work folders live only as long as the item.
 #include <QString>
-#include <functional>
 
 #include "app/ArchiveFacade.h"
 #include "app/ContentCleanup.h"
@@ -21,8 +20,10 @@ struct TItemOutcome {
 
 class TItemJob {
  public:
+  // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
+  // the item as stopped.
   TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-           std::function<bool()> stopRequested);
+           TStopRequests stopRequests);
 
   // Never throws: an error inside the item fails the item, with every work folder removed.
   TItemOutcome Process(int index, const QString& source);
@@ -33,18 +34,18 @@ class TItemJob {
   void ProcessArchive(const QString& detected);
   // Copies the source file alone into a new work folder and packs it; false when packing failed.
   bool PackSourceFile(bool showSteps);
+  // Packs in the run's format, under a name with that format's extension.
+  int PackInRunFormat(const QString& folder);
   // Status and failure from a TPackResult; true when the archive was made.
   bool TakePackResult(int packResult);
   void ReplaceSource();
   // The item failed and any output it began is removed.
   void Fail(const QString& status);
   void ShowState(const QString& state) { observer_.ShowLvState(index_, state); }
-  bool Stopped() const { return stopRequested_(); }
 
   const TRunContext& run_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
-  std::function<bool()> stopRequested_;
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
@@ -53,6 +54,7 @@ class TItemJob {
   int index_ = 0;
   QString path_;
   QString CompressPath_;
+  QString outputBaseName_;
   QString status_;
   bool failed_ = false;
   bool discardOutput_ = false;

@@ -56,6 +56,8 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
 
 void TJobRunner::Stop() {
   isExit_ = true;
+  // Counted before the kill, so that the packer it ends knows a stop came while it ran.
+  ++stopRequests_;
   // Engine programs (the RAR packer, plug-ins) end at once; in-process engines finish their step.
   KillChildProcesses(getpid(), false);
 }
@@ -88,7 +90,7 @@ void TJobRunner::StartCompress() {
   compress->SetCommentFile(CommentFile(run_.paths));
   compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowEngineWarning(message); });
 
-  TItemJob job(run_, *compress, observer_, [this] { return isExit_.load(); });
+  TItemJob job(run_, *compress, observer_, [this] { return stopRequests_.load(); });
   observer_.ResetProgress();
   errorCount = 0;
   successCount = 0;

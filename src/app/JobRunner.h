@@ -1,7 +1,8 @@
 #pragma once
 // The batch run: fixes the run's inputs at start, then walks the snapshot on one worker thread,
 // turning every checked item into one output archive, and reports each step to the observer.
-// A stop request ends the running engine program at once and the run after the current item.
+// A stop request ends the running engine program at once and the run after the current item; the
+// current item is judged by its own results (only a packer the stop killed makes it "已停止").
 #include <QString>
 #include <atomic>
 #include <mutex>
@@ -64,6 +65,7 @@ class TJobRunner {
 
   std::atomic<bool> isRunning_{false};
   std::atomic<bool> isExit_{false};
+  std::atomic<unsigned> stopRequests_{0};
   std::mutex workerMutex_;
   std::thread myThread;
 };

@@ -64,20 +64,25 @@ QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& no
 }
 
 TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now) const {
-  const QString name = OutputBaseName(source, now);
   const QString sourceExt = FileExtension(source);
-  const bool keepsSourceFormat = kReplaceSourceExts.contains(';' + sourceExt + ';');
-
   TOutputName out;
+  out.baseName = OutputBaseName(source, now);
+  QString ext = outputExt_;
+  if (settings_.RARToFrom) {
+    // The output takes the source's place, so it keeps the source's own format and extension.
+    if (kReplaceSourceExts.contains(';' + sourceExt + ';'))
+      ext = sourceExt;
+    else
+      out.eligible = false;
+  }
+  out.CompressPath = FreePath(out.baseName, ext);
+  return out;
+}
+
+QString TOutputNaming::FreePath(const QString& baseName, const QString& ext) const {
   QString suffix;
   for (int counter = 0;; suffix = '_' + QString::number(++counter)) {
-    out.CompressPath = outputPath_ + name + suffix + outputExt_;
-    if (settings_.RARToFrom) {
-      if (!keepsSourceFormat)
-        out.eligible = false;
-      else
-        out.CompressPath = outputPath_ + name + suffix + sourceExt;
-    }
-    if (!NameTaken(out.CompressPath)) return out;
+    const QString path = outputPath_ + baseName + suffix + ext;
+    if (!NameTaken(path)) return path;
   }
 }

@@ -20,6 +20,7 @@ QString StripVersionText(const QString& name);
 struct TOutputName {
   QString CompressPath;  // nothing exists at this path at naming time
   bool eligible = true;  // false: replace-source mode and not a ".zip", ".rar" or ".7z" source
+  QString baseName;      // what precedes the "_N" suffix and the extension
 };
 
 class TOutputNaming {
@@ -32,6 +33,9 @@ class TOutputNaming {
 
   // Base name and template, before the suffix and extension.
   QString OutputBaseName(const QString& source, const QDateTime& now) const;
+
+  // The first path of outputPath + baseName + ("" or "_1", "_2", ...) + ext where nothing exists.
+  QString FreePath(const QString& baseName, const QString& ext) const;
 
  private:
   const TSettings& settings_;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include "util/FileOps.h"
 #include "util/TextHelpers.h"
@@ -10,12 +11,12 @@
 namespace {
 QString TwoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
 
-// Characters no Windows file name may hold. A folder with one of them (an unreplaced
-// "<variable>" above all) is refused, as on the system this program's settings come from.
-bool HoldsForbiddenCharacter(const QString& path) {
-  for (const QChar c : path)
-    if (QStringView(u"\"*:<>?\\|").contains(c)) return true;
-  return false;
+// A "<variable>" still in the text was misspelt or not meant for the folder (such as "<app>"
+// without its slash): creating a folder of that name would hide the mistake. Every other
+// character is the file system's to accept or refuse.
+bool HoldsUnreplacedVariable(const QString& path) {
+  static const QRegularExpression variable(QStringLiteral("<[A-Za-z]+>"));
+  return variable.match(path).hasMatch();
 }
 }  // namespace
 
@@ -77,7 +78,7 @@ QString ExpandOutputFolder(const QString& outputFolder, const QString& programFo
 QString ResolveOutputFolder(const QString& outputFolder, const QString& programFolder, const TAmPmTexts& ampm,
                             const QDateTime& now) {
   const QString expanded = ExpandOutputFolder(outputFolder, programFolder, ampm, now);
-  if (expanded.trimmed().isEmpty() || HoldsForbiddenCharacter(expanded)) return {};
+  if (expanded.trimmed().isEmpty() || HoldsUnreplacedVariable(expanded)) return {};
   // A relative folder lies in the program folder, not wherever the program was started from.
   const QString folder = QDir::cleanPath(QDir(programFolder).absoluteFilePath(expanded));
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) return {};

@@ -39,8 +39,7 @@ QString ExpandOutputFolder(const QString& outputFolder, const QString& programFo
                            const QDateTime& now);
 
 // The output folder of a run: expanded, made absolute, created with all missing parents, and
-// returned ending in exactly one '/'. Empty when it cannot be used (a name that a Windows
-// system could not hold, such as an unreplaced "<variable>", or a folder that cannot be made);
-// the caller then reports "无效的输出目录。".
+// returned ending in exactly one '/'. Empty when it cannot be used (a "<variable>" left
+// unreplaced, or a folder that cannot be made); the caller then reports "无效的输出目录。".
 QString ResolveOutputFolder(const QString& outputFolder, const QString& programFolder, const TAmPmTexts& ampm,
                             const QDateTime& now);

@@ -21,9 +21,10 @@ IconvHandle OpenIconv(const char* to, const char* from) {
 }
 
 // Converts input, replacing each undecodable unit of `stepOnError` bytes (or one surrogate pair)
-// with `replacement` in the output encoding.
-QByteArray Convert(const char* to, const char* from, const char* data, size_t size, int stepOnError,
-                   const QByteArray& replacement, bool utf16Input) {
+// with `replacement` in the output encoding; with no replacement, an undecodable unit fails the
+// whole conversion.
+std::optional<QByteArray> Convert(const char* to, const char* from, const char* data, size_t size,
+                                  int stepOnError, const QByteArray& replacement, bool utf16Input) {
   QByteArray out;
   IconvHandle cd = OpenIconv(to, from);
   if (!cd) return out;
@@ -42,6 +43,7 @@ QByteArray Convert(const char* to, const char* from, const char* data, size_t si
       continue;
     }
     // EILSEQ or EINVAL: emit the replacement and step over the offending unit.
+    if (replacement.isEmpty()) return std::nullopt;
     if (outLeft < static_cast<size_t>(replacement.size())) {
       const qsizetype used = dst - out.data();
       out.resize(out.size() * 2 + replacement.size());
@@ -83,15 +85,27 @@ TCodePage::TCodePage(QByteArray name) : name_(std::move(name)) {}
 
 QByteArray TCodePage::fromUnicode(const QString& text) const {
   if (text.isEmpty()) return {};
-  return Convert(name_.constData(), "UTF-16LE", reinterpret_cast<const char*>(text.utf16()),
-                 static_cast<size_t>(text.size()) * 2, 2, QByteArray("?"), true);
+  return *Convert(name_.constData(), "UTF-16LE", reinterpret_cast<const char*>(text.utf16()),
+                  static_cast<size_t>(text.size()) * 2, 2, QByteArray("?"), true);
 }
 
+namespace {
+std::optional<QString> Decode(const QByteArray& page, const QByteArray& bytes,
+                              const QByteArray& replacement) {
+  if (bytes.isEmpty()) return QString();
+  const std::optional<QByteArray> utf16 = Convert("UTF-16LE", page.constData(), bytes.constData(),
+                                                  static_cast<size_t>(bytes.size()), 1, replacement, false);
+  if (!utf16) return std::nullopt;
+  return QString(reinterpret_cast<const QChar*>(utf16->constData()), utf16->size() / 2);
+}
+}  // namespace
+
 QString TCodePage::toUnicode(const QByteArray& bytes) const {
-  if (bytes.isEmpty()) return {};
-  const QByteArray utf16 = Convert("UTF-16LE", name_.constData(), bytes.constData(),
-                                   static_cast<size_t>(bytes.size()), 1, QByteArray("?\0", 2), false);
-  return QString(reinterpret_cast<const QChar*>(utf16.constData()), utf16.size() / 2);
+  return *Decode(name_, bytes, QByteArray("?\0", 2));
+}
+
+std::optional<QString> TCodePage::toUnicodeExact(const QByteArray& bytes) const {
+  return Decode(name_, bytes, {});
 }
 
 bool TCodePage::roundTrips(const QString& text) const {

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 class TCodePage {
  public:
   // iconv name of the page, e.g. "CP936".
@@ -16,6 +18,8 @@ class TCodePage {
   QByteArray fromUnicode(const QString& text) const;
   // Byte sequences the page does not define become '?'.
   QString toUnicode(const QByteArray& bytes) const;
+  // Nothing when any byte sequence is one the page does not define.
+  std::optional<QString> toUnicodeExact(const QByteArray& bytes) const;
   // True when the text survives a trip through the page unchanged.
   bool roundTrips(const QString& text) const;
 

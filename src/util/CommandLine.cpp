@@ -1,6 +1,7 @@
 #include "util/CommandLine.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -10,9 +11,9 @@ bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 // Follows the arguments part of CommandLineToArgvW, including its treatment of runs of quotes:
 // a quote count of 1 means "inside quotes"; the third quote of a run is a literal one.
-QStringList SplitCommandLine(const QString& parameters) {
-  QStringList arguments;
-  QString current;
+QList<TCommandLineArgument> SplitCommandLineArguments(const QString& parameters) {
+  QList<TCommandLineArgument> arguments;
+  TCommandLineArgument current;
   bool inArgument = false;
   int backslashes = 0;
   int quotes = 0;
@@ -22,8 +23,7 @@ QStringList SplitCommandLine(const QString& parameters) {
     const QChar c = parameters[i];
     if (IsBlank(c) && quotes == 0) {
       if (inArgument) {
-        arguments << current;
-        current.clear();
+        arguments << std::exchange(current, {});
         inArgument = false;
       }
       backslashes = 0;
@@ -32,33 +32,41 @@ QStringList SplitCommandLine(const QString& parameters) {
     }
     inArgument = true;
     if (c == u'\\') {
-      current += c;
+      current.text += c;
       ++backslashes;
       ++i;
     } else if (c == u'"') {
+      current.quoted = true;
       if (backslashes % 2 == 0) {
-        current.chop(backslashes / 2);
+        current.text.chop(backslashes / 2);
         ++quotes;
       } else {
-        current.chop(backslashes / 2 + 1);
-        current += u'"';
+        current.text.chop(backslashes / 2 + 1);
+        current.text += u'"';
       }
       backslashes = 0;
       ++i;
       for (; i < n && parameters[i] == u'"'; ++i) {
         if (++quotes == 3) {
-          current += u'"';
+          current.text += u'"';
           quotes = 0;
         }
       }
       if (quotes == 2) quotes = 0;
     } else {
-      current += c;
+      current.text += c;
       backslashes = 0;
       ++i;
     }
   }
   if (inArgument) arguments << current;
+  return arguments;
+}
+
+QStringList SplitCommandLine(const QString& parameters) {
+  QStringList arguments;
+  for (const TCommandLineArgument& argument : SplitCommandLineArguments(parameters))
+    arguments << argument.text;
   return arguments;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in for the archive facade that the runner and packing tests script: which files are
-// archives, what extracting them gives, and what packing makes. It records every call.
+// archives, what extracting them gives, and what packing makes (its listing names every file
+// packed). It records every call.
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
@@ -29,8 +30,11 @@ class FakeFacade : public IArchiveFacade {
   bool packFails = false;           // every add fails, leaving a partial file
   bool throwLoadErrorOn7z = false;  // c7ZipFile raises E7zLoadError
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
-  int listResult = crSuccess;       // GetFileList
-  QString warning;                  // given to the warning handler at each extraction
+  QList<int> listResults;           // GetFileList results in call order, then listResult
+  int listResult = crSuccess;
+  QStringList leaveOut;                // files packing leaves out of the output, silently
+  std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
+  QString warning;                     // given to the warning handler at each extraction
 
   // Shared by copies, so a test can read what the run's own copy did.
   struct Log {
@@ -73,13 +77,15 @@ class FakeFacade : public IArchiveFacade {
   QString CompressFileExt() const override { return compressFileExt_; }
   int GetFileList(const QString& archive) override {
     calls << "GetFileList";
-    return listResult;
+    fileList_ = packed_.value(archive);
+    return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
-  QStringList FileList() const override { return {}; }
+  QStringList FileList() const override { return fileList_; }
 
   bool RarExeExists() const override { return !rarMissing; }
   bool RarFile(const QString& rarDir, const QString& rarFile) override {
     calls << "RarFile " + rarDir;
+    if (whileRarRuns) whileRarRuns();
     return Pack(QStringList{rarDir}, rarFile);
   }
   bool AddComment(const QString&) override {
@@ -105,6 +111,8 @@ class FakeFacade : public IArchiveFacade {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
       log->packedTrees << testsupport::TreeListing(source);
+      for (const QString& entry : log->packedTrees.last())
+        if (!entry.endsWith('/') && !leaveOut.contains(entry)) packed_[archive] << entry;
     }
     testsupport::WriteFile(archive, QByteArray(packFails ? 100 : outputSize, 'x'));
     return !packFails;
@@ -112,4 +120,6 @@ class FakeFacade : public IArchiveFacade {
 
   QString compressFileExt_;
   std::function<void(const QString&)> onWarning_;
+  QMap<QString, QStringList> packed_;  // the entries of each archive made
+  QStringList fileList_;
 };

@@ -110,10 +110,10 @@ TEST(FolderPacking, CallsPerFormat) {
   const QString f = p.folder;
   const QString m = p.must;
   const Row rows[] = {
-      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock"}},
-      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment"}},
-      {".zip", true, {"ZipFile " + f + "/*|" + m + "/*"}},  // no comment call, no lock
-      {".7z", true, {"c7ZipFile " + f + "/|" + m + '/'}},
+      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock", "GetFileList"}},
+      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "GetFileList"}},
+      {".zip", true, {"ZipFile " + f + "/*|" + m + "/*", "GetFileList"}},  // no comment call, no lock
+      {".7z", true, {"c7ZipFile " + f + "/|" + m + '/', "GetFileList"}},
       {".RAR", true, {}},
   };
   for (const Row& row : rows) {
@@ -122,6 +122,36 @@ TEST(FolderPacking, CallsPerFormat) {
     const int result = p.Pack(fake, p.dir.path() + "/out" + row.format, row.format);
     EXPECT_EQ(result, row.calls.isEmpty() ? prUnsupported : prPacked) << row.format.toStdString();
     EXPECT_EQ(fake.calls, row.calls) << row.format.toStdString();
+  }
+}
+
+// Every file in, every file out: the output's own listing must name every file of the prepared
+// folder and every must-have file, or the packing failed, whatever the packer said.
+TEST(FolderPacking, AnOutputThatLacksAFileIsAFailedPacking) {
+  struct Row {
+    QString format;
+    bool mustToFolder;
+    QStringList leaveOut;
+    int listResult;
+    int expected;
+  };
+  const Row rows[] = {
+      {".zip", false, {}, crSuccess, prPacked},
+      {".zip", false, {"Game/game.bin"}, crSuccess, prFailed},
+      {".7z", false, {"Readme.txt"}, crSuccess, prFailed},       // a must-have file at the root
+      {".rar", true, {"Game/Readme.txt"}, crSuccess, prFailed},  // one copied into the root folder
+      {".rar", false, {}, crFailed, prFailed},  // an output that cannot be listed proves nothing
+      {".7z", true, {}, crSuccess, prPacked},
+  };
+  for (const Row& row : rows) {
+    Packing p;
+    p.mustToFolder = row.mustToFolder;
+    WriteFile(p.folder + "/Game/game.bin", "game");
+    FakeFacade fake;
+    fake.leaveOut = row.leaveOut;
+    fake.listResult = row.listResult;
+    SCOPED_TRACE(row.format.toStdString() + " " + row.leaveOut.join(',').toStdString());
+    EXPECT_EQ(p.Pack(fake, p.dir.path() + "/out" + row.format, row.format), row.expected);
   }
 }
 
@@ -141,20 +171,45 @@ TEST(FolderPacking, FailuresAreNotHidden) {
     EXPECT_EQ(p.Pack(fake, p.dir.path() + "/b.rar", ".rar"), prEngineMissing);
     EXPECT_TRUE(fake.calls.isEmpty());
   }
-  {  // a stop request that ended the packer ends the packing
-    FakeFacade fake;
-    const int result = TFolderPacker(fake, p.must, false, true, [] {
-                         return true;
-                       }).PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
-    EXPECT_EQ(result, prStopped);
-    EXPECT_EQ(fake.calls.size(), 1);
-  }
   {  // nothing at all to pack
     Packing empty;
     QFile::remove(empty.must + "/Readme.txt");
     FakeFacade fake;
     EXPECT_EQ(empty.Pack(fake, empty.dir.path() + "/d.zip", ".zip"), prFailed);
     EXPECT_TRUE(fake.calls.isEmpty());
+  }
+}
+
+// Only a packer that a stop request killed makes the packing "stopped": the packer's own result
+// judges it, not the stop flag. A stop asked before the packer ran only ends the run later.
+TEST(FolderPacking, StoppedOnlyWhenTheStopKilledThePacker) {
+  struct Row {
+    const char* what;
+    unsigned stopsBefore;
+    bool stopWhileRunning;
+    bool packerFails;
+    int expected;
+  };
+  const Row rows[] = {
+      {"killed by a stop", 0, true, true, prStopped},
+      {"a stop asked while extracting, packer finished", 1, false, false, prPacked},
+      {"a stop asked while extracting, packer failed on its own", 1, false, true, prFailed},
+      {"a stop while it ran, packer finished all the same", 0, true, false, prPacked},
+  };
+  for (const Row& row : rows) {
+    Packing p;
+    WriteFile(p.folder + "/game.bin", "x");
+    FakeFacade fake;
+    fake.packFails = row.packerFails;
+    unsigned stops = row.stopsBefore;
+    if (row.stopWhileRunning) fake.whileRarRuns = [&stops] { ++stops; };
+    const int result = TFolderPacker(fake, p.must, false, true, [&stops] {
+                         return stops;
+                       }).PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
+    EXPECT_EQ(result, row.expected) << row.what;
+    if (row.expected == prPacked) {
+      EXPECT_TRUE(fake.calls.contains("SetLock")) << row.what;
+    }
   }
 }
 

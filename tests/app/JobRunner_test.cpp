@@ -1,6 +1,8 @@
 // The job runner with a scripted facade: the status of every way an item can go, the counters,
 // the size rule, replace-source mode, failures, refusals and stop requests.
 #include <QFile>
+#include <atomic>
+#include <thread>
 
 #include "FakeFacade.h"
 #include "RunnerFixture.h"
@@ -155,12 +157,42 @@ TEST(JobRunner, ReplaceSourceMode) {
             QStringList({"Folder/", "Game.zip", "Upper.ZIP"}));  // nothing left beside the source
 }
 
+// Replace-source mode names the output after its source, extension included, so the archive can
+// take the source's place. What is packed in the run's format instead (a file that only carries
+// an archive's name, a folder with such a name, a self-extracting program that did not extract)
+// is named with the format it really has, and the source stays as it is.
+TEST(JobRunner, ReplaceSourceModeNamesEveryOutputByItsRealFormat) {
+  RunnerHome h;
+  h.settings.RARToFrom = true;
+  h.settings.CompressExt = ofRAR;
+  FakeFacade fake;
+  fake.archives["setup.zip"] = {".exe", crFailed, {}, {}};
+  WriteFile(h.In("random.zip"), "random bytes that are no archive");
+  WriteFile(h.In("setup.zip"), "MZ and then nothing any engine opens");
+  WriteFile(h.In("Pack.zip/game.bin"), "a folder named like an archive");
+  WriteFile(h.Out("random.rar"), "an earlier output of the same name");
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("random.zip"), h.In("setup.zip"), h.In("Pack.zip")}), Factory(fake));
+  const QString expected[][2] = {{h.Out("random_1.rar"), "打包完毕"},
+                                 {h.Out("setup.rar"), "压缩exe完成"},
+                                 {h.Out("Pack.rar"), "打包完毕"}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(o.results[i].CompressPath, expected[i][0]);
+    EXPECT_EQ(o.results[i].status, expected[i][1]);
+    EXPECT_EQ(o.results[i].state, 1);
+  }
+  EXPECT_EQ(ReadFile(h.In("random.zip")), "random bytes that are no archive");
+  EXPECT_FALSE(QFileInfo::exists(h.Out("random.zip")));
+  EXPECT_FALSE(QFileInfo::exists(h.Out("Pack.zip")));
+}
+
 TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   RunnerHome h;
   h.settings.RARToFrom = true;
   FakeFacade fake;
   fake.archives["Game.zip"].content = {{"game.bin", "g"}};
-  fake.listResult = crFailed;  // the output cannot be read back
+  fake.listResults = {crSuccess};  // read once after packing, then no more
+  fake.listResult = crFailed;
   WriteFile(h.In("Game.zip"), "old archive");
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
@@ -179,6 +211,8 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
   };
   const Row rows[] = {
       {[](FakeFacade& f, RunnerHome&) { f.packFails = true; }, "压缩失败"},
+      // The packer says it succeeded, but its output lacks a file.
+      {[](FakeFacade& f, RunnerHome&) { f.leaveOut = {"x"}; }, "压缩失败"},
       {[](FakeFacade& f, RunnerHome& h) {
          f.throwLoadErrorOn7z = true;
          h.settings.CompressExt = of7z;
@@ -205,6 +239,7 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
     EXPECT_EQ(o.results[0].status, row.status);
     EXPECT_EQ(o.results[0].state, -1);
     EXPECT_EQ(o.results[1].state == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
+    EXPECT_FALSE(o.results[0].outputExists);
     EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out").filter("a."), QStringList());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
     EXPECT_EQ(ReadFile(h.In("a.zip")), QByteArray("PK"));
@@ -227,7 +262,7 @@ TEST(JobRunner, FolderCleanedInPlaceWhenCopyingIsOff) {
   // The user's own folder stays, whatever its name; its content is cleaned and completed on disk.
   EXPECT_EQ(testsupport::TreeListing(h.In("Ads Pack")),
             QStringList({"Game/", "Game/Readme.txt", "Game/game.bin"}));
-  EXPECT_EQ(fake.calls, QStringList({"ZipFile " + h.In("Ads Pack") + "/*"}));
+  EXPECT_EQ(fake.calls, QStringList({"ZipFile " + h.In("Ads Pack") + "/*", "GetFileList"}));
 }
 
 TEST(JobRunner, StartRefusalsChangeNothing) {
@@ -280,6 +315,48 @@ TEST(JobRunner, StopRequestEndsTheRunAfterTheCurrentItem) {
   EXPECT_TRUE(o.summary->stopped);
   EXPECT_EQ(o.summary->successCount, 2);
   EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
+// A stop asked while an item is extracted ends the run after the item; the item itself finishes
+// and is judged like any other, whatever its output format and whatever its extraction gave.
+TEST(JobRunner, AStopDuringExtractionLeavesTheItemItsOwnResult) {
+  struct Row {
+    FakeArchive archive;
+    int format;
+    QString status;
+    bool output;
+  };
+  const Row rows[] = {
+      {{".zip", crSuccess, {}, {{"x", "x"}}}, ofRAR, "打包完毕", true},
+      {{".zip", crSuccess, {}, {{"x", "x"}}}, of7z, "打包完毕", true},
+      {{".rar", crWrongPassword, {}, {}}, ofZIP, "解压密码错误", false},
+      {{".7z", crEngineLoadFailed, {}, {}}, ofZIP, "引擎加载失败", false},
+      {{".zip", crFailed, {}, {}}, ofZIP, "无法解压", false},
+      {{".exe", crFailed, {}, {}}, ofRAR, "压缩exe完成", true},  // still packed as a file
+  };
+  for (const Row& row : rows) {
+    RunnerHome h;
+    h.settings.CompressExt = row.format;
+    FakeFacade fake;
+    fake.archives["a" + row.archive.detected] = row.archive;
+    WriteFile(h.In("a" + row.archive.detected), "archive bytes");
+    WriteFile(h.In("b.bin"), "next");
+    RecordingObserver o;
+    std::atomic<TJobRunner*> current{nullptr};
+    o.onState = [&](int, const QString& state) {
+      if (state != TStatusText::Extracting) return;
+      while (!current) std::this_thread::yield();
+      current.load()->Stop();
+    };
+    h.Run(o, RunnerHome::Checked({h.In("a" + row.archive.detected), h.In("b.bin")}), Factory(fake),
+          [&](TJobRunner& runner) { current = &runner; });
+    SCOPED_TRACE(row.status.toStdString());
+    EXPECT_EQ(o.results.keys(), QList<int>({0}));
+    EXPECT_EQ(o.results[0].status, row.status);
+    EXPECT_EQ(o.results[0].outputExists, row.output);
+    EXPECT_EQ(o.results[0].state, row.output ? 1 : -1);
+    EXPECT_TRUE(o.summary->stopped);
+  }
 }
 
 TEST(JobRunner, PasswordsAndCommentReachTheFacade) {

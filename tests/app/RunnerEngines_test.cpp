@@ -2,7 +2,9 @@
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
 #include <QFile>
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "IndependentListing.h"
@@ -75,6 +77,64 @@ TEST_P(RunnerWithEngines, ArchivesFolderAndFileRepackedAndCleaned) {
 
 INSTANTIATE_TEST_SUITE_P(OutputFormats, RunnerWithEngines,
                          testing::Values(int(ofZIP), int(of7z), int(ofRAR)));
+
+// Relative paths of the files below root, as the file system holds them (bytes), sorted.
+QList<QByteArray> RawFilesBelow(const QString& root) {
+  namespace fs = std::filesystem;
+  QList<QByteArray> files;
+  const fs::path base = QFile::encodeName(root).toStdString();
+  for (const auto& entry : fs::recursive_directory_iterator(base))
+    if (entry.is_regular_file())
+      files << QByteArray::fromStdString(entry.path().lexically_relative(base).native());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Every file in, every file out, every name intact: names beyond U+FFFF (several that a 16-bit
+// cut would merge), a name in GBK bytes as a Windows system leaves it, and a link to a file. The
+// outputs are checked by the engines' own tools: tested whole, then extracted by them.
+TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
+  for (const char* tool : {"7z", "unzip", "unrar"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  h.settings.CompressExt = GetParam();
+  h.Data("MustFiles/Readme.txt", "must have\r\n");
+  const QString folder = h.In("Names");
+  const QByteArray gbk("\xC4\xE3\xBA\xC3.txt");  // 你好.txt
+  for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})
+    WriteFile(folder + '/' + name, name);
+  testsupport::WriteFileAtRawPath(folder, gbk, "written on Windows");
+  WriteFile(folder + "/data.bin", RandomBytes(20000));
+  ASSERT_TRUE(QFile::link("data.bin", folder + "/link.bin"));
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({folder}));
+  const TItemResult& r = o.results[0];
+  ASSERT_EQ(r.status, TStatusText::Packed);
+  ASSERT_EQ(r.state, 1);
+
+  const QString check = h.home.file("check");
+  if (GetParam() == ofZIP) {
+    EXPECT_EQ(RunTool("unzip", {"-tq", r.CompressPath}).exitCode, 0);
+    ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
+  } else if (GetParam() == of7z) {
+    EXPECT_EQ(RunTool("7z", {"t", r.CompressPath}).exitCode, 0);
+    ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
+  } else {
+    EXPECT_EQ(RunTool("unrar", {"t", "-idq", r.CompressPath}).exitCode, 0);
+    ASSERT_EQ(RunTool("unrar", {"x", "-idq", r.CompressPath, check + '/'}).exitCode, 0);
+  }
+  // ZIP stores the GBK name in its own bytes (the OEM code page) and RAR keeps the bytes; 7z
+  // keeps names as text, so its reader writes the name in UTF-8.
+  const QByteArray gbkOut = GetParam() == of7z ? QByteArray("你好.txt") : gbk;
+  QList<QByteArray> expected{"Readme.txt", "a😀b.txt",  "data.bin", "link.bin",
+                             "x𠀀1.txt",   "x𠀀2.txt", "y𡀀.txt",  gbkOut};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(RawFilesBelow(check), expected);
+  for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})
+    EXPECT_EQ(ReadFile(check + '/' + name), name);
+  EXPECT_EQ(ReadFile(check + "/link.bin"), ReadFile(folder + "/data.bin"));
+}
 
 TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   for (const char* tool : {"zip", "7z", "rar"}) HM_REQUIRE_TOOL(tool);

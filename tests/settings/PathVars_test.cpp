@@ -123,10 +123,14 @@ TEST(OutputFolder, ExpandedCreatedOrRefused) {
       {QStringLiteral("<app>/a/<app>/b"), app + QStringLiteral("a") + app + QStringLiteral("b/")},
       {dir.file(QStringLiteral("abs//x///")), dir.file(QStringLiteral("abs/x/"))},
       {QStringLiteral("relative/<d>"), app + QStringLiteral("relative/1/")},
-      {QStringLiteral("<app>out"), QString()},
+      {QStringLiteral("<app>out"), QString()},  // a variable left unreplaced
       {QStringLiteral("<app>/<YYYY>"), QString()},
-      {QStringLiteral("D:\\out"), QString()},
+      {QStringLiteral("<app>/a<b>c"), QString()},
+      // Characters Windows refuses are legal here: only what cannot be created is refused.
+      {QStringLiteral("<app>/out: \"*?|\\<>"), app + QStringLiteral("out: \"*?|\\<>/")},
+      {QStringLiteral("D:\\out"), app + QStringLiteral("D:\\out/")},
       {dir.file(QStringLiteral("file/sub")), QString()},
+      {QStringLiteral("<app>/") + QString(300, QLatin1Char('n')), QString()},
       {QString(), QString()},
       {QStringLiteral("   "), QString()},
   };
@@ -137,6 +141,11 @@ TEST(OutputFolder, ExpandedCreatedOrRefused) {
     }
   }
   EXPECT_FALSE(QFileInfo::exists(app + QStringLiteral("<app>out")));
+
+  // A program folder with a colon in its path is as good as any other.
+  const QString colonApp = dir.path() + QStringLiteral("/C:prog/");
+  EXPECT_EQ(ResolveOutputFolder(QStringLiteral("<app>/OutputPath"), colonApp, {}, kJuly1),
+            colonApp + QStringLiteral("OutputPath/"));
   EXPECT_EQ(
       ExpandOutputFolder(QStringLiteral("<app>/out/<yyyy>-<MM>"), QStringLiteral("/opt/hm/"), {}, kJuly1),
       QStringLiteral("/opt/hm/out/2015-07"));

@@ -8,6 +8,11 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <filesystem>
+
 namespace testsupport {
 
 QString BinDir() { return QStringLiteral(HM_BIN_DIR); }
@@ -16,6 +21,11 @@ QString EngineDir() { return BinDir() + QStringLiteral("/Engine"); }
 
 TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/hm-test-XXXXXX")) {
   EXPECT_TRUE(dir_.isValid());
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ec);
 }
 
 QByteArray RandomBytes(qsizetype size) {
@@ -39,6 +49,19 @@ QByteArray ReadFile(const QString& path) {
 }
 
 void MakeDir(const QString& path) { QDir().mkpath(path); }
+
+void WriteFileAtRawPath(const QString& root, const QByteArray& relative, const QByteArray& content) {
+  MakeDir(root);
+  QByteArray path = QFile::encodeName(root);
+  const QList<QByteArray> parts = relative.split('/');
+  for (qsizetype i = 0; i + 1 < parts.size(); ++i) ::mkdir((path += '/' + parts[i]).constData(), 0755);
+  path += '/' + parts.last();
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0) << path.constData();
+  const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+  ::close(fd);
+  ASSERT_TRUE(written);
+}
 
 QStringList TreeListing(const QString& root) {
   QStringList out;

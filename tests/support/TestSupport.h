@@ -19,6 +19,8 @@ QString EngineDir();
 class TempDir {
  public:
   TempDir();
+  // Removes names that are not UTF-8 too, which QTemporaryDir cannot.
+  ~TempDir();
   QString path() const { return dir_.path(); }
   QString file(const QString& relative) const { return dir_.path() + '/' + relative; }
 
@@ -33,6 +35,9 @@ QByteArray RandomBytes(qsizetype size);
 void WriteFile(const QString& path, const QByteArray& content);
 QByteArray ReadFile(const QString& path);
 void MakeDir(const QString& path);
+// A file, and its folders, at a path below root given as bytes: names that are not valid UTF-8,
+// as a Windows system leaves them on a shared disk.
+void WriteFileAtRawPath(const QString& root, const QByteArray& relative, const QByteArray& content);
 
 // Every entry below root, relative, sorted; folders end with '/'. Links are listed, not followed.
 QStringList TreeListing(const QString& root);

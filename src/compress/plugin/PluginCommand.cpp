@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "util/CommandLine.h"
 #include "util/Process.h"
 
 namespace {
@@ -35,9 +36,9 @@ QString ReplacePlaceholders(const QString& argument, const TPluginValues& values
 
 QStringList PluginArguments(const QString& uncompressTemplate, const TPluginValues& values) {
   QStringList arguments;
-  for (const QString& argument : SplitCommandLine(uncompressTemplate)) {
-    const QString expanded = ReplacePlaceholders(argument, values);
-    if (expanded.isEmpty() && !argument.isEmpty()) continue;
+  for (const TCommandLineArgument& argument : SplitCommandLineArguments(uncompressTemplate)) {
+    const QString expanded = ReplacePlaceholders(argument.text, values);
+    if (expanded.isEmpty() && !argument.quoted) continue;
     arguments << expanded;
   }
   return arguments;

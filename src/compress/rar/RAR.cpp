@@ -8,9 +8,12 @@
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "compress/common/EntryPath.h"
+#include "compress/rar/Rar5Versions.h"
 #include "compress/rar/RarErrors.h"
+#include "util/DiskNames.h"
 
 using namespace unrar;
 
@@ -68,10 +71,31 @@ QDateTime EntryTime(const RARHeaderDataEx& header) {
   return QDateTime(date, time);
 }
 
+// unrar gives the bytes of a name that was not UTF-8 on the disk rar read as U+E080..U+E0FF,
+// behind a U+FFFE mark. Such names are read as the bytes they were, the way names from Windows
+// disks are read everywhere else; every other name is taken as it stands.
+QString EntryName(const QString& wideName) {
+  constexpr char16_t kMappedMark = 0xFFFE;
+  constexpr char16_t kMapStart = 0xE000;
+  if (!wideName.contains(QChar(kMappedMark))) return wideName;
+  QByteArray bytes;
+  QString text;
+  for (const QChar c : wideName) {
+    if (c.unicode() == kMappedMark) continue;
+    if (c.unicode() >= kMapStart + 0x80 && c.unicode() <= kMapStart + 0xFF) {
+      bytes += std::exchange(text, {}).toUtf8();
+      bytes += char(c.unicode() - kMapStart);
+    } else {
+      text += c;
+    }
+  }
+  return DecodeDiskPath(bytes + text.toUtf8());
+}
+
 TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   TRARFileItem item;
   item.FileNameW = FromWide(header.FileNameW, std::size(header.FileNameW));
-  item.FileName = item.FileNameW;
+  item.FileName = EntryName(item.FileNameW);
   item.CompressedSize = Join64(header.PackSize, header.PackSizeHigh);
   item.UnCompressedSize = Join64(header.UnpSize, header.UnpSizeHigh);
   item.HostOS = HostOSText(header.HostOS);
@@ -227,6 +251,7 @@ bool TRAR::OpenFile(const QString& FileName) {
 bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& Files) {
   abort_ = false;
   entryRefused_ = false;
+  olderVersions_ = Rar5OlderVersions(archive_);
   TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
   if (!handle) return false;
   QString path = Path;
@@ -252,13 +277,15 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
 
 bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, const QString& path,
                         bool restoreFolder, const QStringList& files) {
-  const QString name = FromWide(header.FileNameW, std::size(header.FileNameW));
+  const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));
+  const QString name = EntryName(wideName);
   currentEntry_ = name;
   std::optional<QString> target;
   // Symbolic links are never created: one pointing outside the folder would let a later entry,
   // or a later cleanup step, write or delete through it.
   const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
-  const bool wanted = !symbolicLink && (files.isEmpty() || files.contains(name));
+  const bool wanted =
+      !symbolicLink && !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
   const bool flatFolder = !restoreFolder && (header.Flags & RHDF_DIRECTORY);
   if (wanted && !flatFolder) {
     target = SafeEntryPath(path, restoreFolder ? name : LastComponent(name));

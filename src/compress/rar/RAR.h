@@ -37,8 +37,9 @@ class TRAR {
   // Extracts the archive opened last into Path. RestoreFolder keeps the stored folders (else
   // files land flat in Path); a non-empty Files extracts only the entries named in it. Entries
   // whose names would leave Path are skipped and make the result false once the rest is
-  // extracted; symbolic links are skipped; hard links and file references become copies of the
-  // entry they name.
+  // extracted; symbolic links and the older versions of a file (`rar a -ver`) are skipped; hard
+  // links and file references become copies of the entry they name. Names that were not UTF-8 on
+  // the packing disk are read as the bytes they were (DecodeDiskName), here and in listings.
   bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
@@ -73,5 +74,6 @@ class TRAR {
   bool passwordCancelled_ = false;
   QString currentEntry_;
   QSet<QString> volumesAsked_;
+  QSet<QString> olderVersions_;  // as the library names them, "name;N"
   quint64 processedBytes_ = 0;
 };

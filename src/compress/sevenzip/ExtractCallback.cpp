@@ -58,7 +58,7 @@ TComPtr<T7zOutFileStream> T7zExtractCallback::CreateFile(const QString& target, 
 z7::HRESULT T7zExtractCallback::SetOperationResult(std::int32_t opRes) noexcept {
   if (opRes != z7::kOpOk) ++report_.failedItems;
   if (current_) {
-    if (current_->BytesWritten() > 0) report_.producedData = true;
+    report_.producedFiles = true;
     if (!current_->Close()) ++report_.writeErrors;
     current_.Reset();
   }

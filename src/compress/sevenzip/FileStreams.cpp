@@ -54,8 +54,10 @@ z7::HRESULT SeekFd(int fd, std::int64_t offset, std::uint32_t origin, std::uint6
 
 }  // namespace
 
-TComPtr<T7zInFileStream> T7zInFileStream::Open(const QString& path) {
-  TUniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+TComPtr<T7zInFileStream> T7zInFileStream::Open(const QString& path) { return Open(QFile::encodeName(path)); }
+
+TComPtr<T7zInFileStream> T7zInFileStream::Open(const QByteArray& nativePath) {
+  TUniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC));
   if (!fd) return {};
   return TComPtr<T7zInFileStream>(new T7zInFileStream(std::move(fd)));
 }

@@ -32,6 +32,7 @@ class T7zInFileStream final : public TComObject<z7::IInStream, z7::IStreamGetSiz
  public:
   // An empty pointer with errno set when the file cannot be opened.
   static TComPtr<T7zInFileStream> Open(const QString& path);
+  static TComPtr<T7zInFileStream> Open(const QByteArray& nativePath);
 
   z7::HRESULT Read(void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
   z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;

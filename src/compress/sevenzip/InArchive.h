@@ -14,7 +14,7 @@ struct T7zExtractReport {
   int failedItems = 0;             // items whose operation result was not OK (bad data, CRC, password)
   int unsafeItems = 0;             // items skipped because their name would leave the destination
   int writeErrors = 0;             // extracted files that could not be completed on disk
-  bool producedData = false;       // at least one file received data
+  bool producedFiles = false;      // at least one file was written (empty ones count)
 
   bool Clean() const { return result == z7::kOk && failedItems == 0 && unsafeItems == 0 && writeErrors == 0; }
 };

@@ -1,6 +1,5 @@
 #include "compress/sevenzip/OutArchive.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -15,6 +14,8 @@
 
 #include "compress/sevenzip/FileStreams.h"
 #include "compress/sevenzip/UpdateCallback.h"
+#include "util/FileMask.h"
+#include "util/PackableFiles.h"
 
 namespace {
 
@@ -29,10 +30,11 @@ z7::FILETIME ToFileTime(const struct statx_timestamp& t) {
   return {static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
 }
 
-// Fills the item from the file's metadata; false when the file is gone or not a regular file.
-bool DescribeFile(const QString& fileName, T7zBatchItem& item) {
+// Fills the item from the file's metadata (a link's target); false when the file is gone or
+// not a regular file.
+bool DescribeFile(const QByteArray& fileName, T7zBatchItem& item) {
   struct statx st;
-  if (::statx(AT_FDCWD, QFile::encodeName(fileName).constData(), AT_SYMLINK_NOFOLLOW,
+  if (::statx(AT_FDCWD, fileName.constData(), 0,
               STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &st) != 0)
     return false;
   if (!S_ISREG(st.stx_mode)) return false;
@@ -55,33 +57,18 @@ QString TemporaryNameBeside(const QString& path) {
 
 T7zOutArchive::T7zOutArchive(const T7zPlugin& plugin) : plugin_(plugin) {}
 
-void T7zOutArchive::AddFiles(const QString& dir, const QString& prefix, const QString& mask, bool recursive) {
-  QString root = dir;
-  if (!root.endsWith('/')) root += '/';
-  AddFolder(root, root, prefix, mask, recursive);
-}
-
-void T7zOutArchive::AddFolder(const QString& folder, const QString& root, const QString& prefix,
-                              const QString& mask, bool recursive) {
-  const QDir dir(folder);
-  if (recursive) {
-    // No QDir::Hidden: on Unix that leaves out every name beginning with '.'.
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
-    for (const QString& name : subfolders) {
-      if (name.startsWith('.')) continue;
-      AddFolder(folder + name + '/', root, prefix, mask, recursive);
-    }
-  }
-  const QStringList files =
-      dir.entryList(QStringList{mask}, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
-  for (const QString& name : files) {
+bool T7zOutArchive::AddFiles(const QString& dir, const QString& prefix, const QString& mask, bool recursive) {
+  const std::optional<std::vector<TPackableFile>> files = ListPackableFiles(dir, recursive);
+  if (!files) return false;
+  const TFileMask fileMask(mask);
+  for (const TPackableFile& file : *files) {
+    if (!fileMask.MatchesEverything() && !fileMask.Matches(file.name.section('/', -1))) continue;
     T7zBatchItem item;
-    if (!DescribeFile(folder + name, item)) continue;
-    const QString relative = item.FileName.mid(root.size());
-    item.Path = prefix.isEmpty() ? relative : prefix + '/' + relative;
+    if (!DescribeFile(file.path, item)) continue;  // gone since it was found
+    item.Path = prefix.isEmpty() ? file.name : prefix + '/' + file.name;
     items_.push_back(std::move(item));
   }
+  return true;
 }
 
 void T7zOutArchive::SetProperty(const QString& name, std::uint32_t value) {

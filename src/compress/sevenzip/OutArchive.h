@@ -1,5 +1,6 @@
 #pragma once
 // T7zOutArchive: writes a new 7z archive from a queue of files through the library's 7z handler.
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 
@@ -20,7 +21,7 @@ struct T7zBatchItem {
   QString Path;  // name inside the archive, '/' separated
   bool IsFolder = false;
   bool IsAnti = false;
-  QString FileName;  // full source path
+  QByteArray FileName;  // full source path as the file system has it
   std::uint64_t Size = 0;
 };
 
@@ -31,9 +32,9 @@ class T7zOutArchive {
   T7zOutArchive& operator=(const T7zOutArchive&) = delete;
 
   // Queues the files below dir whose names match mask, named by their path relative to dir
-  // (behind prefix + '/' when prefix is not empty). Recursing skips subfolders whose name
-  // begins with '.' (hidden) and symbolic links; a subfolder's files come before its parent's.
-  void AddFiles(const QString& dir, const QString& prefix, const QString& mask, bool recursive);
+  // (behind prefix + '/' when prefix is not empty): every file ListPackableFiles finds, a
+  // subfolder's files before its parent's. False when a folder below cannot be read.
+  bool AddFiles(const QString& dir, const QString& prefix, const QString& mask, bool recursive);
   const QVector<T7zBatchItem>& Items() const { return items_; }
 
   void SetProperty(const QString& name, std::uint32_t value);
@@ -45,8 +46,6 @@ class T7zOutArchive {
   z7::HRESULT SaveToFile(const QString& path);
 
  private:
-  void AddFolder(const QString& folder, const QString& root, const QString& prefix, const QString& mask,
-                 bool recursive);
   z7::HRESULT ApplyProperties(z7::IOutArchive& archive) const;
 
   const T7zPlugin& plugin_;

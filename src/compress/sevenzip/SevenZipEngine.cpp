@@ -32,7 +32,8 @@ bool TSevenZipEngine::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7Z
   T7zPlugin plugin(LibraryPath());  // a library that cannot be loaded reaches the caller
   try {
     T7zOutArchive archive(plugin);
-    for (const QString& dir : c7ZipDirs) archive.AddFiles(dir, QString(), QStringLiteral("*"), true);
+    for (const QString& dir : c7ZipDirs)
+      if (!archive.AddFiles(dir, QString(), QStringLiteral("*"), true)) return false;
     archive.SetProperty(QStringLiteral("X"), kCompressionLevel);
     archive.SetProperty(QStringLiteral("0"), kMethodDeflate64);
     if (!context_.compressPwd.isEmpty()) archive.SetPassword(context_.compressPwd);
@@ -53,9 +54,10 @@ int TSevenZipEngine::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipD
     if (archive.Open(c7zipFile) != z7::kOk) return crFailed;
     const T7zExtractReport report = archive.ExtractTo2(c7zipDir);
     // Any item that failed (bad data, wrong password, unsafe name) fails the whole archive, so
-    // a damaged source is never repacked as if it were complete. An archive that yields no
-    // data at all is a failure too.
-    return report.Clean() && report.producedData ? crSuccess : crFailed;
+    // a damaged source is never repacked as if it were complete. An archive that yields no file
+    // at all is a failure too; empty files count (7-Zip stores a folder of empty files without
+    // any packed stream).
+    return report.Clean() && report.producedFiles ? crSuccess : crFailed;
   } catch (const std::exception&) {
     return crFailed;
   }

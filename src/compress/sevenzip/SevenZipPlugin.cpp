@@ -12,6 +12,31 @@ namespace {
 
 constexpr z7::PROPID kHandlerName = 0;
 
+// The library keeps text as UTF-16 in 32-bit wchar_t units, as its own command line hands it
+// over: a character beyond U+FFFF travels as a surrogate pair, one unit per wchar_t. A whole
+// code point in one unit would be cut to its low 16 bits.
+std::wstring ToLibraryText(const QString& text) {
+  std::wstring wide(size_t(text.size()), L'\0');
+  for (qsizetype i = 0; i < text.size(); ++i) wide[size_t(i)] = wchar_t(text[i].unicode());
+  return wide;
+}
+
+// Either form comes back: surrogate pairs unit by unit, or (from other callers of the library)
+// whole code points.
+QString FromLibraryText(const wchar_t* wide) {
+  QString text;
+  for (; *wide; ++wide) {
+    const char32_t unit = char32_t(*wide);
+    if (unit > 0xFFFF) {
+      text += QChar(QChar::highSurrogate(unit));
+      text += QChar(QChar::lowSurrogate(unit));
+    } else {
+      text += QChar(char16_t(unit));
+    }
+  }
+  return text;
+}
+
 [[noreturn]] void ThrowLoadError(const char* format, const QString& libraryPath) {
   throw E7zLoadError(QString::fromLatin1(format).arg(libraryPath).toStdString());
 }
@@ -42,7 +67,7 @@ T7zPlugin::T7zPlugin(const QString& libraryPath) {
 }
 
 z7::BSTR T7zPlugin::AllocString(const QString& text) const {
-  const std::wstring wide = text.toStdWString();
+  const std::wstring wide = ToLibraryText(text);
   return sysAllocString_(wide.c_str());
 }
 
@@ -63,7 +88,7 @@ QString T7zPlugin::HandlerName() const {
 
 QString TPropVariant::ToString() const {
   if (value_.vt != z7::VT_BSTR || !value_.bstrVal) return {};
-  return QString::fromWCharArray(value_.bstrVal);
+  return FromLibraryText(value_.bstrVal);
 }
 
 bool TPropVariant::ToBool() const { return value_.vt == z7::VT_BOOL && value_.boolVal != 0; }

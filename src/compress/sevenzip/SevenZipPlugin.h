@@ -23,7 +23,7 @@ class T7zPlugin {
   }
   void SetClassId(const z7::GUID& classId) { classId_ = classId; }
 
-  // Strings cross the boundary only as the library's own BSTRs.
+  // Strings cross the boundary only as the library's own BSTRs, in the library's UTF-16 form.
   z7::BSTR AllocString(const QString& text) const;
   void FreeString(z7::BSTR text) const;
   void ClearVariant(z7::PROPVARIANT& value) const;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "compress/zip/ZipFileHandle.h"
+#include "util/DiskNames.h"
 #include "util/FileMask.h"
 #include "util/FileOps.h"
 
@@ -53,7 +54,7 @@ bool TZipSourcePlan::Build(const QStringList& patterns) {
         error_ = e.Message();
         return false;
       }
-      if (!WalkFolder(folder, matcher.get())) return false;
+      if (!WalkFolder(NativePath(folder), folder, matcher.get())) return false;
       continue;
     }
     struct stat st {};
@@ -61,7 +62,7 @@ bool TZipSourcePlan::Build(const QStringList& patterns) {
     if (::stat(path.c_str(), &st) != 0) continue;  // a missing source adds nothing
     if (S_ISDIR(st.st_mode)) {
       Add({path, RelativeFolder(folder) + rest + '/', true, 0, st.st_mtim.tv_sec, st.st_mode});
-      if (!WalkFolder(pattern + '/', nullptr)) return false;
+      if (!WalkFolder(path + '/', pattern + '/', nullptr)) return false;
     } else if (S_ISREG(st.st_mode)) {
       AddFile(folder, rest, path, st);
     }
@@ -69,8 +70,7 @@ bool TZipSourcePlan::Build(const QStringList& patterns) {
   return true;
 }
 
-bool TZipSourcePlan::WalkFolder(const QString& folder, const TFileMask* matcher) {
-  const std::string native = NativePath(folder);
+bool TZipSourcePlan::WalkFolder(const std::string& native, const QString& folder, const TFileMask* matcher) {
   std::vector<TChild> children;
   {
     TDirHandle dir(::opendir(native.empty() ? "." : native.c_str()));
@@ -87,7 +87,7 @@ bool TZipSourcePlan::WalkFolder(const QString& folder, const TFileMask* matcher)
       TChild child{name, {}, false};
       if (::fstatat(dirFd, name, &child.st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) continue;  // removed while we looked
-        error_ = folder + QString::fromUtf8(name) + ": " + ErrnoText();
+        error_ = folder + DecodeDiskName(name) + ": " + ErrnoText();
         return false;
       }
       if (S_ISLNK(child.st.st_mode)) {
@@ -107,14 +107,14 @@ bool TZipSourcePlan::WalkFolder(const QString& folder, const TFileMask* matcher)
     return a.isFolder != b.isFolder ? !a.isFolder : a.name < b.name;
   });
   for (const TChild& child : children) {
-    const QString name = QString::fromUtf8(child.name);
+    const QString name = DecodeDiskName(QByteArray::fromStdString(child.name));
     const std::string path = native + child.name;
     if (!child.isFolder) {
       if (!matcher || matcher->Matches(name)) AddFile(folder, name, path, child.st);
       continue;
     }
     Add({path, RelativeFolder(folder) + name + '/', true, 0, child.st.st_mtim.tv_sec, child.st.st_mode});
-    if (!WalkFolder(folder + name + '/', matcher)) return false;
+    if (!WalkFolder(path + '/', folder + name + '/', matcher)) return false;
   }
   return true;
 }

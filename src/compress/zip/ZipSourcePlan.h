@@ -28,7 +28,8 @@ struct TZipSource {
 // Patterns are "folder/*" (the folder searched recursively for names matching the mask), a file
 // path, or a folder path. A pattern's folder part (up to its last '/') is a relative-path root;
 // each name is made relative to the first root, in list order, that is a prefix of its folder
-// (without regard to case). A missing source contributes nothing. Files reached through a
+// (without regard to case). Names on disk are read by DecodeDiskName. A missing source
+// contributes nothing. Files reached through a
 // symbolic link are stored with the content they point to; linked folders are not entered (no
 // cycles, no leaving the tree), dangling links and special files are left out. When two sources
 // give the same name, the later one replaces the earlier one, as a second add into an archive
@@ -45,7 +46,8 @@ class TZipSourcePlan {
 
  private:
   struct TChild;
-  bool WalkFolder(const QString& folder, const TFileMask* mask);
+  // native: the folder as the file system has it; folder: the same as text, for entry names.
+  bool WalkFolder(const std::string& native, const QString& folder, const TFileMask* mask);
   void AddFile(const QString& folder, const QString& name, const std::string& path, const struct stat& st);
   void Add(TZipSource source);
   QString RelativeFolder(const QString& folder) const;

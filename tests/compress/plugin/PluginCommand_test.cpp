@@ -25,6 +25,13 @@ TEST(PluginArguments, TemplateIsSplitBeforeValuesAreInserted) {
       {"quotes in the template group", R"(x "-o{dir}" "--name=a b")", kPlain, {"x", "-o/out", "--name=a b"}},
       {"switch with no password", "x -p{pwd} {file}", {"/a", "/o", ""}, {"x", "-p", "/a"}},
       {"lone placeholder with no value vanishes", "x {pwd} {file}", {"/a", "/o", ""}, {"x", "/a"}},
+      // A quoted empty value stays one empty argument, so later positional arguments keep their place.
+      {"quoted placeholder with no value stays", R"(x "{pwd}" "{file}")", {"/a", "/o", ""}, {"x", "", "/a"}},
+      {"quoted empty text stays", R"(x "" {file})", {"/a", "/o", ""}, {"x", "", "/a"}},
+      {"placeholder beside quotes with no value stays",
+       R"(x {pwd}"" {file})",
+       {"/a", "/o", ""},
+       {"x", "", "/a"}},
       {"spaces, quotes and shell characters stay one argument",
        R"(-f {file} -C {dir} -p{pwd})",
        {R"(/tmp/a b"; touch x; ".tar)", "/out dir/$(touch y)", R"(p w"d`rm -rf ~`)"},

@@ -343,3 +343,41 @@ TEST_F(UnRarEngineTest, LongArchiveCommentDoesNotFailTheArchive) {
   EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
   ExpectSameTree(source, dir.file("out"));
 }
+
+// `rar a -ver` keeps the older versions of a file as "name;N": only the current one comes out,
+// as with `unrar x`. A file whose own name merely looks like a version still comes out.
+TEST_F(UnRarEngineTest, OnlyTheCurrentVersionOfAFileComesOut) {
+  HM_REQUIRE_TOOL("rar");
+  const QString tree = dir.file("versions");
+  const QString archive = dir.file("versions.rar");
+  for (const char* content : {"first", "second, longer", "third and current"}) {
+    WriteFile(tree + "/a.txt", content);
+    ASSERT_EQ(Rar({"a", "-ver", "-ep1", archive, tree + "/a.txt"}).exitCode, 0);
+  }
+  WriteFile(tree + "/b.txt;1", "a name with a semicolon");
+  ASSERT_EQ(Rar({"a", "-ep1", archive, tree + "/b.txt;1"}).exitCode, 0);
+  ASSERT_TRUE(UnRar({"lb", archive}).out.contains("a.txt;2")) << "rar kept no versions";
+
+  EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"a.txt", "b.txt;1"}));
+  EXPECT_EQ(ReadFile(dir.file("out/a.txt")), "third and current");
+}
+
+// Names that were not UTF-8 on the disk rar read come back as unrar maps them (a U+FFFE mark,
+// then U+E000 plus each byte it could not decode): they are read as the bytes they were, the
+// way every name from a Windows disk is read, in listing and extraction alike.
+TEST_F(UnRarEngineTest, NamesThatWereNotUtf8OnDiskAreReadAsTheirBytes) {
+  HM_REQUIRE_TOOL("rar");
+  const QString tree = dir.file("raw");
+  testsupport::WriteFileAtRawPath(tree, "\xC4\xE3\xBA\xC3.txt", "gbk");
+  testsupport::WriteFileAtRawPath(tree, "sub/bad\xFF\x80.txt", "neither");
+  const QString archive = dir.file("raw.rar");
+  ASSERT_EQ(Rar({"a", "-r", "-ep1", archive, tree + "/*"}).exitCode, 0);
+
+  QStringList names;
+  ASSERT_EQ(List(archive, {}, names), crSuccess);
+  EXPECT_EQ(names, QStringList({"sub", "sub/bad%FF%80.txt", "你好.txt"}));
+  ASSERT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"sub/", "sub/bad%FF%80.txt", "你好.txt"}));
+  EXPECT_EQ(ReadFile(dir.file("out/你好.txt")), "gbk");
+}

@@ -41,7 +41,7 @@ void WriteArchiveWithNames(const QString& archive, const QStringList& names, con
   for (const QString& name : names) {
     T7zBatchItem item;
     item.Path = name;
-    item.FileName = contentFile;
+    item.FileName = QFile::encodeName(contentFile);
     item.Size = static_cast<std::uint64_t>(QFileInfo(contentFile).size());
     item.Attributes = 0x20;
     items << item;
@@ -107,6 +107,23 @@ TEST_F(SevenZipExtract, ArchivesMadeByThe7zToolsExtractCompletely) {
   }
 }
 
+// The library keeps names as UTF-16: a character beyond U+FFFF comes as a surrogate pair.
+TEST_F(SevenZipExtract, NamesBeyondTheBasicPlaneComeOutWhole) {
+  const QStringList names{QString::fromUtf8("a😀b.txt"), QString::fromUtf8("x𠀀1.txt"),
+                          QString::fromUtf8("x𠀀2.txt"), QString::fromUtf8("y𡀀/z.txt")};
+  for (int i = 0; i < names.size(); ++i) WriteFile(dir_.file("wide/" + names[i]), sztest::Content(100, i));
+  const QString archive = Make7z("7z", dir_.file("wide"), dir_.file("wide.7z"), {});
+  TEngineContext context = sztest::Context();
+  QStringList listed;
+  ASSERT_EQ(TSevenZipEngine(context).List7zFiles(archive, listed), crSuccess);
+  listed.sort();
+  EXPECT_EQ(listed, (QStringList{names[0], names[1], names[2], QString::fromUtf8("y𡀀"), names[3]}));
+  ASSERT_EQ(Extract(archive, dir_.file("out")), crSuccess);
+  EXPECT_EQ(FilesBelow(dir_.file("out")), names);
+  for (int i = 0; i < names.size(); ++i)
+    EXPECT_EQ(ReadFile(dir_.file("out/" + names[i])), sztest::Content(100, i)) << names[i].toStdString();
+}
+
 TEST_F(SevenZipExtract, BadInputGetsItsResultCode) {
   const QString good = Make7z("7z", dir_.file("src"), dir_.file("good.7z"), {});
   const QString encrypted = Make7z("7z", dir_.file("src"), dir_.file("enc.7z"), {"-psecret"});
@@ -137,7 +154,7 @@ TEST_F(SevenZipExtract, BadInputGetsItsResultCode) {
       {"missing password", encrypted, "", crFailed},
       {"encrypted headers, no password", headers, "", crFailed},
       {"encrypted headers, wrong password", headers, "wrong", crFailed},
-      {"only empty files", emptyFiles, "", crFailed},
+      {"only empty files (no packed streams at all)", emptyFiles, "", crSuccess},
       {"only folders", onlyFolders, "", crFailed},
       {"good, with an unneeded password", good, "unneeded", crSuccess},
   };
@@ -145,6 +162,9 @@ TEST_F(SevenZipExtract, BadInputGetsItsResultCode) {
   for (const Row& row : rows) {
     const QString dest = row.dest.isEmpty() ? dir_.file(QString("bad%1").arg(n++)) : row.dest;
     EXPECT_EQ(Extract(row.archive, dest, row.password), row.code) << row.what;
+    if (row.archive == emptyFiles) {
+      EXPECT_EQ(FilesBelow(dest), QStringList({"a.txt", "sub/b.txt"}));
+    }
     if (row.code == crFailed && QString(row.what).contains("password")) {
       // Nothing decrypted with a wrong key may look like content.
       for (const QString& file : FilesBelow(dest))

@@ -39,7 +39,7 @@ QStringList LeftoverTemporaries(const QString& folder) {
 }
 
 // A work folder as the packing step sees it: nested files, a dot file, a hidden (dot) folder,
-// an empty folder, a non-ASCII name and a link.
+// an empty folder, a non-ASCII name, a link to a file inside and one to a file outside.
 void MakeWorkTree(const QString& root) {
   WriteFile(root + "/readme.txt", sztest::Content(3000, 1));
   WriteFile(root + "/.config", "dot file in an included folder\n");
@@ -47,9 +47,11 @@ void MakeWorkTree(const QString& root) {
   WriteFile(root + "/sub/b.bin", sztest::Content(70000, 2));
   WriteFile(root + "/sub/deep/c.txt", sztest::Content(1, 3));
   WriteFile(root + "/sub/.keep", "");
-  WriteFile(root + "/.hidden/secret.txt", "left out\n");
+  WriteFile(root + "/.hidden/secret.txt", "a dot folder is packed too\n");
   MakeDir(root + "/empty");
+  ::symlink("readme.txt", QFile::encodeName(root + "/link-in").constData());
   ::symlink("/etc/hostname", QFile::encodeName(root + "/link-out").constData());
+  ::symlink("sub", QFile::encodeName(root + "/folder-link").constData());
 }
 
 }  // namespace
@@ -63,10 +65,11 @@ class SevenZipPack : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(SevenZipPack, QueuesFilesDepthFirstAndLeavesOutHiddenFoldersEmptyFoldersAndLinks) {
+TEST_F(SevenZipPack, QueuesEveryFileDepthFirstAndLinksToFilesInsideAsTheirContent) {
   MakeWorkTree(dir_.file("work"));
-  EXPECT_EQ(QueuedPaths({dir_.file("work")}), (QStringList{"sub/deep/c.txt", "sub/.keep", "sub/b.bin",
-                                                           ".config", "readme.txt", "中文 名.txt"}));
+  EXPECT_EQ(QueuedPaths({dir_.file("work")}),
+            (QStringList{".hidden/secret.txt", "sub/deep/c.txt", "sub/.keep", "sub/b.bin", ".config",
+                         "link-in", "readme.txt", "中文 名.txt"}));
 
   // Two sources land at the archive root, same names included; a plain file queues nothing.
   WriteFile(dir_.file("must/readme.txt"), "must-have\n");
@@ -92,7 +95,7 @@ TEST_F(SevenZipPack, WritesADeflate64ArchiveThat7zVerifiesAndExtractsIdentically
 
   EXPECT_EQ(sztest::SevenZip({"t", archive}).exitCode, 0);
   const auto items = sztest::SltItems(archive);
-  ASSERT_EQ(items.size(), 6);
+  ASSERT_EQ(items.size(), 8);
   for (const auto& item : items) {
     SCOPED_TRACE(item.value("Path").toStdString());
     EXPECT_TRUE(item.value("Attributes").startsWith("A ")) << "no folder items";
@@ -107,14 +110,39 @@ TEST_F(SevenZipPack, WritesADeflate64ArchiveThat7zVerifiesAndExtractsIdentically
 
   const auto run = testsupport::RunTool("7z", {"x", "-p", "-o" + dir_.file("check"), archive});
   ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
-  const QStringList expected{".config",   "readme.txt",     "sub/.keep",
-                             "sub/b.bin", "sub/deep/c.txt", "中文 名.txt"};
+  const QStringList expected{".config",   ".hidden/secret.txt", "link-in",        "readme.txt",
+                             "sub/.keep", "sub/b.bin",          "sub/deep/c.txt", "中文 名.txt"};
   EXPECT_EQ(FilesBelow(dir_.file("check")), expected);
   for (const QString& file : expected)
     EXPECT_EQ(ReadFile(dir_.file("check/" + file)), ReadFile(dir_.file("work/" + file)))
         << file.toStdString();
+  EXPECT_FALSE(QFileInfo(dir_.file("check/link-in")).isSymLink());
   EXPECT_EQ(QFileInfo(dir_.file("check/sub/b.bin")).lastModified().toUTC(), mtime);
   EXPECT_EQ(LeftoverTemporaries(dir_.file("out")), QStringList{});
+}
+
+// Names reach the library as its own command line hands them over (UTF-16, so characters beyond
+// U+FFFF are surrogate pairs); names on disk that are not UTF-8 are decoded, not dropped.
+TEST_F(SevenZipPack, EveryNameArrivesWholeAndDistinct) {
+  const QStringList wide{QString::fromUtf8("a😀b.txt"), QString::fromUtf8("x𠀀1.txt"),
+                         QString::fromUtf8("x𠀀2.txt"), QString::fromUtf8("y𡀀.txt")};
+  for (int i = 0; i < wide.size(); ++i) WriteFile(dir_.file("work/" + wide[i]), sztest::Content(500, i));
+  testsupport::WriteFileAtRawPath(dir_.file("work"), "\xC4\xE3\xBA\xC3.txt", "gbk name");
+  testsupport::WriteFileAtRawPath(dir_.file("work"), "\xC4\xE3/bad\xFF\x80.txt", "neither UTF-8 nor GBK");
+  const QString archive = dir_.file("names.7z");
+  TEngineContext context = sztest::Context();
+  ASSERT_TRUE(TSevenZipEngine(context).c7ZipFile(dir_.file("work"), archive));
+
+  const auto test = sztest::SevenZip({"t", archive});
+  EXPECT_EQ(test.exitCode, 0) << test.out.toStdString();
+  QStringList paths = sztest::SltPaths(archive);
+  paths.sort();
+  EXPECT_EQ(paths, (QStringList{wide[0], wide[1], wide[2], wide[3], "你/bad%FF%80.txt", "你好.txt"}));
+  const auto run = testsupport::RunTool("7z", {"x", "-p", "-o" + dir_.file("check"), archive});
+  ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+  for (int i = 0; i < wide.size(); ++i)
+    EXPECT_EQ(ReadFile(dir_.file("check/" + wide[i])), sztest::Content(500, i)) << wide[i].toStdString();
+  EXPECT_EQ(ReadFile(dir_.file("check/你好.txt")), "gbk name");
 }
 
 TEST_F(SevenZipPack, APasswordEncryptsEveryFileWithTheNonAsciiPasswordAsGiven) {

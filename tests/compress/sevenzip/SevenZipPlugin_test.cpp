@@ -66,11 +66,15 @@ TEST(SevenZipPlugin, StringsRoundTripThroughTheLibraryAllocator) {
   value.vt = z7::VT_BSTR;
   value.bstrVal = plugin.AllocString(text);
   ASSERT_NE(value.bstrVal, nullptr);
-  // The library's BSTR keeps its byte length just before the characters (4-byte wchar_t).
-  EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(value.bstrVal)[-1], text.toStdWString().size() * 4);
-  EXPECT_EQ(QString::fromWCharArray(value.bstrVal), text);
-  plugin.ClearVariant(value);
-  EXPECT_EQ(value.vt, z7::VT_EMPTY);
+  // The library's BSTR keeps its byte length just before the characters (4-byte wchar_t), one
+  // UTF-16 unit each: the character beyond U+FFFF is a surrogate pair, as 7-Zip's own command
+  // line hands it over.
+  EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(value.bstrVal)[-1], text.size() * 4);
+  EXPECT_EQ(value.bstrVal[text.size() - 2], wchar_t(0xD83D));
+  EXPECT_EQ(value.bstrVal[text.size() - 1], wchar_t(0xDE42));
+  TPropVariant back(plugin);
+  *back.get() = value;
+  EXPECT_EQ(back.ToString(), text);
 }
 
 TEST(SevenZipPlugin, RefusesFilesThatAreNot7zLibraries) {
@@ -184,7 +188,7 @@ TEST_F(SevenZipPasswordFacts, WrongPasswordFailsEveryEncryptedItemWhileExtractSu
   EXPECT_EQ(report.result, z7::kOk);
   EXPECT_GE(report.failedItems, 1);
   EXPECT_FALSE(report.Clean());
-  EXPECT_FALSE(report.producedData);
+  EXPECT_FALSE(report.producedFiles);
 }
 
 TEST_F(SevenZipPasswordFacts, EncryptedHeadersRefuseToOpenWithoutTheRightPassword) {

@@ -40,6 +40,15 @@ QByteArray Text(qsizetype size) {
   return b.left(size);
 }
 
+// Packs source into archive and lists the archive with the engine's own reader.
+QStringList PackedNames(const QString& source, const QString& archive) {
+  Engine e;
+  EXPECT_TRUE(e.zip.ZipFile(source, archive));
+  QStringList names;
+  EXPECT_EQ(e.zip.ListZipFiles(archive, names), crSuccess);
+  return names;
+}
+
 // A tree that exercises every kind of entry: nested and empty folders, a hidden file, an empty
 // file, files of several deflate pieces (compressible and not), OEM and UTF-8 names.
 QMap<QString, QByteArray> MixedTree() {
@@ -342,12 +351,36 @@ TEST(ZipPack, TheArchiveNeverContainsItselfAndLinksAreNotFollowedOut) {
   ASSERT_EQ(mkfifo(dir.file("src/fifo").toUtf8().constData(), 0600), 0);  // would block a reader
   WriteFile(dir.file("src/out.zip"), "an older archive of the same name");
 
-  Engine e;
-  ASSERT_TRUE(e.zip.ZipFile(dir.file("src"), dir.file("src/out.zip")));
-  QStringList names;
-  ASSERT_EQ(e.zip.ListZipFiles(dir.file("src/out.zip"), names), crSuccess);
-  EXPECT_EQ(names, QStringList({"a.txt", "link to a", "sub/", "sub/b.txt"}));
+  EXPECT_EQ(PackedNames(dir.file("src"), dir.file("src/out.zip")),
+            QStringList({"a.txt", "link to a", "sub/", "sub/b.txt"}));
   EXPECT_EQ(TreeListing(dir.file("src")).filter(".hmtmp"), QStringList());
+}
+
+// Names on disk that are not UTF-8 were written by a Windows system: they are decoded with the
+// ANSI code page (and then stored in the OEM page, giving back the same bytes), and what even
+// that page cannot read stays readable bytes; never U+FFFD. Files in such folders are found.
+TEST(ZipPack, NamesThatAreNotUtf8AreDecodedNotReplaced) {
+  HM_REQUIRE_TOOL("unzip");
+  HM_REQUIRE_TOOL("python3");
+  TempDir dir;
+  testsupport::WriteFileAtRawPath(dir.file("src"), "\xC4\xE3\xBA\xC3.txt", "gbk name");
+  testsupport::WriteFileAtRawPath(dir.file("src"), "\xC4\xE3/bad\xFF\x80.txt", "neither");
+  WriteFile(dir.file("src/a😀b.txt"), "beyond the basic plane");
+  EXPECT_EQ(PackedNames(dir.file("src"), dir.file("out.zip")),
+            QStringList({"a😀b.txt", "你好.txt", "你/", "你/bad%FF%80.txt"}));
+  const auto test = RunTool("unzip", {"-t", dir.file("out.zip")});
+  EXPECT_EQ(test.exitCode, 0) << test.out.constData();
+  // The bytes as stored: the GBK names are the bytes they had on disk, without the UTF-8 flag.
+  const auto raw = Python(R"(
+import sys, zipfile
+for i in zipfile.ZipFile(sys.argv[1]).infolist():
+    print(i.flag_bits & 0x800 and 'utf8' or 'oem', (i.filename.encode('utf-8') if i.flag_bits & 0x800 else i.filename.encode('cp437')).hex()))",
+                          {dir.file("out.zip")});
+  const QByteArray emoji = QByteArray("a😀b.txt").toHex();
+  const QByteArray gbk = QByteArray("\xC4\xE3\xBA\xC3.txt").toHex();
+  const QByteArray gbkFolder = QByteArray("\xC4\xE3/").toHex();
+  const QByteArray escaped = QByteArray("\xC4\xE3/bad%FF%80.txt").toHex();
+  EXPECT_EQ(raw.out, "utf8 " + emoji + "\noem " + gbk + "\noem " + gbkFolder + "\noem " + escaped + "\n");
 }
 
 TEST(ZipPack, ThreadCountDoesNotChangeTheArchive) {

@@ -1,0 +1,103 @@
+#include "util/PackableFiles.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "util/DiskNames.h"
+
+namespace {
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using TDirHandle = std::unique_ptr<DIR, DirCloser>;
+
+struct TChild {
+  QByteArray name;
+  bool isFolder = false;
+};
+
+QByteArray RealPath(const QByteArray& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
+}
+
+class TWalk {
+ public:
+  TWalk(QByteArray root, bool recursive) : root_(std::move(root)), recursive_(recursive) {
+    realRoot_ = RealPath(root_);
+  }
+
+  bool Folder(const QByteArray& path, const QString& relative, std::vector<TPackableFile>& files) const {
+    std::vector<TChild> children;
+    if (!Children(path, children)) return false;
+    std::sort(children.begin(), children.end(), [](const TChild& a, const TChild& b) {
+      return a.isFolder != b.isFolder ? a.isFolder : a.name < b.name;
+    });
+    for (const TChild& child : children) {
+      const QByteArray childPath = path + '/' + child.name;
+      const QString name = relative + DecodeDiskName(child.name);
+      if (!child.isFolder)
+        files.push_back({childPath, name});
+      else if (recursive_ && !Folder(childPath, name + '/', files))
+        return false;
+    }
+    return true;
+  }
+
+ private:
+  bool Children(const QByteArray& path, std::vector<TChild>& children) const {
+    TDirHandle dir(::opendir(path.constData()));
+    if (!dir) return false;
+    const int dirFd = dirfd(dir.get());
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+      const char* name = entry->d_name;
+      if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+        struct stat st;
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+          if (errno != ENOENT) return false;  // ENOENT: removed while we looked
+        } else if (S_ISDIR(st.st_mode)) {
+          children.push_back({name, true});
+        } else if (S_ISREG(st.st_mode) || (S_ISLNK(st.st_mode) && LinksToFileInside(path + '/' + name))) {
+          children.push_back({name, false});
+        }
+      }
+      errno = 0;
+    }
+    return errno == 0;
+  }
+
+  bool LinksToFileInside(const QByteArray& link) const {
+    struct stat st;
+    if (::stat(link.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const QByteArray target = RealPath(link);
+    return !realRoot_.isEmpty() && target.startsWith(realRoot_ + '/');
+  }
+
+  QByteArray root_;
+  QByteArray realRoot_;
+  bool recursive_;
+};
+
+}  // namespace
+
+std::optional<std::vector<TPackableFile>> ListPackableFiles(const QString& folder, bool recursive) {
+  QByteArray root = QFile::encodeName(folder);
+  while (root.size() > 1 && root.endsWith('/')) root.chop(1);
+  std::vector<TPackableFile> files;
+  struct stat st;
+  if (::stat(root.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return files;
+  if (!TWalk(root, recursive).Folder(root, QString(), files)) return std::nullopt;
+  return files;
+}
