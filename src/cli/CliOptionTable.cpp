@@ -1,0 +1,28 @@
+#include "cli/CliOptionTable.h"
+
+QString TCliOption::synopsis() const {
+  QStringList spelled;
+  for (const QString& n : names) spelled << (n.size() == 1 ? "-" : "--") + n;
+  QString text = spelled.join(QStringLiteral(", "));
+  if (argument == argChoice) text += ' ' + choices.join('|');
+  else if (argument != argNone) text += ' ' + argumentName;
+  return text;
+}
+
+const QList<TCliOption>& CliOptionTable() {
+  using O = TCliOption;
+  static const QList<TCliOption> table = {
+      {{"home"}, O::argFolder, "DIR", {}, "program folder holding Data/, Engine/ and tmp/ (portable layout)"},
+      {{"format"}, O::argChoice, "FORMAT", {"rar", "zip", "7z"}, "output format"},
+      {{"output"}, O::argFolder, "DIR", {}, "output folder"},
+      {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
+      {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
+      {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
+      {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
+      {{"version"}, O::argNone, {}, {}, "print the program's version"},
+      {{"help", "h"}, O::argNone, {}, {}, "print this text"},
+      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true},
+      {{"print-completion"}, O::argNone, {}, {}, "print the bash completion script", true},
+  };
+  return table;
+}
