@@ -83,37 +83,37 @@ QString RoffSynopsisLine(const QString& line) {
 
 QString RoffOptionHead(const TCliOption& option) {
   QStringList names;
-  for (const QString& n : option.names) names << Bold((n.size() == 1 ? "-" : "--") + n);
-  QString head = names.join(QStringLiteral(", "));
-  if (option.argument == TCliOption::argChoice) head += ' ' + Italic(option.choices.join('|'));
-  else if (option.argument != TCliOption::argNone) head += ' ' + Italic(option.argumentName);
-  return head;
+  for (const QString& name : option.spelledNames()) names << Bold(name);
+  const QString head = names.join(QStringLiteral(", "));
+  return option.argument == TCliOption::argNone ? head : head + ' ' + Italic(option.argumentText());
 }
 
 QString ShellWords(const QStringList& words) { return '\'' + words.join(' ') + '\''; }
-
-QString Spelled(const QString& name) { return (name.size() == 1 ? "-" : "--") + name; }
 
 }  // namespace
 
 QString CliUsage() {
   QString text;
   for (qsizetype i = 0; i < kSynopsis.size(); ++i)
-    text += (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) + kProgram + ' ' + kSynopsis[i] + '\n';
+    text += (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) + kProgram + ' ' + kSynopsis[i] +
+            '\n';
   text += '\n' + Wrapped(kDescription, 90) + '\n' + kOptionsNote + '\n';
   for (const TCliOption& option : ShownOptions())
     text += QStringLiteral("  %1  %2\n").arg(option.synopsis(), -23).arg(option.help);
   text += '\n' + Wrapped(kProgramFolder, 90) + QStringLiteral("\nExit status:\n");
-  for (const TExitStatus& status : kExitStatus) text += QStringLiteral("  %1  %2\n").arg(status.code).arg(status.meaning);
+  for (const TExitStatus& status : kExitStatus)
+    text += QStringLiteral("  %1  %2\n").arg(status.code).arg(status.meaning);
   return text;
 }
 
 QString CliManPage() {
   QString page = QStringLiteral(".TH HARROWMINT\\-CLI 1 \"\" \"Harrowmint %1\" \"User Commands\"\n")
                      .arg(ProgramVersionText());
-  page += QStringLiteral(".SH NAME\n%1 \\- repack archives, folders and files in batches\n").arg(Roff(kProgram));
+  page +=
+      QStringLiteral(".SH NAME\n%1 \\- repack archives, folders and files in batches\n").arg(Roff(kProgram));
   page += QStringLiteral(".SH SYNOPSIS\n");
-  for (const QString& line : kSynopsis) page += QStringLiteral(".B %1\n%2\n.br\n").arg(Roff(kProgram), RoffSynopsisLine(line));
+  for (const QString& line : kSynopsis)
+    page += QStringLiteral(".B %1\n%2\n.br\n").arg(Roff(kProgram), RoffSynopsisLine(line));
   page += QStringLiteral(".SH DESCRIPTION\n%1\n.PP\n%2\n").arg(Roff(kDescription), Roff(kOptionsNote));
   page += QStringLiteral(".SH OPTIONS\n");
   for (const TCliOption& option : ShownOptions())
@@ -148,16 +148,23 @@ QString CliBashCompletion() {
   QStringList all, folders, texts;
   QString choices;
   for (const TCliOption& option : ShownOptions()) {
-    for (const QString& name : option.names) all << Spelled(name);
-    const QString spelled = Spelled(option.name());
+    all << option.spelledNames();
+    const QString spelled = option.spelledNames().first();
     switch (option.argument) {
-      case TCliOption::argFolder: folders << spelled; break;
-      case TCliOption::argText: texts << spelled; break;
-      case TCliOption::argChoice:
-        choices += QStringLiteral("    %1)\n      mapfile -t COMPREPLY < <(compgen -W %2 -- \"$cur\")\n      return ;;\n")
-                       .arg(spelled, ShellWords(option.choices));
+      case TCliOption::argFolder:
+        folders << spelled;
         break;
-      case TCliOption::argNone: break;
+      case TCliOption::argText:
+        texts << spelled;
+        break;
+      case TCliOption::argChoice:
+        choices +=
+            QStringLiteral(
+                "    %1)\n      mapfile -t COMPREPLY < <(compgen -W %2 -- \"$cur\")\n      return ;;\n")
+                .arg(spelled, ShellWords(option.choices));
+        break;
+      case TCliOption::argNone:
+        break;
     }
   }
   QString script = QStringLiteral(
@@ -168,8 +175,9 @@ QString CliBashCompletion() {
       "  COMPREPLY=()\n"
       "  case $prev in\n");
   if (!folders.isEmpty())
-    script += QStringLiteral("    %1)\n      compopt -o filenames 2>/dev/null\n"
-                             "      mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n      return ;;\n")
+    script += QStringLiteral(
+                  "    %1)\n      compopt -o filenames 2>/dev/null\n"
+                  "      mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n      return ;;\n")
                   .arg(folders.join('|'));
   script += choices;
   if (!texts.isEmpty()) script += QStringLiteral("    %1)\n      return ;;\n").arg(texts.join('|'));

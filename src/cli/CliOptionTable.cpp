@@ -1,12 +1,19 @@
 #include "cli/CliOptionTable.h"
 
-QString TCliOption::synopsis() const {
+QStringList TCliOption::spelledNames() const {
   QStringList spelled;
   for (const QString& n : names) spelled << (n.size() == 1 ? "-" : "--") + n;
-  QString text = spelled.join(QStringLiteral(", "));
-  if (argument == argChoice) text += ' ' + choices.join('|');
-  else if (argument != argNone) text += ' ' + argumentName;
-  return text;
+  return spelled;
+}
+
+QString TCliOption::argumentText() const {
+  if (argument == argChoice) return choices.join('|');
+  return argument == argNone ? QString() : argumentName;
+}
+
+QString TCliOption::synopsis() const {
+  const QString text = spelledNames().join(QStringLiteral(", "));
+  return argument == argNone ? text : text + ' ' + argumentText();
 }
 
 const QList<TCliOption>& CliOptionTable() {

@@ -16,6 +16,10 @@ struct TCliOption {
   bool hidden = false;   // parsed, but in no text: the build's own generators
 
   QString name() const { return names.first(); }
+  // The names as typed: "--help", "-h".
+  QStringList spelledNames() const;
+  // The argument as the texts show it: "DIR", "rar|zip|7z"; empty for a switch.
+  QString argumentText() const;
   // How the option is written in the texts: "--home DIR", "--format rar|zip|7z", "--help, -h".
   QString synopsis() const;
 };

@@ -23,8 +23,8 @@ std::optional<int> FormatIndex(const QString& name) {
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error) {
   QCommandLineParser parser;
   for (const TCliOption& option : CliOptionTable())
-    parser.addOption(QCommandLineOption(option.names, option.help,
-                                        option.argument == TCliOption::argNone ? QString() : option.argumentName));
+    parser.addOption(QCommandLineOption(
+        option.names, option.help, option.argument == TCliOption::argNone ? QString() : option.argumentName));
 
   // QCommandLineParser expects the program name first.
   if (!parser.parse(QStringList{QStringLiteral("harrowmint-cli")} + arguments)) {

@@ -15,8 +15,8 @@ namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
-const QStringList kShownOptions = {"--home",     "--format", "--output",  "--password", "--unpack-password",
-                                   "--json",     "--engines", "--version", "--help",     "-h"};
+const QStringList kShownOptions = {"--home", "--format",  "--output",  "--password", "--unpack-password",
+                                   "--json", "--engines", "--version", "--help",     "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
@@ -70,7 +70,8 @@ TEST(CliDocs, ManualPageReadsWithoutWarningsAndListsTheOptions) {
   ASSERT_EQ(page.exitCode, 0);
   TempDir dir;
   WriteFile(dir.file("harrowmint-cli.1"), page.out);
-  const ToolRun rendered = RunTool("groff", {"-man", "-Tascii", "-P-cbou", "-ww", dir.file("harrowmint-cli.1")});
+  const ToolRun rendered =
+      RunTool("groff", {"-man", "-Tascii", "-P-cbou", "-ww", dir.file("harrowmint-cli.1")});
   EXPECT_EQ(rendered.exitCode, 0);
   EXPECT_EQ(rendered.err, "") << "groff warnings";
   const QString text = QString::fromUtf8(rendered.out);

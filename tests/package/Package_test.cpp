@@ -10,11 +10,8 @@
 
 #include "support/TestSupport.h"
 
-using testsupport::MakeDir;
-using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::RunTool;
-using testsupport::TempDir;
 using testsupport::ToolRun;
 using testsupport::TreeListing;
 using testsupport::WriteFile;
@@ -30,8 +27,7 @@ QString Package() {
 QStringList PackageNames(const QByteArray& field) {
   QStringList names;
   for (const QString& alternatives : QString::fromUtf8(field).split(','))
-    for (const QString& relation : alternatives.split('|'))
-      names << relation.trimmed().section(' ', 0, 0);
+    for (const QString& relation : alternatives.split('|')) names << relation.trimmed().section(' ', 0, 0);
   return names;
 }
 
@@ -47,20 +43,21 @@ QString EntryValue(const QByteArray& entry, const QByteArray& key) {
 // The package unpacked into a scratch root, and a user's home and data folder beside it. The
 // scratch area can be reached by every user, as / can.
 struct Installation {
-  TempDir dir;
+  testsupport::TempDir dir;
   QString root = dir.file("root");
   QString home = dir.file("home");
   QString dataHome = dir.file("data");  // XDG_DATA_HOME
   QStringList rootListing;
 
   Installation() {
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::ExeOther);
     const QString package = Package();
     EXPECT_FALSE(package.isEmpty()) << "no package in " HM_PACKAGE_DIR;
     const ToolRun unpack = RunTool("dpkg", {"-x", package, root});
     EXPECT_EQ(unpack.exitCode, 0) << unpack.err.constData();
-    MakeDir(home);
+    testsupport::MakeDir(home);
     rootListing = TreeListing(root);
   }
   QString Program(const QString& name) const { return root + "/usr/bin/" + name; }
@@ -77,9 +74,9 @@ struct Installation {
   // A ZIP made by zip(1): a payload and an advertising link the seed's delete.dat removes.
   void MakeZip(const QString& name) const {
     const QString tree = dir.file("tree-" + name);
-    WriteFile(tree + "/data.bin", RandomBytes(20000));
+    WriteFile(tree + "/data.bin", testsupport::RandomBytes(20000));
     WriteFile(tree + "/visit.url", "ad");
-    MakeDir(In(""));
+    testsupport::MakeDir(In(""));
     ASSERT_EQ(RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
   }
   void ExpectRootUnchanged() const { EXPECT_EQ(TreeListing(root), rootListing) << "written below the root"; }
@@ -89,7 +86,8 @@ struct Installation {
 void ExpectSeeded(const QString& dataFolder) {
   const QStringList data = TreeListing(dataFolder);
   for (const QString& entry : TreeListing(testsupport::SourceDir() + "/SysDb/Data"))
-    EXPECT_TRUE(data.contains(entry)) << entry.toStdString() << " not seeded into " << dataFolder.toStdString();
+    EXPECT_TRUE(data.contains(entry))
+        << entry.toStdString() << " not seeded into " << dataFolder.toStdString();
 }
 
 QStringList ArchiveNames(const QString& archive) {
@@ -127,13 +125,12 @@ TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
   // An installed program is updated by the package manager.
   EXPECT_FALSE(QFileInfo::exists(in.Program("harrowmint-updater")));
 
-  EXPECT_EQ(TreeListing(in.Share("harrowmint/SysDb/Data")), TreeListing(testsupport::SourceDir() + "/SysDb/Data"));
+  EXPECT_EQ(TreeListing(in.Share("harrowmint/SysDb/Data")),
+            TreeListing(testsupport::SourceDir() + "/SysDb/Data"));
 
   const QList<QPair<QString, QString>> engines = {
-      {"rar", "/usr/bin/rar"},
-      {"libunrar.so", "/usr/lib/x86_64-linux-gnu/libunrar.so.5"},
-      {"7z.so", "/usr/lib/p7zip/7z.so"},
-      {"bsdtar", "/usr/bin/bsdtar"},
+      {"rar", "/usr/bin/rar"},           {"libunrar.so", "/usr/lib/x86_64-linux-gnu/libunrar.so.5"},
+      {"7z.so", "/usr/lib/p7zip/7z.so"}, {"bsdtar", "/usr/bin/bsdtar"},
       {"7zz", "/usr/bin/7zz"},
   };
   for (const auto& [name, system] : engines)
@@ -145,7 +142,8 @@ TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
   for (const QString& plugin : plugins) {
     const QFileInfo link(in.EngineFolder() + plugin);
     EXPECT_TRUE(link.isSymLink()) << plugin.toStdString();
-    EXPECT_EQ(link.canonicalFilePath(), QFileInfo(in.Share("harrowmint/Engine/" + plugin)).canonicalFilePath());
+    EXPECT_EQ(link.canonicalFilePath(),
+              QFileInfo(in.Share("harrowmint/Engine/" + plugin)).canonicalFilePath());
     EXPECT_EQ(ReadFile(link.filePath()), ReadFile(testsupport::SourceDir() + "/Engine/" + plugin));
   }
 
@@ -172,19 +170,25 @@ TEST(Package, CliRunsWithTheSystemEnginesAndTheUsersDataFolder) {
   Installation in;
   const ToolRun engines = in.Run("harrowmint-cli", {"--engines"});
   EXPECT_EQ(engines.exitCode, 0) << engines.err.constData();
-  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + in.EngineFolder().toUtf8() + '\n')) << engines.out.constData();
+  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + in.EngineFolder().toUtf8() + '\n'))
+      << engines.out.constData();
   EXPECT_FALSE(engines.out.contains("missing")) << engines.out.constData();
   for (const char* name : {"  rar ", "  libunrar.so ", "  7z.so ", "TAR(*.tar)", "ISO(*.iso)"})
     EXPECT_TRUE(engines.out.contains(name)) << name;
 
   in.MakeZip("game.zip");
-  WriteFile(in.In("Folder/notes.bin"), RandomBytes(9000));
+  WriteFile(in.In("Folder/notes.bin"), testsupport::RandomBytes(9000));
   const ToolRun run = in.Run("harrowmint-cli", {"--format", "7z", in.In("game.zip"), in.In("Folder")});
   EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
   const QString out = in.UserFolder() + "OutputPath/";
-  EXPECT_EQ(Lines(run.out), QStringList({QStringLiteral("0\t打包完毕\t%1\t%2").arg(out + "game.7z").arg(QFileInfo(out + "game.7z").size()),
-                                         QStringLiteral("1\t打包完毕\t%1\t%2").arg(out + "Folder.7z").arg(QFileInfo(out + "Folder.7z").size()),
-                                         "状态:打包完毕,共完成2个。"}));
+  EXPECT_EQ(
+      Lines(run.out),
+      QStringList(
+          {QStringLiteral("0\t打包完毕\t%1\t%2").arg(out + "game.7z").arg(QFileInfo(out + "game.7z").size()),
+           QStringLiteral("1\t打包完毕\t%1\t%2")
+               .arg(out + "Folder.7z")
+               .arg(QFileInfo(out + "Folder.7z").size()),
+           "状态:打包完毕,共完成2个。"}));
   // Cleaned by the seeded rules and completed with the seeded must-have file.
   EXPECT_EQ(ArchiveNames(out + "game.7z"), QStringList({"Readme.txt", "data.bin"}));
   EXPECT_EQ(ArchiveNames(out + "Folder.7z"), QStringList({"Readme.txt", "notes.bin"}));
@@ -200,9 +204,10 @@ TEST(Package, HomeOptionUsesThePortableLayoutInItsFolder) {
   Installation in;
   const QString portable = in.dir.file("portable");
   const ToolRun engines = in.Run("harrowmint-cli", {"--home", portable, "--engines"});
-  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + portable.toUtf8() + "/Engine/\n")) << engines.out.constData();
+  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + portable.toUtf8() + "/Engine/\n"))
+      << engines.out.constData();
 
-  WriteFile(in.In("file.bin"), RandomBytes(9000));
+  WriteFile(in.In("file.bin"), testsupport::RandomBytes(9000));
   const ToolRun run = in.Run("harrowmint-cli", {"--home", portable, "--format", "zip", in.In("file.bin")});
   EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
   EXPECT_TRUE(QFileInfo(portable + "/OutputPath/file.zip").isFile()) << run.out.constData();
@@ -227,14 +232,17 @@ TEST(Package, CliWorksForAUserWhoIsNotRoot) {
   // No XDG_DATA_HOME: the data folder is the default one in the user's home.
   // RAR: the packer changes the archive it made (must-have files, lock), which takes a writable
   // working folder; the installed engine folder is not one for this user.
-  const QStringList command = asUser + QStringList{"env", "-u", "XDG_DATA_HOME", "HOME=" + in.home,
-                                                   in.Program("harrowmint-cli"), "--format", "rar", in.In("game.zip")};
+  const QStringList command =
+      asUser +
+      QStringList{"env",      "-u",  "XDG_DATA_HOME",  "HOME=" + in.home, in.Program("harrowmint-cli"),
+                  "--format", "rar", in.In("game.zip")};
   const ToolRun run = RunTool(command.first(), command.mid(1));
   EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
 
   const QString userFolder = in.home + "/.local/share/harrowmint/";
   const QString output = userFolder + "OutputPath/game.rar";
-  EXPECT_EQ(Lines(run.out).value(0), QStringLiteral("0\t打包完毕\t%1\t%2").arg(output).arg(QFileInfo(output).size()));
+  EXPECT_EQ(Lines(run.out).value(0),
+            QStringLiteral("0\t打包完毕\t%1\t%2").arg(output).arg(QFileInfo(output).size()));
   EXPECT_EQ(ArchiveNames(output), QStringList({"Readme.txt", "data.bin"}));
   ExpectSeeded(userFolder + "Data");
   EXPECT_EQ(QFileInfo(userFolder + "Data/delete.dat").ownerId(), QFileInfo(in.home).ownerId());
@@ -262,7 +270,8 @@ TEST(Package, DesktopProgramStartsInTheUsersDataFolder) {
   window.waitForFinished(30000);
   err += window.readAll();
   EXPECT_TRUE(err.contains("首次操作提示")) << err.constData();
-  EXPECT_TRUE(err.contains("update check off: this installation is updated by its package manager")) << err.constData();
+  EXPECT_TRUE(err.contains("update check off: this installation is updated by its package manager"))
+      << err.constData();
 
   ExpectSeeded(in.UserFolder() + "Data");
   EXPECT_FALSE(QFileInfo::exists(in.UserFolder() + "update"));

@@ -168,8 +168,9 @@ TEST(Updater, LeavesAnInstalledLayoutToThePackageManager) {
   WriteFile(user + "tmp.updx", "<root/>");
   const QStringList before = testsupport::TreeListing(prefix.path());
 
-  const testsupport::ToolRun run = RunTool(
-      "env", {"XDG_DATA_HOME=" + prefix.file("data"), prefix.file("bin/harrowmint-updater"), "update", "--wait", "0"});
+  const testsupport::ToolRun run =
+      RunTool("env", {"XDG_DATA_HOME=" + prefix.file("data"), prefix.file("bin/harrowmint-updater"), "update",
+                      "--wait", "0"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.err.contains("updated by its package manager")) << run.err.constData();
   EXPECT_EQ(testsupport::TreeListing(prefix.path()), before);

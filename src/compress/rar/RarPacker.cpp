@@ -13,7 +13,8 @@ QString TRarPacker::RarExePath() const { return context_.engineFolder + QStringL
 bool TRarPacker::RarExeExists() const { return QFileInfo::exists(RarExePath()); }
 
 bool TRarPacker::Run(const QStringList& arguments, const QString& archive) const {
-  return RarExeExists() && RarRunSucceeded(RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath()));
+  return RarExeExists() &&
+         RarRunSucceeded(RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath()));
 }
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
