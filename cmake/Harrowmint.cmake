@@ -22,9 +22,9 @@ endfunction()
 # Every tests/<area>/*_test.cpp becomes its own test program, so a broken area never hides another.
 # Tests find the built programs and engines through HM_BIN_DIR, and the sources through HM_SOURCE_DIR.
 # GUI: the programs run with a QApplication (window tests, offscreen platform) instead of a
-# QCoreApplication.
+# QCoreApplication. FIXTURE: a CTest fixture every test of the area needs set up first.
 function(hm_add_tests area)
-  cmake_parse_arguments(ARG "GUI" "" "LIBS;SUPPORT" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "FIXTURE" "LIBS;SUPPORT" ${ARGN})
   if(ARG_GUI)
     set(support hm_guitestsupport)
   else()
@@ -38,7 +38,11 @@ function(hm_add_tests area)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${support} GTest::gtest GTest::gmock)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_dependencies(${target} hm_engine_links)
+    set(fixture)
+    if(ARG_FIXTURE)
+      set(fixture FIXTURES_REQUIRED ${ARG_FIXTURE})
+    endif()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS ${area} TIMEOUT 900)
+                         PROPERTIES LABELS ${area} TIMEOUT 900 ${fixture})
   endforeach()
 endfunction()

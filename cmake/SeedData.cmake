@@ -9,3 +9,5 @@ add_custom_command(
   DEPENDS ${hm_seed_files}
   COMMENT "Copying the seed data folder to ${HM_SEED_DATA_DIR}")
 add_custom_target(hm_seed_data ALL DEPENDS ${CMAKE_BINARY_DIR}/seed-data.stamp)
+# Installed, the seed is shared by every user; each user's data folder is seeded from it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/SysDb/Data DESTINATION ${HM_INSTALL_SHAREDIR}/SysDb)

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "cli/CliOptionTable.h"
+
 namespace {
 
 QString AbsoluteClean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
@@ -18,42 +20,11 @@ std::optional<int> FormatIndex(const QString& name) {
 
 }  // namespace
 
-QString CliUsage() {
-  return QStringLiteral(
-      "Usage: harrowmint-cli [--home DIR] [options] PATH...\n"
-      "       harrowmint-cli [--home DIR] --engines\n"
-      "       harrowmint-cli --version\n"
-      "\n"
-      "Repacks every PATH (archive, folder or file), in order, with the settings of the data\n"
-      "folder, and prints one line per item: index, status, output archive, size in bytes.\n"
-      "\n"
-      "Options (for this run only; the settings file is never written):\n"
-      "  --home DIR               program folder holding Data/, Engine/ and tmp/\n"
-      "  --format rar|zip|7z      output format\n"
-      "  --output DIR             output folder\n"
-      "  --password PWD           password of the output archives\n"
-      "  --unpack-password PWD    password for extracting the sources\n"
-      "  --json                   one JSON object per item instead of the tab-separated lines\n"
-      "  --engines                list the engines and plug-ins with their versions\n"
-      "  --version                print the program's version\n"
-      "  --help                   print this text\n"
-      "\n"
-      "Exit status: 0 every item made a plausible archive, 1 some item failed,\n"
-      "2 the run could not start or the arguments are wrong.\n");
-}
-
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error) {
   QCommandLineParser parser;
-  const QCommandLineOption home(QStringLiteral("home"), {}, QStringLiteral("DIR"));
-  const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("FORMAT"));
-  const QCommandLineOption output(QStringLiteral("output"), {}, QStringLiteral("DIR"));
-  const QCommandLineOption password(QStringLiteral("password"), {}, QStringLiteral("PWD"));
-  const QCommandLineOption unpackPassword(QStringLiteral("unpack-password"), {}, QStringLiteral("PWD"));
-  const QCommandLineOption json(QStringLiteral("json"));
-  const QCommandLineOption engines(QStringLiteral("engines"));
-  const QCommandLineOption version(QStringLiteral("version"));
-  const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-  parser.addOptions({home, format, output, password, unpackPassword, json, engines, version, help});
+  for (const TCliOption& option : CliOptionTable())
+    parser.addOption(QCommandLineOption(
+        option.names, option.help, option.argument == TCliOption::argNone ? QString() : option.argumentName));
 
   // QCommandLineParser expects the program name first.
   if (!parser.parse(QStringList{QStringLiteral("harrowmint-cli")} + arguments)) {
@@ -62,37 +33,41 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
 
   TCliOptions options;
-  if (parser.isSet(home)) options.home = AbsoluteClean(parser.value(home));
-  if (parser.isSet(help)) {
-    options.action = TCliOptions::ShowHelp;
-    return options;
-  }
-  if (parser.isSet(version)) {
-    options.action = TCliOptions::ShowVersion;
-    return options;
-  }
-  if (parser.isSet(engines)) {
-    options.action = TCliOptions::ListEngines;
-    return options;
+  const auto value = [&parser](const char* name) { return parser.value(QLatin1String(name)); };
+  const auto isSet = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
+  if (isSet("home")) options.home = AbsoluteClean(value("home"));
+  // An option that does something else than a run wins over the run's options, the first listed first.
+  static const QList<std::pair<const char*, TCliOptions::TAction>> actions = {
+      {"help", TCliOptions::ShowHelp},
+      {"print-man", TCliOptions::PrintManPage},
+      {"print-completion", TCliOptions::PrintCompletion},
+      {"version", TCliOptions::ShowVersion},
+      {"engines", TCliOptions::ListEngines},
+  };
+  for (const auto& [name, action] : actions) {
+    if (isSet(name)) {
+      options.action = action;
+      return options;
+    }
   }
 
-  if (parser.isSet(format)) {
-    options.format = FormatIndex(parser.value(format));
+  if (isSet("format")) {
+    options.format = FormatIndex(value("format"));
     if (!options.format) {
-      *error = QStringLiteral("unknown format \"%1\": use rar, zip or 7z").arg(parser.value(format));
+      *error = QStringLiteral("unknown format \"%1\": use rar, zip or 7z").arg(value("format"));
       return std::nullopt;
     }
   }
-  if (parser.isSet(output)) {
-    if (parser.value(output).isEmpty()) {
+  if (isSet("output")) {
+    if (value("output").isEmpty()) {
       *error = QStringLiteral("--output needs a folder");
       return std::nullopt;
     }
-    options.output = AbsoluteClean(parser.value(output));
+    options.output = AbsoluteClean(value("output"));
   }
-  if (parser.isSet(password)) options.password = parser.value(password);
-  if (parser.isSet(unpackPassword)) options.unpackPassword = parser.value(unpackPassword);
-  options.json = parser.isSet(json);
+  if (isSet("password")) options.password = value("password");
+  if (isSet("unpack-password")) options.unpackPassword = value("unpack-password");
+  options.json = isSet("json");
 
   for (const QString& path : parser.positionalArguments()) {
     if (path.isEmpty()) {

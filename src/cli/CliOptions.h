@@ -1,5 +1,5 @@
 #pragma once
-// The command line of harrowmint-cli.
+// The command line of harrowmint-cli, parsed by the option table (CliOptionTable.h).
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -7,7 +7,7 @@
 #include "settings/Settings.h"
 
 struct TCliOptions {
-  enum TAction { RunBatch, ListEngines, ShowVersion, ShowHelp };
+  enum TAction { RunBatch, ListEngines, ShowVersion, ShowHelp, PrintManPage, PrintCompletion };
   TAction action = RunBatch;
   QString home;               // --home: the program folder to use; empty: the executable's
   std::optional<int> format;  // --format: TOutputFormat
@@ -21,9 +21,6 @@ struct TCliOptions {
 // Parses the arguments after the program name. On a mistake returns nothing and puts the
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
-
-// The usage text for --help and after a mistake.
-QString CliUsage();
 
 // The one-run overrides of the options on top of the settings of the data folder.
 TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options);

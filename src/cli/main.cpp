@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/JobRunner.h"
+#include "cli/CliDocs.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
 #include "cli/EngineListing.h"
@@ -60,6 +61,12 @@ int main(int argc, char** argv) {
   switch (options->action) {
     case TCliOptions::ShowHelp:
       PrintTo(stdout, CliUsage());
+      return kExitAllPlausible;
+    case TCliOptions::PrintManPage:
+      PrintTo(stdout, CliManPage());
+      return kExitAllPlausible;
+    case TCliOptions::PrintCompletion:
+      PrintTo(stdout, CliBashCompletion());
       return kExitAllPlausible;
     case TCliOptions::ShowVersion:
       PrintTo(stdout, QStringLiteral("harrowmint-cli ") + ProgramVersionText() + '\n');

@@ -25,6 +25,7 @@
 #include "gui/SettingDialog.h"
 #include "gui/Theme.h"
 #include "settings/DataFolder.h"
+#include "update/UpdateLog.h"
 #include "util/FileOps.h"
 #include "util/SystemInfo.h"
 
@@ -59,8 +60,12 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
                   tr("这是您首次使用本软件,"
                      "您可以使用工具菜单下面的设置选项，\n来实现丰富的个性化功能，例如修改输出路径。\n\n"
                      "如果您有任何疑问或建议，请点击关于菜单中的关于选项，来联系我们。"));
-  // A clock set before the program's first release cannot date the check.
-  if (QDateTime::currentDateTime() > QDateTime(QDate(2015, 8, 4), QTime(0, 0, 0, 10))) StartUpdateCheck();
+  // A clock set before the program's first release cannot date the check. An installed program
+  // is updated by its package manager: the updater would have nothing of it to replace.
+  if (!paths_.updatableInPlace())
+    qCInfo(lcUpdate) << "update check off: this installation is updated by its package manager";
+  else if (QDateTime::currentDateTime() > QDateTime(QDate(2015, 8, 4), QTime(0, 0, 0, 10)))
+    StartUpdateCheck();
 }
 
 Tfrmmain::~Tfrmmain() {

@@ -42,6 +42,8 @@ class Tfrmmain : public QMainWindow {
   // A forced update was handed over while the window was created: the program ends without
   // showing it.
   bool updateHandedOver() const { return vxUpdate1 && vxUpdate1->ApplicationCloseRequested(); }
+  // The update check was switched on at creation: never in the installed layout.
+  bool updateCheckOn() const { return vxUpdate1 != nullptr; }
   // 0 while idle, 1 while running or stopping.
   int btnStartImageIndex() const { return startImageIndex_; }
 

@@ -32,11 +32,11 @@ void AnswerMessagesOnStandardError() {
   });
 }
 
-// A translation beside the program (translations/harrowmint_<locale>.qm) replaces the Chinese texts.
+// A translation in the translations folder (harrowmint_<locale>.qm) replaces the Chinese texts.
 void InstallTranslation(QApplication& app, const TProgramPaths& paths) {
   auto* translator = new QTranslator(&app);
   if (translator->load(QLocale(), QStringLiteral("harrowmint"), QStringLiteral("_"),
-                       paths.programFolder() + QStringLiteral("translations")))
+                       paths.translationsFolder()))
     app.installTranslator(translator);
 }
 

@@ -1,5 +1,5 @@
 // harrowmint-updater update [--home DIR] [--wait SECONDS]: installs the update the window program
-// handed over in its folder (or DIR), then starts the program again.
+// handed over in its folder (or DIR), then starts the program again. Portable layout only.
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
@@ -23,6 +23,12 @@ int main(int argc, char** argv) {
   if (arguments != QStringList{QStringLiteral("update")}) {
     std::fputs("usage: harrowmint-updater update [--home DIR] [--wait SECONDS]\n", stderr);
     return kUpdaterUsage;
+  }
+  // The programs of an installed layout are not in its program folder; they belong to the
+  // package manager.
+  if (!paths.updatableInPlace()) {
+    std::fputs("harrowmint-updater: this installation is updated by its package manager\n", stderr);
+    return kUpdaterFailed;
   }
   return RunUpdater(paths.programFolder(), options);
 }

@@ -2,22 +2,49 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringList>
+#include <QStandardPaths>
+
+#include "InstallLayout.h"
 
 namespace {
-QString WithSlash(QString folder) {
+
+QString Folder(const QString& path) {
+  QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
   if (!folder.endsWith('/')) folder += '/';
   return folder;
 }
+
+// $XDG_DATA_HOME/harrowmint, where a relative XDG_DATA_HOME counts as unset (as the XDG base
+// directory rules say) instead of landing in whatever the working folder is.
+QString UserProgramFolder() {
+  QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (!QDir::isAbsolutePath(data)) data = QDir::homePath() + QStringLiteral("/.local/share");
+  return data + QStringLiteral("/harrowmint");
+}
+
 }  // namespace
 
+TProgramPaths::TProgramPaths(QString program, QString share, QString engine, bool installed)
+    : program_(Folder(program)), share_(Folder(share)), engine_(Folder(engine)), installed_(installed) {}
+
 TProgramPaths::TProgramPaths(const QString& programFolder)
-    : program_(WithSlash(QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath()))) {}
+    : TProgramPaths(programFolder, programFolder, programFolder + QStringLiteral("/Engine"), false) {}
+
+TProgramPaths TProgramPaths::Installed(const QString& shareFolder, const QString& engineFolder,
+                                       const QString& programFolder) {
+  return TProgramPaths(programFolder, shareFolder, engineFolder, true);
+}
 
 TProgramPaths TProgramPaths::FromExecutable() {
   // /proc/self/exe works before (and without) a QCoreApplication.
   const QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
-  return TProgramPaths(exe.absolutePath());
+  return ForExecutableFolder(exe.absolutePath());
+}
+
+TProgramPaths TProgramPaths::ForExecutableFolder(const QString& folder) {
+  const QString share = folder + QStringLiteral("/" HM_INSTALLED_SHARE_FROM_BIN);
+  if (!QFileInfo(share).isDir()) return TProgramPaths(folder);
+  return Installed(share, folder + QStringLiteral("/" HM_INSTALLED_ENGINE_FROM_BIN), UserProgramFolder());
 }
 
 TProgramPaths TProgramPaths::FromArguments(QStringList& arguments) {

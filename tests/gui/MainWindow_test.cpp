@@ -78,6 +78,22 @@ TEST(MainWindow, CreationSeedsTheDataFolderReadsTheSettingsAndTipsOncePerCompute
   EXPECT_EQ(recorder.texts(), QStringList({kFirstStartTip}));
 }
 
+TEST(MainWindow, InstalledLayoutSeedsTheUsersFolderAndLeavesUpdatesToThePackageManager) {
+  testsupport::TempDir dir;
+  WriteFile(dir.file("share/SysDb/Data/delete.dat"), "*.url\r\n");
+  const TProgramPaths installed =
+      TProgramPaths::Installed(dir.file("share"), testsupport::EngineDir(), dir.file("user/harrowmint"));
+  TMessageRecorder recorder;
+  const Tfrmmain window(installed);
+  EXPECT_EQ(TreeListing(dir.file("user/harrowmint/Data")), QStringList({"Setting.ini", "delete.dat"}));
+  EXPECT_EQ(window.settings().OutputFolder, dir.file("user/harrowmint/OutputPath"));
+  EXPECT_FALSE(window.updateCheckOn());
+  EXPECT_EQ(TreeListing(dir.file("share")), QStringList({"SysDb/", "SysDb/Data/", "SysDb/Data/delete.dat"}));
+
+  WindowHome portable(true);
+  EXPECT_TRUE(Tfrmmain(portable.paths).updateCheckOn());
+}
+
 class MainWindowShown : public ShownWindow {};
 
 TEST_F(MainWindowShown, CaptionsHintsAndMenus) {

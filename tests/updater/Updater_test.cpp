@@ -157,4 +157,23 @@ TEST(Updater, WaitsForTheInstallationsProgramOnly) {
   theirs.waitForFinished();
 }
 
+TEST(Updater, LeavesAnInstalledLayoutToThePackageManager) {
+  // The updater as if installed in <prefix>/bin, with a hand-over waiting in the user's folder.
+  TempDir prefix;
+  testsupport::MakeDir(prefix.file("share/harrowmint"));
+  testsupport::MakeDir(prefix.file("bin"));
+  ASSERT_TRUE(QFile::copy(Updater(), prefix.file("bin/harrowmint-updater")));
+  const QString user = prefix.file("data/harrowmint/");
+  MakeZip(user + "update/tmp.tmp", {{"a.txt", "new a"}});
+  WriteFile(user + "tmp.updx", "<root/>");
+  const QStringList before = testsupport::TreeListing(prefix.path());
+
+  const testsupport::ToolRun run =
+      RunTool("env", {"XDG_DATA_HOME=" + prefix.file("data"), prefix.file("bin/harrowmint-updater"), "update",
+                      "--wait", "0"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("updated by its package manager")) << run.err.constData();
+  EXPECT_EQ(testsupport::TreeListing(prefix.path()), before);
+}
+
 }  // namespace

@@ -1,8 +1,7 @@
-// The ANSI/OEM code pages (CP936 unless the environment says otherwise) and the program paths.
+// The ANSI/OEM code pages (CP936 unless the environment says otherwise) and the names on disk.
 #include "util/CodePage.h"
 #include "support/TestSupport.h"
 #include "util/DiskNames.h"
-#include "util/ProgramPaths.h"
 
 namespace {
 
@@ -53,29 +52,6 @@ TEST(DecodeDiskName, Utf8ThenAnsiCodePageThenEscapedBytes) {
     EXPECT_EQ(DecodeDiskName(c.bytes), c.expected) << c.bytes.toHex().constData();
     EXPECT_FALSE(DecodeDiskName(c.bytes).contains(QChar::ReplacementCharacter));
   }
-}
-
-TEST(ProgramPaths, EveryFolderDerivesFromTheProgramFolder) {
-  const TProgramPaths paths("/opt/hm");
-  EXPECT_EQ(paths.programFolder(), "/opt/hm/");
-  EXPECT_EQ(paths.dataFolder(), "/opt/hm/Data/");
-  EXPECT_EQ(paths.seedDataFolder(), "/opt/hm/SysDb/Data/");
-  EXPECT_EQ(paths.settingsFile(), "/opt/hm/Data/Setting.ini");
-  EXPECT_EQ(paths.databaseFile(), "/opt/hm/Data/data.db");
-  EXPECT_EQ(paths.mustFilesFolder(), "/opt/hm/Data/MustFiles/");
-  EXPECT_EQ(paths.tempRoot(), "/opt/hm/tmp/");
-  EXPECT_EQ(paths.engineFolder(), "/opt/hm/Engine/");
-
-  QStringList args = {"prog", "--home", "/srv/x/", "a.rar"};
-  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(), "/srv/x/");
-  EXPECT_EQ(args, QStringList({"prog", "a.rar"}));
-  args = {"prog", "--home=/srv/y", "b.zip"};
-  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(), "/srv/y/");
-  EXPECT_EQ(args, QStringList({"prog", "b.zip"}));
-  args = {"prog"};
-  EXPECT_EQ(TProgramPaths::FromArguments(args).programFolder(),
-            TProgramPaths::FromExecutable().programFolder());
-  EXPECT_TRUE(TProgramPaths::FromExecutable().programFolder().endsWith("/tests/"));
 }
 
 }  // namespace

@@ -16,6 +16,6 @@ int RunEngine(const QString& program, const QString& parameters) {
   return RunAndWait(program, parameters, ProgramFolder(program), kSwHide, true);
 }
 
-int RunEngine(const QString& program, const QStringList& arguments) {
-  return RunAndWait(program, arguments, ProgramFolder(program), true);
+int RunEngine(const QString& program, const QStringList& arguments, const QString& workFolder) {
+  return RunAndWait(program, arguments, workFolder.isEmpty() ? ProgramFolder(program) : workFolder, true);
 }

@@ -9,4 +9,5 @@
 // Returns the exit code; a program that cannot be started gives -1, a killed one 255.
 int RunEngine(const QString& program, const QString& parameters);
 // Arguments given one by one, so paths and passwords with spaces or quotes stay intact.
-int RunEngine(const QString& program, const QStringList& arguments);
+// workFolder: the working folder instead of the program's own.
+int RunEngine(const QString& program, const QStringList& arguments, const QString& workFolder = {});

@@ -2,6 +2,10 @@
 // RAR output through the command-line packer "rar" in the engine folder: one run per operation,
 // judged by its exit code alone (0 = success). A stop request kills the running packer; the run
 // then reports 255 and the operation fails.
+//
+// The packer writes the new copy of an archive it changes (adding to it, comment, lock) into its
+// working folder, so it runs in the archive's folder, which it must be able to write anyway: the
+// engine folder of an installed program is read-only.
 #include <QString>
 
 #include "compress/common/EngineContext.h"
@@ -24,7 +28,7 @@ class TRarPacker {
   QString RarExePath() const;
 
  private:
-  bool Run(const QStringList& arguments) const;
+  bool Run(const QStringList& arguments, const QString& archive) const;
 
   TEngineContext& context_;
 };

@@ -141,6 +141,29 @@ TEST_F(RarPackerTest, MissingPackerRunsNothing) {
   EXPECT_FALSE(QFileInfo::exists(dir.file("a.rar")));
 }
 
+// The packer writes the changed copy of an archive into its working folder, and an installed
+// program's engine folder is read-only: every run works in the archive's folder.
+TEST(RarPackerWorkingFolder, EveryRunWorksInTheArchivesFolder) {
+  testsupport::TempDir dir;
+  TEngineContext context;
+  context.engineFolder = dir.file("Engine/");
+  context.commentFile = dir.file("Comment.txt");
+  WriteFile(context.commentFile, "c");
+  WriteFile(dir.file("work/a.txt"), "a");
+  const QString record = dir.file("working-folders");
+  WriteFile(context.engineFolder + "rar", ("#!/bin/sh\npwd >> '" + record + "'\n").toUtf8());
+  QFile::setPermissions(context.engineFolder + "rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  testsupport::MakeDir(dir.file("out"));
+  const QString archive = dir.file("out/a.rar");
+
+  TRarPacker packer(context);
+  ASSERT_TRUE(packer.RarFile(dir.file("work/"), archive));
+  ASSERT_TRUE(packer.AddComment(archive));
+  ASSERT_TRUE(packer.SetLock(archive));
+  EXPECT_EQ(QString::fromUtf8(ReadFile(record)).split('\n', Qt::SkipEmptyParts),
+            QStringList(3, dir.file("out")));
+}
+
 TEST_F(RarPackerTest, StopRequestKillsTheRunningPacker) {
   WriteFile(dir.file("big/payload.bin"), RandomBytes(96 * 1024 * 1024));
   TRarPacker packer(context);

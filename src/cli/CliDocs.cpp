@@ -1,0 +1,196 @@
+#include "cli/CliDocs.h"
+
+#include <QRegularExpression>
+
+#include "cli/CliOptionTable.h"
+#include "util/SystemInfo.h"
+
+namespace {
+
+const QString kProgram = QStringLiteral("harrowmint-cli");
+
+const QStringList kSynopsis = {
+    QStringLiteral("[--home DIR] [options] PATH..."),
+    QStringLiteral("[--home DIR] --engines"),
+    QStringLiteral("--version"),
+};
+
+const QString kDescription = QStringLiteral(
+    "Repacks every PATH (archive, folder or file), in order, with the settings of the data folder, "
+    "and prints one line per item: index, status, output archive, size in bytes.");
+
+const QString kOptionsNote =
+    QStringLiteral("Options change this run only; the settings file is never written.");
+
+const QString kProgramFolder = QStringLiteral(
+    "The program folder holds Data/ (settings, rule lists, must-have files) and tmp/: the program's "
+    "own folder, or $XDG_DATA_HOME/harrowmint (~/.local/share/harrowmint) for an installed "
+    "program.");
+
+struct TExitStatus {
+  int code;
+  QString meaning;
+};
+const QList<TExitStatus> kExitStatus = {
+    {0, QStringLiteral("every item made a plausible archive")},
+    {1, QStringLiteral("some item failed")},
+    {2, QStringLiteral("the run could not start or the arguments are wrong")},
+};
+
+QList<TCliOption> ShownOptions() {
+  QList<TCliOption> shown;
+  for (const TCliOption& option : CliOptionTable())
+    if (!option.hidden) shown << option;
+  return shown;
+}
+
+QString Wrapped(const QString& text, int width) {
+  QString out, line;
+  for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+    if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+      out += line + '\n';
+      line.clear();
+    }
+    line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+  }
+  return out + line + '\n';
+}
+
+// Text as roff reads it literally: backslashes, dashes (which roff would print as hyphens) and a
+// leading control character.
+QString Roff(const QString& text) {
+  QString out = text;
+  out.replace('\\', QStringLiteral("\\e")).replace('-', QStringLiteral("\\-"));
+  if (out.startsWith('.') || out.startsWith('\'')) out.prepend(QStringLiteral("\\&"));
+  return out;
+}
+
+QString Bold(const QString& text) { return "\\fB" + Roff(text) + "\\fR"; }
+QString Italic(const QString& text) { return "\\fI" + Roff(text) + "\\fR"; }
+
+// A synopsis line with options in bold and placeholders (DIR, PATH, options) in italics.
+QString RoffSynopsisLine(const QString& line) {
+  static const QRegularExpression word(QStringLiteral("^([\\[]*)(.*?)((?:\\.\\.\\.)?[\\]]*)$"));
+  QStringList out;
+  for (const QString& token : line.split(' ')) {
+    const QRegularExpressionMatch m = word.match(token);
+    const QString core = m.captured(2);
+    const QString styled = core.startsWith('-') ? Bold(core) : Italic(core);
+    out << m.captured(1) + styled + Roff(m.captured(3));
+  }
+  return out.join(' ');
+}
+
+QString RoffOptionHead(const TCliOption& option) {
+  QStringList names;
+  for (const QString& name : option.spelledNames()) names << Bold(name);
+  const QString head = names.join(QStringLiteral(", "));
+  return option.argument == TCliOption::argNone ? head : head + ' ' + Italic(option.argumentText());
+}
+
+QString ShellWords(const QStringList& words) { return '\'' + words.join(' ') + '\''; }
+
+}  // namespace
+
+QString CliUsage() {
+  QString text;
+  for (qsizetype i = 0; i < kSynopsis.size(); ++i)
+    text += (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) + kProgram + ' ' + kSynopsis[i] +
+            '\n';
+  text += '\n' + Wrapped(kDescription, 90) + '\n' + kOptionsNote + '\n';
+  for (const TCliOption& option : ShownOptions())
+    text += QStringLiteral("  %1  %2\n").arg(option.synopsis(), -23).arg(option.help);
+  text += '\n' + Wrapped(kProgramFolder, 90) + QStringLiteral("\nExit status:\n");
+  for (const TExitStatus& status : kExitStatus)
+    text += QStringLiteral("  %1  %2\n").arg(status.code).arg(status.meaning);
+  return text;
+}
+
+QString CliManPage() {
+  QString page = QStringLiteral(".TH HARROWMINT\\-CLI 1 \"\" \"Harrowmint %1\" \"User Commands\"\n")
+                     .arg(ProgramVersionText());
+  page +=
+      QStringLiteral(".SH NAME\n%1 \\- repack archives, folders and files in batches\n").arg(Roff(kProgram));
+  page += QStringLiteral(".SH SYNOPSIS\n");
+  for (const QString& line : kSynopsis)
+    page += QStringLiteral(".B %1\n%2\n.br\n").arg(Roff(kProgram), RoffSynopsisLine(line));
+  page += QStringLiteral(".SH DESCRIPTION\n%1\n.PP\n%2\n").arg(Roff(kDescription), Roff(kOptionsNote));
+  page += QStringLiteral(".SH OPTIONS\n");
+  for (const TCliOption& option : ShownOptions())
+    page += QStringLiteral(".TP\n%1\n%2\n").arg(RoffOptionHead(option), Roff(option.help));
+  page += QStringLiteral(".SH EXIT STATUS\n");
+  for (const TExitStatus& status : kExitStatus)
+    page += QStringLiteral(".TP\n.B %1\n%2\n").arg(status.code).arg(Roff(status.meaning));
+  page += QStringLiteral(".SH FILES\n") + Roff(kProgramFolder) + '\n';
+  page += QStringLiteral(
+      ".TP\nPortable layout\n"
+      "Everything lies in the program folder, the folder of the program or the one given with "
+      "\\fB\\-\\-home\\fR: \\fIData/\\fR, \\fItmp/\\fR, the seed data folder \\fISysDb/Data/\\fR "
+      "copied to \\fIData/\\fR at the first start, and the engine folder \\fIEngine/\\fR.\n"
+      ".TP\nInstalled layout\n"
+      "The program lies in \\fI<prefix>/bin\\fR (\\fI/usr\\fR for the Debian package); the seed "
+      "data folder and the shipped plug-in files in \\fI<prefix>/share/harrowmint/\\fR, the engine "
+      "folder with links to the system's engines in \\fI<prefix>/lib/harrowmint/Engine/\\fR. The "
+      "program folder is \\fI$XDG_DATA_HOME/harrowmint/\\fR, seeded at the first start.\n");
+  page += QStringLiteral(
+      ".SH ENVIRONMENT\n"
+      ".TP\n.B XDG_DATA_HOME\nwhere an installed program keeps its program folder "
+      "(default \\fI~/.local/share\\fR)\n"
+      ".TP\n.B HARROWMINT_ANSI_CODEPAGE\ncode page of text files, stored passwords and file names "
+      "that are not UTF\\-8 (default CP936)\n"
+      ".TP\n.B HARROWMINT_OEM_CODEPAGE\ncode page of ZIP entry names without the UTF\\-8 flag "
+      "(default CP936)\n");
+  page += QStringLiteral(".SH SEE ALSO\n.BR rar (1),\n.BR 7z (1)\n");
+  return page;
+}
+
+QString CliBashCompletion() {
+  QStringList all, folders, texts;
+  QString choices;
+  for (const TCliOption& option : ShownOptions()) {
+    all << option.spelledNames();
+    const QString spelled = option.spelledNames().first();
+    switch (option.argument) {
+      case TCliOption::argFolder:
+        folders << spelled;
+        break;
+      case TCliOption::argText:
+        texts << spelled;
+        break;
+      case TCliOption::argChoice:
+        choices +=
+            QStringLiteral(
+                "    %1)\n      mapfile -t COMPREPLY < <(compgen -W %2 -- \"$cur\")\n      return ;;\n")
+                .arg(spelled, ShellWords(option.choices));
+        break;
+      case TCliOption::argNone:
+        break;
+    }
+  }
+  QString script = QStringLiteral(
+      "# bash completion for harrowmint-cli (written by harrowmint-cli --print-completion)\n"
+      "_harrowmint_cli() {\n"
+      "  local cur=${COMP_WORDS[COMP_CWORD]} prev=\n"
+      "  ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}\n"
+      "  COMPREPLY=()\n"
+      "  case $prev in\n");
+  if (!folders.isEmpty())
+    script += QStringLiteral(
+                  "    %1)\n      compopt -o filenames 2>/dev/null\n"
+                  "      mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n      return ;;\n")
+                  .arg(folders.join('|'));
+  script += choices;
+  if (!texts.isEmpty()) script += QStringLiteral("    %1)\n      return ;;\n").arg(texts.join('|'));
+  script += QStringLiteral(
+                "  esac\n"
+                "  if [[ $cur == -* ]]; then\n"
+                "    mapfile -t COMPREPLY < <(compgen -W %1 -- \"$cur\")\n"
+                "    return\n"
+                "  fi\n"
+                "  compopt -o filenames 2>/dev/null\n"
+                "  mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"
+                "}\n"
+                "complete -F _harrowmint_cli harrowmint-cli\n")
+                .arg(ShellWords(all));
+  return script;
+}

@@ -1,0 +1,35 @@
+#include "cli/CliOptionTable.h"
+
+QStringList TCliOption::spelledNames() const {
+  QStringList spelled;
+  for (const QString& n : names) spelled << (n.size() == 1 ? "-" : "--") + n;
+  return spelled;
+}
+
+QString TCliOption::argumentText() const {
+  if (argument == argChoice) return choices.join('|');
+  return argument == argNone ? QString() : argumentName;
+}
+
+QString TCliOption::synopsis() const {
+  const QString text = spelledNames().join(QStringLiteral(", "));
+  return argument == argNone ? text : text + ' ' + argumentText();
+}
+
+const QList<TCliOption>& CliOptionTable() {
+  using O = TCliOption;
+  static const QList<TCliOption> table = {
+      {{"home"}, O::argFolder, "DIR", {}, "program folder holding Data/, Engine/ and tmp/ (portable layout)"},
+      {{"format"}, O::argChoice, "FORMAT", {"rar", "zip", "7z"}, "output format"},
+      {{"output"}, O::argFolder, "DIR", {}, "output folder"},
+      {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
+      {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
+      {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
+      {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
+      {{"version"}, O::argNone, {}, {}, "print the program's version"},
+      {{"help", "h"}, O::argNone, {}, {}, "print this text"},
+      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true},
+      {{"print-completion"}, O::argNone, {}, {}, "print the bash completion script", true},
+  };
+  return table;
+}

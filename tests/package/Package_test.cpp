@@ -1,0 +1,282 @@
+// The Debian package as a user gets it: built by CPack (the package_build step), unpacked with
+// dpkg -x into a scratch root and run from there in the installed layout: the system's engines
+// through the package's engine folder, Data/ in the user's data folder, nothing written below the
+// root, for root and for a user who is not root.
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include "support/TestSupport.h"
+
+using testsupport::ReadFile;
+using testsupport::RunTool;
+using testsupport::ToolRun;
+using testsupport::TreeListing;
+using testsupport::WriteFile;
+
+namespace {
+
+QString Package() {
+  const QStringList found = QDir(HM_PACKAGE_DIR).entryList({"harrowmint_*.deb"}, QDir::Files);
+  return found.size() == 1 ? HM_PACKAGE_DIR "/" + found.first() : QString();
+}
+
+// The package names of a relation field ("a (>= 1), b | c"), without versions.
+QStringList PackageNames(const QByteArray& field) {
+  QStringList names;
+  for (const QString& alternatives : QString::fromUtf8(field).split(','))
+    for (const QString& relation : alternatives.split('|')) names << relation.trimmed().section(' ', 0, 0);
+  return names;
+}
+
+QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
+
+// The value of key in a desktop entry.
+QString EntryValue(const QByteArray& entry, const QByteArray& key) {
+  for (const QByteArray& line : entry.split('\n'))
+    if (line.startsWith(key + '=')) return QString::fromUtf8(line.mid(key.size() + 1));
+  return {};
+}
+
+// The package unpacked into a scratch root, and a user's home and data folder beside it. The
+// scratch area can be reached by every user, as / can.
+struct Installation {
+  testsupport::TempDir dir;
+  QString root = dir.file("root");
+  QString home = dir.file("home");
+  QString dataHome = dir.file("data");  // XDG_DATA_HOME
+  QStringList rootListing;
+
+  Installation() {
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::ExeOther);
+    const QString package = Package();
+    EXPECT_FALSE(package.isEmpty()) << "no package in " HM_PACKAGE_DIR;
+    const ToolRun unpack = RunTool("dpkg", {"-x", package, root});
+    EXPECT_EQ(unpack.exitCode, 0) << unpack.err.constData();
+    testsupport::MakeDir(home);
+    rootListing = TreeListing(root);
+  }
+  QString Program(const QString& name) const { return root + "/usr/bin/" + name; }
+  QString Share(const QString& relative) const { return root + "/usr/share/" + relative; }
+  QString EngineFolder() const { return root + "/usr/lib/harrowmint/Engine/"; }
+  // The program folder of an installed program for this user.
+  QString UserFolder() const { return dataHome + "/harrowmint/"; }
+  QString In(const QString& name) const { return dir.file("in/" + name); }
+
+  // An installed program run as the user whose HOME and XDG_DATA_HOME are the scratch ones.
+  ToolRun Run(const QString& program, const QStringList& args) const {
+    return RunTool("env", QStringList{"HOME=" + home, "XDG_DATA_HOME=" + dataHome, Program(program)} + args);
+  }
+  // A ZIP made by zip(1): a payload and an advertising link the seed's delete.dat removes.
+  void MakeZip(const QString& name) const {
+    const QString tree = dir.file("tree-" + name);
+    WriteFile(tree + "/data.bin", testsupport::RandomBytes(20000));
+    WriteFile(tree + "/visit.url", "ad");
+    testsupport::MakeDir(In(""));
+    ASSERT_EQ(RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
+  }
+  void ExpectRootUnchanged() const { EXPECT_EQ(TreeListing(root), rootListing) << "written below the root"; }
+};
+
+// Every file and folder of the seed is in the data folder.
+void ExpectSeeded(const QString& dataFolder) {
+  const QStringList data = TreeListing(dataFolder);
+  for (const QString& entry : TreeListing(testsupport::SourceDir() + "/SysDb/Data"))
+    EXPECT_TRUE(data.contains(entry))
+        << entry.toStdString() << " not seeded into " << dataFolder.toStdString();
+}
+
+QStringList ArchiveNames(const QString& archive) {
+  QStringList names;
+  for (const QString& line : Lines(RunTool("7z", {"l", "-slt", "-ba", archive}).out))
+    if (line.startsWith("Path = ")) names << line.mid(7);
+  names.sort();
+  return names;
+}
+
+TEST(Package, NamesTheEnginesAndLibrariesItNeeds) {
+  HM_REQUIRE_TOOL("dpkg-deb");
+  const auto field = [](const char* name) {
+    return RunTool("dpkg-deb", {"-f", Package(), name}).out.trimmed();
+  };
+  EXPECT_EQ(field("Package"), "harrowmint");
+  const QStringList depends = PackageNames(field("Depends"));
+  for (const char* needed : {"p7zip-full", "libarchive-tools", "7zip", "libqt6core6", "libqt6gui6",
+                             "libqt6widgets6", "libqt6network6", "libqt6svg6", "libsqlite3-0", "zlib1g"})
+    EXPECT_TRUE(depends.contains(needed)) << needed << " not in Depends: " << field("Depends").constData();
+  // The RAR engines are in non-free: recommended, never required.
+  const QStringList recommends = PackageNames(field("Recommends"));
+  for (const char* nonFree : {"rar", "libunrar5"}) {
+    EXPECT_TRUE(recommends.contains(nonFree)) << nonFree;
+    EXPECT_FALSE(depends.contains(nonFree)) << nonFree;
+  }
+}
+
+TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
+  HM_REQUIRE_TOOL("dpkg");
+  HM_REQUIRE_TOOL("desktop-file-validate");
+  Installation in;
+  for (const char* program : {"harrowmint", "harrowmint-cli"})
+    EXPECT_TRUE(QFileInfo(in.Program(program)).isExecutable()) << program;
+  // An installed program is updated by the package manager.
+  EXPECT_FALSE(QFileInfo::exists(in.Program("harrowmint-updater")));
+
+  EXPECT_EQ(TreeListing(in.Share("harrowmint/SysDb/Data")),
+            TreeListing(testsupport::SourceDir() + "/SysDb/Data"));
+
+  const QList<QPair<QString, QString>> engines = {
+      {"rar", "/usr/bin/rar"},           {"libunrar.so", "/usr/lib/x86_64-linux-gnu/libunrar.so.5"},
+      {"7z.so", "/usr/lib/p7zip/7z.so"}, {"bsdtar", "/usr/bin/bsdtar"},
+      {"7zz", "/usr/bin/7zz"},
+  };
+  for (const auto& [name, system] : engines)
+    EXPECT_EQ(QFileInfo(in.EngineFolder() + name).symLinkTarget(), system) << name.toStdString();
+  // Plug-in files are shared data; the engine folder reaches them by relative links, so they
+  // stay found wherever the installation lies.
+  const QStringList plugins = QDir(testsupport::SourceDir() + "/Engine").entryList({"*.pk"}, QDir::Files);
+  ASSERT_FALSE(plugins.isEmpty());
+  for (const QString& plugin : plugins) {
+    const QFileInfo link(in.EngineFolder() + plugin);
+    EXPECT_TRUE(link.isSymLink()) << plugin.toStdString();
+    EXPECT_EQ(link.canonicalFilePath(),
+              QFileInfo(in.Share("harrowmint/Engine/" + plugin)).canonicalFilePath());
+    EXPECT_EQ(ReadFile(link.filePath()), ReadFile(testsupport::SourceDir() + "/Engine/" + plugin));
+  }
+
+  const QString entry = in.Share("applications/harrowmint.desktop");
+  const ToolRun check = RunTool("desktop-file-validate", {entry});
+  EXPECT_EQ(check.exitCode, 0) << check.out.constData() << check.err.constData();
+  EXPECT_EQ(EntryValue(ReadFile(entry), "Exec"), "harrowmint %F");
+  EXPECT_EQ(EntryValue(ReadFile(entry), "Icon"), "harrowmint");
+  EXPECT_EQ(ReadFile(in.Share("icons/hicolor/scalable/apps/harrowmint.svg")),
+            ReadFile(testsupport::SourceDir() + "/src/gui/icons/harrowmint.svg"));
+
+  // The manual page and the completion are the installed program's own.
+  EXPECT_EQ(RunTool("gzip", {"-dc", in.Share("man/man1/harrowmint-cli.1.gz")}).out,
+            in.Run("harrowmint-cli", {"--print-man"}).out);
+  EXPECT_EQ(ReadFile(in.Share("bash-completion/completions/harrowmint-cli")),
+            in.Run("harrowmint-cli", {"--print-completion"}).out);
+  in.ExpectRootUnchanged();
+}
+
+TEST(Package, CliRunsWithTheSystemEnginesAndTheUsersDataFolder) {
+  HM_REQUIRE_TOOL("dpkg");
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("7z");
+  Installation in;
+  const ToolRun engines = in.Run("harrowmint-cli", {"--engines"});
+  EXPECT_EQ(engines.exitCode, 0) << engines.err.constData();
+  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + in.EngineFolder().toUtf8() + '\n'))
+      << engines.out.constData();
+  EXPECT_FALSE(engines.out.contains("missing")) << engines.out.constData();
+  for (const char* name : {"  rar ", "  libunrar.so ", "  7z.so ", "TAR(*.tar)", "ISO(*.iso)"})
+    EXPECT_TRUE(engines.out.contains(name)) << name;
+
+  in.MakeZip("game.zip");
+  WriteFile(in.In("Folder/notes.bin"), testsupport::RandomBytes(9000));
+  const ToolRun run = in.Run("harrowmint-cli", {"--format", "7z", in.In("game.zip"), in.In("Folder")});
+  EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
+  const QString out = in.UserFolder() + "OutputPath/";
+  EXPECT_EQ(
+      Lines(run.out),
+      QStringList(
+          {QStringLiteral("0\t打包完毕\t%1\t%2").arg(out + "game.7z").arg(QFileInfo(out + "game.7z").size()),
+           QStringLiteral("1\t打包完毕\t%1\t%2")
+               .arg(out + "Folder.7z")
+               .arg(QFileInfo(out + "Folder.7z").size()),
+           "状态:打包完毕,共完成2个。"}));
+  // Cleaned by the seeded rules and completed with the seeded must-have file.
+  EXPECT_EQ(ArchiveNames(out + "game.7z"), QStringList({"Readme.txt", "data.bin"}));
+  EXPECT_EQ(ArchiveNames(out + "Folder.7z"), QStringList({"Readme.txt", "notes.bin"}));
+
+  ExpectSeeded(in.UserFolder() + "Data");
+  EXPECT_EQ(TreeListing(in.UserFolder() + "tmp"), QStringList());
+  EXPECT_EQ(TreeListing(in.home), QStringList()) << "XDG_DATA_HOME given, yet written to the home folder";
+  in.ExpectRootUnchanged();
+}
+
+TEST(Package, HomeOptionUsesThePortableLayoutInItsFolder) {
+  HM_REQUIRE_TOOL("dpkg");
+  Installation in;
+  const QString portable = in.dir.file("portable");
+  const ToolRun engines = in.Run("harrowmint-cli", {"--home", portable, "--engines"});
+  EXPECT_TRUE(engines.out.startsWith("Engine folder: " + portable.toUtf8() + "/Engine/\n"))
+      << engines.out.constData();
+
+  WriteFile(in.In("file.bin"), testsupport::RandomBytes(9000));
+  const ToolRun run = in.Run("harrowmint-cli", {"--home", portable, "--format", "zip", in.In("file.bin")});
+  EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
+  EXPECT_TRUE(QFileInfo(portable + "/OutputPath/file.zip").isFile()) << run.out.constData();
+  EXPECT_FALSE(QFileInfo::exists(in.UserFolder()));
+  in.ExpectRootUnchanged();
+}
+
+TEST(Package, CliWorksForAUserWhoIsNotRoot) {
+  HM_REQUIRE_TOOL("dpkg");
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("7z");
+  HM_REQUIRE_TOOL("rar");
+  Installation in;
+  in.MakeZip("game.zip");
+  // Run as nobody when the tests run as root, else as the user running them.
+  QStringList asUser;
+  if (::geteuid() == 0) {
+    HM_REQUIRE_TOOL("setpriv");
+    ASSERT_EQ(RunTool("chown", {"-R", "nobody:nogroup", in.home, in.In("")}).exitCode, 0);
+    asUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+  }
+  // No XDG_DATA_HOME: the data folder is the default one in the user's home.
+  // RAR: the packer changes the archive it made (must-have files, lock), which takes a writable
+  // working folder; the installed engine folder is not one for this user.
+  const QStringList command =
+      asUser +
+      QStringList{"env",      "-u",  "XDG_DATA_HOME",  "HOME=" + in.home, in.Program("harrowmint-cli"),
+                  "--format", "rar", in.In("game.zip")};
+  const ToolRun run = RunTool(command.first(), command.mid(1));
+  EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
+
+  const QString userFolder = in.home + "/.local/share/harrowmint/";
+  const QString output = userFolder + "OutputPath/game.rar";
+  EXPECT_EQ(Lines(run.out).value(0),
+            QStringLiteral("0\t打包完毕\t%1\t%2").arg(output).arg(QFileInfo(output).size()));
+  EXPECT_EQ(ArchiveNames(output), QStringList({"Readme.txt", "data.bin"}));
+  ExpectSeeded(userFolder + "Data");
+  EXPECT_EQ(QFileInfo(userFolder + "Data/delete.dat").ownerId(), QFileInfo(in.home).ownerId());
+  in.ExpectRootUnchanged();
+}
+
+TEST(Package, DesktopProgramStartsInTheUsersDataFolder) {
+  HM_REQUIRE_TOOL("dpkg");
+  Installation in;
+  QProcess window;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOME", in.home);
+  environment.insert("XDG_DATA_HOME", in.dataHome);
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("HARROWMINT_MESSAGES", "stderr");
+  window.setProcessEnvironment(environment);
+  window.setProcessChannelMode(QProcess::MergedChannels);
+  window.start(in.Program("harrowmint"), {});
+  ASSERT_TRUE(window.waitForStarted());
+  // The first-use tip comes once the data folder is seeded and the settings are read; the line on
+  // the update check follows it.
+  QByteArray err;
+  while (!err.contains("update check off") && window.waitForReadyRead(60000)) err += window.readAll();
+  window.terminate();
+  window.waitForFinished(30000);
+  err += window.readAll();
+  EXPECT_TRUE(err.contains("首次操作提示")) << err.constData();
+  EXPECT_TRUE(err.contains("update check off: this installation is updated by its package manager"))
+      << err.constData();
+
+  ExpectSeeded(in.UserFolder() + "Data");
+  EXPECT_FALSE(QFileInfo::exists(in.UserFolder() + "update"));
+  EXPECT_FALSE(QFileInfo::exists(in.UserFolder() + "tmp.updx"));
+  in.ExpectRootUnchanged();
+}
+
+}  // namespace
