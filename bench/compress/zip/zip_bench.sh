@@ -11,8 +11,9 @@
 #  5. an entry of more than 4 GiB, tested by Info-ZIP's unzip (ZIP64 local and central records).
 # Ratios are the other tool's time over the engine's (above 1: the engine is faster); times are
 # medians. Other work on the machine disturbs wall times: the load is printed with each part.
-# Usage: zip_bench.sh [BUILD_DIR] [WORK_DIR]   (ZIP_BENCH_RUNS, default 5; ZIP_BENCH_SKIP_LARGE=1
-# skips parts 4 and 5; ZIP_BENCH_CALLGRIND=1 adds instruction counts of the kernels to part 1).
+# Usage: zip_bench.sh [BUILD_DIR] [WORK_DIR]   (ZIP_BENCH_RUNS, default 5; ZIP_BENCH_PARTS, default
+# "1 2 3 4 5"; ZIP_BENCH_SKIP_LARGE=1 leaves out parts 4 and 5; ZIP_BENCH_CALLGRIND=1 adds
+# instruction counts of the kernels to part 1).
 # Needs the hm_zip_driver and hm_deflate_compare targets built, zip, unzip, hyperfine, python3,
 # /usr/bin/time, and valgrind for the instruction counts.
 set -euo pipefail
@@ -31,6 +32,9 @@ work=${2:-$(mktemp -d /tmp/hm-zip-bench-XXXXXX)}
 mkdir -p "$work"
 cd "$work"
 runs=${ZIP_BENCH_RUNS:-5}
+parts=${ZIP_BENCH_PARTS:-1 2 3 4 5}
+[ "${ZIP_BENCH_SKIP_LARGE:-0}" = 1 ] && parts=${parts//[45]/}
+want() { [[ " $parts " == *" $1 "* ]]; }
 load() { echo "load $(cut -d' ' -f1-3 /proc/loadavg)"; }
 
 echo "== machine: $(nproc) cores, $(load); work folder $work"
@@ -43,11 +47,13 @@ if [ ! -d real ]; then
 fi
 echo "== real files: $(du -sb real | cut -f1) bytes in $(find real -type f | wc -l) files"
 
+if want 1; then
 echo "== 1. libraries, mixed tree ($(load))"
 "$compare" tree 3
 echo "== 1. libraries, real files ($(load))"
 "$compare" real 3
-if [ "${ZIP_BENCH_CALLGRIND:-0}" = 1 ]; then
+fi
+if want 1 && [ "${ZIP_BENCH_CALLGRIND:-0}" = 1 ]; then
   echo "== 1. instructions (callgrind), 10 MB mixed tree"
   [ -d tree10 ] || python3 "$here/make_tree.py" tree10 10
   for row in "deflate zlib 6, primed" "deflate libdeflate 6, joined pieces" "deflate libdeflate 6, joined, incompressible" \
@@ -58,6 +64,7 @@ if [ "${ZIP_BENCH_CALLGRIND:-0}" = 1 ]; then
   done
 fi
 
+if want 2 || want 3; then
 echo "== 2. packing ($(load))"
 hyperfine --runs "$runs" --warmup 1 --export-json pack.json \
   -n 'zip -6 -r' --prepare 'rm -f zip6.zip' 'zip -6 -r -q zip6.zip tree' \
@@ -106,21 +113,22 @@ for where, times in (('disk', unpack), ('memory', shm)):
         print('unpack %-6s %-18s %6.2f s  ratio %5.2f' % (where, name, times[name], times['unzip'] / times[name]))
     print('unpack %-6s %-18s %6.2f s' % (where, 'unzip', times['unzip']))
 PY
+fi
 
-if [ "${ZIP_BENCH_SKIP_LARGE:-0}" = 1 ]; then exit 0; fi
-
-# "seconds peak-MB" of a command.
+# "wall-seconds CPU-seconds peak-MB" of a command.
 measure() {
-  /usr/bin/time -f '%e %M' -o time.log "$@" >/dev/null 2>run.log || { cat run.log time.log >&2; return 1; }
-  awk '{ printf "%s %.1f", $1, $2 / 1024 }' time.log
+  /usr/bin/time -f '%e %U %S %M' -o time.log "$@" >/dev/null 2>run.log || { cat run.log time.log >&2; return 1; }
+  awk '{ printf "%s %.2f %.1f", $1, $2 + $3, $4 / 1024 }' time.log
 }
-row() {  # label, bytes or entries, engine "s MB", other "s MB"
-  read -r es em <<<"$3"
-  read -r os om <<<"$4"
-  awk -v l="$1" -v n="$2" -v es="$es" -v em="$em" -v os="$os" -v om="$om" \
-    'BEGIN { printf "%-24s %12s  engine %7.2f s %7.1f MB   other %7.2f s %7.1f MB   ratio %5.2f\n", l, n, es, em, os, om, os / es }'
+row() {  # label, bytes or entries, engine "s cpu MB", other "s cpu MB"
+  read -r es ec em <<<"$3"
+  read -r os oc om <<<"$4"
+  awk -v l="$1" -v n="$2" -v es="$es" -v ec="$ec" -v em="$em" -v os="$os" -v oc="$oc" -v om="$om" \
+    'BEGIN { printf "%-22s %11s  engine %6.2f s (CPU %6.2f) %6.1f MB   other %6.2f s (CPU %6.2f) %6.1f MB   ratio %5.2f\n",
+             l, n, es, ec, em, os, oc, om, os / es }'
 }
 
+if want 4; then
 echo "== 4. scale: small entries ($(load)); other = zip -6 -r / unzip"
 for count in 25000 50000 100000; do
   rm -rf many && python3 - many "$count" <<'PY'
@@ -163,7 +171,9 @@ PY
 done
 unzip -tqq big.zip && echo "unzip -t of the 4 GiB entry: OK" || echo "unzip -t of the 4 GiB entry: FAILED"
 rm -rf big big.zip
+fi
 
+if want 5; then
 echo "== 5. an entry of 4 GiB + 1 MiB (sparse), tested by unzip"
 rm -rf huge && mkdir huge && truncate -s $(( (4 << 30) + (1 << 20) )) huge/huge.img
 echo "after the big entry" > huge/after.txt
@@ -171,3 +181,4 @@ rm -f huge.zip
 "$driver" pack huge huge.zip 2
 unzip -tqq huge.zip && echo "unzip -t: OK" || echo "unzip -t: FAILED"
 rm -rf huge huge.zip
+fi
