@@ -1,18 +1,24 @@
 #include "compress/zip/ZipExtractPool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
+#include <tuple>
 
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractTarget.h"
 #include "compress/zip/ZipInput.h"
 
 namespace {
+
+struct TFile {
+  size_t pathHash;
+  size_t entry;
+};
 
 bool Succeeded(TZipExtractOutcome outcome) {
   return outcome == TZipExtractOutcome::File || outcome == TZipExtractOutcome::Folder;
@@ -37,11 +43,10 @@ std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, c
     if (!Succeeded(outcomes[i])) failed = true;
   };
 
-  // The files by path, in archive order; everything else at once.
-  std::vector<std::vector<size_t>> files;
+  // The files, each with a hash of its path; everything else at once.
+  std::vector<TFile> files;
   {
     TZipExtractor here(archive_.input(), target_);
-    std::unordered_map<std::string, size_t> byPath;
     for (size_t i = 0; i < entries.size(); ++i) {
       const QString& name = names[qsizetype(i)];
       const auto path = IsFolderEntryName(name) ? std::nullopt : target_.PathFor(name);
@@ -50,24 +55,30 @@ std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, c
         if (stopAtFailure && failed) return outcomes;
         continue;
       }
-      const auto [at, added] = byPath.try_emplace(*path, files.size());
-      if (added) files.emplace_back();
-      files[at->second].push_back(i);
+      files.push_back({std::hash<std::string>{}(*path), i});
     }
   }
+  // Files of one path (or, rarely, of paths that share a hash: no harm) form a run, in archive
+  // order; runs are handed out in the order of their first entries.
+  std::sort(files.begin(), files.end(),
+            [](const TFile& a, const TFile& b) { return std::tie(a.pathHash, a.entry) < std::tie(b.pathHash, b.entry); });
+  std::vector<size_t> runs;  // where each run starts in `files`
+  for (size_t k = 0; k < files.size(); ++k)
+    if (k == 0 || files[k].pathHash != files[k - 1].pathHash) runs.push_back(k);
+  std::sort(runs.begin(), runs.end(), [&](size_t a, size_t b) { return files[a].entry < files[b].entry; });
 
-  std::atomic<size_t> nextPath = 0;
+  std::atomic<size_t> nextRun = 0;
   const auto work = [&](TZipInput& input) {
     TZipExtractor extractor(input, target_);
-    for (size_t p = nextPath++; p < files.size(); p = nextPath++) {
-      for (const size_t i : files[p]) {
+    for (size_t r = nextRun++; r < runs.size(); r = nextRun++) {
+      for (size_t k = runs[r]; k < files.size() && files[k].pathHash == files[runs[r]].pathHash; ++k) {
         if (stopAtFailure && failed) return;
-        extract(extractor, i);
+        extract(extractor, files[k].entry);
       }
     }
   };
   {
-    const size_t helpers = files.empty() ? 0 : std::min(files.size(), size_t(std::max(threads_, 1))) - 1;
+    const size_t helpers = runs.empty() ? 0 : std::min(runs.size(), size_t(std::max(threads_, 1))) - 1;
     std::vector<std::unique_ptr<TZipInput>> inputs;
     std::vector<std::jthread> threads;  // joined before the inputs go
     for (size_t t = 0; t < helpers; ++t) {
