@@ -29,7 +29,7 @@ struct TZipChunk {
 struct TZipChunkResult {
   QByteArray data;      // deflated bytes, or the raw bytes when `stored`
   uint32_t crc = 0;     // CRC-32 of the raw bytes of this piece
-  bool stored = false;  // a file of one piece that deflate does not shrink is kept as it is
+  bool stored = false;  // a file of one piece that deflate would not shrink is kept as it is
   bool ok = false;
   QString error;
 };

@@ -12,8 +12,9 @@ namespace {
 constexpr int kUnusedBits = 7;
 constexpr int kInFinalBlock = 64;
 constexpr int kAtBlockEnd = 128;
-// Decoded bytes are only looked through, never kept.
-constexpr size_t kScratchSize = 64 * 1024;
+// Decoded bytes are only looked through, never kept; a larger buffer saves zlib copying them
+// into its window after every call.
+constexpr size_t kScratchSize = 256 * 1024;
 }  // namespace
 
 struct TZipPieceJoiner::TWalker {
