@@ -63,28 +63,23 @@ TZipChunkResult TZipChunkDeflater::Compress(const TZipSource& source, const TZip
   fd.reset();
   result.crc = ZipCrc32(0, input.constData(), chunk.length);
 
+  // A file of one piece is kept as it is when deflate would not shrink it.
+  const bool wholeFile = chunk.offset == 0 && chunk.last;
   const bool incompressible = LooksIncompressible(input.constData(), chunk.length);
-  if (incompressible && chunk.offset == 0 && chunk.last) {
-    result.data = std::move(input);
-    result.stored = true;
-    result.ok = true;
-    return result;
+  QByteArray out;
+  if (!(wholeFile && incompressible)) {
+    out.resize(qsizetype(PieceBound(chunk.length)));
+    libdeflate_compressor* compressor = incompressible ? storer_.get() : compressor_.get();
+    const size_t made =
+        libdeflate_deflate_compress(compressor, input.constData(), chunk.length, out.data(), size_t(out.size()));
+    out.resize(qsizetype(made));
+    if (made == 0 || (!chunk.last && !joiner_.MakeContinuable(out))) {
+      result.error = QStringLiteral("deflate failed");
+      return result;
+    }
   }
-  QByteArray out(qsizetype(PieceBound(chunk.length)), Qt::Uninitialized);
-  libdeflate_compressor* compressor = incompressible ? storer_.get() : compressor_.get();
-  const size_t made =
-      libdeflate_deflate_compress(compressor, input.constData(), chunk.length, out.data(), size_t(out.size()));
-  out.resize(qsizetype(made));
-  if (made == 0 || (!chunk.last && !joiner_.MakeContinuable(out))) {
-    result.error = QStringLiteral("deflate failed");
-    return result;
-  }
-  if (chunk.offset == 0 && chunk.last && out.size() >= input.size()) {
-    result.data = std::move(input);
-    result.stored = true;
-  } else {
-    result.data = std::move(out);
-  }
+  result.stored = wholeFile && (incompressible || out.size() >= input.size());
+  result.data = std::move(result.stored ? input : out);
   result.ok = true;
   return result;
 }
