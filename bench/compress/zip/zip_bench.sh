@@ -80,11 +80,17 @@ echo "== 3. extracting zip6.zip ($(load))"
 shm=/dev/shm/hm-zip-bench-$$
 mkdir -p "$shm" && cp zip6.zip "$shm/" || shm=
 trap '[ -z "$shm" ] || rm -rf "$shm"' EXIT
+# Every run on disk gets a new folder, and none is removed before the end: ext4 makes file
+# creation slow for a while after many deletions, which would burden whichever command ran later.
+rm -rf outs && mkdir outs
 hyperfine --runs "$runs" --warmup 1 --export-json unpack.json \
-  -n 'unzip' --prepare 'rm -rf out' 'unzip -q -o zip6.zip -d out' \
-  -n 'engine, 1 thread' --prepare 'rm -rf out' "$driver unpack zip6.zip out 1" \
-  -n 'engine, 2 threads' --prepare 'rm -rf out' "$driver unpack zip6.zip out 2"
-diff -r tree out/tree >/dev/null && echo "extracted tree matches the source" || echo "EXTRACTED TREE DIFFERS"
+  -n 'unzip' 'unzip -q -o zip6.zip -d "$(mktemp -d -p outs)"' \
+  -n 'engine, 1 thread' "$driver unpack zip6.zip \"\$(mktemp -d -p outs)\" 1" \
+  -n 'engine, 2 threads' "$driver unpack zip6.zip \"\$(mktemp -d -p outs)\" 2"
+for out in outs/*; do
+  diff -r tree "$out/tree" >/dev/null || { echo "EXTRACTED TREE DIFFERS in $out"; break; }
+done
+rm -rf outs
 if [ -n "$shm" ]; then
   hyperfine --runs "$runs" --warmup 1 --export-json unpack-shm.json \
     -n 'unzip' --prepare "rm -rf $shm/out" "unzip -q -o $shm/zip6.zip -d $shm/out" \
