@@ -81,9 +81,10 @@ shm=/dev/shm/hm-zip-bench-$$
 mkdir -p "$shm" && cp zip6.zip "$shm/" || shm=
 trap '[ -z "$shm" ] || rm -rf "$shm"' EXIT
 # Every run on disk gets a new folder, and none is removed before the end: ext4 makes file
-# creation slow for a while after many deletions, which would burden whichever command ran later.
+# creation slow for a while after many deletions, which would burden whichever command ran later;
+# and each run starts with nothing left to write back.
 rm -rf outs && mkdir outs
-hyperfine --runs "$runs" --warmup 1 --export-json unpack.json \
+hyperfine --runs "$runs" --warmup 1 --export-json unpack.json --prepare sync \
   -n 'unzip' 'unzip -q -o zip6.zip -d "$(mktemp -d -p outs)"' \
   -n 'engine, 1 thread' "$driver unpack zip6.zip \"\$(mktemp -d -p outs)\" 1" \
   -n 'engine, 2 threads' "$driver unpack zip6.zip \"\$(mktemp -d -p outs)\" 2"
@@ -121,17 +122,17 @@ for where, times in (('disk', unpack), ('memory', shm)):
 PY
 fi
 
-# "wall-seconds CPU-seconds peak-MB" of a command.
+# "wall-seconds user-seconds system-seconds peak-MB" of a command.
 measure() {
   /usr/bin/time -f '%e %U %S %M' -o time.log "$@" >/dev/null 2>run.log || { cat run.log time.log >&2; return 1; }
-  awk '{ printf "%s %.2f %.1f", $1, $2 + $3, $4 / 1024 }' time.log
+  awk '{ printf "%s %s %s %.1f", $1, $2, $3, $4 / 1024 }' time.log
 }
-row() {  # label, bytes or entries, engine "s cpu MB", other "s cpu MB"
-  read -r es ec em <<<"$3"
-  read -r os oc om <<<"$4"
-  awk -v l="$1" -v n="$2" -v es="$es" -v ec="$ec" -v em="$em" -v os="$os" -v oc="$oc" -v om="$om" \
-    'BEGIN { printf "%-22s %11s  engine %6.2f s (CPU %6.2f) %6.1f MB   other %6.2f s (CPU %6.2f) %6.1f MB   ratio %5.2f\n",
-             l, n, es, ec, em, os, oc, om, os / es }'
+row() {  # label, bytes or entries, engine "s user sys MB", other "s user sys MB"
+  read -r es eu ek em <<<"$3"
+  read -r os ou ok om <<<"$4"
+  awk -v l="$1" -v n="$2" -v es="$es" -v eu="$eu" -v ek="$ek" -v em="$em" -v os="$os" -v ou="$ou" -v ok="$ok" -v om="$om" \
+    'BEGIN { printf "%-20s %10s  engine %6.2f s (user %5.2f sys %5.2f) %5.1f MB   other %6.2f s (user %5.2f sys %5.2f) %5.1f MB   ratio %5.2f\n",
+             l, n, es, eu, ek, em, os, ou, ok, om, os / es }'
 }
 
 if want 4; then
