@@ -1,7 +1,7 @@
 // Packs, extracts or lists one archive with the ZIP engine, so whole runs can be timed and
 // measured from outside:
 //   hm_zip_driver pack SOURCE ARCHIVE [THREADS [PASSWORD]]
-//   hm_zip_driver unpack ARCHIVE FOLDER [PASSWORD]
+//   hm_zip_driver unpack ARCHIVE FOLDER [THREADS [PASSWORD]]
 //   hm_zip_driver list ARCHIVE
 #include <QCoreApplication>
 #include <QStringList>
@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     return engine.ZipFile(args[1], args[2]) ? 0 : 1;
   }
   if (args.size() >= 3 && args[0] == QLatin1String("unpack")) {
-    if (args.size() >= 4) context.unCompressPwd = args[3];
+    if (args.size() >= 4) engine.SetThreadCount(args[3].toInt());
+    if (args.size() >= 5) context.unCompressPwd = args[4];
     const int rc = engine.UnZipFile(args[1], args[2]);
     if (rc != crSuccess) std::fprintf(stderr, "result %d, m_Error %d\n", rc, context.m_Error);
     return rc == crSuccess ? 0 : 1;
@@ -35,6 +36,6 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: hm_zip_driver pack SOURCE ARCHIVE [THREADS [PASSWORD]] | unpack ARCHIVE FOLDER "
-               "[PASSWORD] | list ARCHIVE\n");
+               "[THREADS [PASSWORD]] | list ARCHIVE\n");
   return 2;
 }

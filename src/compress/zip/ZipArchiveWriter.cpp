@@ -1,12 +1,12 @@
 #include "compress/zip/ZipArchiveWriter.h"
 
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <random>
 
+#include "compress/zip/ZipCrc.h"
 #include "compress/zip/ZipCrypto.h"
 #include "compress/zip/ZipDeflatePool.h"
 #include "compress/zip/ZipFileHandle.h"
@@ -25,9 +25,7 @@ constexpr uint16_t kVersionMadeBy = kZipVersionZip64;
 // Whether a deflated file of this size might reach 4 GiB (sizes go into the local header's
 // ZIP64 field then, since they are not known when the header is written).
 bool MayNeedZip64(uint64_t size) {
-  const uint64_t bound = compressBound(uLong(std::min<uint64_t>(size, ~uLong(0) >> 1))) +
-                         ZipChunkCount(size) * 8 + TZipCrypto::kHeaderSize;
-  return size >= kZipMax32 || bound >= kZipMax32;
+  return size >= kZipMax32 || ZipDeflatedBound(size) + TZipCrypto::kHeaderSize >= kZipMax32;
 }
 
 }  // namespace
@@ -126,7 +124,7 @@ bool TZipArchiveWriter::WritePieces(TZipEntryRecord& r, const TZipSource& source
     TZipChunkResult piece = pool.Next();
     if (!piece.ok) return Fail(piece.error);
     const uint64_t length = std::min<uint64_t>(kZipChunkSize, source.size - k * kZipChunkSize);
-    crc = uint32_t(crc32_combine(crc, piece.crc, z_off_t(length)));
+    crc = ZipCrc32Combine(crc, piece.crc, length);
     compressed += uint64_t(piece.data.size());
     if (!WriteData(piece.data)) return false;
   }
@@ -162,7 +160,7 @@ bool TZipArchiveWriter::RewriteStored(TZipEntryRecord& r, const TZipSource& sour
     buffer.resize(qsizetype(length));
     if (!fd || !ReadAt(fd.get(), buffer.data(), length, offset))
       return Fail(QString::fromUtf8(source.path) + QStringLiteral(": cannot be read completely"));
-    crc = uint32_t(crc32(crc, reinterpret_cast<const Bytef*>(buffer.constData()), uInt(length)));
+    crc = ZipCrc32(crc, buffer.constData(), length);
     if (!WriteData(buffer)) return false;
   }
   if (crc != expectedCrc)

@@ -1,8 +1,9 @@
 #pragma once
 // Writes the entries of a source plan into an archive: local headers and data (deflated on
-// several threads, stored when deflate does not shrink a file, encrypted with ZipCrypto when a
-// password is set), then the central directory and the end records, with ZIP64 records
-// wherever a size, an offset or the entry count needs them.
+// several threads, stored when deflate does not shrink a file or a trial finds a file of one
+// piece incompressible, encrypted with ZipCrypto when a password is set), then the central
+// directory and the end records, with ZIP64 records wherever a size, an offset or the entry
+// count needs them.
 #include <QByteArray>
 #include <QString>
 

@@ -1,29 +1,51 @@
 #include "compress/zip/ZipChunkDeflater.h"
 
-#include <cstring>
+#include <libdeflate.h>
 
+#include <new>
+
+#include "compress/zip/ZipCrc.h"
 #include "compress/zip/ZipFileHandle.h"
 #include "compress/zip/ZipSourcePlan.h"
 
 namespace {
-constexpr uint32_t kWindow = 32768;
+// The samples of the incompressibility trial: evenly spread over pieces of at least twice their
+// total size; a sample passes when the fast level shrinks it by at least 1/64.
+constexpr uint32_t kSampleSize = 32 * 1024;
+constexpr uint32_t kSamples = 4;
+constexpr uint32_t kSampledPiece = 2 * kSamples * kSampleSize;
+constexpr int kTrialLevel = 1;
+constexpr int kStoreLevel = 0;
+
+uint64_t PieceBound(uint64_t length) {
+  return libdeflate_deflate_compress_bound(nullptr, size_t(length)) + TZipPieceJoiner::kGrowth;
+}
 }  // namespace
 
 uint64_t ZipChunkCount(uint64_t size) { return size == 0 ? 1 : (size + kZipChunkSize - 1) / kZipChunkSize; }
 
-void TZipChunkDeflater::TDeflateEnd::operator()(z_stream* s) const {
-  deflateEnd(s);
-  delete s;
+uint64_t ZipDeflatedBound(uint64_t size) {
+  const uint64_t rest = size % kZipChunkSize;
+  return size / kZipChunkSize * PieceBound(kZipChunkSize) + (rest > 0 ? PieceBound(rest) : 0);
 }
 
-TZipChunkDeflater::TZipChunkDeflater() {
-  auto* s = new z_stream{};
-  if (deflateInit2(s, kZipDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    delete s;
-    throw std::bad_alloc();
-  }
-  stream_.reset(s);
+void TZipChunkDeflater::TCompressorFree::operator()(libdeflate_compressor* c) const {
+  libdeflate_free_compressor(c);
 }
+
+TZipChunkDeflater::TCompressor TZipChunkDeflater::NewCompressor(int level) {
+  TCompressor c(libdeflate_alloc_compressor(level));
+  if (!c) throw std::bad_alloc();
+  return c;
+}
+
+TZipChunkDeflater::TZipChunkDeflater()
+    : compressor_(NewCompressor(kZipDeflateLevel)),
+      trial_(NewCompressor(kTrialLevel)),
+      storer_(NewCompressor(kStoreLevel)),
+      sampleOut_(qsizetype(kSampleSize), Qt::Uninitialized) {}
+
+TZipChunkDeflater::~TZipChunkDeflater() = default;
 
 TZipChunkResult TZipChunkDeflater::Compress(const TZipSource& source, const TZipChunk& chunk) {
   TZipChunkResult result;
@@ -32,47 +54,44 @@ TZipChunkResult TZipChunkDeflater::Compress(const TZipSource& source, const TZip
     result.ok = true;
     return result;
   }
-  const uint32_t primer = uint32_t(std::min<uint64_t>(kWindow, chunk.offset));
-  QByteArray input(qsizetype(primer) + chunk.length, Qt::Uninitialized);
+  QByteArray input(qsizetype(chunk.length), Qt::Uninitialized);
   TFileDescriptor fd = OpenForReading(source.path);
-  if (!fd || !ReadAt(fd.get(), input.data(), size_t(input.size()), chunk.offset - primer)) {
+  if (!fd || !ReadAt(fd.get(), input.data(), size_t(input.size()), chunk.offset)) {
     result.error = QString::fromUtf8(source.path) + ": cannot be read completely";
     return result;
   }
   fd.reset();
-  const auto* raw = reinterpret_cast<const Bytef*>(input.constData()) + primer;
-  result.crc = uint32_t(crc32(0, raw, chunk.length));
+  result.crc = ZipCrc32(0, input.constData(), chunk.length);
 
-  z_stream* s = stream_.get();
-  deflateReset(s);
-  if (primer > 0) deflateSetDictionary(s, reinterpret_cast<const Bytef*>(input.constData()), primer);
-  QByteArray out(qsizetype(deflateBound(s, chunk.length)) + 16, Qt::Uninitialized);
-  s->next_in = const_cast<Bytef*>(raw);
-  s->avail_in = chunk.length;
-  s->next_out = reinterpret_cast<Bytef*>(out.data());
-  s->avail_out = uInt(out.size());
-  const int flush = chunk.last ? Z_FINISH : Z_SYNC_FLUSH;
-  for (;;) {
-    const int rc = deflate(s, flush);
-    if (rc == Z_STREAM_ERROR) {
+  // A file of one piece is kept as it is when deflate would not shrink it.
+  const bool wholeFile = chunk.offset == 0 && chunk.last;
+  const bool incompressible = LooksIncompressible(input.constData(), chunk.length);
+  QByteArray out;
+  if (!(wholeFile && incompressible)) {
+    out.resize(qsizetype(PieceBound(chunk.length)));
+    libdeflate_compressor* compressor = incompressible ? storer_.get() : compressor_.get();
+    const size_t made =
+        libdeflate_deflate_compress(compressor, input.constData(), chunk.length, out.data(), size_t(out.size()));
+    out.resize(qsizetype(made));
+    if (made == 0 || (!chunk.last && !joiner_.MakeContinuable(out))) {
       result.error = QStringLiteral("deflate failed");
       return result;
     }
-    if (rc == Z_STREAM_END || (flush == Z_SYNC_FLUSH && s->avail_in == 0 && s->avail_out > 0)) break;
-    if (s->avail_out == 0) {
-      const qsizetype used = out.size();
-      out.resize(used * 2);
-      s->next_out = reinterpret_cast<Bytef*>(out.data()) + used;
-      s->avail_out = uInt(out.size() - used);
-    }
   }
-  out.resize(qsizetype(s->total_out));
-  if (chunk.offset == 0 && chunk.last && out.size() >= input.size()) {
-    result.data = std::move(input);  // primer is empty for a file's first piece
-    result.stored = true;
-  } else {
-    result.data = std::move(out);
-  }
+  result.stored = wholeFile && (incompressible || out.size() >= input.size());
+  result.data = std::move(result.stored ? input : out);
   result.ok = true;
   return result;
+}
+
+bool TZipChunkDeflater::LooksIncompressible(const char* data, uint32_t length) {
+  if (length < kSampledPiece) return false;
+  // The output room is the sample less 1/64: a sample that does not fit did not shrink enough.
+  const size_t room = kSampleSize - kSampleSize / 64;
+  for (uint32_t k = 0; k < kSamples; ++k) {
+    const uint64_t offset = uint64_t(length - kSampleSize) * k / (kSamples - 1);
+    if (libdeflate_deflate_compress(trial_.get(), data + offset, kSampleSize, sampleOut_.data(), room) != 0)
+      return false;
+  }
+  return true;
 }

@@ -1,17 +1,20 @@
 #pragma once
 // The compression kernel of the writer. A file's data is cut into pieces at fixed offsets and
-// each piece is deflated on its own: a later piece is primed with the 32 KiB before it and every
-// piece but the last ends on a byte boundary (a sync flush), so the pieces joined in order are
-// one deflate stream. The result depends only on the data, never on which thread made it.
+// each piece is deflated on its own, from a fresh start; every piece but the last is then opened
+// for the next one (see TZipPieceJoiner), so the pieces joined in order are one deflate stream.
+// A piece that a quick trial on a few samples finds incompressible (compressed media, archives,
+// random data) goes into stored blocks without the search for matches. The result depends only
+// on the data, never on which thread made it.
 #include <QByteArray>
 #include <QString>
-
-#include <zlib.h>
 
 #include <cstdint>
 #include <memory>
 
+#include "compress/zip/ZipPieceJoiner.h"
+
 struct TZipSource;
+struct libdeflate_compressor;
 
 constexpr uint32_t kZipChunkSize = 1u << 20;
 constexpr int kZipDeflateLevel = 6;
@@ -26,22 +29,33 @@ struct TZipChunk {
 struct TZipChunkResult {
   QByteArray data;      // deflated bytes, or the raw bytes when `stored`
   uint32_t crc = 0;     // CRC-32 of the raw bytes of this piece
-  bool stored = false;  // a file of one piece that deflate does not shrink is kept as it is
+  bool stored = false;  // a file of one piece that deflate would not shrink is kept as it is
   bool ok = false;
   QString error;
 };
 
 // Pieces of a file of this size; an empty file is one empty piece.
 uint64_t ZipChunkCount(uint64_t size);
+// The most bytes the pieces of a file of this size can deflate to, joined.
+uint64_t ZipDeflatedBound(uint64_t size);
 
 class TZipChunkDeflater {
  public:
   TZipChunkDeflater();
+  ~TZipChunkDeflater();
   TZipChunkResult Compress(const TZipSource& source, const TZipChunk& chunk);
 
  private:
-  struct TDeflateEnd {
-    void operator()(z_stream* s) const;
+  struct TCompressorFree {
+    void operator()(libdeflate_compressor* c) const;
   };
-  std::unique_ptr<z_stream, TDeflateEnd> stream_;
+  using TCompressor = std::unique_ptr<libdeflate_compressor, TCompressorFree>;
+  static TCompressor NewCompressor(int level);
+  bool LooksIncompressible(const char* data, uint32_t length);
+
+  TCompressor compressor_;  // the archive's level
+  TCompressor trial_;       // fast, for the samples
+  TCompressor storer_;      // stored blocks only
+  QByteArray sampleOut_;
+  TZipPieceJoiner joiner_;
 };

@@ -110,13 +110,12 @@ bool TZipDirectory::ReadEntries(const TLocated& l) {
   return entries_.size() % 0x10000 == l.end.entryCount % 0x10000;
 }
 
-std::optional<uint64_t> TZipDirectory::DataOffset(const TZipEntryRecord& e) {
+std::optional<uint64_t> ZipEntryDataOffset(TZipInput& input, const TZipEntryRecord& e) {
   char fixed[kZipLocalHeaderSize];
   uint16_t nameLength = 0, extraLength = 0;
-  if (!input_.Read(e.localHeaderOffset, fixed, sizeof fixed) ||
-      !ParseLocalFixed(fixed, nameLength, extraLength))
+  if (!input.Read(e.localHeaderOffset, fixed, sizeof fixed) || !ParseLocalFixed(fixed, nameLength, extraLength))
     return std::nullopt;
   const uint64_t data = e.localHeaderOffset + kZipLocalHeaderSize + nameLength + extraLength;
-  if (data > input_.size() || e.compressedSize > input_.size() - data) return std::nullopt;
+  if (data > input.size() || e.compressedSize > input.size() - data) return std::nullopt;
   return data;
 }

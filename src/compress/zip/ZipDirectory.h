@@ -19,9 +19,6 @@ class TZipDirectory {
 
   const std::vector<TZipEntryRecord>& entries() const { return entries_; }
   TZipInput& input() { return input_; }
-  // Where the entry's data begins, from its local header; nothing when that header is damaged
-  // or the data would run past the archive.
-  std::optional<uint64_t> DataOffset(const TZipEntryRecord& entry);
 
  private:
   struct TLocated {
@@ -37,3 +34,7 @@ class TZipDirectory {
   TZipInput input_;
   std::vector<TZipEntryRecord> entries_;
 };
+
+// Where an entry's data begins, from its local header; nothing when that header is damaged or the
+// data would run past the archive.
+std::optional<uint64_t> ZipEntryDataOffset(TZipInput& input, const TZipEntryRecord& entry);

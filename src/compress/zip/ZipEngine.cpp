@@ -39,7 +39,7 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
     TZipWriteOptions options;
     options.password = context_.compressPwd.isEmpty() ? QByteArray() : ToAnsi(context_.compressPwd);
     options.comment = ZipCommentFromFile(context_.commentFile);
-    options.threads = threads_ > 0 ? threads_ : int(std::max(1u, std::thread::hardware_concurrency()));
+    options.threads = Threads();
     TZipArchiveWriter writer(output, std::move(options));
     return writer.Write(plan.sources()) && output.Commit();
   } catch (const std::exception&) {
@@ -49,11 +49,12 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
 
 int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   try {
-    if (TZipStrictReader(zipFile, unzipDir).Run()) return crSuccess;
+    if (TZipStrictReader(zipFile, unzipDir, Threads()).Run()) return crSuccess;
     context_.m_Error = kErrorNone;
     QString destDir = unzipDir;
     if (destDir.endsWith('/')) destDir.chop(1);
-    return TZipGeneralReader(zipFile, destDir, ToAnsi(context_.unCompressPwd), [this] { OnZipBadPassword(); })
+    return TZipGeneralReader(zipFile, destDir, ToAnsi(context_.unCompressPwd), Threads(),
+                             [this] { OnZipBadPassword(); })
         .Run();
   } catch (const std::exception&) {
     return crFailed;
@@ -73,3 +74,7 @@ int TZipEngine::ListZipFiles(const QString& zipFile, QStringList& fileList) {
 }
 
 void TZipEngine::OnZipBadPassword() { context_.m_Error = kErrorMissingPassword; }
+
+int TZipEngine::Threads() const {
+  return threads_ > 0 ? threads_ : int(std::max(1u, std::thread::hardware_concurrency()));
+}

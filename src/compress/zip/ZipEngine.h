@@ -24,10 +24,13 @@ class TZipEngine {
   // Handler of the general reader's bad-password event.
   void OnZipBadPassword();
 
-  // Deflate threads used when packing (0: one per core). The archive is the same for any value.
+  // Threads that deflate when packing and write files when extracting (0: one per core). The
+  // archive, or the extracted tree, is the same for any value.
   void SetThreadCount(int threads) { threads_ = threads; }
 
  private:
+  int Threads() const;
+
   TEngineContext& context_;
   int threads_ = 0;
 };

@@ -1,17 +1,16 @@
 #include "compress/zip/ZipEntryDecoder.h"
 
+#include <isa-l/igzip_lib.h>
+
+#include "compress/zip/ZipCrc.h"
 #include "compress/zip/ZipDirectory.h"
+#include "compress/zip/ZipInput.h"
 
 namespace {
 constexpr size_t kBufferSize = 256 * 1024;
 }  // namespace
 
-void TZipEntryDecoder::TInflateEnd::operator()(z_stream* s) const {
-  inflateEnd(s);
-  delete s;
-}
-
-TZipEntryDecoder::TZipEntryDecoder(TZipDirectory& archive) : archive_(archive) {}
+TZipEntryDecoder::TZipEntryDecoder(TZipInput& archive) : archive_(archive) {}
 
 TZipEntryDecoder::~TZipEntryDecoder() = default;
 
@@ -23,7 +22,7 @@ TZipEntryStatus TZipEntryDecoder::Open(const TZipEntryRecord& entry, const QByte
   if ((entry.flags & kZipFlagStrongEncryption) ||
       (entry.method != kZipMethodStored && entry.method != kZipMethodDeflated))
     return TZipEntryStatus::Unsupported;
-  const auto data = archive_.DataOffset(entry);
+  const auto data = ZipEntryDataOffset(archive_, entry);
   if (!data) return TZipEntryStatus::Damaged;
   position_ = *data;
   left_ = entry.compressedSize;
@@ -32,7 +31,7 @@ TZipEntryStatus TZipEntryDecoder::Open(const TZipEntryRecord& entry, const QByte
   if (left_ < uint64_t(TZipCrypto::kHeaderSize)) return TZipEntryStatus::Damaged;
   if (password.isEmpty()) return TZipEntryStatus::BadPassword;
   char header[TZipCrypto::kHeaderSize];
-  if (!archive_.input().Read(position_, header, sizeof header)) return TZipEntryStatus::Damaged;
+  if (!archive_.Read(position_, header, sizeof header)) return TZipEntryStatus::Damaged;
   if (!PasswordMatches(header, password)) return TZipEntryStatus::BadPassword;
   position_ += TZipCrypto::kHeaderSize;
   left_ -= TZipCrypto::kHeaderSize;
@@ -56,7 +55,7 @@ bool TZipEntryDecoder::PasswordMatches(const char* header, const QByteArray& pas
 bool TZipEntryDecoder::ReadInput(size_t& got) {
   if (in_.empty()) in_.resize(kBufferSize);
   got = size_t(std::min<uint64_t>(left_, in_.size()));
-  if (!archive_.input().Read(position_, in_.data(), got)) return false;
+  if (!archive_.Read(position_, in_.data(), got)) return false;
   if (crypto_) crypto_->Decrypt(in_.data(), got);
   position_ += got;
   left_ -= got;
@@ -65,7 +64,7 @@ bool TZipEntryDecoder::ReadInput(size_t& got) {
 
 bool TZipEntryDecoder::Deliver(const char* data, size_t size, const TSink& sink) {
   produced_ += size;
-  crc_ = uint32_t(crc32(crc_, reinterpret_cast<const Bytef*>(data), uInt(size)));
+  crc_ = ZipCrc32(crc_, data, size);
   return sink(data, size);
 }
 
@@ -89,34 +88,29 @@ TZipEntryStatus TZipEntryDecoder::DecodeStored(const TSink& sink) {
 
 TZipEntryStatus TZipEntryDecoder::DecodeDeflated(const TSink& sink) {
   if (!inflater_) {
-    auto* s = new z_stream{};
-    if (inflateInit2(s, -MAX_WBITS) != Z_OK) {
-      delete s;
-      throw std::bad_alloc();
-    }
-    inflater_.reset(s);
+    inflater_ = std::make_unique<inflate_state>();
     out_.resize(kBufferSize);
   }
-  z_stream* s = inflater_.get();
-  inflateReset(s);
+  inflate_state* s = inflater_.get();
+  isal_inflate_init(s);  // a raw deflate stream, 32 KiB window
   s->avail_in = 0;
   for (;;) {
     if (s->avail_in == 0 && left_ > 0) {
       size_t got = 0;
       if (!ReadInput(got)) return TZipEntryStatus::Damaged;
-      s->next_in = reinterpret_cast<Bytef*>(in_.data());
-      s->avail_in = uInt(got);
+      s->next_in = reinterpret_cast<uint8_t*>(in_.data());
+      s->avail_in = uint32_t(got);
     }
-    s->next_out = reinterpret_cast<Bytef*>(out_.data());
-    s->avail_out = uInt(out_.size());
-    const uInt inBefore = s->avail_in;
-    const int rc = inflate(s, Z_NO_FLUSH);
+    s->next_out = reinterpret_cast<uint8_t*>(out_.data());
+    s->avail_out = uint32_t(out_.size());
+    const uint32_t inBefore = s->avail_in;
+    const int rc = isal_inflate(s);
     const size_t made = out_.size() - s->avail_out;
-    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return TZipEntryStatus::Damaged;
+    if (rc != ISAL_DECOMP_OK) return TZipEntryStatus::Damaged;
     // More than the entry declares is damage (or a bomb): stop before writing it.
     if (made > entry_->uncompressedSize - produced_) return TZipEntryStatus::Damaged;
     if (made > 0 && !Deliver(out_.data(), made, sink)) return TZipEntryStatus::SinkFailed;
-    if (rc == Z_STREAM_END) return TZipEntryStatus::Ok;
+    if (s->block_state == ISAL_BLOCK_FINISH) return TZipEntryStatus::Ok;
     // No progress means the input ran out before the stream's end: it is cut short.
     if (made == 0 && s->avail_in == inBefore) return TZipEntryStatus::Damaged;
   }

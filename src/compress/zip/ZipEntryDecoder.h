@@ -4,8 +4,6 @@
 // buffers whatever the entry's size, and never produces more than the entry declares.
 #include <QByteArray>
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,7 +12,8 @@
 #include "compress/zip/ZipCrypto.h"
 #include "compress/zip/ZipRecords.h"
 
-class TZipDirectory;
+class TZipInput;
+struct inflate_state;
 
 enum class TZipEntryStatus { Ok, BadPassword, Unsupported, Damaged, SinkFailed };
 
@@ -22,7 +21,8 @@ class TZipEntryDecoder {
  public:
   using TSink = std::function<bool(const char* data, size_t size)>;
 
-  explicit TZipEntryDecoder(TZipDirectory& archive);
+  // Reads through `archive`, which one decoder at a time may use.
+  explicit TZipEntryDecoder(TZipInput& archive);
   ~TZipEntryDecoder();
 
   // Prepares the entry: method, encryption, where its data lies and, when it is encrypted, the
@@ -32,23 +32,20 @@ class TZipEntryDecoder {
   TZipEntryStatus Decode(const TSink& sink);
 
  private:
-  struct TInflateEnd {
-    void operator()(z_stream* s) const;
-  };
   bool PasswordMatches(const char* header, const QByteArray& password);
   bool ReadInput(size_t& got);
   TZipEntryStatus DecodeStored(const TSink& sink);
   TZipEntryStatus DecodeDeflated(const TSink& sink);
   bool Deliver(const char* data, size_t size, const TSink& sink);
 
-  TZipDirectory& archive_;
+  TZipInput& archive_;
   const TZipEntryRecord* entry_ = nullptr;
   uint64_t position_ = 0;  // next byte of data to read
   uint64_t left_ = 0;      // data bytes not read yet
   uint64_t produced_ = 0;
   uint32_t crc_ = 0;
   std::unique_ptr<TZipCrypto> crypto_;
-  std::unique_ptr<z_stream, TInflateEnd> inflater_;
+  std::unique_ptr<inflate_state> inflater_;
   std::vector<char> in_;
   std::vector<char> out_;
 };

@@ -22,6 +22,7 @@ std::optional<std::string> TZipExtractTarget::PathFor(const QString& entryName) 
 }
 
 bool TZipExtractTarget::MakeFolder(const std::string& path) {
+  std::lock_guard lock(mutex_);
   if (!rootReady_) rootReady_ = QDir().mkpath(destDir_);
   if (!rootReady_) return false;
   if (path == root_) return true;
@@ -60,10 +61,12 @@ TFileDescriptor TZipExtractTarget::CreateFile(const std::string& path) {
 }
 
 void TZipExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {
+  std::lock_guard lock(mutex_);
   folderTimes_.push_back({path, seconds, nanoseconds});
 }
 
 void TZipExtractTarget::ApplyFolderTimes() {
+  std::lock_guard lock(mutex_);
   for (const TFolderTime& t : folderTimes_) {
     const timespec times[2] = {{time_t(t.seconds), long(t.nanoseconds)},
                                {time_t(t.seconds), long(t.nanoseconds)}};

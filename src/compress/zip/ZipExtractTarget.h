@@ -2,9 +2,11 @@
 // The destination folder of an extraction. Every entry name goes through SafeEntryPath; folders
 // are created one level at a time and never through a symbolic link (one left by an earlier
 // extraction attempt could otherwise lead outside), and files are never opened through one.
+// Several threads may extract into one target at once.
 #include <QString>
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -31,6 +33,7 @@ class TZipExtractTarget {
  private:
   QString destDir_;
   std::string root_;
+  std::mutex mutex_;  // guards what follows
   bool rootReady_ = false;
   std::unordered_set<std::string> checkedFolders_;
   struct TFolderTime {

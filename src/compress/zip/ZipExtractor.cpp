@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipTime.h"
 
 namespace {
@@ -25,7 +24,7 @@ bool NamesDestinationItself(const QString& name) {
   return true;
 }
 
-TZipExtractor::TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target)
+TZipExtractor::TZipExtractor(TZipInput& archive, TZipExtractTarget& target)
     : target_(target), decoder_(archive) {}
 
 TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QString& name,

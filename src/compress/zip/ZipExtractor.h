@@ -11,7 +11,7 @@
 #include "compress/zip/ZipExtractTarget.h"
 #include "compress/zip/ZipRecords.h"
 
-class TZipDirectory;
+class TZipInput;
 
 enum class TZipExtractOutcome {
   Folder,       // a folder entry, its folder created
@@ -23,7 +23,8 @@ enum class TZipExtractOutcome {
 
 class TZipExtractor {
  public:
-  TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target);
+  // One extractor per thread, each with its own input; the target may be shared.
+  TZipExtractor(TZipInput& archive, TZipExtractTarget& target);
   TZipExtractOutcome Extract(const TZipEntryRecord& entry, const QString& name, const QByteArray& password);
 
  private:

@@ -4,14 +4,16 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/zip/ZipDirectory.h"
-#include "compress/zip/ZipExtractor.h"
+#include "compress/zip/ZipExtractPool.h"
+#include "compress/zip/ZipExtractTarget.h"
 #include "compress/zip/ZipNames.h"
 
-TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password,
+TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
                                      std::function<void()> onBadPassword)
     : zipFile_(std::move(zipFile)),
       destDir_(std::move(destDir)),
       password_(std::move(password)),
+      threads_(threads),
       onBadPassword_(std::move(onBadPassword)) {}
 
 int TZipGeneralReader::Run() {
@@ -32,12 +34,12 @@ int TZipGeneralReader::Run() {
       target.MakeParentFolder(*path);
   }
 
-  TZipExtractor extractor(archive, target);
   int files = 0;
   bool failed = false;
   bool badPassword = false;
-  for (size_t i = 0; i < archive.entries().size(); ++i) {
-    switch (extractor.Extract(archive.entries()[i], names[qsizetype(i)], password_)) {
+  for (const TZipExtractOutcome outcome :
+       TZipExtractPool(zipFile_, archive, target, threads_).Run(names, password_, false)) {
+    switch (outcome) {
       case TZipExtractOutcome::File:
         ++files;
         break;

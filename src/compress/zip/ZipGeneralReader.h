@@ -11,7 +11,8 @@
 
 class TZipGeneralReader {
  public:
-  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password,
+  // Files are written on up to `threads` threads; the event fires on the caller's.
+  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
                     std::function<void()> onBadPassword);
   // A TCompressResult: crSuccess, crWrongPassword (the event fired) or crFailed.
   int Run();
@@ -20,5 +21,6 @@ class TZipGeneralReader {
   QString zipFile_;
   QString destDir_;
   QByteArray password_;
+  int threads_;
   std::function<void()> onBadPassword_;
 };

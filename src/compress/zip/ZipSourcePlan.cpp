@@ -80,8 +80,10 @@ bool TZipSourcePlan::WalkFolder(const std::string& native, const QString& folder
       return false;
     }
     const int dirFd = dirfd(dir.get());
-    errno = 0;
-    while (const dirent* d = ::readdir(dir.get())) {
+    for (;;) {
+      errno = 0;  // readdir's only way to tell an error from the end; a skipped entry may leave one
+      const dirent* d = ::readdir(dir.get());
+      if (!d) break;
       const char* name = d->d_name;
       if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
       TChild child{name, {}, false};
@@ -96,7 +98,6 @@ bool TZipSourcePlan::WalkFolder(const std::string& native, const QString& folder
       }
       child.isFolder = S_ISDIR(child.st.st_mode);
       if (child.isFolder || S_ISREG(child.st.st_mode)) children.push_back(std::move(child));
-      errno = 0;
     }
     if (errno != 0) {
       error_ = folder + ": " + ErrnoText();

@@ -2,7 +2,8 @@
 
 #include "compress/common/EntryPath.h"
 #include "compress/zip/ZipDirectory.h"
-#include "compress/zip/ZipExtractor.h"
+#include "compress/zip/ZipExtractPool.h"
+#include "compress/zip/ZipExtractTarget.h"
 
 namespace {
 
@@ -16,20 +17,21 @@ bool Accepts(const TZipEntryRecord& e) {
 
 }  // namespace
 
-TZipStrictReader::TZipStrictReader(QString zipFile, QString destDir)
-    : zipFile_(std::move(zipFile)), destDir_(std::move(destDir)) {}
+TZipStrictReader::TZipStrictReader(QString zipFile, QString destDir, int threads)
+    : zipFile_(std::move(zipFile)), destDir_(std::move(destDir)), threads_(threads) {}
 
 bool TZipStrictReader::Run() {
   TZipDirectory archive;
   if (!archive.Open(zipFile_)) return false;
   for (const TZipEntryRecord& e : archive.entries())
     if (!Accepts(e)) return false;
+  QStringList names;
+  names.reserve(qsizetype(archive.entries().size()));
+  for (const TZipEntryRecord& e : archive.entries()) names << QString::fromUtf8(e.name);
   TZipExtractTarget target(destDir_);
-  TZipExtractor extractor(archive, target);
-  for (const TZipEntryRecord& e : archive.entries()) {
-    const TZipExtractOutcome outcome = extractor.Extract(e, QString::fromUtf8(e.name), QByteArray());
+  for (const TZipExtractOutcome outcome :
+       TZipExtractPool(zipFile_, archive, target, threads_).Run(names, QByteArray(), true))
     if (outcome != TZipExtractOutcome::File && outcome != TZipExtractOutcome::Folder) return false;
-  }
   target.ApplyFolderTimes();
   return true;
 }

@@ -8,11 +8,13 @@
 
 class TZipStrictReader {
  public:
-  TZipStrictReader(QString zipFile, QString destDir);
+  // Files are written on up to `threads` threads.
+  TZipStrictReader(QString zipFile, QString destDir, int threads);
   // True when every entry was extracted.
   bool Run();
 
  private:
   QString zipFile_;
   QString destDir_;
+  int threads_;
 };

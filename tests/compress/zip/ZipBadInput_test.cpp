@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -190,6 +191,12 @@ TEST(ZipBadInput, DamagedArchivesFailCleanly) {
       {"corrupt deflate data",
        [&](QByteArray b) {
          for (int k = 0; k < 64; ++k) b[d.local + 60 + k] = char(0xff - k);
+         return b;
+       }},
+      {"deflate data cut short",
+       [&](QByteArray b) {
+         const uint32_t size = qFromLittleEndian<quint32>(b.constData() + d.central + 20);
+         Put32(b, d.central + 20, size / 2);
          return b;
        }},
       {"unknown method",

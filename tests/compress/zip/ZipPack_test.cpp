@@ -166,6 +166,50 @@ for i in zipfile.ZipFile(sys.argv[1]).infolist():
   }
 }
 
+// Files of one deflate piece and of several, compressible or not in any of their pieces: each is
+// deflated where that makes it smaller and stored otherwise, and reads back whole.
+TEST(ZipPack, FilesAreDeflatedWhereThatShrinksThem) {
+  HM_REQUIRE_TOOL("python3");
+  HM_REQUIRE_TOOL("unzip");
+  constexpr qsizetype kMiB = 1 << 20;
+  struct Case {
+    const char* name;
+    QByteArray data;
+    int method;
+  };
+  const Case cases[] = {
+      {"text.txt", Text(300000), 8},
+      {"random.bin", RandomBytes(300000, 1), 0},
+      {"text of one whole piece.txt", Text(kMiB), 8},
+      {"text one byte into a second piece.txt", Text(kMiB + 1), 8},
+      {"random of three pieces.bin", RandomBytes(3 * kMiB - 1, 2), 0},
+      {"random then text.bin", RandomBytes(kMiB, 3) + Text(kMiB + 5000), 8},
+      {"text then random.bin", Text(kMiB) + RandomBytes(2 * kMiB, 4), 8},
+      {"zeros.bin", QByteArray(5 * kMiB, '\0'), 8},
+  };
+  TempDir dir;
+  for (const Case& c : cases) WriteFile(dir.file("src/") + c.name, c.data);
+  Engine e;
+  ASSERT_TRUE(e.zip.ZipFile(dir.file("src"), dir.file("out.zip")));
+
+  const auto unzip = RunTool("unzip", {"-tqq", dir.file("out.zip")});
+  EXPECT_EQ(unzip.exitCode, 0) << unzip.out.toStdString();
+  const auto run = Python(R"(
+import os, sys, zipfile
+for i in zipfile.ZipFile(sys.argv[1]).infolist():
+    same = zipfile.ZipFile(sys.argv[1]).read(i) == open(os.path.join(sys.argv[2], i.filename), 'rb').read()
+    print('%s|%d|%d|%s' % (i.filename, i.compress_type, i.compress_size < i.file_size, same))
+)",
+                          {dir.file("out.zip"), dir.file("src")});
+  const QStringList lines = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), int(std::size(cases))) << run.err.toStdString();
+  for (const Case& c : cases) {
+    const QString smaller = c.method == 8 ? "1" : "0";
+    EXPECT_TRUE(lines.contains(QString("%1|%2|%3|True").arg(c.name).arg(c.method).arg(smaller)))
+        << c.name << ": " << lines.join(' ').toStdString();
+  }
+}
+
 TEST(ZipPack, CommentComesFromTheCommentFile) {
   HM_REQUIRE_TOOL("python3");
   struct Case {
@@ -348,11 +392,14 @@ TEST(ZipPack, TheArchiveNeverContainsItselfAndLinksAreNotFollowedOut) {
             0);
   ASSERT_EQ(symlink("a.txt", dir.file("src/link to a").toUtf8().constData()), 0);
   ASSERT_EQ(symlink("missing", dir.file("src/dangling").toUtf8().constData()), 0);
+  // A folder whose last (here only) entry is a dangling link once failed the whole packing.
+  testsupport::MakeDir(dir.file("src/only a dangling link"));
+  ASSERT_EQ(symlink("missing", dir.file("src/only a dangling link/gone").toUtf8().constData()), 0);
   ASSERT_EQ(mkfifo(dir.file("src/fifo").toUtf8().constData(), 0600), 0);  // would block a reader
   WriteFile(dir.file("src/out.zip"), "an older archive of the same name");
 
   EXPECT_EQ(PackedNames(dir.file("src"), dir.file("src/out.zip")),
-            QStringList({"a.txt", "link to a", "sub/", "sub/b.txt"}));
+            QStringList({"a.txt", "link to a", "only a dangling link/", "sub/", "sub/b.txt"}));
   EXPECT_EQ(TreeListing(dir.file("src")).filter(".hmtmp"), QStringList());
 }
 

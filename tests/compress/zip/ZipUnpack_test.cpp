@@ -248,3 +248,42 @@ TEST(ZipUnpack, ArchivesBehindAProgramPrefixExtract) {
     EXPECT_EQ(TreeListing(dir.file(sfx + ".out")), TreeListing(dir.file("src"))) << sfx.toStdString();
   }
 }
+
+// Files are written on several threads. The result is the same for any number of them: entries
+// that name one path land in archive order (the last one wins), and one damaged entry fails the
+// extraction on either reader (UTF-8 names: the strict one first) without harming the others.
+TEST(ZipUnpack, ThreadCountDoesNotChangeTheExtraction) {
+  HM_REQUIRE_TOOL("python3");
+  for (const QString encoding : {"utf-8", "gbk"}) {
+    SCOPED_TRACE(encoding.toStdString());
+    QList<PyEntry> entries{{"empty/", {}, encoding}};
+    for (int i = 0; i < 240; ++i) {
+      entries << PyEntry{QString("d%1/f%2.txt").arg(i % 7).arg(i), "content " + QByteArray::number(i), encoding};
+      if (i % 60 == 0) entries << PyEntry{"same.txt", "version " + QByteArray::number(i), encoding};
+    }
+    entries << PyEntry{"damaged.txt", "DAMAGED DATA", encoding, false};
+    TempDir dir;
+    ASSERT_TRUE(BuildWithPython(dir.file("in.zip"), entries));
+    QByteArray bytes = ReadFile(dir.file("in.zip"));
+    WriteFile(dir.file("damaged.zip"), bytes.replace("DAMAGED DATA", "DAMAGED DATE"));
+
+    QStringList reference;
+    for (const int threads : {1, 2, 5}) {
+      SCOPED_TRACE(threads);
+      Engine e;
+      e.zip.SetThreadCount(threads);
+      const QString out = dir.file(QString("out%1").arg(threads));
+      ASSERT_EQ(e.zip.UnZipFile(dir.file("in.zip"), out), crSuccess);
+      const QStringList listing = TreeListing(out);
+      if (reference.isEmpty()) reference = listing;
+      EXPECT_EQ(listing, reference);
+      EXPECT_EQ(ReadFile(out + "/same.txt"), "version 180");
+      EXPECT_EQ(ReadFile(out + "/d4/f137.txt"), "content 137");
+
+      const QString damaged = dir.file(QString("damaged%1").arg(threads));
+      EXPECT_EQ(e.zip.UnZipFile(dir.file("damaged.zip"), damaged), crFailed);
+      EXPECT_FALSE(QFileInfo::exists(damaged + "/damaged.txt"));
+      EXPECT_EQ(ReadFile(damaged + "/d1/f239.txt"), "content 239");
+    }
+  }
+}

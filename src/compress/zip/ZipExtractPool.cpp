@@ -1,0 +1,96 @@
+#include "compress/zip/ZipExtractPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <tuple>
+
+#include "compress/zip/ZipDirectory.h"
+#include "compress/zip/ZipExtractTarget.h"
+#include "compress/zip/ZipInput.h"
+
+namespace {
+
+struct TFile {
+  size_t pathHash;
+  size_t entry;
+};
+
+bool Succeeded(TZipExtractOutcome outcome) {
+  return outcome == TZipExtractOutcome::File || outcome == TZipExtractOutcome::Folder;
+}
+
+}  // namespace
+
+TZipExtractPool::TZipExtractPool(QString zipFile, TZipDirectory& archive, TZipExtractTarget& target, int threads)
+    : zipFile_(std::move(zipFile)), archive_(archive), target_(target), threads_(threads) {}
+
+std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, const QByteArray& password,
+                                                     bool stopAtFailure) {
+  const std::vector<TZipEntryRecord>& entries = archive_.entries();
+  std::vector<TZipExtractOutcome> outcomes(entries.size(), TZipExtractOutcome::Failed);
+  std::atomic<bool> failed = false;
+  const auto extract = [&](TZipExtractor& extractor, size_t i) {
+    try {
+      outcomes[i] = extractor.Extract(entries[i], names[qsizetype(i)], password);
+    } catch (const std::exception&) {
+      outcomes[i] = TZipExtractOutcome::Failed;  // out of memory: this entry only
+    }
+    if (!Succeeded(outcomes[i])) failed = true;
+  };
+
+  // The files, each with a hash of its path; everything else at once.
+  std::vector<TFile> files;
+  {
+    TZipExtractor here(archive_.input(), target_);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const QString& name = names[qsizetype(i)];
+      const auto path = IsFolderEntryName(name) ? std::nullopt : target_.PathFor(name);
+      if (!path) {
+        extract(here, i);
+        if (stopAtFailure && failed) return outcomes;
+        continue;
+      }
+      files.push_back({std::hash<std::string>{}(*path), i});
+    }
+  }
+  // Files of one path (or, rarely, of paths that share a hash: no harm) form a run, in archive
+  // order; runs are handed out in the order of their first entries.
+  std::sort(files.begin(), files.end(),
+            [](const TFile& a, const TFile& b) { return std::tie(a.pathHash, a.entry) < std::tie(b.pathHash, b.entry); });
+  std::vector<size_t> runs;  // where each run starts in `files`
+  for (size_t k = 0; k < files.size(); ++k)
+    if (k == 0 || files[k].pathHash != files[k - 1].pathHash) runs.push_back(k);
+  std::sort(runs.begin(), runs.end(), [&](size_t a, size_t b) { return files[a].entry < files[b].entry; });
+
+  std::atomic<size_t> nextRun = 0;
+  const auto work = [&](TZipInput& input) {
+    TZipExtractor extractor(input, target_);
+    for (size_t r = nextRun++; r < runs.size(); r = nextRun++) {
+      for (size_t k = runs[r]; k < files.size() && files[k].pathHash == files[runs[r]].pathHash; ++k) {
+        if (stopAtFailure && failed) return;
+        extract(extractor, files[k].entry);
+      }
+    }
+  };
+  {
+    const size_t helpers = runs.empty() ? 0 : std::min(runs.size(), size_t(std::max(threads_, 1))) - 1;
+    std::vector<std::unique_ptr<TZipInput>> inputs;
+    std::vector<std::jthread> threads;  // joined before the inputs go
+    for (size_t t = 0; t < helpers; ++t) {
+      inputs.push_back(std::make_unique<TZipInput>());
+      if (!inputs.back()->Open(zipFile_)) break;
+      try {
+        threads.emplace_back(work, std::ref(*inputs.back()));
+      } catch (const std::system_error&) {
+        break;  // fewer threads do the same work
+      }
+    }
+    work(archive_.input());
+  }
+  return outcomes;
+}
