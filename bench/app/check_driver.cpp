@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "app/OutputCompleteness.h"
-#include "app/vxCompressFacade.h"
+#include "compress/vxCompress.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QLoggingCategory::setFilterRules(QStringLiteral("harrowmint.job=false"));
-  TvxCompressFacade compress(args[0]);
+  TvxCompress compress(args[0]);
   long checked = 0;
   long missing = 0;
   for (const QString& name : QDir(args[3]).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {

@@ -5,7 +5,7 @@
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 #include "settings/DataFolder.h"
 #include "util/FileOps.h"
 

@@ -4,7 +4,7 @@
 // is packed as it is. Work folders live only as long as the item.
 #include <QString>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 #include "app/ContentCleanup.h"
 #include "app/FolderPacking.h"
 #include "app/JobObserver.h"

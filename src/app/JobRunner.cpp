@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "app/StatusTexts.h"
-#include "app/vxCompressFacade.h"
+#include "compress/vxCompress.h"
 #include "settings/DataFolder.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
@@ -14,6 +14,10 @@
 namespace {
 // Outputs below this size are taken for broken ones.
 constexpr qint64 kPlausibleOutputSize = 6144;
+
+TFacadeFactory vxCompressFactory(const QString& engineFolder) {
+  return [engineFolder] { return std::make_unique<TvxCompress>(engineFolder); };
+}
 }  // namespace
 
 TJobRunner::TJobRunner(TProgramPaths paths, IJobObserver& observer, TFacadeFactory factory)

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 #include "app/ItemJob.h"
 #include "app/JobObserver.h"
 #include "app/MyData.h"

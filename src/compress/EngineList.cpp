@@ -10,7 +10,7 @@
 #include "compress/plugin/ProgramVersion.h"
 #include "compress/rar/UnRarLibrary.h"
 #include "compress/sevenzip/SevenZipAbi.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
 
 namespace {

@@ -55,7 +55,7 @@ QString TvxCompress::GetEngineFolder() const {
   return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSlash(EngineFolder);
 }
 
-QString TvxCompress::GetFileRealExt(const QString& FilePath) {
+QString TvxCompress::GetFileRealExt(const QString& FilePath) const {
   // Only regular files: opening a FIFO or device would block or read endlessly.
   const QFileInfo info(FilePath);
   if (FilePath.isEmpty() || !info.isFile() || info.size() <= 3) return {};
@@ -116,11 +116,11 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
-  FileList.clear();
+  FFileList.clear();
   return FailureOnException<int>(crFailed, [&] {
-    if (ext == QLatin1String(".rar")) return UnRarEngine().ListRarFiles(CompressFile, FileList);
-    if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FileList);
-    if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FileList);
+    if (ext == QLatin1String(".rar")) return UnRarEngine().ListRarFiles(CompressFile, FFileList);
+    if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList);
+    if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList);
     return 0;
   });
 }

@@ -9,9 +9,9 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 #include "compress/common/CompressResult.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 #include "support/TestSupport.h"
 
 struct FakeArchive {
@@ -55,11 +55,11 @@ class FakeFacade : public IArchiveFacade {
     onWarning_ = std::move(handler);
   }
 
-  QString GetFileRealExt(const QString& path) override {
+  QString GetFileRealExt(const QString& path) const override {
     const QString name = QFileInfo(path).fileName();
-    return archives.contains(name) ? archives[name].detected : QString();
+    return archives.contains(name) ? archives.value(name).detected : QString();
   }
-  bool isSupportExt(const QString& extName) override {
+  bool isSupportExt(const QString& extName) const override {
     return QStringLiteral(";.zip;.rar;.7z;.exe;").contains(';' + extName + ';');
   }
   int UnCompressFile(const QString& archive, const QString& dir) override {

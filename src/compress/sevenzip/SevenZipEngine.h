@@ -7,7 +7,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 
 class TSevenZipEngine {
  public:

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 
 namespace {
 
