@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 #include <QDateTime>
-#include <QFileInfo>
+#include <algorithm>
 
 #include "app/StatusTexts.h"
 #include "compress/vxCompress.h"
@@ -12,12 +12,11 @@
 #include "util/Process.h"
 
 namespace {
-// Outputs below this size are taken for broken ones.
-constexpr qint64 kPlausibleOutputSize = 6144;
 
 TFacadeFactory vxCompressFactory(const QString& engineFolder) {
   return [engineFolder] { return std::make_unique<TvxCompress>(engineFolder); };
 }
+
 }  // namespace
 
 TJobRunner::TJobRunner(TProgramPaths paths, IJobObserver& observer, TFacadeFactory factory)
@@ -92,52 +91,39 @@ void TJobRunner::StartCompress() {
   if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
   compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
   compress->SetCommentFile(CommentFile(run_.paths));
-  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowEngineWarning(message); });
+  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
   TItemJob job(run_, *compress, observer_, [this] { return stopRequests_.load(); });
   observer_.ResetProgress();
-  errorCount = 0;
-  successCount = 0;
+  tally_ = {};
   const int count = int(t_List.size());
   for (int i = 0; i < count && !isExit_; ++i) {
     const TMyData& item = t_List[i];
     observer_.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
     if (!item.checked) continue;
     const TItemOutcome outcome = job.Process(i, item.path);
-    const TItemResult result = RecordResult(i, outcome, compress->CompressPwd());
-    observer_.RecordResult(i, result);
+    observer_.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
     observer_.ShowLvState(i, outcome.status);
   }
   ShowSummary();
 }
 
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
+  ++tally_.recorded;
+  if (outcome.outputExists) ++tally_.successCount;
+  if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+
   TItemResult r;
   r.source = t_List[index].path;
   r.CompressPath = outcome.CompressPath;
   r.pwd = pwd;
+  r.verdict = outcome.verdict;
   r.status = outcome.status;
-  const QFileInfo output(outcome.CompressPath);
-  r.outputExists = !outcome.CompressPath.isEmpty() && output.isFile();
-  if (!r.outputExists) {
-    ++errorCount;
-    r.state = isFailed;
-    return r;
-  }
-  r.outputName = output.fileName();
-  r.sizeText = FileSizeText(outcome.CompressPath);
-  r.fileSize = GetFileSize64(outcome.CompressPath);
-  r.progress = (index + 1) * 100 / int(t_List.size());
-  ++successCount;
-  if (outcome.failed) {
-    ++errorCount;
-    r.state = isFailed;
-  } else if (r.fileSize >= kPlausibleOutputSize) {
-    r.state = isPlausible;
-  } else {
-    r.outputName = TRunText::SuspectOutput;
-    r.state = isFailed;
-    ++errorCount;
+  r.outputExists = outcome.outputExists;
+  if (outcome.outputExists) {
+    r.fileSize = outcome.outputSize;
+    r.sizeText = SizeText(outcome.outputSize);
+    r.progress = (index + 1) * 100 / int(t_List.size());
   }
   return r;
 }
@@ -145,10 +131,13 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
 void TJobRunner::ShowSummary() {
   summaryShown_ = true;
   TRunSummary summary;
-  summary.successCount = successCount;
-  summary.errorCount = errorCount;
+  summary.successCount = tally_.successCount;
+  summary.errorCount = tally_.errorCount;
   summary.stopped = isExit_;
-  summary.stateText = TRunText::Summary(successCount);
-  if (errorCount > 0) summary.failureText = TRunText::Failures(errorCount);
+  const auto checked =
+      std::count_if(t_List.cbegin(), t_List.cend(), [](const TMyData& d) { return d.checked; });
+  summary.allPlausible = tally_.errorCount == 0 && tally_.recorded == checked;
+  summary.statusLine = TRunText::Summary(tally_.successCount);
+  if (tally_.errorCount > 0) summary.failureText = TRunText::Failures(tally_.errorCount);
   observer_.ShowSummary(summary);
 }

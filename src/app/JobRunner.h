@@ -8,11 +8,11 @@
 #include <mutex>
 #include <thread>
 
-#include "compress/ArchiveFacade.h"
 #include "app/ItemJob.h"
 #include "app/JobObserver.h"
 #include "app/MyData.h"
 #include "app/RunContext.h"
+#include "compress/ArchiveFacade.h"
 #include "settings/Settings.h"
 #include "util/ProgramPaths.h"
 
@@ -30,9 +30,9 @@ class TJobRunner {
   TJobRunner(const TJobRunner&) = delete;
   TJobRunner& operator=(const TJobRunner&) = delete;
 
-  // Starts a run over the snapshot with these settings (the caller has put its one-run values in,
-  // such as the window's decompression password). Refused, with nothing changed, for an empty
-  // list or an output folder that cannot be used, and while a run is active.
+  // Starts a run over the snapshot with these settings (the caller has put its one-run values in
+  // with ApplyRunOverrides, such as the window's decompression password). Refused, with nothing
+  // changed, for an empty list or an output folder that cannot be used, and while a run is active.
   TStartResult Start(const TSettings& settings, const TSnapshot& items);
   // Stop request: any thread, any number of times.
   void Stop();
@@ -59,8 +59,11 @@ class TJobRunner {
   TSnapshot t_List;
 
   // The run's counters, the worker's alone.
-  int errorCount = 0;
-  int successCount = 0;
+  struct TTally {
+    int successCount = 0;  // outputs that exist
+    int errorCount = 0;    // items whose verdict is not a success
+    int recorded = 0;      // items that ended
+  } tally_;
   bool summaryShown_ = false;
 
   std::atomic<bool> isRunning_{false};

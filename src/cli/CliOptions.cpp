@@ -107,14 +107,3 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
   return options;
 }
-
-TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options) {
-  if (options.format) settings.CompressExt = *options.format;
-  if (options.output) settings.OutputFolder = *options.output;
-  if (options.password) {
-    settings.SetCompressPwd = !options.password->isEmpty();
-    settings.CompressPwd = *options.password;
-  }
-  if (options.unpackPassword) settings.UnCompressPwd = *options.unpackPassword;
-  return settings;
-}

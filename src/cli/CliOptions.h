@@ -24,6 +24,3 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
 
 // The usage text for --help and after a mistake.
 QString CliUsage();
-
-// The one-run overrides of the options on top of the settings of the data folder.
-TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/JobRunner.h"
+#include "app/RunOverrides.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
 #include "cli/EngineListing.h"
@@ -26,7 +27,11 @@ void PrintTo(std::FILE* stream, const QString& text) {
 int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   // As at a window start: a missing data folder is seeded before the settings are read.
   SeedDataFolder(paths);
-  const TSettings settings = ApplyCliOverrides(LoadSettings(paths), options);
+  const TSettings settings =
+      ApplyRunOverrides(LoadSettings(paths), {.format = options.format,
+                                              .outputFolder = options.output,
+                                              .password = options.password,
+                                              .unpackPassword = options.unpackPassword});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
