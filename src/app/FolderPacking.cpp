@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/JobLog.h"
 #include "app/OutputCompleteness.h"
 #include "util/FileOps.h"
 
@@ -90,7 +91,10 @@ int TFolderPacker::Pack(const QString& folder, const QString& archive, Format fo
 }
 
 int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool withMustFiles) {
-  if (!compress_.RarExeExists()) return prEngineMissing;
+  if (!compress_.RarExeExists()) {
+    qCWarning(lcJob) << "cannot make" << archive << ": the RAR packer is not in the engine folder";
+    return prEngineMissing;
+  }
   // A second add merges the must-have files into the archive root. Each add must succeed: after
   // a failed first add, a second one would leave an archive of must-have files alone.
   QStringList adds;

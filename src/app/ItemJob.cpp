@@ -34,12 +34,12 @@ void RemoveUnfinishedOutput(const QString& path) {
 }  // namespace
 
 TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-                   TStopRequests stopRequests)
+                   TStopRequests stopRequests, TUnreadableFile onUnreadable)
     : run_(run),
       compress_(compress),
       observer_(observer),
-      naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths)),
-      cleaner_(CleanupRulesOf(run)),
+      naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
+      cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
               std::move(stopRequests)) {}
 
@@ -51,8 +51,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
     TItem item(index, source, run_.paths.tempRoot());
     try {
       outcome = ProcessSource(item);
-    } catch (const E7zLoadError& error) {
-      qCWarning(lcJob) << source << ": the 7z library cannot be loaded:" << error.what();
+    } catch (const E7zLoadError&) {
+      // The facade has logged why.
       outcome = Discarded(item, TStatusText::EngineLoadFailed);
     } catch (const std::exception& error) {
       qCWarning(lcJob) << source << ": unexpected error:" << error.what();
@@ -81,7 +81,7 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   if (run_.settings.CopyFolder) {
     const QString workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Copying);
-    if (!CopyPath(item.source + "/*", workFolder + '/')) return Discarded(item, TStatusText::CopyFailed);
+    if (!CopyPath(item.source + "/*", workFolder + '/')) return CopyFailed(item, workFolder);
     folder = workFolder;
   }
   ShowState(item, TStatusText::Cleaning);
@@ -134,7 +134,7 @@ TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {
   const QString workFolder = item.folders.NewWorkFolder();
   if (showSteps) ShowState(item, TStatusText::Copying);
   if (!CopyPath(item.source, workFolder + '/' + FileNamePart(item.source)))
-    return Discarded(item, TStatusText::CopyFailed);
+    return CopyFailed(item, workFolder);
   if (showSteps) ShowState(item, TStatusText::Compressing);
   return PackInRunFormat(item, workFolder);
 }
@@ -171,6 +171,11 @@ TItemOutcome TItemJob::ReplaceSource(const TItem& item) {
   }
   // The output stays in the output folder; the source is as it was.
   return Failed(item, TStatusText::ReplaceFailed);
+}
+
+TItemOutcome TItemJob::CopyFailed(const TItem& item, const QString& workFolder) {
+  qCWarning(lcJob) << "copying" << item.source << "into the work folder" << workFolder << "failed";
+  return Discarded(item, TStatusText::CopyFailed);
 }
 
 TItemOutcome TItemJob::Made(const TItem& item, const QString& status) {

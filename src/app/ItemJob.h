@@ -17,9 +17,10 @@
 class TItemJob {
  public:
   // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
-  // the item as stopped.
+  // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
+  // be read (NameDelete.dat, data.db); the item goes on without its rules.
   TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-           TStopRequests stopRequests);
+           TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
   // every work folder and any output it began removed.
@@ -57,6 +58,7 @@ class TItemJob {
   static TItemOutcome Failed(const TItem& item, const QString& status);
   static TItemOutcome Discarded(const TItem& item, const QString& status,
                                 TItemVerdict verdict = TItemVerdict::Failed);
+  static TItemOutcome CopyFailed(const TItem& item, const QString& workFolder);
 
   void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
 

@@ -4,12 +4,14 @@
 #include <QDateTime>
 #include <algorithm>
 
+#include "app/JobLog.h"
 #include "app/StatusTexts.h"
 #include "compress/vxCompress.h"
 #include "settings/DataFolder.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
 #include "util/Process.h"
+#include "util/TextFile.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ TJobRunner::TJobRunner(TProgramPaths paths, IJobObserver& observer, TFacadeFacto
     : paths_(std::move(paths)),
       observer_(observer),
       factory_(factory ? std::move(factory) : vxCompressFactory(paths_.engineFolder())),
-      run_{paths_, {}, {}, {}, {}, {}} {}
+      run_{paths_, {}, {}, {}, {}, {}, {}} {}
 
 TJobRunner::~TJobRunner() {
   if (isRunning_) Stop();
@@ -38,12 +40,18 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
+  QStringList unreadable;
+  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
   run_ = TRunContext{paths_,
                      settings,
                      outputPath,
                      GetOutputExt(settings.CompressExt),
-                     LoadDelList(paths_),
-                     LoadTxtDelList(paths_)};
+                     LoadListFile(DelListFile(paths_), note),
+                     LoadListFile(TxtDelListFile(paths_), note),
+                     {}};
+  // The engines read the comment themselves; an unreadable one is found here.
+  if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
+  run_.unreadableFiles = unreadable;
   t_List = items;
   isRunning_ = true;
   isExit_ = false;
@@ -93,9 +101,13 @@ void TJobRunner::StartCompress() {
   compress->SetCommentFile(CommentFile(run_.paths));
   compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
-  TItemJob job(run_, *compress, observer_, [this] { return stopRequests_.load(); });
+  TItemJob job(
+      run_, *compress, observer_, [this] { return stopRequests_.load(); },
+      [this](const QString& path) { WarnUnreadable(path); });
   observer_.ResetProgress();
   tally_ = {};
+  warnedFiles_.clear();
+  for (const QString& path : run_.unreadableFiles) WarnUnreadable(path);
   const int count = int(t_List.size());
   for (int i = 0; i < count && !isExit_; ++i) {
     const TMyData& item = t_List[i];
@@ -126,6 +138,13 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
     r.progress = (index + 1) * 100 / int(t_List.size());
   }
   return r;
+}
+
+void TJobRunner::WarnUnreadable(const QString& path) {
+  if (warnedFiles_.contains(path)) return;
+  warnedFiles_.insert(path);
+  qCWarning(lcJob) << path << "exists but cannot be read; its content is not used in this run";
+  observer_.ShowWarning(TRunText::DataFileUnreadable(path));
 }
 
 void TJobRunner::ShowSummary() {

@@ -3,6 +3,7 @@
 // turning every checked item into one output archive, and reports each step to the observer.
 // A stop request ends the running engine program at once and the run after the current item; the
 // current item is judged by its own results (only a packer the stop killed makes it "已停止").
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <mutex>
@@ -48,6 +49,8 @@ class TJobRunner {
   void RunJob();
   void StartCompress();
   TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
+  // Tells the user, once a run, that a data file cannot be read.
+  void WarnUnreadable(const QString& path);
   void ShowSummary();
 
   TProgramPaths paths_;
@@ -65,6 +68,7 @@ class TJobRunner {
     int recorded = 0;      // items that ended
   } tally_;
   bool summaryShown_ = false;
+  QSet<QString> warnedFiles_;
 
   std::atomic<bool> isRunning_{false};
   std::atomic<bool> isExit_{false};

@@ -34,6 +34,7 @@ QString CliUsage() {
       "  --password PWD           password of the output archives\n"
       "  --unpack-password PWD    password for extracting the sources\n"
       "  --json                   one JSON object per item instead of the tab-separated lines\n"
+      "  --verbose                why items failed, as log lines on standard error\n"
       "  --engines                list the engines and plug-ins with their versions\n"
       "  --version                print the program's version\n"
       "  --help                   print this text\n"
@@ -50,10 +51,11 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   const QCommandLineOption password(QStringLiteral("password"), {}, QStringLiteral("PWD"));
   const QCommandLineOption unpackPassword(QStringLiteral("unpack-password"), {}, QStringLiteral("PWD"));
   const QCommandLineOption json(QStringLiteral("json"));
+  const QCommandLineOption verbose(QStringLiteral("verbose"));
   const QCommandLineOption engines(QStringLiteral("engines"));
   const QCommandLineOption version(QStringLiteral("version"));
   const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-  parser.addOptions({home, format, output, password, unpackPassword, json, engines, version, help});
+  parser.addOptions({home, format, output, password, unpackPassword, json, verbose, engines, version, help});
 
   // QCommandLineParser expects the program name first.
   if (!parser.parse(QStringList{QStringLiteral("harrowmint-cli")} + arguments)) {
@@ -63,6 +65,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
 
   TCliOptions options;
   if (parser.isSet(home)) options.home = AbsoluteClean(parser.value(home));
+  options.verbose = parser.isSet(verbose);
   if (parser.isSet(help)) {
     options.action = TCliOptions::ShowHelp;
     return options;

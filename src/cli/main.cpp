@@ -1,6 +1,7 @@
 // harrowmint-cli: one batch run over the paths given, with the settings of the data folder.
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 
 #include "app/JobRunner.h"
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     PrintTo(stderr, QStringLiteral("harrowmint-cli: ") + error + QStringLiteral("\n\n") + CliUsage());
     return kExitNotStarted;
   }
+  // The causes behind the status texts are for --verbose only; warnings the user must see (an
+  // unreadable data file) come through the observer.
+  QLoggingCategory::setFilterRules(options->verbose ? QStringLiteral("harrowmint.*=true")
+                                                    : QStringLiteral("harrowmint.*=false"));
   const TProgramPaths paths =
       options->home.isEmpty() ? TProgramPaths::FromExecutable() : TProgramPaths(options->home);
   switch (options->action) {

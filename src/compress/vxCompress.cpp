@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "compress/common/EngineLog.h"
 #include "compress/common/EntryPath.h"
 #include "compress/common/RunEngine.h"
 #include "compress/plugin/PluginEngine.h"
@@ -28,20 +29,39 @@ int Guarded(int result, const QString& dir) {
   return result;
 }
 
-// An engine failing by exception fails the operation; a 7z library that cannot be loaded is the
-// one error the caller gets to see.
+bool Succeeded(int result) { return result == crSuccess; }
+bool Succeeded(bool result) { return result; }
+QString ResultText(int result) { return CompressResultName(result); }
+QString ResultText(bool) { return QStringLiteral("failed"); }
+
+void LogFailure(const QString& what, const QString& result, const QString& cause) {
+  if (cause.isEmpty())
+    qCWarning(lcEngine).noquote() << what << "->" << result;
+  else
+    qCWarning(lcEngine).noquote() << what << "->" << result + ':' << cause;
+}
+
+QString Quoted(const QString& path) { return '"' + path + '"'; }
+
+}  // namespace
+
 template <class Result, class Operation>
-Result FailureOnException(Result failure, Operation&& operation) {
+Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&& operation) {
+  context_.cause.clear();
   try {
-    return operation();
-  } catch (const E7zLoadError&) {
+    const Result result = operation();
+    if (!Succeeded(result)) LogFailure(what, ResultText(result), context_.cause);
+    return result;
+  } catch (const E7zLoadError& error) {
+    // The one engine error the caller gets to see.
+    LogFailure(what, QStringLiteral("E7zLoadError"), QString::fromStdString(error.what()));
     throw;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure(what, ResultText(failure),
+               QStringLiteral("exception: ") + QString::fromStdString(error.what()));
     return failure;
   }
 }
-
-}  // namespace
 
 TvxCompress::TvxCompress(const QString& defaultEngineFolder)
     : defaultEngineFolder_(WithTrailingSlash(defaultEngineFolder)) {}
@@ -117,12 +137,17 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FFileList.clear();
-  return FailureOnException<int>(crFailed, [&] {
-    if (ext == QLatin1String(".rar")) return UnRarEngine().ListRarFiles(CompressFile, FFileList);
-    if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList);
-    if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList);
-    return 0;
-  });
+  const QString what = QStringLiteral("listing ") + Quoted(CompressFile);
+  if (ext == QLatin1String(".rar"))
+    return RunOperation<int>(what + QStringLiteral(" with the unrar library"), crFailed,
+                             [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".zip"))
+    return RunOperation<int>(what + QStringLiteral(" with the ZIP engine"), crFailed,
+                             [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".7z"))
+    return RunOperation<int>(what + QStringLiteral(" with the 7z library"), crFailed,
+                             [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
+  return 0;
 }
 
 bool TvxCompress::RarExeExists() const {
@@ -136,56 +161,65 @@ int TvxCompress::RunEngine(const QString& program, const QString& parameters) co
 }
 
 bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
+  return RunOperation(
+      QStringLiteral("packing %1 into %2 with the RAR packer").arg(Quoted(rarDir), Quoted(rarFile)), false,
+      [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
 }
 
 bool TvxCompress::AddComment(const QString& CompressPath) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).AddComment(CompressPath); });
+  return RunOperation(QStringLiteral("adding the comment to ") + Quoted(CompressPath), false,
+                      [&] { return TRarPacker(Context()).AddComment(CompressPath); });
 }
 
 bool TvxCompress::SetLock(const QString& CompressPath) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).SetLock(CompressPath); });
+  return RunOperation(QStringLiteral("locking ") + Quoted(CompressPath), false,
+                      [&] { return TRarPacker(Context()).SetLock(CompressPath); });
 }
 
 int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
   return Guarded(
-      FailureOnException<int>(crFailed, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); }),
+      RunOperation<int>(QStringLiteral("extracting %1 with the unrar library").arg(Quoted(rarFile)), crFailed,
+                        [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); }),
       rarDir);
 }
 
 bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
-  return FailureOnException(false, [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDir, c7ZipFile); });
+  return this->c7ZipFile(QStringList{c7ZipDir}, c7ZipFile);
 }
 
 bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) {
-  return FailureOnException(false,
-                            [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
+  return RunOperation(QStringLiteral("packing %1 with the 7z library").arg(Quoted(c7ZipFile)), false,
+                      [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
 }
 
 int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Guarded(FailureOnException<int>(
-                     crFailed, [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
-                 c7zipDir);
+  return Guarded(
+      RunOperation<int>(QStringLiteral("extracting %1 with the 7z library").arg(Quoted(c7zipFile)), crFailed,
+                        [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
+      c7zipDir);
 }
 
 bool TvxCompress::ZipFile(const QString& zipDir, const QString& ZipFile) {
-  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
+  return RunOperation(QStringLiteral("packing %1 with the ZIP engine").arg(Quoted(ZipFile)), false,
+                      [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
 }
 
 bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile) {
-  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
+  return RunOperation(QStringLiteral("packing %1 with the ZIP engine").arg(Quoted(ZipFile)), false,
+                      [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
   return Guarded(
-      FailureOnException<int>(crFailed, [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
+      RunOperation<int>(QStringLiteral("extracting %1 with the ZIP engine").arg(Quoted(ZipFile)), crFailed,
+                        [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
       UnzipDir);
 }
 
 int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
   return Guarded(
-      FailureOnException<int>(crFailed,
-                              [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
+      RunOperation<int>(QStringLiteral("extracting %1 with its plug-in").arg(Quoted(CompressFile)), crFailed,
+                        [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
       Dir);
 }
 

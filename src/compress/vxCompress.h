@@ -96,6 +96,11 @@ class TvxCompress : public IArchiveFacade {
   TEngineContext& Context();
   int UnSelfExtracting(const QString& compressFile, const QString& dir);
   TUnRarEngine UnRarEngine();
+  // Runs one engine operation: the one place where an engine's failure (an exception included)
+  // becomes the operation's result, and where its cause is logged. `what` names the operation
+  // for the log.
+  template <class Result, class Operation>
+  Result RunOperation(const QString& what, Result failure, Operation&& operation);
 
   QString defaultEngineFolder_;
   TEngineContext context_;

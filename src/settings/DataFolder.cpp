@@ -35,9 +35,13 @@ bool SeedDataFolder(const TProgramPaths& paths) {
   return true;
 }
 
-QStringList LoadListFile(const QString& path) {
-  // LoadTextFile ends every line with CR LF, the last one included.
-  QStringList lines = LoadTextFile(path).split(QStringLiteral("\r\n"));
+QStringList LoadListFile(const QString& path) { return LoadListFile(path, {}); }
+
+QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadable) {
+  const std::optional<QString> text = TryLoadTextFile(path);
+  if (!text && onUnreadable) onUnreadable(path);
+  // Every line ends with CR LF, the last one included.
+  QStringList lines = text.value_or(QString()).split(QStringLiteral("\r\n"));
   if (lines.last().isEmpty()) lines.removeLast();
   return lines;
 }

@@ -417,6 +417,32 @@ TEST(JobRunner, PasswordsAndCommentReachTheFacade) {
   }
 }
 
+// Rules that cannot be read are left out, but never in silence: each data file that exists and
+// cannot be read is told once a run, and the items are packed all the same.
+TEST(JobRunner, UnreadableDataFilesAreToldOnceARunAndTheRunGoesOn) {
+  RunnerHome h;
+  h.Data("data.db", testsupport::RandomBytes(4096));
+  MakeDir(h.paths.dataFolder() + "NameDelete.dat");  // a folder where the list should be
+  MakeDir(h.paths.dataFolder() + "TxtDelete.dat");
+  h.Data("delete.dat", "*.url");  // readable: still applied
+  for (const char* folder : {"First", "Second"}) {
+    WriteFile(h.In(QString(folder) + "/notes.txt"), "notes");
+    WriteFile(h.In(QString(folder) + "/visit.url"), "ad");
+  }
+  FakeFacade fake;
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("First"), h.In("Second")}), Factory(fake));
+
+  const auto warning = [&](const QString& file) {
+    return TRunText::DataFileUnreadable(h.paths.dataFolder() + file);
+  };
+  EXPECT_EQ(o.warnings,
+            QStringList({warning("TxtDelete.dat"), warning("NameDelete.dat"), warning("data.db")}));
+  EXPECT_EQ(o.results[0].RowState(), 1);
+  EXPECT_EQ(o.results[1].RowState(), 1);
+  EXPECT_EQ(fake.log->packedTrees[0], QStringList({"notes.txt"}));
+}
+
 TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
   RunnerHome h;
   FakeFacade fake;

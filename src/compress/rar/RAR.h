@@ -44,6 +44,8 @@ class TRAR {
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
   bool IsLoaded() const { return library_ != nullptr; }
+  // The last Extract skipped an entry whose name would leave the destination.
+  bool EntryRefused() const { return entryRefused_; }
   // Bytes the library has unpacked so far.
   quint64 ProcessedBytes() const { return processedBytes_; }
 

@@ -12,18 +12,26 @@ QString TRarPacker::RarExePath() const { return context_.engineFolder + QStringL
 
 bool TRarPacker::RarExeExists() const { return QFileInfo::exists(RarExePath()); }
 
-bool TRarPacker::Run(const QStringList& arguments) const {
-  return RarExeExists() && RarRunSucceeded(RunEngine(RarExePath(), arguments));
+bool TRarPacker::Run(const QStringList& arguments) {
+  if (!RarExeExists()) return Missing();
+  const int exitCode = RunEngine(RarExePath(), arguments);
+  if (RarRunSucceeded(exitCode)) return true;
+  return context_.Fail(
+      false, QStringLiteral("%1 %2 exited with %3").arg(RarExePath(), arguments.value(0)).arg(exitCode));
+}
+
+bool TRarPacker::Missing() {
+  return context_.Fail(false, QStringLiteral("no RAR packer at ") + RarExePath());
 }
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
-  if (!RarExeExists()) return false;
+  if (!RarExeExists()) return Missing();
   const QString source = RarSource(rarDir, QFileInfo(rarDir).isDir());
   return Run(RarAddArguments(rarFile, source, context_.lockFile, context_.compressPwd));
 }
 
 bool TRarPacker::AddComment(const QString& CompressPath) {
-  if (!RarExeExists()) return false;
+  if (!RarExeExists()) return Missing();
   const TRarCommentFile comment(context_.commentFile);
   return Run(RarCommentArguments(comment.path(), CompressPath));
 }

@@ -24,7 +24,9 @@ class TRarPacker {
   QString RarExePath() const;
 
  private:
-  bool Run(const QStringList& arguments) const;
+  bool Run(const QStringList& arguments);
+  // The packer is not in the engine folder: false, with that as the cause.
+  bool Missing();
 
   TEngineContext& context_;
 };

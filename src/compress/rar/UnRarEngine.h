@@ -34,6 +34,9 @@ class TUnRarEngine {
   void OnRarListFile(const TRARFileItem& FileInformation);
 
  private:
+  // The result of a failed operation from the last error the library reported, and its cause.
+  int Failed();
+
   TEngineContext& context_;
   QStringList* listTarget_ = nullptr;
   bool passwordAsked_ = false;  // during the current operation

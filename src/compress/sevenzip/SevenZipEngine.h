@@ -8,6 +8,7 @@
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
 #include "compress/common/EngineLoadError.h"
+#include "compress/sevenzip/SevenZipAbi.h"
 
 class TSevenZipEngine {
  public:
@@ -28,5 +29,8 @@ class TSevenZipEngine {
   QString LibraryPath() const;
 
  private:
+  int MissingLibrary();
+  int CannotOpen(z7::HRESULT result);
+
   TEngineContext& context_;
 };

@@ -16,7 +16,7 @@ TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArra
 
 int TZipGeneralReader::Run() {
   TZipDirectory archive;
-  if (!archive.Open(zipFile_)) return crFailed;
+  if (!archive.Open(zipFile_)) return Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
   TZipExtractTarget target(destDir_);
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
@@ -36,6 +36,7 @@ int TZipGeneralReader::Run() {
   int files = 0;
   bool failed = false;
   bool badPassword = false;
+  QString passwordCause;  // the result then, whatever else failed
   for (size_t i = 0; i < archive.entries().size(); ++i) {
     switch (extractor.Extract(archive.entries()[i], names[qsizetype(i)], password_)) {
       case TZipExtractOutcome::File:
@@ -46,15 +47,27 @@ int TZipGeneralReader::Run() {
       case TZipExtractOutcome::BadPassword:
         onBadPassword_();
         badPassword = true;
+        passwordCause = QStringLiteral("wrong or missing password for entry \"%1\"").arg(names[qsizetype(i)]);
         break;
       case TZipExtractOutcome::Unsafe:
+        failed = true;
+        cause_ = QStringLiteral("entry \"%1\" would leave the destination").arg(names[qsizetype(i)]);
+        break;
       case TZipExtractOutcome::Failed:
         failed = true;
+        cause_ = QStringLiteral("entry \"%1\" is damaged, uses an unsupported method or cannot be written")
+                     .arg(names[qsizetype(i)]);
         break;
     }
   }
   target.ApplyFolderTimes();
-  if (badPassword) return crWrongPassword;
-  if (failed || files == 0) return crFailed;
+  if (badPassword) return Fail(crWrongPassword, passwordCause);
+  if (failed) return crFailed;
+  if (files == 0) return Fail(crFailed, QStringLiteral("the archive holds no file"));
   return crSuccess;
+}
+
+int TZipGeneralReader::Fail(int result, const QString& cause) {
+  cause_ = cause;
+  return result;
 }
