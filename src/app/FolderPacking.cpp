@@ -6,23 +6,18 @@
 #include "app/JobLog.h"
 #include "app/OutputCompleteness.h"
 #include "util/FileOps.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path FsPath(const QString& path) { return fs::path(path.toStdString()); }
-
-QString WithoutTrailingSlash(QString path) {
-  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-  return path;
-}
-
 }  // namespace
 
 QString GetSingleRootFolder(const QString& folder) {
   std::error_code ec;
-  fs::directory_iterator it(FsPath(folder), ec);
+  fs::directory_iterator it(FileSystemPath(folder), ec);
   if (ec || it == fs::directory_iterator()) return {};
   const fs::directory_entry first = *it;
   if (!first.is_directory(ec) || first.is_symlink(ec)) return {};
@@ -32,14 +27,14 @@ QString GetSingleRootFolder(const QString& folder) {
 
 bool FolderHasEntries(const QString& folder) {
   std::error_code ec;
-  fs::directory_iterator it(FsPath(folder), ec);
+  fs::directory_iterator it(FileSystemPath(folder), ec);
   return !ec && it != fs::directory_iterator();
 }
 
 TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder,
                              bool LockRAR, TStopRequests stopRequests)
     : compress_(compress),
-      mustFilesFolder_(WithoutTrailingSlash(mustFilesFolder)),
+      mustFilesFolder_(WithoutTrailingSeparators(mustFilesFolder)),
       MustToFolder_(MustToFolder),
       LockRAR_(LockRAR),
       stopRequests_(std::move(stopRequests)) {}

@@ -15,19 +15,18 @@
 #include "compress/sevenzip/SevenZipEngine.h"
 #include "compress/zip/ZipEngine.h"
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
 const QString kBuiltInExtensions = QStringLiteral(";.zip;.rar;.7z;.exe;");
 
-QString WithTrailingSlash(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }
-
-// Extraction leaves no symbolic link pointing out of the destination, whichever engine or
-// program wrote it, so the cleanup and packing steps never follow one.
-int Guarded(int result, const QString& dir) {
-  RemoveEscapingLinks(dir);
-  return result;
-}
+// The engines, as the log names them.
+constexpr const char* kUnRarLibrary = "the unrar library";
+constexpr const char* kRarPacker = "the RAR packer";
+constexpr const char* kZipEngine = "the ZIP engine";
+constexpr const char* k7zLibrary = "the 7z library";
+constexpr const char* kPlugin = "its plug-in";
 
 bool Succeeded(int result) { return result == crSuccess; }
 bool Succeeded(bool result) { return result; }
@@ -63,8 +62,32 @@ Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&
   }
 }
 
+template <class Operation>
+int TvxCompress::Extraction(const QString& archive, const char* engine, const QString& dir,
+                            Operation&& operation) {
+  const int result =
+      RunOperation<int>(QStringLiteral("extracting %1 with %2").arg(Quoted(archive), QLatin1String(engine)),
+                        crFailed, operation);
+  // Whichever engine or program wrote it, no link that points out of the destination stays, so
+  // the cleanup and packing steps never follow one.
+  RemoveEscapingLinks(dir);
+  return result;
+}
+
+template <class Operation>
+bool TvxCompress::Packing(const QString& archive, const char* engine, Operation&& operation) {
+  return RunOperation(QStringLiteral("packing %1 with %2").arg(Quoted(archive), QLatin1String(engine)), false,
+                      operation);
+}
+
+template <class Operation>
+int TvxCompress::Listing(const QString& archive, const char* engine, Operation&& operation) {
+  return RunOperation<int>(QStringLiteral("listing %1 with %2").arg(Quoted(archive), QLatin1String(engine)),
+                           crFailed, operation);
+}
+
 TvxCompress::TvxCompress(const QString& defaultEngineFolder)
-    : defaultEngineFolder_(WithTrailingSlash(defaultEngineFolder)) {}
+    : defaultEngineFolder_(WithTrailingSeparator(defaultEngineFolder)) {}
 
 TEngineContext& TvxCompress::Context() {
   context_.engineFolder = GetEngineFolder();
@@ -72,7 +95,7 @@ TEngineContext& TvxCompress::Context() {
 }
 
 QString TvxCompress::GetEngineFolder() const {
-  return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSlash(EngineFolder);
+  return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSeparator(EngineFolder);
 }
 
 QString TvxCompress::GetFileRealExt(const QString& FilePath) const {
@@ -137,16 +160,15 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FFileList.clear();
-  const QString what = QStringLiteral("listing ") + Quoted(CompressFile);
   if (ext == QLatin1String(".rar"))
-    return RunOperation<int>(what + QStringLiteral(" with the unrar library"), crFailed,
-                             [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
+    return Listing(CompressFile, kUnRarLibrary,
+                   [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
   if (ext == QLatin1String(".zip"))
-    return RunOperation<int>(what + QStringLiteral(" with the ZIP engine"), crFailed,
-                             [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
+    return Listing(CompressFile, kZipEngine,
+                   [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
   if (ext == QLatin1String(".7z"))
-    return RunOperation<int>(what + QStringLiteral(" with the 7z library"), crFailed,
-                             [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
+    return Listing(CompressFile, k7zLibrary,
+                   [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
   return 0;
 }
 
@@ -161,9 +183,7 @@ int TvxCompress::RunEngine(const QString& program, const QString& parameters) co
 }
 
 bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
-  return RunOperation(
-      QStringLiteral("packing %1 into %2 with the RAR packer").arg(Quoted(rarDir), Quoted(rarFile)), false,
-      [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
+  return Packing(rarFile, kRarPacker, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
 }
 
 bool TvxCompress::AddComment(const QString& CompressPath) {
@@ -177,10 +197,7 @@ bool TvxCompress::SetLock(const QString& CompressPath) {
 }
 
 int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
-  return Guarded(
-      RunOperation<int>(QStringLiteral("extracting %1 with the unrar library").arg(Quoted(rarFile)), crFailed,
-                        [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); }),
-      rarDir);
+  return Extraction(rarFile, kUnRarLibrary, rarDir, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); });
 }
 
 bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
@@ -188,39 +205,31 @@ bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
 }
 
 bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) {
-  return RunOperation(QStringLiteral("packing %1 with the 7z library").arg(Quoted(c7ZipFile)), false,
-                      [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
+  return Packing(c7ZipFile, k7zLibrary,
+                 [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
 }
 
 int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Guarded(
-      RunOperation<int>(QStringLiteral("extracting %1 with the 7z library").arg(Quoted(c7zipFile)), crFailed,
-                        [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
-      c7zipDir);
+  return Extraction(c7zipFile, k7zLibrary, c7zipDir,
+                    [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); });
 }
 
 bool TvxCompress::ZipFile(const QString& zipDir, const QString& ZipFile) {
-  return RunOperation(QStringLiteral("packing %1 with the ZIP engine").arg(Quoted(ZipFile)), false,
-                      [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
+  return Packing(ZipFile, kZipEngine, [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
 }
 
 bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile) {
-  return RunOperation(QStringLiteral("packing %1 with the ZIP engine").arg(Quoted(ZipFile)), false,
-                      [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
+  return Packing(ZipFile, kZipEngine, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
-  return Guarded(
-      RunOperation<int>(QStringLiteral("extracting %1 with the ZIP engine").arg(Quoted(ZipFile)), crFailed,
-                        [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
-      UnzipDir);
+  return Extraction(ZipFile, kZipEngine, UnzipDir,
+                    [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }
 
 int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
-  return Guarded(
-      RunOperation<int>(QStringLiteral("extracting %1 with its plug-in").arg(Quoted(CompressFile)), crFailed,
-                        [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
-      Dir);
+  return Extraction(CompressFile, kPlugin, Dir,
+                    [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); });
 }
 
 TUnRarEngine TvxCompress::UnRarEngine() {

@@ -101,6 +101,14 @@ class TvxCompress : public IArchiveFacade {
   // for the log.
   template <class Result, class Operation>
   Result RunOperation(const QString& what, Result failure, Operation&& operation);
+  // RunOperation for the three kinds, named for the log; an extraction then removes every link
+  // that points out of its destination.
+  template <class Operation>
+  int Extraction(const QString& archive, const char* engine, const QString& dir, Operation&& operation);
+  template <class Operation>
+  bool Packing(const QString& archive, const char* engine, Operation&& operation);
+  template <class Operation>
+  int Listing(const QString& archive, const char* engine, Operation&& operation);
 
   QString defaultEngineFolder_;
   TEngineContext context_;

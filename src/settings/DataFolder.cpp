@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 #include "util/TextFile.h"
 #include "util/TextHelpers.h"
 
@@ -18,7 +19,7 @@ QString NameDeleteFile(const TProgramPaths& paths) {
 QString CommentFile(const TProgramPaths& paths) { return paths.dataFolder() + QStringLiteral("Comment.txt"); }
 
 bool SeedDataFolder(const TProgramPaths& paths) {
-  const QString data = TrimSuffix(paths.dataFolder(), QStringLiteral("/"), true);
+  const QString data = WithoutTrailingSeparators(paths.dataFolder());
   const QString seed = paths.seedDataFolder();
   if (QFileInfo::exists(data) || QFileInfo(data).isSymLink() || !QFileInfo(seed).isDir()) return false;
 

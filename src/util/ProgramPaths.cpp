@@ -4,15 +4,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
-namespace {
-QString WithSlash(QString folder) {
-  if (!folder.endsWith('/')) folder += '/';
-  return folder;
-}
-}  // namespace
+#include "util/PathSeparators.h"
 
 TProgramPaths::TProgramPaths(const QString& programFolder)
-    : program_(WithSlash(QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath()))) {}
+    : program_(WithTrailingSeparator(QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath()))) {}
 
 TProgramPaths TProgramPaths::FromExecutable() {
   // /proc/self/exe works before (and without) a QCoreApplication.

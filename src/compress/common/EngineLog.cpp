@@ -5,20 +5,18 @@
 Q_LOGGING_CATEGORY(lcEngine, "harrowmint.engine")
 
 QString CompressResultName(int result) {
-  switch (result) {
-    case crSuccess:
-      return QStringLiteral("crSuccess");
-    case crFailed:
-      return QStringLiteral("crFailed");
-    case crWrongPassword:
-      return QStringLiteral("crWrongPassword");
-    case crFileNotFound:
-      return QStringLiteral("crFileNotFound");
-    case crCreateDirFailed:
-      return QStringLiteral("crCreateDirFailed");
-    case crEngineLoadFailed:
-      return QStringLiteral("crEngineLoadFailed");
-    default:
-      return QString::number(result);
-  }
+  static const struct {
+    int code;
+    const char* name;
+  } kNames[] = {
+      {crSuccess, "crSuccess"},
+      {crFailed, "crFailed"},
+      {crWrongPassword, "crWrongPassword"},
+      {crFileNotFound, "crFileNotFound"},
+      {crCreateDirFailed, "crCreateDirFailed"},
+      {crEngineLoadFailed, "crEngineLoadFailed"},
+  };
+  for (const auto& [code, name] : kNames)
+    if (code == result) return QLatin1String(name);
+  return QString::number(result);
 }

@@ -6,6 +6,7 @@
 #include "compress/plugin/PluginCommand.h"
 #include "compress/plugin/PluginFile.h"
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 
 TPluginEngine::TPluginEngine(TEngineContext& context) : context_(context) {}
 
@@ -23,8 +24,7 @@ int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString
   if (plugin.uncompress.isEmpty())
     return context_.Fail(crFailed, QStringLiteral("%1 has no uncompress template").arg(pluginFile));
 
-  QString destination = Dir;
-  if (destination.endsWith('/') && destination.size() > 1) destination.chop(1);
+  const QString destination = WithoutTrailingSeparator(Dir);
   const QStringList arguments =
       PluginArguments(plugin.uncompress, {CompressFile, destination, context_.unCompressPwd});
   const int exitCode = RunEngine(program, arguments);

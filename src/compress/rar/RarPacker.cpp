@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
@@ -11,6 +12,15 @@ TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 QString TRarPacker::RarExePath() const { return context_.engineFolder + QStringLiteral("rar"); }
 
 bool TRarPacker::RarExeExists() const { return QFileInfo::exists(RarExePath()); }
+
+TEngineInfo TRarPacker::Describe() const {
+  TEngineInfo info = EngineFileInfo(RarExePath());
+  if (!info.installed) return info;
+  info.version = AskProgramVersion(info.path, {QStringLiteral("-iver")});
+  info.usable = !info.version.isEmpty();
+  if (!info.usable) info.note = QStringLiteral("cannot be run");
+  return info;
+}
 
 bool TRarPacker::Run(const QStringList& arguments) {
   if (!RarExeExists()) return Missing();

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "compress/common/EngineContext.h"
+#include "compress/common/EngineInfo.h"
 
 class TRarPacker {
  public:
@@ -22,6 +23,8 @@ class TRarPacker {
 
   // The packer program: engine folder + "rar".
   QString RarExePath() const;
+  // Its version as the packer prints it (-iver); not usable when it cannot be run.
+  TEngineInfo Describe() const;
 
  private:
   bool Run(const QStringList& arguments);

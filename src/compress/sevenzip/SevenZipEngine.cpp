@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "compress/common/ProgramVersion.h"
 #include "compress/sevenzip/InArchive.h"
 #include "compress/sevenzip/OutArchive.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
@@ -35,9 +37,22 @@ QString ReportText(const T7zExtractReport& report) {
 TSevenZipEngine::TSevenZipEngine(TEngineContext& context) : context_(context) {}
 
 QString TSevenZipEngine::LibraryPath() const {
-  QString folder = context_.engineFolder;
-  if (!folder.isEmpty() && !folder.endsWith('/')) folder += '/';
-  return folder + QStringLiteral("7z.so");
+  return WithTrailingSeparator(context_.engineFolder) + QStringLiteral("7z.so");
+}
+
+TEngineInfo TSevenZipEngine::Describe() const {
+  TEngineInfo info = EngineFileInfo(LibraryPath());
+  if (!info.installed) return info;
+  info.version = kUnknownVersion;
+  try {
+    const T7zPlugin plugin(info.path);
+    info.usable = true;
+    info.note = QStringLiteral("format %1").arg(plugin.HandlerName());
+    info.version = plugin.ModuleVersion();
+  } catch (const E7zLoadError& error) {
+    info.note = QString::fromStdString(error.what());
+  }
+  return info;
 }
 
 bool TSevenZipEngine::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {

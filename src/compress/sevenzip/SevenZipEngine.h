@@ -7,6 +7,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
+#include "compress/common/EngineInfo.h"
 #include "compress/common/EngineLoadError.h"
 #include "compress/sevenzip/SevenZipAbi.h"
 
@@ -27,6 +28,9 @@ class TSevenZipEngine {
 
   // The library file this engine loads: engine folder + "7z.so".
   QString LibraryPath() const;
+  // The library loaded once: its format and module version, or why it cannot be loaded. Never
+  // raises E7zLoadError.
+  TEngineInfo Describe() const;
 
  private:
   int MissingLibrary();

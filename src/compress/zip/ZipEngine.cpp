@@ -16,12 +16,12 @@
 #include "compress/zip/ZipSourcePlan.h"
 #include "compress/zip/ZipStrictReader.h"
 #include "util/CodePage.h"
+#include "util/PathSeparators.h"
 
 TZipEngine::TZipEngine(TEngineContext& context) : context_(context) {}
 
 bool TZipEngine::ZipFile(const QString& zipDir, const QString& zipFile) {
-  QString source = zipDir;
-  if (source.endsWith('/')) source.chop(1);
+  const QString source = WithoutTrailingSeparator(zipDir);
   return ZipFile(QStringList{QFileInfo(source).isDir() ? source + QStringLiteral("/*") : source}, zipFile);
 }
 
@@ -48,9 +48,7 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
 int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   if (TZipStrictReader(zipFile, unzipDir).Run()) return crSuccess;
   context_.m_Error = kErrorNone;
-  QString destDir = unzipDir;
-  if (destDir.endsWith('/')) destDir.chop(1);
-  TZipGeneralReader reader(zipFile, destDir, ToAnsi(context_.unCompressPwd), [this] { OnZipBadPassword(); });
+  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd), [this] { OnZipBadPassword(); });
   const int result = reader.Run();
   if (result == crSuccess) return result;
   return context_.Fail(result, reader.cause());

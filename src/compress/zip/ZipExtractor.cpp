@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "compress/zip/ZipDirectory.h"
+#include "compress/zip/ZipFileHandle.h"
 #include "compress/zip/ZipTime.h"
 
 namespace {
@@ -25,7 +26,7 @@ bool NamesDestinationItself(const QString& name) {
   return true;
 }
 
-TZipExtractor::TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target)
+TZipExtractor::TZipExtractor(TZipDirectory& archive, TExtractTarget& target)
     : target_(target), decoder_(archive) {}
 
 TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QString& name,

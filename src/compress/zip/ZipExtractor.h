@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipEntryDecoder.h"
-#include "compress/zip/ZipExtractTarget.h"
 #include "compress/zip/ZipRecords.h"
 
 class TZipDirectory;
@@ -23,13 +23,13 @@ enum class TZipExtractOutcome {
 
 class TZipExtractor {
  public:
-  TZipExtractor(TZipDirectory& archive, TZipExtractTarget& target);
+  TZipExtractor(TZipDirectory& archive, TExtractTarget& target);
   TZipExtractOutcome Extract(const TZipEntryRecord& entry, const QString& name, const QByteArray& password);
 
  private:
   TZipExtractOutcome WriteFile(const TZipEntryRecord& entry, const std::string& path);
 
-  TZipExtractTarget& target_;
+  TExtractTarget& target_;
   TZipEntryDecoder decoder_;
 };
 

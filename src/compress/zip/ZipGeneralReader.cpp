@@ -17,7 +17,7 @@ TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArra
 int TZipGeneralReader::Run() {
   TZipDirectory archive;
   if (!archive.Open(zipFile_)) return Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
-  TZipExtractTarget target(destDir_);
+  TExtractTarget target(destDir_);
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);

@@ -24,7 +24,7 @@ bool TZipStrictReader::Run() {
   if (!archive.Open(zipFile_)) return false;
   for (const TZipEntryRecord& e : archive.entries())
     if (!Accepts(e)) return false;
-  TZipExtractTarget target(destDir_);
+  TExtractTarget target(destDir_);
   TZipExtractor extractor(archive, target);
   for (const TZipEntryRecord& e : archive.entries()) {
     const TZipExtractOutcome outcome = extractor.Extract(e, QString::fromUtf8(e.name), QByteArray());
