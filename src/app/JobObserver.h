@@ -23,7 +23,7 @@ struct TItemResult {
   // The output lies below the plausible size: the row names no output but says it may be damaged.
   bool outputMayBeDamaged() const { return verdict == TItemVerdict::Suspect; }
   // The row record's state: plausible for a success, failed for every other verdict.
-  TItemState RowState() const { return verdict == TItemVerdict::Success ? isPlausible : isFailed; }
+  TItemState rowState() const { return verdict == TItemVerdict::Success ? isPlausible : isFailed; }
 };
 
 // The output-name cell: the output's file name, TRunText::SuspectOutput when the output may be

@@ -17,7 +17,7 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("index")] = index;
   item[QStringLiteral("source")] = result.source;
   item[QStringLiteral("status")] = result.status;
-  item[QStringLiteral("state")] = result.RowState();
+  item[QStringLiteral("state")] = result.rowState();
   item[QStringLiteral("output")] = result.outputExists ? result.CompressPath : QString();
   item[QStringLiteral("outputName")] = OutputNameText(result);
   item[QStringLiteral("size")] = result.fileSize;

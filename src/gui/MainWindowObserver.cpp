@@ -45,7 +45,7 @@ void TMainWindowObserver::ClearOutputColumns(int index) {
 
 void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
   OnWindowThread([&] {
-    const TMyData record{result.CompressPath, result.pwd, false, result.RowState()};
+    const TMyData record{result.CompressPath, result.pwd, false, result.rowState()};
     window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText);
     if (result.progress >= 0) window_.RzProgressBar1->setValue(result.progress);
   });

@@ -68,7 +68,7 @@ TEST(JobRunner, StatusTable) {
     EXPECT_EQ(r.status, row.status);
     EXPECT_EQ(o.states[i].last(), row.status);
     EXPECT_EQ(o.states[i].first(), TStatusText::Processing);
-    EXPECT_EQ(r.RowState(), row.state);
+    EXPECT_EQ(r.rowState(), row.state);
     EXPECT_EQ(r.verdict == TItemVerdict::Success, row.state == 1);
     EXPECT_EQ(r.outputExists, row.output);
     EXPECT_EQ(QFileInfo::exists(r.CompressPath), row.output);
@@ -110,7 +110,7 @@ TEST(JobRunner, PlausibleSizeBoundary) {
     const TItemResult& r = o.results[0];
     SCOPED_TRACE(size);
     EXPECT_EQ(r.fileSize, size);
-    EXPECT_EQ(r.RowState(), size >= 6144 ? 1 : -1);
+    EXPECT_EQ(r.rowState(), size >= 6144 ? 1 : -1);
     EXPECT_EQ(r.verdict, size >= 6144 ? TItemVerdict::Success : TItemVerdict::Suspect);
     EXPECT_EQ(r.outputMayBeDamaged(), size < 6144);
     EXPECT_EQ(OutputNameText(r), size >= 6144 ? QString("a.zip") : QString("文件可能出错"));
@@ -188,7 +188,7 @@ TEST(JobRunner, ReplaceSourceMode) {
   h.Run(o, RunnerHome::Checked({h.In("Game.zip"), h.In("Upper.ZIP"), h.In("Folder")}), Factory(fake));
 
   EXPECT_EQ(o.results[0].status, "打包完毕");
-  EXPECT_EQ(o.results[0].RowState(), 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
   EXPECT_EQ(o.results[0].CompressPath, h.In("Game.zip"));  // the row then describes the source
   EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray(10000, 'x'));
   EXPECT_FALSE(QFileInfo::exists(h.Out("Game.zip")));
@@ -221,7 +221,7 @@ TEST(JobRunner, ReplaceSourceModeNamesEveryOutputByItsRealFormat) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(o.results[i].CompressPath, expected[i][0]);
     EXPECT_EQ(o.results[i].status, expected[i][1]);
-    EXPECT_EQ(o.results[i].RowState(), 1);
+    EXPECT_EQ(o.results[i].rowState(), 1);
   }
   EXPECT_EQ(ReadFile(h.In("random.zip")), "random bytes that are no archive");
   EXPECT_FALSE(QFileInfo::exists(h.Out("random.zip")));
@@ -239,7 +239,7 @@ TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
   EXPECT_EQ(o.results[0].status, "替换失败");
-  EXPECT_EQ(o.results[0].RowState(), -1);
+  EXPECT_EQ(o.results[0].rowState(), -1);
   EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray("old archive"));
   EXPECT_EQ(o.results[0].CompressPath, h.Out("Game.zip"));  // the output stays for the user
   EXPECT_TRUE(QFileInfo::exists(h.Out("Game.zip")));
@@ -279,8 +279,8 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
     h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("second")}), Factory(fake));
     SCOPED_TRACE(row.status.toStdString());
     EXPECT_EQ(o.results[0].status, row.status);
-    EXPECT_EQ(o.results[0].RowState(), -1);
-    EXPECT_EQ(o.results[1].RowState() == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
+    EXPECT_EQ(o.results[0].rowState(), -1);
+    EXPECT_EQ(o.results[1].rowState() == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
     EXPECT_FALSE(o.results[0].outputExists);
     EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out").filter("a."), QStringList());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
@@ -300,7 +300,7 @@ TEST(JobRunner, FolderCleanedInPlaceWhenCopyingIsOff) {
   FakeFacade fake;
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Ads Pack")}), Factory(fake));
-  EXPECT_EQ(o.results[0].RowState(), 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
   // The user's own folder stays, whatever its name; its content is cleaned and completed on disk.
   EXPECT_EQ(testsupport::TreeListing(h.In("Ads Pack")),
             QStringList({"Game/", "Game/Readme.txt", "Game/game.bin"}));
@@ -396,7 +396,7 @@ TEST(JobRunner, AStopDuringExtractionLeavesTheItemItsOwnResult) {
     EXPECT_EQ(o.results.keys(), QList<int>({0}));
     EXPECT_EQ(o.results[0].status, row.status);
     EXPECT_EQ(o.results[0].outputExists, row.output);
-    EXPECT_EQ(o.results[0].RowState(), row.output ? 1 : -1);
+    EXPECT_EQ(o.results[0].rowState(), row.output ? 1 : -1);
     EXPECT_TRUE(o.summary->stopped);
   }
 }
@@ -438,8 +438,8 @@ TEST(JobRunner, UnreadableDataFilesAreToldOnceARunAndTheRunGoesOn) {
   };
   EXPECT_EQ(o.warnings,
             QStringList({warning("TxtDelete.dat"), warning("NameDelete.dat"), warning("data.db")}));
-  EXPECT_EQ(o.results[0].RowState(), 1);
-  EXPECT_EQ(o.results[1].RowState(), 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
+  EXPECT_EQ(o.results[1].rowState(), 1);
   EXPECT_EQ(fake.log->packedTrees[0], QStringList({"notes.txt"}));
 }
 
@@ -452,7 +452,7 @@ TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("a.zip")}), Factory(fake));
   EXPECT_EQ(o.warnings, QStringList({fake.warning}));
-  EXPECT_EQ(o.results[0].RowState(), 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(SettingDialogRun, ARunFollowsTheSettingsSavedByOk) {
   const QString archive = h.home.path() + "/out/" + QString::number(QDate::currentDate().year()) +
                           QStringLiteral("/[站点]Game.zip");
   ASSERT_EQ(observer.results[0].CompressPath, archive) << observer.results[0].status.toStdString();
-  EXPECT_EQ(observer.results[0].RowState(), 1);
+  EXPECT_EQ(observer.results[0].rowState(), 1);
   const testsupport::ToolRun readme = testsupport::RunTool("unzip", {"-p", archive, "readme.txt"});
   EXPECT_EQ(readme.out, "visit www.example.com\r\n");
 
