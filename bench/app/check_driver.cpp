@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: hm_check_driver ENGINE_DIR MUST_FILES_DIR EXT TREES_DIR OUTPUT_DIR\n");
     return 2;
   }
-  QLoggingCategory::setFilterRules(QStringLiteral("harrowmint.job=false"));
+  QLoggingCategory::setFilterRules(QStringLiteral("harrowmint.*=false"));
   TvxCompress compress(args[0]);
   long checked = 0;
   long missing = 0;

@@ -122,24 +122,24 @@ bool IsCopyOfEarlierEntry(unsigned redirType) {
 // written through the target like any extracted file. An original that was not extracted gives
 // no copy; true unless the copy could not be written.
 bool CopyExtractedEntry(TExtractTarget& target, const std::string& from, const std::string& to) {
-  QFile in;
-  {
-    TFileDescriptor fd(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return true;
-    if (!in.open(fd.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return false;
-  }
-  QFile out;
+  TFileDescriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!source || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return true;
   if (!target.MakeParentFolder(to)) return false;
-  TFileDescriptor created = target.CreateFile(to);
-  if (!created || !out.open(created.release(), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) return false;
+  TFileDescriptor copy = target.CreateFile(to);
+  if (!copy) return false;
+  QFile in;
+  QFile out;
+  if (!in.open(source.get(), QIODevice::ReadOnly) || !out.open(copy.get(), QIODevice::WriteOnly)) return false;
   constexpr qint64 kBlock = 1 << 20;
   while (!in.atEnd()) {
     const QByteArray block = in.read(kBlock);
     if (block.isEmpty() || out.write(block) != block.size()) return false;
   }
-  out.setPermissions(in.permissions());
-  return out.flush();
+  if (!out.flush()) return false;
+  out.close();
+  ::fchmod(copy.get(), st.st_mode & 07777);
+  return copy.close();
 }
 
 QString LastComponent(const QString& entryName) {
