@@ -46,8 +46,8 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
                      settings,
                      outputPath,
                      GetOutputExt(settings.CompressExt),
-                     LoadListFile(DelListFile(paths_), note),
-                     LoadListFile(TxtDelListFile(paths_), note),
+                     LoadDelList(paths_, note),
+                     LoadTxtDelList(paths_, note),
                      {}};
   // The engines read the comment themselves; an unreadable one is found here.
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));

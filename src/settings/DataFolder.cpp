@@ -47,8 +47,12 @@ QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadabl
   return lines;
 }
 
-QStringList LoadDelList(const TProgramPaths& paths) { return LoadListFile(DelListFile(paths)); }
-QStringList LoadTxtDelList(const TProgramPaths& paths) { return LoadListFile(TxtDelListFile(paths)); }
+QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable) {
+  return LoadListFile(DelListFile(paths), onUnreadable);
+}
+QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable) {
+  return LoadListFile(TxtDelListFile(paths), onUnreadable);
+}
 QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
 
 TDataTexts LoadDataTexts(const TProgramPaths& paths) {

@@ -27,8 +27,8 @@ using TUnreadableFile = std::function<void(const QString& path)>;
 QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadable);
 
 // What a run reads at its start: `delList` and `txtDelList`.
-QStringList LoadDelList(const TProgramPaths& paths);
-QStringList LoadTxtDelList(const TProgramPaths& paths);
+QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
+QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
 // Read anew each time a name is filtered.
 QStringList LoadNameDeleteList(const TProgramPaths& paths);
 
