@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "app/OutputCompleteness.h"
-#include "app/vxCompressFacade.h"
+#include "compress/vxCompress.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: hm_check_driver ENGINE_DIR MUST_FILES_DIR EXT TREES_DIR OUTPUT_DIR\n");
     return 2;
   }
-  QLoggingCategory::setFilterRules(QStringLiteral("harrowmint.job=false"));
-  TvxCompressFacade compress(args[0]);
+  QLoggingCategory::setFilterRules(QStringLiteral("harrowmint.*=false"));
+  TvxCompress compress(args[0]);
   long checked = 0;
   long missing = 0;
   for (const QString& name : QDir(args[3]).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {

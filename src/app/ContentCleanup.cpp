@@ -1,5 +1,6 @@
 #include "app/ContentCleanup.h"
 
+#include "app/JobLog.h"
 #include "app/OutputNaming.h"
 #include "settings/DataFolder.h"
 #include "util/EasyFileSearch.h"
@@ -20,13 +21,14 @@ bool UsableName(const QString& name) {
 
 }  // namespace
 
-TContentCleaner::TContentCleaner(TCleanupRules rules) : rules_(std::move(rules)) {}
+TContentCleaner::TContentCleaner(TCleanupRules rules, TUnreadableFile onUnreadable)
+    : rules_(std::move(rules)), onUnreadable_(std::move(onUnreadable)) {}
 
 void TContentCleaner::CleanFolder(const QString& root) {
   if (!rules_.DeleteAds) return;
   root_ = root;
   tmpDelFileList.clear();
-  nameDeleteList_ = LoadListFile(rules_.nameDeleteFile);
+  nameDeleteList_ = LoadListFile(rules_.nameDeleteFile, onUnreadable_);
   replaceRules_.reset();
 
   TEasyFileSearch search;
@@ -99,7 +101,14 @@ void TContentCleaner::FilterEntryName(const QString& folder, const QString& name
 
 const std::vector<TxtReplaceRule>& TContentCleaner::Rules() {
   // The rules cannot change during a run (the settings are closed), so one reading serves the tree.
-  if (!replaceRules_) replaceRules_ = LoadTxtReplaceRules(rules_.databaseFile);
+  if (replaceRules_) return *replaceRules_;
+  QString error;
+  replaceRules_ = TryLoadTxtReplaceRules(rules_.databaseFile, &error);
+  if (!replaceRules_) {
+    qCWarning(lcJob) << "the text-replacement rules in" << rules_.databaseFile << "cannot be read:" << error;
+    if (onUnreadable_) onUnreadable_(rules_.databaseFile);
+    replaceRules_.emplace();
+  }
   return *replaceRules_;
 }
 

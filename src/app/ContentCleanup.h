@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "settings/DataFolder.h"
 #include "settings/TxtReplaceRules.h"
 #include "util/FileSearch.h"
 
@@ -21,7 +22,9 @@ struct TCleanupRules {
 
 class TContentCleaner {
  public:
-  explicit TContentCleaner(TCleanupRules rules);
+  // onUnreadable hears of NameDelete.dat or data.db when they exist but cannot be read; the
+  // cleanup then goes on without their rules.
+  explicit TContentCleaner(TCleanupRules rules, TUnreadableFile onUnreadable = {});
 
   // Cleans the tree below root (no trailing '/'). The root itself is never deleted, whatever its
   // name: for a folder cleaned in place it is the user's own folder. A deleted folder does not
@@ -46,6 +49,7 @@ class TContentCleaner {
   const std::vector<TxtReplaceRule>& Rules();
 
   TCleanupRules rules_;
+  TUnreadableFile onUnreadable_;
   QString root_;
   QStringList nameDeleteList_;
   // Folders whose names are filtered after the walk, deepest last.

@@ -3,25 +3,21 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/JobLog.h"
 #include "app/OutputCompleteness.h"
 #include "util/FileOps.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path FsPath(const QString& path) { return fs::path(path.toStdString()); }
-
-QString WithoutTrailingSlash(QString path) {
-  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-  return path;
-}
-
 }  // namespace
 
 QString GetSingleRootFolder(const QString& folder) {
   std::error_code ec;
-  fs::directory_iterator it(FsPath(folder), ec);
+  fs::directory_iterator it(FileSystemPath(folder), ec);
   if (ec || it == fs::directory_iterator()) return {};
   const fs::directory_entry first = *it;
   if (!first.is_directory(ec) || first.is_symlink(ec)) return {};
@@ -31,14 +27,14 @@ QString GetSingleRootFolder(const QString& folder) {
 
 bool FolderHasEntries(const QString& folder) {
   std::error_code ec;
-  fs::directory_iterator it(FsPath(folder), ec);
+  fs::directory_iterator it(FileSystemPath(folder), ec);
   return !ec && it != fs::directory_iterator();
 }
 
 TFolderPacker::TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder,
                              bool LockRAR, TStopRequests stopRequests)
     : compress_(compress),
-      mustFilesFolder_(WithoutTrailingSlash(mustFilesFolder)),
+      mustFilesFolder_(WithoutTrailingSeparators(mustFilesFolder)),
       MustToFolder_(MustToFolder),
       LockRAR_(LockRAR),
       stopRequests_(std::move(stopRequests)) {}
@@ -90,7 +86,10 @@ int TFolderPacker::Pack(const QString& folder, const QString& archive, Format fo
 }
 
 int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool withMustFiles) {
-  if (!compress_.RarExeExists()) return prEngineMissing;
+  if (!compress_.RarExeExists()) {
+    qCWarning(lcJob) << "cannot make" << archive << ": the RAR packer is not in the engine folder";
+    return prEngineMissing;
+  }
   // A second add merges the must-have files into the archive root. Each add must succeed: after
   // a failed first add, a second one would leave an archive of must-have files alone.
   QStringList adds;

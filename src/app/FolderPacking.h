@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 
 enum TPackResult : int {
   prPacked = 1,          // the format was recognised and every add succeeded

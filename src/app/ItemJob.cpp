@@ -2,10 +2,13 @@
 
 #include <QFileInfo>
 
+#include <exception>
+
+#include "app/JobLog.h"
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 #include "settings/DataFolder.h"
 #include "util/FileOps.h"
 
@@ -31,164 +34,159 @@ void RemoveUnfinishedOutput(const QString& path) {
 }  // namespace
 
 TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-                   TStopRequests stopRequests)
+                   TStopRequests stopRequests, TUnreadableFile onUnreadable)
     : run_(run),
       compress_(compress),
       observer_(observer),
-      naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths)),
-      cleaner_(CleanupRulesOf(run)),
+      naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
+      cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
               std::move(stopRequests)) {}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
-  index_ = index;
-  path_ = source;
-  CompressPath_.clear();
-  status_ = TStatusText::Packed;
-  failed_ = false;
-  discardOutput_ = false;
-
-  ShowState(TStatusText::Processing);
+  observer_.ShowLvState(index, TStatusText::Processing);
   observer_.ClearOutputColumns(index);
+  TItemOutcome outcome;
   {
-    TWorkFolders folders(run_.paths.tempRoot());
-    workFolders_ = &folders;
+    TItem item(index, source, run_.paths.tempRoot());
     try {
-      const TOutputName name = naming_.Name(source);
-      CompressPath_ = name.CompressPath;
-      outputBaseName_ = name.baseName;
-      const QFileInfo info(source);
-      if (info.isDir())
-        ProcessFolder(name.eligible);
-      else if (info.isFile())
-        ProcessFile(name.eligible);
-      else  // gone, a dangling link, or a device, pipe or socket
-        Fail(info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
+      outcome = ProcessSource(item);
     } catch (const E7zLoadError&) {
-      Fail(TStatusText::EngineLoadFailed);
+      // The facade has logged why.
+      outcome = Discarded(item, TStatusText::EngineLoadFailed);
+    } catch (const std::exception& error) {
+      qCWarning(lcJob) << source << ": unexpected error:" << error.what();
+      outcome = Discarded(item, TStatusText::UnexpectedError);
     } catch (...) {
-      Fail(TStatusText::UnexpectedError);
+      qCWarning(lcJob) << source << ": unexpected error";
+      outcome = Discarded(item, TStatusText::UnexpectedError);
     }
-    workFolders_ = nullptr;
   }  // every work folder of the item is gone here
-
-  if (discardOutput_ && CompressPath_ != path_) RemoveUnfinishedOutput(CompressPath_);
-  return {CompressPath_, status_, failed_};
+  return JudgeOutput(std::move(outcome));
 }
 
-void TItemJob::ProcessFolder(bool eligible) {
-  if (!eligible) {
-    status_ = TStatusText::FolderIgnored;
-    return;
-  }
-  QString folder = path_;
+TItemOutcome TItemJob::ProcessSource(TItem& item) {
+  const TOutputName name = naming_.Name(item.source);
+  item.output = name.CompressPath;
+  item.outputBaseName = name.baseName;
+  const QFileInfo info(item.source);
+  if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
+  if (info.isFile()) return name.eligible ? ProcessFile(item) : Failed(item, TStatusText::FileIgnored);
+  // Gone, a dangling link, or a device, pipe or socket.
+  return Discarded(item, info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
+}
+
+TItemOutcome TItemJob::ProcessFolder(TItem& item) {
+  QString folder = item.source;
   if (run_.settings.CopyFolder) {
-    const QString workFolder = workFolders_->NewWorkFolder();
-    ShowState(TStatusText::Copying);
-    if (!CopyPath(path_ + "/*", workFolder + '/')) return Fail(TStatusText::CopyFailed);
+    const QString workFolder = item.folders.NewWorkFolder();
+    ShowState(item, TStatusText::Copying);
+    if (!CopyPath(item.source + "/*", workFolder + '/')) return CopyFailed(item, workFolder);
     folder = workFolder;
   }
-  ShowState(TStatusText::Cleaning);
+  ShowState(item, TStatusText::Cleaning);
   cleaner_.CleanFolder(folder);
-  ShowState(TStatusText::Compressing);
-  TakePackResult(PackInRunFormat(folder));
+  ShowState(item, TStatusText::Compressing);
+  return PackInRunFormat(item, folder);
 }
 
-void TItemJob::ProcessFile(bool eligible) {
-  if (!eligible) {
-    status_ = TStatusText::FileIgnored;
-    return;
-  }
-  const QString detected = compress_.GetFileRealExt(path_);
-  if (compress_.isSupportExt(detected))
-    ProcessArchive(detected);
-  else
-    PackSourceFile(false);
+TItemOutcome TItemJob::ProcessFile(TItem& item) {
+  const QString detected = compress_.GetFileRealExt(item.source);
+  if (compress_.isSupportExt(detected)) return ProcessArchive(item, detected);
+  return PackSourceFile(item, false);
 }
 
-void TItemJob::ProcessArchive(const QString& detected) {
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
   const bool exe = detected == QLatin1String(".exe");
-  const bool skip = run_.settings.NoCompressEXE && FileExtension(path_).toLower() == QLatin1String(".exe");
+  const bool skip =
+      run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
   int code = crFailed;
   QString workFolder;
   if (!skip) {
-    workFolder = workFolders_->NewWorkFolder();
-    ShowState(TStatusText::Extracting);
+    workFolder = item.folders.NewWorkFolder();
+    ShowState(item, TStatusText::Extracting);
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = compress_.UnCompressFile(path_, workFolder);
+    code = compress_.UnCompressFile(item.source, workFolder);
   }
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(
-          index_, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
-    ShowState(TStatusText::Compressing);
+          item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
+    ShowState(item, TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
-    if (TakePackResult(packer_.PackFolder(workFolder, CompressPath_, FileExtension(CompressPath_))) &&
-        run_.settings.RARToFrom)
-      ReplaceSource();
-  } else if (exe) {
-    if (PackSourceFile(true)) status_ = TStatusText::ExePacked;
-  } else if (code == crEngineLoadFailed) {
-    status_ = TStatusText::EngineLoadFailed;
-  } else if (code == crWrongPassword) {
-    status_ = TStatusText::WrongPassword;
-  } else {
-    status_ = TStatusText::CannotExtract;
+    const TItemOutcome packed =
+        PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
+    if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
+    return ReplaceSource(item);
   }
+  if (exe) {
+    TItemOutcome packed = PackSourceFile(item, true);
+    if (packed.verdict == TItemVerdict::Success) packed.status = TStatusText::ExePacked;
+    return packed;
+  }
+  if (code == crEngineLoadFailed) return Failed(item, TStatusText::EngineLoadFailed);
+  if (code == crWrongPassword) return Failed(item, TStatusText::WrongPassword);
+  return Failed(item, TStatusText::CannotExtract);
 }
 
-bool TItemJob::PackSourceFile(bool showSteps) {
-  const QString workFolder = workFolders_->NewWorkFolder();
-  if (showSteps) ShowState(TStatusText::Copying);
-  if (!CopyPath(path_, workFolder + '/' + FileNamePart(path_))) {
-    Fail(TStatusText::CopyFailed);
-    return false;
-  }
-  if (showSteps) ShowState(TStatusText::Compressing);
-  return TakePackResult(PackInRunFormat(workFolder));
+TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {
+  const QString workFolder = item.folders.NewWorkFolder();
+  if (showSteps) ShowState(item, TStatusText::Copying);
+  if (!CopyPath(item.source, workFolder + '/' + FileNamePart(item.source)))
+    return CopyFailed(item, workFolder);
+  if (showSteps) ShowState(item, TStatusText::Compressing);
+  return PackInRunFormat(item, workFolder);
 }
 
-int TItemJob::PackInRunFormat(const QString& folder) {
+TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // In replace-source mode the name carries the source's extension, meant for an archive that is
   // repacked in its own format and then takes the source's place. Anything else is named by the
   // format it really has and stays beside the other outputs.
-  if (FileExtension(CompressPath_) != run_.outputExt)
-    CompressPath_ = naming_.FreePath(outputBaseName_, run_.outputExt);
-  return packer_.PackFolder(folder, CompressPath_, run_.outputExt);
+  if (FileExtension(item.output) != run_.outputExt)
+    item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
+  return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
 }
 
-bool TItemJob::TakePackResult(int packResult) {
+TItemOutcome TItemJob::PackOutcome(const TItem& item, int packResult) {
   switch (packResult) {
     case prPacked:
-      return true;
+      return Made(item, TStatusText::Packed);
     case prUnsupported:
-      status_ = TStatusText::Unsupported;
-      return false;
+      return Failed(item, TStatusText::Unsupported);
     case prEngineMissing:
-      Fail(TStatusText::EngineLoadFailed);
-      return false;
+      return Discarded(item, TStatusText::EngineLoadFailed);
     case prStopped:
-      Fail(TStatusText::Stopped);
-      return false;
+      return Discarded(item, TStatusText::Stopped, TItemVerdict::Stopped);
     default:
-      Fail(TStatusText::PackFailed);
-      return false;
+      return Discarded(item, TStatusText::PackFailed);
   }
 }
 
-void TItemJob::ReplaceSource() {
-  if (ReplaceSourceWithOutput(compress_, CompressPath_, path_)) {
-    CompressPath_ = path_;
-    return;
+TItemOutcome TItemJob::ReplaceSource(const TItem& item) {
+  if (ReplaceSourceWithOutput(compress_, item.output, item.source)) {
+    TItemOutcome replaced = Made(item, TStatusText::Packed);
+    replaced.CompressPath = item.source;
+    return replaced;
   }
   // The output stays in the output folder; the source is as it was.
-  status_ = TStatusText::ReplaceFailed;
-  failed_ = true;
+  return Failed(item, TStatusText::ReplaceFailed);
 }
 
-void TItemJob::Fail(const QString& status) {
-  status_ = status;
-  failed_ = true;
-  discardOutput_ = true;
+TItemOutcome TItemJob::CopyFailed(const TItem& item, const QString& workFolder) {
+  qCWarning(lcJob) << "copying" << item.source << "into the work folder" << workFolder << "failed";
+  return Discarded(item, TStatusText::CopyFailed);
+}
+
+TItemOutcome TItemJob::Made(const TItem& item, const QString& status) {
+  return {item.output, status, TItemVerdict::Success};
+}
+
+TItemOutcome TItemJob::Failed(const TItem& item, const QString& status) {
+  return {item.output, status, TItemVerdict::Failed};
+}
+
+TItemOutcome TItemJob::Discarded(const TItem& item, const QString& status, TItemVerdict verdict) {
+  if (item.output != item.source) RemoveUnfinishedOutput(item.output);
+  return {item.output, status, verdict};
 }

@@ -1,47 +1,66 @@
 #pragma once
 // One checked item of a run, from its output name to its packed archive: a folder is copied (or
 // cleaned in place) and packed, an archive is extracted, cleaned and packed again, any other file
-// is packed as it is. Work folders live only as long as the item.
+// is packed as it is. Each way through returns the item's outcome; work folders live only as long
+// as the item.
 #include <QString>
 
-#include "app/ArchiveFacade.h"
 #include "app/ContentCleanup.h"
 #include "app/FolderPacking.h"
+#include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
 #include "app/WorkFolders.h"
-
-struct TItemOutcome {
-  QString CompressPath;  // the output archive, or the source after a replacement
-  QString status;        // the final status text
-  bool failed = false;   // failed whatever the output file says (a replacement that did not happen)
-};
+#include "compress/ArchiveFacade.h"
 
 class TItemJob {
  public:
   // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
-  // the item as stopped.
+  // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
+  // be read (NameDelete.dat, data.db); the item goes on without its rules.
   TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
-           TStopRequests stopRequests);
+           TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
 
-  // Never throws: an error inside the item fails the item, with every work folder removed.
+  // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
+  // every work folder and any output it began removed.
   TItemOutcome Process(int index, const QString& source);
 
  private:
-  void ProcessFolder(bool eligible);
-  void ProcessFile(bool eligible);
-  void ProcessArchive(const QString& detected);
-  // Copies the source file alone into a new work folder and packs it; false when packing failed.
-  bool PackSourceFile(bool showSteps);
+  // The item in progress: what its ways share, for as long as it lasts.
+  struct TItem {
+    TItem(int index, QString source, const QString& tempRoot)
+        : index(index), source(std::move(source)), folders(tempRoot) {}
+    int index;
+    QString source;
+    TWorkFolders folders;
+    QString output;          // the archive being made; set when the item is named
+    QString outputBaseName;  // what precedes its "_N" suffix and extension
+  };
+
+  TItemOutcome ProcessSource(TItem& item);
+  TItemOutcome ProcessFolder(TItem& item);
+  TItemOutcome ProcessFile(TItem& item);
+  TItemOutcome ProcessArchive(TItem& item, const QString& detected);
+  // Copies the source file alone into a new work folder and packs it in the run's format.
+  TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.
-  int PackInRunFormat(const QString& folder);
-  // Status and failure from a TPackResult; true when the archive was made.
-  bool TakePackResult(int packResult);
-  void ReplaceSource();
-  // The item failed and any output it began is removed.
-  void Fail(const QString& status);
-  void ShowState(const QString& state) { observer_.ShowLvState(index_, state); }
+  TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
+  // The outcome of a TPackResult: the archive made, or the failure with the output removed.
+  TItemOutcome PackOutcome(const TItem& item, int packResult);
+  // Replace-source mode: the packed output takes the source's place.
+  TItemOutcome ReplaceSource(const TItem& item);
+
+  // Outcomes: the output made; a failure that leaves whatever lies at the output path (nothing
+  // was begun there, or a replacement failed and the output stays for the user); a failure that
+  // removes the output the item began.
+  static TItemOutcome Made(const TItem& item, const QString& status);
+  static TItemOutcome Failed(const TItem& item, const QString& status);
+  static TItemOutcome Discarded(const TItem& item, const QString& status,
+                                TItemVerdict verdict = TItemVerdict::Failed);
+  static TItemOutcome CopyFailed(const TItem& item, const QString& workFolder);
+
+  void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
 
   const TRunContext& run_;
   IArchiveFacade& compress_;
@@ -49,14 +68,4 @@ class TItemJob {
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
-
-  // The item being worked on.
-  int index_ = 0;
-  QString path_;
-  QString CompressPath_;
-  QString outputBaseName_;
-  QString status_;
-  bool failed_ = false;
-  bool discardOutput_ = false;
-  TWorkFolders* workFolders_ = nullptr;
 };

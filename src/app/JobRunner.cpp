@@ -2,25 +2,30 @@
 
 #include <unistd.h>
 #include <QDateTime>
-#include <QFileInfo>
+#include <algorithm>
 
+#include "app/JobLog.h"
 #include "app/StatusTexts.h"
-#include "app/vxCompressFacade.h"
+#include "compress/vxCompress.h"
 #include "settings/DataFolder.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
 #include "util/Process.h"
+#include "util/TextFile.h"
 
 namespace {
-// Outputs below this size are taken for broken ones.
-constexpr qint64 kPlausibleOutputSize = 6144;
+
+TFacadeFactory vxCompressFactory(const QString& engineFolder) {
+  return [engineFolder] { return std::make_unique<TvxCompress>(engineFolder); };
+}
+
 }  // namespace
 
 TJobRunner::TJobRunner(TProgramPaths paths, IJobObserver& observer, TFacadeFactory factory)
     : paths_(std::move(paths)),
       observer_(observer),
       factory_(factory ? std::move(factory) : vxCompressFactory(paths_.engineFolder())),
-      run_{paths_, {}, {}, {}, {}, {}} {}
+      run_{paths_, {}, {}, {}, {}, {}, {}} {}
 
 TJobRunner::~TJobRunner() {
   if (isRunning_) Stop();
@@ -35,12 +40,18 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
+  QStringList unreadable;
+  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
   run_ = TRunContext{paths_,
                      settings,
                      outputPath,
                      GetOutputExt(settings.CompressExt),
-                     LoadDelList(paths_),
-                     LoadTxtDelList(paths_)};
+                     LoadDelList(paths_, note),
+                     LoadTxtDelList(paths_, note),
+                     {}};
+  // The engines read the comment themselves; an unreadable one is found here.
+  if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
+  run_.unreadableFiles = unreadable;
   t_List = items;
   isRunning_ = true;
   isExit_ = false;
@@ -88,63 +99,64 @@ void TJobRunner::StartCompress() {
   if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
   compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
   compress->SetCommentFile(CommentFile(run_.paths));
-  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowEngineWarning(message); });
+  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
-  TItemJob job(run_, *compress, observer_, [this] { return stopRequests_.load(); });
+  TItemJob job(
+      run_, *compress, observer_, [this] { return stopRequests_.load(); },
+      [this](const QString& path) { WarnUnreadable(path); });
   observer_.ResetProgress();
-  errorCount = 0;
-  successCount = 0;
+  tally_ = {};
+  warnedFiles_.clear();
+  for (const QString& path : run_.unreadableFiles) WarnUnreadable(path);
   const int count = int(t_List.size());
   for (int i = 0; i < count && !isExit_; ++i) {
     const TMyData& item = t_List[i];
     observer_.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
     if (!item.checked) continue;
     const TItemOutcome outcome = job.Process(i, item.path);
-    const TItemResult result = RecordResult(i, outcome, compress->CompressPwd());
-    observer_.RecordResult(i, result);
+    observer_.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
     observer_.ShowLvState(i, outcome.status);
   }
   ShowSummary();
 }
 
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
+  ++tally_.recorded;
+  if (outcome.outputExists) ++tally_.successCount;
+  if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+
   TItemResult r;
   r.source = t_List[index].path;
   r.CompressPath = outcome.CompressPath;
   r.pwd = pwd;
+  r.verdict = outcome.verdict;
   r.status = outcome.status;
-  const QFileInfo output(outcome.CompressPath);
-  r.outputExists = !outcome.CompressPath.isEmpty() && output.isFile();
-  if (!r.outputExists) {
-    ++errorCount;
-    r.state = isFailed;
-    return r;
-  }
-  r.outputName = output.fileName();
-  r.sizeText = FileSizeText(outcome.CompressPath);
-  r.fileSize = GetFileSize64(outcome.CompressPath);
-  r.progress = (index + 1) * 100 / int(t_List.size());
-  ++successCount;
-  if (outcome.failed) {
-    ++errorCount;
-    r.state = isFailed;
-  } else if (r.fileSize >= kPlausibleOutputSize) {
-    r.state = isPlausible;
-  } else {
-    r.outputName = TRunText::SuspectOutput;
-    r.state = isFailed;
-    ++errorCount;
+  r.outputExists = outcome.outputExists;
+  if (outcome.outputExists) {
+    r.fileSize = outcome.outputSize;
+    r.sizeText = SizeText(outcome.outputSize);
+    r.progress = (index + 1) * 100 / int(t_List.size());
   }
   return r;
+}
+
+void TJobRunner::WarnUnreadable(const QString& path) {
+  if (warnedFiles_.contains(path)) return;
+  warnedFiles_.insert(path);
+  qCWarning(lcJob) << path << "exists but cannot be read; its content is not used in this run";
+  observer_.ShowWarning(TRunText::DataFileUnreadable(path));
 }
 
 void TJobRunner::ShowSummary() {
   summaryShown_ = true;
   TRunSummary summary;
-  summary.successCount = successCount;
-  summary.errorCount = errorCount;
+  summary.successCount = tally_.successCount;
+  summary.errorCount = tally_.errorCount;
   summary.stopped = isExit_;
-  summary.stateText = TRunText::Summary(successCount);
-  if (errorCount > 0) summary.failureText = TRunText::Failures(errorCount);
+  const auto checked =
+      std::count_if(t_List.cbegin(), t_List.cend(), [](const TMyData& d) { return d.checked; });
+  summary.allPlausible = tally_.errorCount == 0 && tally_.recorded == checked;
+  summary.statusLine = TRunText::Summary(tally_.successCount);
+  if (tally_.errorCount > 0) summary.failureText = TRunText::Failures(tally_.errorCount);
   observer_.ShowSummary(summary);
 }

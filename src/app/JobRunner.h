@@ -3,16 +3,17 @@
 // turning every checked item into one output archive, and reports each step to the observer.
 // A stop request ends the running engine program at once and the run after the current item; the
 // current item is judged by its own results (only a packer the stop killed makes it "已停止").
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
-#include "app/ArchiveFacade.h"
 #include "app/ItemJob.h"
 #include "app/JobObserver.h"
 #include "app/MyData.h"
 #include "app/RunContext.h"
+#include "compress/ArchiveFacade.h"
 #include "settings/Settings.h"
 #include "util/ProgramPaths.h"
 
@@ -30,9 +31,9 @@ class TJobRunner {
   TJobRunner(const TJobRunner&) = delete;
   TJobRunner& operator=(const TJobRunner&) = delete;
 
-  // Starts a run over the snapshot with these settings (the caller has put its one-run values in,
-  // such as the window's decompression password). Refused, with nothing changed, for an empty
-  // list or an output folder that cannot be used, and while a run is active.
+  // Starts a run over the snapshot with these settings (the caller has put its one-run values in
+  // with ApplyRunOverrides, such as the window's decompression password). Refused, with nothing
+  // changed, for an empty list or an output folder that cannot be used, and while a run is active.
   TStartResult Start(const TSettings& settings, const TSnapshot& items);
   // Stop request: any thread, any number of times.
   void Stop();
@@ -48,6 +49,8 @@ class TJobRunner {
   void RunJob();
   void StartCompress();
   TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
+  // Tells the user, once a run, that a data file cannot be read.
+  void WarnUnreadable(const QString& path);
   void ShowSummary();
 
   TProgramPaths paths_;
@@ -59,9 +62,13 @@ class TJobRunner {
   TSnapshot t_List;
 
   // The run's counters, the worker's alone.
-  int errorCount = 0;
-  int successCount = 0;
+  struct TTally {
+    int successCount = 0;  // outputs that exist
+    int errorCount = 0;    // items whose verdict is not a success
+    int recorded = 0;      // items that ended
+  } tally_;
   bool summaryShown_ = false;
+  QSet<QString> warnedFiles_;
 
   std::atomic<bool> isRunning_{false};
   std::atomic<bool> isExit_{false};

@@ -6,8 +6,6 @@
 #include "compress/common/CompressResult.h"
 #include "util/PackableFiles.h"
 
-Q_LOGGING_CATEGORY(lcJob, "harrowmint.job")
-
 namespace {
 
 // Listings of archives written on Windows may separate with '\'.

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 
 // The entry names a packing of these folders must store ('/'-separated, relative to their
 // folder): every file ListPackableFiles finds below each. Nothing when a folder cannot be read.

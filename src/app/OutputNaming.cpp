@@ -43,15 +43,18 @@ QString StripVersionText(const QString& name) {
 }
 
 TOutputNaming::TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt,
-                             QString nameDeleteFile)
+                             QString nameDeleteFile, TUnreadableFile onUnreadable)
     : settings_(settings),
       outputPath_(std::move(outputPath)),
       outputExt_(std::move(outputExt)),
-      nameDeleteFile_(std::move(nameDeleteFile)) {}
+      nameDeleteFile_(std::move(nameDeleteFile)),
+      onUnreadable_(std::move(onUnreadable)) {}
 
 QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& now) const {
-  QString base = settings_.nameType == ntByDate ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
-                                                : FilterFileName(FileNameWithoutExt(source), nameDeleteFile_);
+  QString base =
+      settings_.nameType == ntByDate
+          ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
+          : FilterFileName(FileNameWithoutExt(source), LoadListFile(nameDeleteFile_, onUnreadable_));
   if (settings_.DelCompressVer) base = StripVersionText(base);
   base.replace(QStringLiteral(".."), QStringLiteral("."));
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/DataFolder.h"
 #include "settings/Settings.h"
 
 // Removes every line of the name-filter list from the name (empty lines skipped), ignoring case,
@@ -25,8 +26,10 @@ struct TOutputName {
 
 class TOutputNaming {
  public:
-  // outputPath ends in '/'; outputExt is the run's GetOutputExt.
-  TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt, QString nameDeleteFile);
+  // outputPath ends in '/'; outputExt is the run's GetOutputExt. onUnreadable hears of
+  // NameDelete.dat when it exists but cannot be read; names are then not filtered.
+  TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt, QString nameDeleteFile,
+                TUnreadableFile onUnreadable = {});
 
   TOutputName Name(const QString& source, const QDateTime& now) const;
   TOutputName Name(const QString& source) const { return Name(source, QDateTime::currentDateTime()); }
@@ -42,4 +45,5 @@ class TOutputNaming {
   QString outputPath_;
   QString outputExt_;
   QString nameDeleteFile_;
+  TUnreadableFile onUnreadable_;
 };

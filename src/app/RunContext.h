@@ -13,4 +13,6 @@ struct TRunContext {
   QString outputExt;       // ".rar", ".zip" or ".7z"
   QStringList delList;     // delete.dat
   QStringList txtDelList;  // TxtDelete.dat
+  // Data files found at start that exist but cannot be read (their content is not used).
+  QStringList unreadableFiles;
 };

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "app/JobLog.h"
 #include "compress/common/CompressResult.h"
 #include "util/FileOps.h"
 
@@ -35,9 +36,18 @@ bool CopyOver(const QString& from, const QString& to) {
 
 bool ReplaceSourceWithOutput(IArchiveFacade& compress, const QString& output, const QString& source) {
   const QFileInfo info(output);
-  if (!info.isFile() || info.isSymLink()) return false;
-  if (compress.GetFileList(output) != crSuccess) return false;
-  if (!CopyOver(output, source)) return false;
+  if (!info.isFile() || info.isSymLink()) {
+    qCWarning(lcJob) << "not replacing" << source << ": no output file at" << output;
+    return false;
+  }
+  if (compress.GetFileList(output) != crSuccess) {
+    qCWarning(lcJob) << "not replacing" << source << ": the output" << output << "cannot be read back";
+    return false;
+  }
+  if (!CopyOver(output, source)) {
+    qCWarning(lcJob) << "replacing" << source << "with" << output << "failed; the source is as it was";
+    return false;
+  }
   DeletePath(output);
   return true;
 }

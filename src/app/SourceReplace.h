@@ -2,7 +2,7 @@
 // Replace-source mode: a repacked archive takes its source's place.
 #include <QString>
 
-#include "app/ArchiveFacade.h"
+#include "compress/ArchiveFacade.h"
 
 // Puts the output in the source's place, or leaves the source exactly as it was and returns
 // false. The output must exist and the facade must read its entry list back; it is then written

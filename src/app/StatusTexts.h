@@ -48,4 +48,10 @@ struct TRunText {
   static QString Failures(int errorCount) {
     return QString::number(errorCount) + QStringLiteral("个打包失败，请注意核对。");
   }
+
+  // A warning of our own: a rule list, the comment or data.db that exists but cannot be read would
+  // otherwise leave its content out without a word.
+  static QString DataFileUnreadable(const QString& path) {
+    return QStringLiteral("无法读取数据文件“") + path + QStringLiteral("”，本次打包不使用其中的内容。");
+  }
 };

@@ -17,15 +17,15 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("index")] = index;
   item[QStringLiteral("source")] = result.source;
   item[QStringLiteral("status")] = result.status;
-  item[QStringLiteral("state")] = result.state;
+  item[QStringLiteral("state")] = result.rowState();
   item[QStringLiteral("output")] = result.outputExists ? result.CompressPath : QString();
-  item[QStringLiteral("outputName")] = result.outputName;
+  item[QStringLiteral("outputName")] = OutputNameText(result);
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
   return QString::fromUtf8(QJsonDocument(item).toJson(QJsonDocument::Compact));
 }
 
-void TCliObserver::AnnounceItem(int index, int progress, const QString& path, const QString& stateText) {
+void TCliObserver::AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) {
   currentPath_ = path;
 }
 
@@ -34,15 +34,14 @@ void TCliObserver::ShowLvState(int index, const QString& stateStr) {
 }
 
 void TCliObserver::RecordResult(int index, const TItemResult& result) {
-  ++recorded_;
-  if (result.state != 1) anyFailed_ = true;
   Print(json_ ? ItemJson(index, result) : ItemLine(index, result));
 }
 
 void TCliObserver::ShowSummary(const TRunSummary& summary) {
+  anyFailed_ = !summary.allPlausible;
   if (json_) {
     QJsonObject object;
-    object[QStringLiteral("summary")] = summary.stateText;
+    object[QStringLiteral("summary")] = summary.statusLine;
     object[QStringLiteral("failure")] = summary.failureText;
     object[QStringLiteral("successCount")] = summary.successCount;
     object[QStringLiteral("errorCount")] = summary.errorCount;
@@ -50,11 +49,11 @@ void TCliObserver::ShowSummary(const TRunSummary& summary) {
     Print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
     return;
   }
-  Print(summary.stateText);
+  Print(summary.statusLine);
   if (!summary.failureText.isEmpty()) Print(summary.failureText);
 }
 
-void TCliObserver::ShowEngineWarning(const QString& message) {
+void TCliObserver::ShowWarning(const QString& message) {
   ClearProgress();
   std::fputs(("harrowmint-cli: " + message + '\n').toUtf8().constData(), stderr);
   std::fflush(stderr);

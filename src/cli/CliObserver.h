@@ -11,16 +11,17 @@ class TCliObserver : public IJobObserver {
   TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress);
 
   void ResetProgress() override {}
-  void AnnounceItem(int index, int progress, const QString& path, const QString& stateText) override;
+  void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override;
   void ShowLvState(int index, const QString& stateStr) override;
   void SetLvExName(int index, const QString& str) override {}
   void ClearOutputColumns(int index) override {}
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
-  void ShowEngineWarning(const QString& message) override;
+  // On standard error, as "harrowmint-cli: <message>".
+  void ShowWarning(const QString& message) override;
 
-  // True when an item ended with any state but 1, or never ended because the run was stopped.
-  bool anyFailed() const { return anyFailed_ || recorded_ < itemCount_; }
+  // What the summary said: not every item made a plausible archive (or no summary came).
+  bool anyFailed() const { return anyFailed_; }
 
   // The item line: index, status, output path (empty when none), size in bytes, tab-separated.
   static QString ItemLine(int index, const TItemResult& result);
@@ -38,6 +39,5 @@ class TCliObserver : public IJobObserver {
   std::FILE* progress_;  // null: no progress shown
   bool progressShown_ = false;
   QString currentPath_;
-  bool anyFailed_ = false;
-  int recorded_ = 0;
+  bool anyFailed_ = true;
 };

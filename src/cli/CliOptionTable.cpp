@@ -25,6 +25,7 @@ const QList<TCliOption>& CliOptionTable() {
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
+      {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
       {{"version"}, O::argNone, {}, {}, "print the program's version"},
       {{"help", "h"}, O::argNone, {}, {}, "print this text"},

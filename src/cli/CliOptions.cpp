@@ -36,6 +36,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   const auto value = [&parser](const char* name) { return parser.value(QLatin1String(name)); };
   const auto isSet = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
   if (isSet("home")) options.home = AbsoluteClean(value("home"));
+  options.verbose = isSet("verbose");
   // An option that does something else than a run wins over the run's options, the first listed first.
   static const QList<std::pair<const char*, TCliOptions::TAction>> actions = {
       {"help", TCliOptions::ShowHelp},
@@ -81,15 +82,4 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
     return std::nullopt;
   }
   return options;
-}
-
-TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options) {
-  if (options.format) settings.CompressExt = *options.format;
-  if (options.output) settings.OutputFolder = *options.output;
-  if (options.password) {
-    settings.SetCompressPwd = !options.password->isEmpty();
-    settings.CompressPwd = *options.password;
-  }
-  if (options.unpackPassword) settings.UnCompressPwd = *options.unpackPassword;
-  return settings;
 }

@@ -15,6 +15,7 @@ struct TCliOptions {
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
   bool json = false;
+  bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;  // absolute, in the order given
 };
 
@@ -22,5 +23,3 @@ struct TCliOptions {
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
 
-// The one-run overrides of the options on top of the settings of the data folder.
-TSettings ApplyCliOverrides(TSettings settings, const TCliOptions& options);

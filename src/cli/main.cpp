@@ -1,10 +1,12 @@
 // harrowmint-cli: one batch run over the paths given, with the settings of the data folder.
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 
 #include "app/JobRunner.h"
 #include "cli/CliDocs.h"
+#include "app/RunOverrides.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
 #include "cli/EngineListing.h"
@@ -27,7 +29,11 @@ void PrintTo(std::FILE* stream, const QString& text) {
 int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   // As at a window start: a missing data folder is seeded before the settings are read.
   SeedDataFolder(paths);
-  const TSettings settings = ApplyCliOverrides(LoadSettings(paths), options);
+  const TSettings settings =
+      ApplyRunOverrides(LoadSettings(paths), {.format = options.format,
+                                              .outputFolder = options.output,
+                                              .password = options.password,
+                                              .unpackPassword = options.unpackPassword});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
@@ -56,6 +62,10 @@ int main(int argc, char** argv) {
     PrintTo(stderr, QStringLiteral("harrowmint-cli: ") + error + QStringLiteral("\n\n") + CliUsage());
     return kExitNotStarted;
   }
+  // The causes behind the status texts are for --verbose only; warnings the user must see (an
+  // unreadable data file) come through the observer.
+  QLoggingCategory::setFilterRules(options->verbose ? QStringLiteral("harrowmint.*=true")
+                                                    : QStringLiteral("harrowmint.*=false"));
   const TProgramPaths paths =
       options->home.isEmpty() ? TProgramPaths::FromExecutable() : TProgramPaths(options->home);
   switch (options->action) {

@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "compress/common/EngineLog.h"
 #include "compress/common/EntryPath.h"
 #include "compress/common/RunEngine.h"
 #include "compress/plugin/PluginEngine.h"
@@ -14,37 +15,79 @@
 #include "compress/sevenzip/SevenZipEngine.h"
 #include "compress/zip/ZipEngine.h"
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
 const QString kBuiltInExtensions = QStringLiteral(";.zip;.rar;.7z;.exe;");
 
-QString WithTrailingSlash(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }
+// The engines, as the log names them.
+constexpr const char* kUnRarLibrary = "the unrar library";
+constexpr const char* kRarPacker = "the RAR packer";
+constexpr const char* kZipEngine = "the ZIP engine";
+constexpr const char* k7zLibrary = "the 7z library";
+constexpr const char* kPlugin = "its plug-in";
 
-// Extraction leaves no symbolic link pointing out of the destination, whichever engine or
-// program wrote it, so the cleanup and packing steps never follow one.
-int Guarded(int result, const QString& dir) {
-  RemoveEscapingLinks(dir);
-  return result;
+bool Succeeded(int result) { return result == crSuccess; }
+bool Succeeded(bool result) { return result; }
+QString ResultText(int result) { return CompressResultName(result); }
+QString ResultText(bool) { return QStringLiteral("failed"); }
+
+void LogFailure(const QString& what, const QString& result, const QString& cause) {
+  if (cause.isEmpty())
+    qCWarning(lcEngine).noquote() << what << "->" << result;
+  else
+    qCWarning(lcEngine).noquote() << what << "->" << result + ':' << cause;
 }
 
-// An engine failing by exception fails the operation; a 7z library that cannot be loaded is the
-// one error the caller gets to see.
+QString Quoted(const QString& path) { return '"' + path + '"'; }
+
+}  // namespace
+
 template <class Result, class Operation>
-Result FailureOnException(Result failure, Operation&& operation) {
+Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&& operation) {
+  context_.cause.clear();
   try {
-    return operation();
-  } catch (const E7zLoadError&) {
+    const Result result = operation();
+    if (!Succeeded(result)) LogFailure(what, ResultText(result), context_.cause);
+    return result;
+  } catch (const E7zLoadError& error) {
+    // The one engine error the caller gets to see.
+    LogFailure(what, QStringLiteral("E7zLoadError"), QString::fromStdString(error.what()));
     throw;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure(what, ResultText(failure),
+               QStringLiteral("exception: ") + QString::fromStdString(error.what()));
     return failure;
   }
 }
 
-}  // namespace
+template <class Operation>
+int TvxCompress::Extraction(const QString& archive, const char* engine, const QString& dir,
+                            Operation&& operation) {
+  const int result =
+      RunOperation<int>(QStringLiteral("extracting %1 with %2").arg(Quoted(archive), QLatin1String(engine)),
+                        crFailed, operation);
+  // Whichever engine or program wrote it, no link that points out of the destination stays, so
+  // the cleanup and packing steps never follow one.
+  RemoveEscapingLinks(dir);
+  return result;
+}
+
+template <class Operation>
+bool TvxCompress::Packing(const QString& archive, const char* engine, Operation&& operation) {
+  return RunOperation(QStringLiteral("packing %1 with %2").arg(Quoted(archive), QLatin1String(engine)), false,
+                      operation);
+}
+
+template <class Operation>
+int TvxCompress::Listing(const QString& archive, const char* engine, Operation&& operation) {
+  return RunOperation<int>(QStringLiteral("listing %1 with %2").arg(Quoted(archive), QLatin1String(engine)),
+                           crFailed, operation);
+}
 
 TvxCompress::TvxCompress(const QString& defaultEngineFolder)
-    : defaultEngineFolder_(WithTrailingSlash(defaultEngineFolder)) {}
+    : defaultEngineFolder_(WithTrailingSeparator(defaultEngineFolder)) {}
 
 TEngineContext& TvxCompress::Context() {
   context_.engineFolder = GetEngineFolder();
@@ -52,10 +95,10 @@ TEngineContext& TvxCompress::Context() {
 }
 
 QString TvxCompress::GetEngineFolder() const {
-  return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSlash(EngineFolder);
+  return EngineFolder.isEmpty() ? defaultEngineFolder_ : WithTrailingSeparator(EngineFolder);
 }
 
-QString TvxCompress::GetFileRealExt(const QString& FilePath) {
+QString TvxCompress::GetFileRealExt(const QString& FilePath) const {
   // Only regular files: opening a FIFO or device would block or read endlessly.
   const QFileInfo info(FilePath);
   if (FilePath.isEmpty() || !info.isFile() || info.size() <= 3) return {};
@@ -116,13 +159,17 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
-  FileList.clear();
-  return FailureOnException<int>(crFailed, [&] {
-    if (ext == QLatin1String(".rar")) return UnRarEngine().ListRarFiles(CompressFile, FileList);
-    if (ext == QLatin1String(".zip")) return TZipEngine(Context()).ListZipFiles(CompressFile, FileList);
-    if (ext == QLatin1String(".7z")) return TSevenZipEngine(Context()).List7zFiles(CompressFile, FileList);
-    return 0;
-  });
+  FFileList.clear();
+  if (ext == QLatin1String(".rar"))
+    return Listing(CompressFile, kUnRarLibrary,
+                   [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".zip"))
+    return Listing(CompressFile, kZipEngine,
+                   [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".7z"))
+    return Listing(CompressFile, k7zLibrary,
+                   [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
+  return 0;
 }
 
 bool TvxCompress::RarExeExists() const {
@@ -136,57 +183,53 @@ int TvxCompress::RunEngine(const QString& program, const QString& parameters) co
 }
 
 bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
+  return Packing(rarFile, kRarPacker, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
 }
 
 bool TvxCompress::AddComment(const QString& CompressPath) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).AddComment(CompressPath); });
+  return RunOperation(QStringLiteral("adding the comment to ") + Quoted(CompressPath), false,
+                      [&] { return TRarPacker(Context()).AddComment(CompressPath); });
 }
 
 bool TvxCompress::SetLock(const QString& CompressPath) {
-  return FailureOnException(false, [&] { return TRarPacker(Context()).SetLock(CompressPath); });
+  return RunOperation(QStringLiteral("locking ") + Quoted(CompressPath), false,
+                      [&] { return TRarPacker(Context()).SetLock(CompressPath); });
 }
 
 int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
-  return Guarded(
-      FailureOnException<int>(crFailed, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); }),
-      rarDir);
+  return Extraction(rarFile, kUnRarLibrary, rarDir, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); });
 }
 
 bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
-  return FailureOnException(false, [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDir, c7ZipFile); });
+  return this->c7ZipFile(QStringList{c7ZipDir}, c7ZipFile);
 }
 
 bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) {
-  return FailureOnException(false,
-                            [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
+  return Packing(c7ZipFile, k7zLibrary,
+                 [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
 }
 
 int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Guarded(FailureOnException<int>(
-                     crFailed, [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); }),
-                 c7zipDir);
+  return Extraction(c7zipFile, k7zLibrary, c7zipDir,
+                    [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); });
 }
 
 bool TvxCompress::ZipFile(const QString& zipDir, const QString& ZipFile) {
-  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
+  return Packing(ZipFile, kZipEngine, [&] { return TZipEngine(Context()).ZipFile(zipDir, ZipFile); });
 }
 
 bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile) {
-  return FailureOnException(false, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
+  return Packing(ZipFile, kZipEngine, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
-  return Guarded(
-      FailureOnException<int>(crFailed, [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); }),
-      UnzipDir);
+  return Extraction(ZipFile, kZipEngine, UnzipDir,
+                    [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }
 
 int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
-  return Guarded(
-      FailureOnException<int>(crFailed,
-                              [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); }),
-      Dir);
+  return Extraction(CompressFile, kPlugin, Dir,
+                    [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); });
 }
 
 TUnRarEngine TvxCompress::UnRarEngine() {

@@ -3,8 +3,8 @@
 // signature, extraction dispatch (unrar library, ZIP engine, 7z library, plug-in programs),
 // packing into RAR, ZIP or 7z, the RAR comment and lock, and listing.
 //
-// Extraction and listing return TCompressResult codes; packing returns a Boolean. A 7z library
-// that exists but cannot be loaded raises E7zLoadError to the caller.
+// It implements IArchiveFacade (results, the one exception, and the logging of causes are
+// stated there) and adds what only the engine tests and the installed-engines listing use.
 //
 // One instance serves one thread; the engines it drives are created per operation and share the
 // instance's TEngineContext (passwords, comment file, engine folder, last error).
@@ -13,12 +13,12 @@
 
 #include <functional>
 
-#include "compress/common/CompressResult.h"
+#include "compress/ArchiveFacade.h"
 #include "compress/common/EngineContext.h"
-#include "compress/rar/UnRarEngine.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
 
-class TvxCompress {
+class TUnRarEngine;
+
+class TvxCompress : public IArchiveFacade {
  public:
   // defaultEngineFolder: where the engines live unless EngineFolder overrides it
   // (TProgramPaths::engineFolder()).
@@ -28,61 +28,64 @@ class TvxCompress {
 
   // Properties: each reads its field; writing stores the value unchanged.
   QString CommentFile() const { return context_.commentFile; }
-  void SetCommentFile(const QString& value) { context_.commentFile = value; }
+  void SetCommentFile(const QString& value) override { context_.commentFile = value; }
   bool LockFile() const { return context_.lockFile; }
   void SetLockFile(bool value) { context_.lockFile = value; }
-  QString CompressPwd() const { return context_.compressPwd; }
-  void SetCompressPwd(const QString& value) { context_.compressPwd = value; }
+  QString CompressPwd() const override { return context_.compressPwd; }
+  void SetCompressPwd(const QString& value) override { context_.compressPwd = value; }
   QString UnCompressPwd() const { return context_.unCompressPwd; }
-  void SetUnCompressPwd(const QString& value) { context_.unCompressPwd = value; }
+  void SetUnCompressPwd(const QString& value) override { context_.unCompressPwd = value; }
   // Format found by the last UnCompressFile: ".rar", ".zip", ".7z", ".exe" or "".
-  QString CompressFileExt() const { return FCompressFileExt; }
+  QString CompressFileExt() const override { return FCompressFileExt; }
+  // Entry names filled by GetFileList.
+  QStringList FileList() const override { return FFileList; }
 
   // Override of the engine folder; empty means the default given at construction.
   QString EngineFolder;
   // Last error number an engine reported during extraction or listing (unrar numbering; 22 also
   // for a bad ZIP password). Lives in the shared context the engines write into.
   int& m_Error = context_.m_Error;
-  // Entry names filled by GetFileList.
-  QStringList FileList;
   // A warning an engine wants the user to see (an outdated unrar library); only a window shows
   // it as a message box, the engines never do.
   std::function<void(const QString& message)> OnEngineWarning;
+  void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
+    OnEngineWarning = std::move(handler);
+  }
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "" (also for files of 3 bytes or
   // less and files that cannot be read).
-  static QString GetFileRealExt(const QString& FilePath);
+  QString GetFileRealExt(const QString& FilePath) const override;
   // Built-in extension (case-sensitive) or an existing plug-in file for it.
-  bool isSupportExt(const QString& extName) const;
+  bool isSupportExt(const QString& extName) const override;
 
   // Extracts with UnCompressPwd into Dir; sets CompressFileExt. Returns a TCompressResult.
-  int UnCompressFile(const QString& CompressFile, const QString& Dir);
+  int UnCompressFile(const QString& CompressFile, const QString& Dir) override;
   // Packs the folder or file Dir; the format follows CompressFile's extension (any case).
   bool CompressFile(const QString& Dir, const QString& CompressFile);
   // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format.
-  int GetFileList(const QString& CompressFile);
+  int GetFileList(const QString& CompressFile) override;
 
   // The engine folder in use, ending with '/'.
   QString GetEngineFolder() const;
-  bool RarExeExists() const;
+  bool RarExeExists() const override;
   // Runs a program hidden from its own folder and waits; -1 when it cannot be started.
   int RunEngine(const QString& program, const QString& parameters) const;
 
   // RAR packing through the command-line packer.
-  bool RarFile(const QString& rarDir, const QString& rarFile);
-  bool AddComment(const QString& CompressPath);
-  bool SetLock(const QString& CompressPath);
+  bool RarFile(const QString& rarDir, const QString& rarFile) override;
+  bool AddComment(const QString& CompressPath) override;
+  bool SetLock(const QString& CompressPath) override;
   // Extraction through the unrar library.
   int UnRarFile(const QString& rarFile, const QString& rarDir);
 
   // 7z through the 7z library. Packing reports false, leaving no output, when it failed.
   bool c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile);
-  bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile);
+  bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) override;
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);
 
   // ZIP, written in house.
   bool ZipFile(const QString& zipDir, const QString& ZipFile);
-  bool ZipFile(const QStringList& zipDirList, const QString& ZipFile);
+  bool ZipFile(const QStringList& zipDirList, const QString& ZipFile) override;
   int UnZipFile(const QString& ZipFile, const QString& UnzipDir);
 
   // Extraction through the plug-in file of CompressFile's own extension.
@@ -93,8 +96,22 @@ class TvxCompress {
   TEngineContext& Context();
   int UnSelfExtracting(const QString& compressFile, const QString& dir);
   TUnRarEngine UnRarEngine();
+  // Runs one engine operation: the one place where an engine's failure (an exception included)
+  // becomes the operation's result, and where its cause is logged. `what` names the operation
+  // for the log.
+  template <class Result, class Operation>
+  Result RunOperation(const QString& what, Result failure, Operation&& operation);
+  // RunOperation for the three kinds, named for the log; an extraction then removes every link
+  // that points out of its destination.
+  template <class Operation>
+  int Extraction(const QString& archive, const char* engine, const QString& dir, Operation&& operation);
+  template <class Operation>
+  bool Packing(const QString& archive, const char* engine, Operation&& operation);
+  template <class Operation>
+  int Listing(const QString& archive, const char* engine, Operation&& operation);
 
   QString defaultEngineFolder_;
   TEngineContext context_;
   QString FCompressFileExt;
+  QStringList FFileList;
 };

@@ -121,7 +121,7 @@ std::optional<QStringList> TBatchList::OutputContent(const TBatchItem& row) cons
   TvxCompress compress(engineFolder_);
   compress.SetUnCompressPwd(row.data.pwd);
   if (compress.GetFileList(row.data.path) != crSuccess) return std::nullopt;
-  return compress.FileList;
+  return compress.FileList();
 }
 
 QString TBatchList::InfoTip(const TBatchItem& row) const {
@@ -134,7 +134,7 @@ QString TBatchList::TypeText(const QString& path) {
   const QFileInfo info(path);
   if (info.isDir()) return tr("文件夹");
   if (!info.isFile()) return tr("未知");
-  const QString detected = TvxCompress::GetFileRealExt(path).toLower();
+  const QString detected = TvxCompress(QString()).GetFileRealExt(path).toLower();
   if (detected.isEmpty()) return tr("文件");
   QString text = QString(detected).remove(QLatin1Char('.')) + tr("文件");
   if (detected != FileExtension(path).toLower()) text += tr("(格式错误)");

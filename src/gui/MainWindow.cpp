@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "app/RunOverrides.h"
 #include "app/StatusTexts.h"
 #include "gui/About.h"
 #include "gui/EngineInfoDialog.h"
@@ -239,7 +240,9 @@ bool Tfrmmain::RefusedWhileRunning() {
 }
 
 TSettings Tfrmmain::RunSettings() {
-  settings_.UnCompressPwd = edtUnCompressPwd->text();
+  TRunOverrides overrides;
+  overrides.unpackPassword = edtUnCompressPwd->text();
+  settings_ = ApplyRunOverrides(settings_, overrides);
   return settings_;
 }
 

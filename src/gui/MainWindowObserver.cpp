@@ -21,10 +21,10 @@ void TMainWindowObserver::ResetProgress() {
 }
 
 void TMainWindowObserver::AnnounceItem(int index, int progress, const QString& path,
-                                       const QString& stateText) {
+                                       const QString& statusLine) {
   OnWindowThread([&] {
     window_.RzProgressBar1->setValue(progress);
-    window_.lblState->setText(stateText);
+    window_.lblState->setText(statusLine);
   });
 }
 
@@ -45,8 +45,8 @@ void TMainWindowObserver::ClearOutputColumns(int index) {
 
 void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
   OnWindowThread([&] {
-    const TMyData record{result.CompressPath, result.pwd, false, result.state};
-    window_.ListView1->RecordOutput(index, record, result.outputName, result.sizeText);
+    const TMyData record{result.CompressPath, result.pwd, false, result.rowState()};
+    window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText);
     if (result.progress >= 0) window_.RzProgressBar1->setValue(result.progress);
   });
 }
@@ -54,7 +54,7 @@ void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
 void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
   OnWindowThread([&] {
     if (!summary.stopped) window_.RzProgressBar1->setValue(100);
-    window_.lblState->setText(summary.stateText);
+    window_.lblState->setText(summary.statusLine);
     window_.ShowIdle();
     window_.ListView1->viewport()->update();
     // The run stays active until the user has read this.
@@ -62,6 +62,6 @@ void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
   });
 }
 
-void TMainWindowObserver::ShowEngineWarning(const QString& message) {
+void TMainWindowObserver::ShowWarning(const QString& message) {
   OnWindowThread([&] { msgbox::Warning(&window_, message); });
 }

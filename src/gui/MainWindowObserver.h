@@ -17,13 +17,13 @@ class TMainWindowObserver : public IJobObserver {
   void Detach() { detached_ = true; }
 
   void ResetProgress() override;
-  void AnnounceItem(int index, int progress, const QString& path, const QString& stateText) override;
+  void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override;
   void ShowLvState(int index, const QString& stateStr) override;
   void SetLvExName(int index, const QString& str) override;
   void ClearOutputColumns(int index) override;
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
-  void ShowEngineWarning(const QString& message) override;
+  void ShowWarning(const QString& message) override;
 
  private:
   // Runs the step on the window thread and returns when it is done.

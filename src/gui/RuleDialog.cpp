@@ -4,7 +4,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -12,12 +11,9 @@
 
 #include "gui/MessageBox.h"
 #include "gui/SettingWidgets.h"
+#include "gui/SettingsLog.h"
 #include "settings/SQLiteError.h"
 #include "settings/TxtReplaceRules.h"
-
-namespace {
-Q_LOGGING_CATEGORY(lcRules, "harrowmint.settings")
-}  // namespace
 
 TfrmAddTxtReplace::TfrmAddTxtReplace(QString dbPath, QWidget* parent)
     : QDialog(parent), dbPath_(std::move(dbPath)) {
@@ -97,7 +93,7 @@ void TfrmAddTxtReplace::btnOKClick() {
       AddTxtReplaceRule(dbPath_, rule);
     }
   } catch (const ESQLiteException& error) {
-    qCWarning(lcRules) << "storing a text-replacement rule failed:" << error.message();
+    qCWarning(lcSettings) << "storing a text-replacement rule failed:" << error.message();
     msgbox::Warning(this, error.message());
     return;
   }

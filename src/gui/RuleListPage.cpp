@@ -4,19 +4,18 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QTreeWidget>
 
 #include "gui/MessageBox.h"
 #include "gui/RuleDialog.h"
 #include "gui/SettingWidgets.h"
+#include "gui/SettingsLog.h"
 #include "settings/DayCount.h"
 #include "settings/SQLiteError.h"
 #include "settings/TxtReplaceRules.h"
 
 namespace {
-Q_LOGGING_CATEGORY(lcRules, "harrowmint.settings")
 
 constexpr int kIdRole = Qt::UserRole;
 
@@ -95,7 +94,7 @@ void TRuleListPage::N3Click() {
   try {
     DeleteTxtReplaceRule(dbPath_, row->data(0, kIdRole).toLongLong());
   } catch (const ESQLiteException& error) {
-    qCWarning(lcRules) << "deleting a text-replacement rule failed:" << error.message();
+    qCWarning(lcSettings) << "deleting a text-replacement rule failed:" << error.message();
     msgbox::Warning(this, error.message());
     return;
   }

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -18,11 +17,11 @@
 #include "gui/MessageBox.h"
 #include "gui/RuleListPage.h"
 #include "gui/SettingWidgets.h"
+#include "gui/SettingsLog.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
 
 namespace {
-Q_LOGGING_CATEGORY(lcSettings, "harrowmint.settings")
 
 constexpr QSize kDesignSize(638, 499);
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 #include "util/TextFile.h"
 #include "util/TextHelpers.h"
 
@@ -18,7 +19,7 @@ QString NameDeleteFile(const TProgramPaths& paths) {
 QString CommentFile(const TProgramPaths& paths) { return paths.dataFolder() + QStringLiteral("Comment.txt"); }
 
 bool SeedDataFolder(const TProgramPaths& paths) {
-  const QString data = TrimSuffix(paths.dataFolder(), QStringLiteral("/"), true);
+  const QString data = WithoutTrailingSeparators(paths.dataFolder());
   const QString seed = paths.seedDataFolder();
   if (QFileInfo::exists(data) || QFileInfo(data).isSymLink() || !QFileInfo(seed).isDir()) return false;
 
@@ -35,15 +36,23 @@ bool SeedDataFolder(const TProgramPaths& paths) {
   return true;
 }
 
-QStringList LoadListFile(const QString& path) {
-  // LoadTextFile ends every line with CR LF, the last one included.
-  QStringList lines = LoadTextFile(path).split(QStringLiteral("\r\n"));
+QStringList LoadListFile(const QString& path) { return LoadListFile(path, {}); }
+
+QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadable) {
+  const std::optional<QString> text = TryLoadTextFile(path);
+  if (!text && onUnreadable) onUnreadable(path);
+  // Every line ends with CR LF, the last one included.
+  QStringList lines = text.value_or(QString()).split(QStringLiteral("\r\n"));
   if (lines.last().isEmpty()) lines.removeLast();
   return lines;
 }
 
-QStringList LoadDelList(const TProgramPaths& paths) { return LoadListFile(DelListFile(paths)); }
-QStringList LoadTxtDelList(const TProgramPaths& paths) { return LoadListFile(TxtDelListFile(paths)); }
+QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable) {
+  return LoadListFile(DelListFile(paths), onUnreadable);
+}
+QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable) {
+  return LoadListFile(TxtDelListFile(paths), onUnreadable);
+}
 QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
 
 TDataTexts LoadDataTexts(const TProgramPaths& paths) {

@@ -3,6 +3,7 @@
 // the data folder from the seed folder at start.
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "settings/Settings.h"
 #include "util/ProgramPaths.h"
@@ -20,10 +21,14 @@ bool SeedDataFolder(const TProgramPaths& paths);
 // The lines of a text file (byte-order marks honoured, else the ANSI code page), used as they
 // stand; a line break after the last line adds no empty line. Missing or unreadable: empty.
 QStringList LoadListFile(const QString& path);
+// Told the path of a data file that exists but cannot be read; its content is then not used.
+using TUnreadableFile = std::function<void(const QString& path)>;
+// The same, telling onUnreadable (when set) about a file that exists but cannot be read.
+QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadable);
 
 // What a run reads at its start: `delList` and `txtDelList`.
-QStringList LoadDelList(const TProgramPaths& paths);
-QStringList LoadTxtDelList(const TProgramPaths& paths);
+QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
+QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
 // Read anew each time a name is filtered.
 QStringList LoadNameDeleteList(const TProgramPaths& paths);
 

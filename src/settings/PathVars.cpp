@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -82,5 +83,5 @@ QString ResolveOutputFolder(const QString& outputFolder, const QString& programF
   // A relative folder lies in the program folder, not wherever the program was started from.
   const QString folder = QDir::cleanPath(QDir(programFolder).absoluteFilePath(expanded));
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) return {};
-  return TrimSuffix(folder, QStringLiteral("/"), true) + QLatin1Char('/');
+  return WithTrailingSeparator(WithoutTrailingSeparators(folder));
 }

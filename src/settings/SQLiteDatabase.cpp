@@ -3,8 +3,9 @@
 #include <sqlite3.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+
+#include "util/NativePath.h"
 
 namespace {
 constexpr int kBusyTimeoutMs = 1000;
@@ -93,7 +94,7 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, const QString& passwor
   // one thread.
   sqlite3* raw = nullptr;
   const int opened =
-      sqlite3_open_v2(QFile::encodeName(fileName).constData(), &raw,
+      sqlite3_open_v2(NativePath(fileName).c_str(), &raw,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   std::unique_ptr<sqlite3, Closer> db(raw);  // a handle comes back even on failure
   const auto failed = [&](int code) {

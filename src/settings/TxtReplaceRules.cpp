@@ -57,6 +57,22 @@ std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath) {
   return ReadTxtReplaceRules(store.GetTable(TxtReplaceOrderSQL()));
 }
 
+std::optional<std::vector<TxtReplaceRule>> TryLoadTxtReplaceRules(const QString& dbPath, QString* error) {
+  const TQSQLite store(dbPath);
+  if (store.DbState() != dbsOpen) {
+    *error = QStringLiteral("cannot be opened");
+    return std::nullopt;
+  }
+  TSQLiteTable table;
+  try {
+    table = store.Database()->QueryTable(TxtReplaceOrderSQL());
+  } catch (const ESQLiteException& e) {
+    *error = e.message();
+    return std::nullopt;
+  }
+  return ReadTxtReplaceRules(std::move(table));
+}
+
 std::optional<TxtReplaceRule> LoadTxtReplaceRule(const QString& dbPath, qint64 id) {
   const TQSQLite store(dbPath);
   const std::vector<TxtReplaceRule> rules =

@@ -30,6 +30,9 @@ QString TxtReplaceOrderSQL();
 // All rules in order (opened through TQSQLite, so a missing file gets its schema). No rules when
 // the file cannot be opened or has no MainTable1.
 std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath);
+// The same, but nothing, with SQLite's reason in *error, when the file cannot be read as the
+// rules' database (damaged, not a database, no MainTable1), so a caller can tell the user.
+std::optional<std::vector<TxtReplaceRule>> TryLoadTxtReplaceRules(const QString& dbPath, QString* error);
 std::vector<TxtReplaceRule> ReadTxtReplaceRules(TSQLiteTable table);
 // The rule with that ID, if any.
 std::optional<TxtReplaceRule> LoadTxtReplaceRule(const QString& dbPath, qint64 id);

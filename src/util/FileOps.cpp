@@ -4,28 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "util/FileMask.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ToPath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
-
-QString FromPath(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
-
-// "dir/" and "dir" are the same entry; keeping the slash would make the calls below follow a link.
-QString WithoutTrailingSlashes(const QString& path) {
-  qsizetype size = path.size();
-  while (size > 1 && path[size - 1] == u'/') --size;
-  return path.left(size);
-}
 
 bool Exists(const fs::path& path) {
   std::error_code ec;
@@ -43,7 +33,7 @@ bool HasWildcard(const QString& name) { return name.contains(u'*') || name.conta
 // holds a wildcard, the matching entries of its folder (files and folders alike, hidden ones
 // too). False when neither.
 bool Expand(const QString& source, std::vector<fs::path>* entries) {
-  const fs::path path = ToPath(source);
+  const fs::path path = FileSystemPath(source);
   if (Exists(path)) {
     entries->push_back(path);
     return true;
@@ -51,7 +41,7 @@ bool Expand(const QString& source, std::vector<fs::path>* entries) {
   const qsizetype slash = source.lastIndexOf(u'/');
   const QString mask = source.mid(slash + 1);
   if (!HasWildcard(mask)) return false;
-  const fs::path folder = ToPath(slash < 0    ? QStringLiteral(".")
+  const fs::path folder = FileSystemPath(slash < 0    ? QStringLiteral(".")
                                  : slash == 0 ? QStringLiteral("/")
                                               : source.left(slash));
   // The folder named by the caller may itself be a link (a user's folder); what lies in it is
@@ -61,7 +51,7 @@ bool Expand(const QString& source, std::vector<fs::path>* entries) {
   // On Windows "*.*" also takes names without a dot.
   const TFileMask fileMask(mask == u"*.*" ? QStringLiteral("*") : mask);
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    if (fileMask.Matches(FromPath(entry.path().filename()))) entries->push_back(entry.path());
+    if (fileMask.Matches(FromFileSystemPath(entry.path().filename()))) entries->push_back(entry.path());
   }
   return !ec;
 }
@@ -196,11 +186,11 @@ QString LowerAscii(QString text) {
 }  // namespace
 
 bool CopyPath(const QString& source, const QString& target) {
-  const QString from = WithoutTrailingSlashes(source);
+  const QString from = WithoutTrailingSeparators(source);
   if (from.isEmpty() || target.isEmpty()) return false;
   const bool targetIsFolder = target.endsWith(u'/');
-  const fs::path to = ToPath(WithoutTrailingSlashes(target));
-  const fs::path fromPath = ToPath(from);
+  const fs::path to = FileSystemPath(WithoutTrailingSeparators(target));
+  const fs::path fromPath = FileSystemPath(from);
   if (Exists(fromPath)) {
     const fs::path destination = (targetIsFolder || IsRealDirectory(to)) ? to / fromPath.filename() : to;
     std::error_code ec;
@@ -217,7 +207,7 @@ bool CopyPath(const QString& source, const QString& target) {
 }
 
 bool DeletePath(const QString& path) {
-  const QString target = WithoutTrailingSlashes(path);
+  const QString target = WithoutTrailingSeparators(path);
   if (target.isEmpty() || target == u"/") return false;
   std::vector<fs::path> entries;
   if (!Expand(target, &entries)) return false;
@@ -228,28 +218,28 @@ bool DeletePath(const QString& path) {
 
 bool RenamePath(const QString& oldPath, const QString& newPath) {
   if (oldPath == newPath) return false;
-  const QByteArray from = QFile::encodeName(WithoutTrailingSlashes(oldPath));
-  const QByteArray to = QFile::encodeName(WithoutTrailingSlashes(newPath));
-  if (from.isEmpty() || to.isEmpty()) return false;
-  if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return true;
+  const std::string from = NativePath(WithoutTrailingSeparators(oldPath));
+  const std::string to = NativePath(WithoutTrailingSeparators(newPath));
+  if (from.empty() || to.empty()) return false;
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno == EEXIST) {
     // On a case-insensitive file system a change of case finds the entry itself.
     struct stat a;
     struct stat b;
-    const bool same = ::lstat(from.constData(), &a) == 0 && ::lstat(to.constData(), &b) == 0 &&
+    const bool same = ::lstat(from.c_str(), &a) == 0 && ::lstat(to.c_str(), &b) == 0 &&
                       a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-    return same && ::rename(from.constData(), to.constData()) == 0;
+    return same && ::rename(from.c_str(), to.c_str()) == 0;
   }
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot refuse replacing by itself.
   struct stat st;
-  if (::lstat(to.constData(), &st) == 0) return false;
-  return ::rename(from.constData(), to.constData()) == 0;
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 qint64 GetFileSize64(const QString& path) {
   struct stat st;
-  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+  if (path.isEmpty() || ::stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
     return 0;
   return st.st_size;
 }

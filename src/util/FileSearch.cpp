@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
@@ -16,6 +15,9 @@
 #include <vector>
 
 #include "util/FileMask.h"
+#include "util/FileDescriptor.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
@@ -90,15 +92,16 @@ void Describe(int dirFd, ListedEntry* entry, unsigned char direntType, bool deta
 // walk skip or repeat entries. False when the folder cannot be listed; errno tells why.
 bool ListFolder(const QString& folder, bool details, std::vector<ListedEntry>* entries) {
   entries->clear();
-  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  DirHandle dir(fdopendir(fd));
+  TFileDescriptor fd(::open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) return false;
+  DirHandle dir(fdopendir(fd.get()));
   if (!dir) {
     const int error = errno;
-    ::close(fd);
+    fd.reset();
     errno = error;
     return false;
   }
+  fd.release();  // the folder handle owns it now
   while (const dirent* d = readdir(dir.get())) {
     if (d->d_name[0] == '.' && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
       continue;
@@ -223,7 +226,7 @@ bool TFileSearch::Search() {
 
   for (;;) {
     if (OnChangeFolder) OnChangeFolder(current);
-    const QString folder = current.endsWith(u'/') ? current : current + u'/';
+    const QString folder = WithTrailingSeparator(current);
     if (!ListFolder(folder, details, &entries)) {
       const bool vanished = errno == ENOENT || errno == ENOTDIR;
       if (!(SkipMissingFolders && vanished && !isRoot)) {
@@ -235,7 +238,7 @@ bool TFileSearch::Search() {
     TFileInformations info;
     info.Path = folder;
     for (const ListedEntry& entry : entries) {
-      info.Name = QFile::decodeName(entry.name.c_str());
+      info.Name = FromNativePath(entry.name);
       const bool isDir = (entry.attributes & faDirectory) != 0;
       if (isDir && SearchOptions.IncludeSubfolder) queue.push_back(folder + info.Name);
       info.Attributes = entry.attributes;

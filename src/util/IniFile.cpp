@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include "util/CodePage.h"
+#include "util/NativePath.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -33,7 +34,7 @@ struct FileStamp {
 FileStamp StampOf(const QString& path) {
   FileStamp stamp;
   struct stat st;
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return stamp;
+  if (::stat(NativePath(path).c_str(), &st) != 0) return stamp;
   stamp.exists = true;
   stamp.device = st.st_dev;
   stamp.inode = st.st_ino;

@@ -1,6 +1,5 @@
 #include "util/PackableFiles.h"
 
-#include <QFile>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +13,8 @@
 #include <memory>
 
 #include "util/DiskNames.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ class TWalk {
 }  // namespace
 
 std::optional<std::vector<TPackableFile>> ListPackableFiles(const QString& folder, bool recursive) {
-  QByteArray root = QFile::encodeName(folder);
-  while (root.size() > 1 && root.endsWith('/')) root.chop(1);
+  const QByteArray root = QByteArray::fromStdString(NativePath(WithoutTrailingSeparators(folder)));
   std::vector<TPackableFile> files;
   struct stat st;
   if (::stat(root.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return files;

@@ -2,39 +2,27 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "util/FileDescriptor.h"
+#include "util/NativePath.h"
+
 extern char** environ;
 
 namespace {
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  ~UniqueFd() { reset(); }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 class SpawnFileActions {
  public:
@@ -112,10 +100,10 @@ class ChildEnvironment {
 pid_t Spawn(const QString& program, const QStringList& arguments, const QString& workDir, int outputFd) {
   if (program.isEmpty()) return -1;
   // A relative program is found from the caller's folder, not from the child's working folder.
-  const QByteArray path = QFile::encodeName(QFileInfo(program).absoluteFilePath());
+  const std::string path = NativePath(QFileInfo(program).absoluteFilePath());
   std::vector<QByteArray> storage;
   storage.reserve(static_cast<size_t>(arguments.size()) + 1);
-  storage.push_back(QFile::encodeName(program));
+  storage.push_back(QByteArray::fromStdString(NativePath(program)));
   for (const QString& a : arguments) storage.push_back(a.toLocal8Bit());
   std::vector<char*> argv;
   for (QByteArray& a : storage) argv.push_back(a.data());
@@ -129,8 +117,8 @@ pid_t Spawn(const QString& program, const QStringList& arguments, const QString&
     actions.fail(posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
   }
   actions.fail(posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO));
-  const QByteArray dir = QFile::encodeName(workDir);
-  if (!workDir.isEmpty()) actions.fail(posix_spawn_file_actions_addchdir_np(actions.get(), dir.constData()));
+  const std::string dir = NativePath(workDir);
+  if (!workDir.isEmpty()) actions.fail(posix_spawn_file_actions_addchdir_np(actions.get(), dir.c_str()));
   // No handle of ours leaks into the child.
   actions.fail(posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1));
   SpawnAttributes attributes;
@@ -138,7 +126,7 @@ pid_t Spawn(const QString& program, const QStringList& arguments, const QString&
 
   const ChildEnvironment environment;
   pid_t pid = -1;
-  if (posix_spawn(&pid, path.constData(), actions.get(), attributes.get(), argv.data(), environment.get()) != 0)
+  if (posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), argv.data(), environment.get()) != 0)
     return -1;
   return pid;
 }
@@ -171,7 +159,7 @@ int Run(const QString& program, const QStringList& arguments, const QString& wor
 bool ReadParent(const char* pidText, qint64* parent, char* state) {
   char path[64];
   snprintf(path, sizeof path, "/proc/%s/stat", pidText);
-  const UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+  const TFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return false;
   char buffer[512];
   const ssize_t n = ::read(fd.get(), buffer, sizeof buffer - 1);
@@ -183,6 +171,37 @@ bool ReadParent(const char* pidText, qint64* parent, char* state) {
   if (sscanf(close + 1, " %c %lld", state, &ppid) != 2) return false;
   *parent = ppid;
   return true;
+}
+
+// The time a captured program is given; none when negative.
+class TDeadline {
+ public:
+  explicit TDeadline(int timeoutMs)
+      : unlimited_(timeoutMs < 0), end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {}
+  bool Unlimited() const { return unlimited_; }
+  bool Passed() const { return !unlimited_ && std::chrono::steady_clock::now() >= end_; }
+  // Waits until fd can be read (or is at its end); false when the time ran out first.
+  bool WaitReadable(int fd) const {
+    if (unlimited_) return true;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      pollfd readable{fd, POLLIN, 0};
+      const int ready = ::poll(&readable, 1, int(left.count()));
+      if (ready > 0) return true;
+      if (ready < 0 && errno != EINTR) return true;  // the read reports it
+    }
+  }
+
+ private:
+  bool unlimited_;
+  std::chrono::steady_clock::time_point end_;
+};
+
+int KillTimedOut(pid_t pid) {
+  kill(pid, SIGKILL);
+  WaitFor(pid);
+  return kTimedOut;
 }
 
 struct DirCloser {
@@ -201,20 +220,31 @@ int RunAndWait(const QString& program, const QStringList& arguments, const QStri
 }
 
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
-                  QByteArray* output) {
+                  QByteArray* output, int timeoutMs) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return kStartFailed;
-  UniqueFd readEnd(fds[0]);
-  UniqueFd writeEnd(fds[1]);
+  TFileDescriptor readEnd(fds[0]);
+  TFileDescriptor writeEnd(fds[1]);
   const pid_t pid = Spawn(program, arguments, workDir, writeEnd.get());
   writeEnd.reset();
   if (pid < 0) return kStartFailed;
+  const TDeadline deadline(timeoutMs);
   char buffer[65536];
   for (;;) {
+    if (!deadline.WaitReadable(readEnd.get())) return KillTimedOut(pid);
     const ssize_t n = ::read(readEnd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     if (output) output->append(buffer, n);
+  }
+  // The output is closed; the program may still be running.
+  while (!deadline.Unlimited()) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return ExitCodeOf(status);
+    if (done < 0 && errno != EINTR) return kStartFailed;
+    if (deadline.Passed()) return KillTimedOut(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return WaitFor(pid);
 }

@@ -15,6 +15,8 @@ inline constexpr int kStillActive = 259;
 inline constexpr int kExitKilled = 255;
 // Exit code when the program could not be started at all; nothing is waited on then.
 inline constexpr int kStartFailed = -1;
+// Result of RunAndCapture when the program did not end in the time it was given (it is killed).
+inline constexpr int kTimedOut = -2;
 
 // Show commands of the Windows API; accepted for the callers' sake, there is no window to show.
 inline constexpr quint16 kSwHide = 0;
@@ -33,9 +35,10 @@ int RunAndWait(const QString& program, const QString& parameters, const QString&
 int RunAndWait(const QString& program, const QStringList& arguments, const QString& workDir, bool wait);
 
 // Like RunAndWait with wait, but collects standard output and error (interleaved) into *output
-// when it is not null. For asking an engine for its version or listing.
+// when it is not null. For asking an engine for its version or listing. With timeoutMs >= 0, a
+// program still running after that long is killed and kTimedOut returned.
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
-                  QByteArray* output);
+                  QByteArray* output, int timeoutMs = -1);
 
 // Kills (SIGKILL) every process whose parent is processId, and processId itself when
 // includeSelf. Only direct children: a grandchild survives. Returns how many were killed.

@@ -5,13 +5,12 @@
 #include <QStandardPaths>
 
 #include "InstallLayout.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
 QString Folder(const QString& path) {
-  QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-  if (!folder.endsWith('/')) folder += '/';
-  return folder;
+  return WithTrailingSeparator(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 // $XDG_DATA_HOME/harrowmint, where a relative XDG_DATA_HOME counts as unset (as the XDG base

@@ -38,12 +38,15 @@ QString Decode(const QByteArray& data) {
   return FromAnsi(data);
 }
 
-// Decoded by its mark, cut at the first NUL; "" when missing or unreadable.
-QString ReadText(const QString& path) {
+// Decoded by its mark, cut at the first NUL; "" when missing, nothing when it cannot be read.
+std::optional<QString> ReadText(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo::exists(path)) return std::nullopt;
+    return QString();
+  }
   const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return {};
+  if (file.error() != QFileDevice::NoError) return std::nullopt;
   QString text = Decode(data);
   const qsizetype nul = text.indexOf(QChar(u'\0'));
   if (nul >= 0) text.truncate(nul);
@@ -91,9 +94,17 @@ QString NormalizeLineBreaks(const QString& text) {
   return out;
 }
 
-QString LoadTextFile(const QString& path) { return NormalizeLineBreaks(ReadText(path)); }
+QString LoadTextFile(const QString& path) { return TryLoadTextFile(path).value_or(QString()); }
 
-QString LoadTextFileAsTyped(const QString& path) { return CrLfLineBreaks(ReadText(path)); }
+std::optional<QString> TryLoadTextFile(const QString& path) {
+  const std::optional<QString> text = ReadText(path);
+  if (!text) return std::nullopt;
+  return NormalizeLineBreaks(*text);
+}
+
+QString LoadTextFileAsTyped(const QString& path) {
+  return CrLfLineBreaks(ReadText(path).value_or(QString()));
+}
 
 int SaveTextFile(const QString& text, const QString& path) {
   return WriteAnsiText(NormalizeLineBreaks(text), path);

@@ -2,11 +2,15 @@
 // Whole text files as the Windows design reads and writes them: byte-order marks honoured on
 // reading, the ANSI code page without a mark on writing, every line ended by CR LF.
 #include <QString>
+#include <optional>
 
 // The whole text with every line (the last included) ended by CR LF, cut at the first NUL.
 // A UTF-8, UTF-16 LE or UTF-16 BE byte-order mark decides the encoding, else the ANSI code page.
 // A missing or unreadable file gives "".
 QString LoadTextFile(const QString& path);
+// The same, but nothing when the file exists and cannot be read (a folder, no permission, a read
+// error), so a caller can tell the user; a missing file still gives "".
+std::optional<QString> TryLoadTextFile(const QString& path);
 
 // The text as it stands, for an edit box: decoded and cut as LoadTextFile does, every line break
 // as CR LF, but none added after a last line that has none, so saving it back with

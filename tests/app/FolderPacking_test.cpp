@@ -5,7 +5,7 @@
 #include "FakeFacade.h"
 #include "IndependentListing.h"
 #include "app/FolderPacking.h"
-#include "app/vxCompressFacade.h"
+#include "compress/vxCompress.h"
 #include "support/TestSupport.h"
 
 using testsupport::MakeDir;
@@ -57,7 +57,7 @@ class PackingWithEngines : public testing::TestWithParam<const char*> {};
 
 TEST_P(PackingWithEngines, MustFilesAtRootOrInTheSingleRootFolder) {
   const QString format = GetParam();
-  TvxCompressFacade compress(testsupport::EngineDir() + '/');
+  TvxCompress compress(testsupport::EngineDir() + '/');
   HM_REQUIRE_TOOL(qPrintable(listing::ToolFor(format)));
   if (format == QLatin1String(".rar") && !compress.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
 

@@ -68,12 +68,13 @@ TEST(JobRunner, StatusTable) {
     EXPECT_EQ(r.status, row.status);
     EXPECT_EQ(o.states[i].last(), row.status);
     EXPECT_EQ(o.states[i].first(), TStatusText::Processing);
-    EXPECT_EQ(r.state, row.state);
+    EXPECT_EQ(r.rowState(), row.state);
+    EXPECT_EQ(r.verdict == TItemVerdict::Success, row.state == 1);
     EXPECT_EQ(r.outputExists, row.output);
     EXPECT_EQ(QFileInfo::exists(r.CompressPath), row.output);
   }
   EXPECT_EQ(o.results[0].CompressPath, h.Out("Folder.zip"));
-  EXPECT_EQ(o.results[0].outputName, "Folder.zip");
+  EXPECT_EQ(OutputNameText(o.results[0]), "Folder.zip");
   EXPECT_EQ(o.results[0].fileSize, 10000);
   EXPECT_EQ(o.exNames, (QMap<int, QString>{{6, "rar自解压格式"}}));
   EXPECT_EQ(o.states[2], QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
@@ -91,7 +92,7 @@ TEST(JobRunner, StatusTable) {
   ASSERT_TRUE(o.summary);
   EXPECT_EQ(o.summary->successCount, 5);
   EXPECT_EQ(o.summary->errorCount, 4);
-  EXPECT_EQ(o.summary->stateText, "状态:打包完毕,共完成5个。");
+  EXPECT_EQ(o.summary->statusLine, "状态:打包完毕,共完成5个。");
   EXPECT_EQ(o.summary->failureText, "4个打包失败，请注意核对。");
   EXPECT_FALSE(o.summary->stopped);
   EXPECT_EQ(o.steps.last(), "summary");
@@ -109,11 +110,53 @@ TEST(JobRunner, PlausibleSizeBoundary) {
     const TItemResult& r = o.results[0];
     SCOPED_TRACE(size);
     EXPECT_EQ(r.fileSize, size);
-    EXPECT_EQ(r.state, size >= 6144 ? 1 : -1);
-    EXPECT_EQ(r.outputName, size >= 6144 ? QString("a.zip") : QString("文件可能出错"));
+    EXPECT_EQ(r.rowState(), size >= 6144 ? 1 : -1);
+    EXPECT_EQ(r.verdict, size >= 6144 ? TItemVerdict::Success : TItemVerdict::Suspect);
+    EXPECT_EQ(r.outputMayBeDamaged(), size < 6144);
+    EXPECT_EQ(OutputNameText(r), size >= 6144 ? QString("a.zip") : QString("文件可能出错"));
     EXPECT_EQ(r.progress, 100);
     EXPECT_EQ(o.summary->successCount, 1);  // a suspect output counts in both
     EXPECT_EQ(o.summary->errorCount, size >= 6144 ? 0 : 1);
+    EXPECT_EQ(o.summary->allPlausible, size >= 6144);
+  }
+}
+
+// Whether every item given made a plausible archive is the runner's to say, items a stop left
+// undone included: the command line's exit status and the window take it from the summary.
+TEST(JobRunner, SummarySaysWhetherEveryCheckedItemWasPlausible) {
+  struct Case {
+    const char* what;
+    bool secondSmall;    // the second output lies below the plausible size
+    QString stopAtStep;  // the observer step at which a stop is asked; empty: none
+    bool allPlausible;
+  };
+  const Case cases[] = {
+      {"both plausible", false, {}, true},
+      {"second below the plausible size", true, {}, false},
+      {"stopped after the first", false, "record 0", false},
+      {"stopped before any", false, "reset", false},
+  };
+  for (const Case& c : cases) {
+    RunnerHome h;
+    FakeFacade fake;
+    fake.archives["b.zip"].content = {{"x", "x"}};
+    if (c.secondSmall) fake.smallOutputs = {"b"};
+    WriteFile(h.In("a.bin"), "a");
+    WriteFile(h.In("b.zip"), "PK");
+    TSnapshot items = RunnerHome::Checked({h.In("a.bin"), h.In("b.zip")});
+    items.append(TMyData{h.In("unchecked.bin"), {}, false, isNotProcessed});  // not asked for
+    RecordingObserver o;
+    std::atomic<TJobRunner*> current{nullptr};
+    o.onStep = [&](const QString& step) {
+      if (step != c.stopAtStep) return;
+      while (!current) std::this_thread::yield();
+      current.load()->Stop();
+    };
+    h.Run(o, items, Factory(fake), [&](TJobRunner& runner) { current = &runner; });
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(o.summary);
+    EXPECT_EQ(o.summary->allPlausible, c.allPlausible);
+    EXPECT_EQ(o.summary->stopped, !c.stopAtStep.isEmpty());
   }
 }
 
@@ -146,7 +189,7 @@ TEST(JobRunner, ReplaceSourceMode) {
   h.Run(o, RunnerHome::Checked({h.In("Game.zip"), h.In("Upper.ZIP"), h.In("Folder")}), Factory(fake));
 
   EXPECT_EQ(o.results[0].status, "打包完毕");
-  EXPECT_EQ(o.results[0].state, 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
   EXPECT_EQ(o.results[0].CompressPath, h.In("Game.zip"));  // the row then describes the source
   EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray(10000, 'x'));
   EXPECT_FALSE(QFileInfo::exists(h.Out("Game.zip")));
@@ -179,7 +222,7 @@ TEST(JobRunner, ReplaceSourceModeNamesEveryOutputByItsRealFormat) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(o.results[i].CompressPath, expected[i][0]);
     EXPECT_EQ(o.results[i].status, expected[i][1]);
-    EXPECT_EQ(o.results[i].state, 1);
+    EXPECT_EQ(o.results[i].rowState(), 1);
   }
   EXPECT_EQ(ReadFile(h.In("random.zip")), "random bytes that are no archive");
   EXPECT_FALSE(QFileInfo::exists(h.Out("random.zip")));
@@ -197,7 +240,7 @@ TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
   EXPECT_EQ(o.results[0].status, "替换失败");
-  EXPECT_EQ(o.results[0].state, -1);
+  EXPECT_EQ(o.results[0].rowState(), -1);
   EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray("old archive"));
   EXPECT_EQ(o.results[0].CompressPath, h.Out("Game.zip"));  // the output stays for the user
   EXPECT_TRUE(QFileInfo::exists(h.Out("Game.zip")));
@@ -237,8 +280,8 @@ TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
     h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("second")}), Factory(fake));
     SCOPED_TRACE(row.status.toStdString());
     EXPECT_EQ(o.results[0].status, row.status);
-    EXPECT_EQ(o.results[0].state, -1);
-    EXPECT_EQ(o.results[1].state == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
+    EXPECT_EQ(o.results[0].rowState(), -1);
+    EXPECT_EQ(o.results[1].rowState() == 1, !fake.packFails && !fake.throwLoadErrorOn7z && !fake.rarMissing);
     EXPECT_FALSE(o.results[0].outputExists);
     EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out").filter("a."), QStringList());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
@@ -258,7 +301,7 @@ TEST(JobRunner, FolderCleanedInPlaceWhenCopyingIsOff) {
   FakeFacade fake;
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("Ads Pack")}), Factory(fake));
-  EXPECT_EQ(o.results[0].state, 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
   // The user's own folder stays, whatever its name; its content is cleaned and completed on disk.
   EXPECT_EQ(testsupport::TreeListing(h.In("Ads Pack")),
             QStringList({"Game/", "Game/Readme.txt", "Game/game.bin"}));
@@ -354,7 +397,7 @@ TEST(JobRunner, AStopDuringExtractionLeavesTheItemItsOwnResult) {
     EXPECT_EQ(o.results.keys(), QList<int>({0}));
     EXPECT_EQ(o.results[0].status, row.status);
     EXPECT_EQ(o.results[0].outputExists, row.output);
-    EXPECT_EQ(o.results[0].state, row.output ? 1 : -1);
+    EXPECT_EQ(o.results[0].rowState(), row.output ? 1 : -1);
     EXPECT_TRUE(o.summary->stopped);
   }
 }
@@ -375,6 +418,32 @@ TEST(JobRunner, PasswordsAndCommentReachTheFacade) {
   }
 }
 
+// Rules that cannot be read are left out, but never in silence: each data file that exists and
+// cannot be read is told once a run, and the items are packed all the same.
+TEST(JobRunner, UnreadableDataFilesAreToldOnceARunAndTheRunGoesOn) {
+  RunnerHome h;
+  h.Data("data.db", testsupport::RandomBytes(4096));
+  MakeDir(h.paths.dataFolder() + "NameDelete.dat");  // a folder where the list should be
+  MakeDir(h.paths.dataFolder() + "TxtDelete.dat");
+  h.Data("delete.dat", "*.url");  // readable: still applied
+  for (const char* folder : {"First", "Second"}) {
+    WriteFile(h.In(QString(folder) + "/notes.txt"), "notes");
+    WriteFile(h.In(QString(folder) + "/visit.url"), "ad");
+  }
+  FakeFacade fake;
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("First"), h.In("Second")}), Factory(fake));
+
+  const auto warning = [&](const QString& file) {
+    return TRunText::DataFileUnreadable(h.paths.dataFolder() + file);
+  };
+  EXPECT_EQ(o.warnings,
+            QStringList({warning("TxtDelete.dat"), warning("NameDelete.dat"), warning("data.db")}));
+  EXPECT_EQ(o.results[0].rowState(), 1);
+  EXPECT_EQ(o.results[1].rowState(), 1);
+  EXPECT_EQ(fake.log->packedTrees[0], QStringList({"notes.txt"}));
+}
+
 TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
   RunnerHome h;
   FakeFacade fake;
@@ -384,7 +453,7 @@ TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("a.zip")}), Factory(fake));
   EXPECT_EQ(o.warnings, QStringList({fake.warning}));
-  EXPECT_EQ(o.results[0].state, 1);
+  EXPECT_EQ(o.results[0].rowState(), 1);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST_P(RunnerWithEngines, ArchivesFolderAndFileRepackedAndCleaned) {
     const TItemResult& r = o.results[i];
     SCOPED_TRACE(r.source.toStdString());
     EXPECT_EQ(r.status, TStatusText::Packed);
-    EXPECT_EQ(r.state, 1);
+    EXPECT_EQ(r.rowState(), 1);
     EXPECT_TRUE(r.CompressPath.endsWith(ext));
     EXPECT_EQ(listing::FileNames(r.CompressPath), expected[i]);
   }
@@ -111,7 +111,7 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   h.Run(o, RunnerHome::Checked({folder}));
   const TItemResult& r = o.results[0];
   ASSERT_EQ(r.status, TStatusText::Packed);
-  ASSERT_EQ(r.state, 1);
+  ASSERT_EQ(r.rowState(), 1);
 
   const QString check = h.home.file("check");
   if (GetParam() == ofZIP) {
@@ -159,7 +159,7 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(o.results[i].source.toStdString());
     EXPECT_EQ(o.results[i].status, expected[i]);
-    EXPECT_EQ(o.results[i].state, -1);
+    EXPECT_EQ(o.results[i].rowState(), -1);
     EXPECT_FALSE(o.results[i].outputExists);
   }
   EXPECT_EQ(o.summary->errorCount, 6);
@@ -169,7 +169,8 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   h.settings.UnCompressPwd = "secret";
   RecordingObserver right;
   h.Run(right, RunnerHome::Checked({h.In("locked.zip"), h.In("locked.rar"), h.In("locked.7z")}));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(right.results[i].state, 1) << right.results[i].status.toStdString();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(right.results[i].rowState(), 1) << right.results[i].status.toStdString();
 }
 
 TEST(RunnerWithEngines, LinksOutOfTheArchiveAreNotFollowedWhenPacking) {
@@ -185,7 +186,7 @@ TEST(RunnerWithEngines, LinksOutOfTheArchiveAreNotFollowedWhenPacking) {
   ASSERT_EQ(RunTool("bsdtar", {"-a", "-cf", h.In("links.zip"), "data.bin", "stolen.txt"}, tree).exitCode, 0);
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("links.zip")}));
-  EXPECT_EQ(o.results[0].state, 1) << o.results[0].status.toStdString();
+  EXPECT_EQ(o.results[0].rowState(), 1) << o.results[0].status.toStdString();
   EXPECT_FALSE(RunTool("unzip", {"-p", o.results[0].CompressPath}).out.contains("private"));
 }
 
@@ -211,8 +212,10 @@ TEST(RunnerWithEngines, StopEndsThePackerAndTheRun) {
   });
   EXPECT_EQ(o.results.keys(), QList<int>({0}));
   EXPECT_EQ(o.results[0].status, "已停止");
+  EXPECT_EQ(o.results[0].verdict, TItemVerdict::Stopped);
   EXPECT_FALSE(o.results[0].outputExists);
   EXPECT_TRUE(o.summary->stopped);
+  EXPECT_FALSE(o.summary->allPlausible);
   EXPECT_EQ(h.TempLeftovers(), QStringList());
   EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/in"),
             QStringList({"first/", "first/a.bin", "second/", "second/b.bin"}));

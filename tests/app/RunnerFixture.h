@@ -17,26 +17,34 @@ class RecordingObserver : public IJobObserver {
   QStringList warnings;
   // Called on the worker after each status step, e.g. to ask for a stop.
   std::function<void(int index, const QString& state)> onState;
+  // Called on the worker after each step recorded in `steps`.
+  std::function<void(const QString& step)> onStep;
 
-  void ResetProgress() override { steps << "reset"; }
-  void AnnounceItem(int index, int progress, const QString& path, const QString& stateText) override {
-    steps << QStringLiteral("announce %1 %2").arg(index).arg(progress);
+  void ResetProgress() override { Step("reset"); }
+  void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override {
+    Step(QStringLiteral("announce %1 %2").arg(index).arg(progress));
   }
   void ShowLvState(int index, const QString& stateStr) override {
-    steps << QStringLiteral("state %1 %2").arg(index).arg(stateStr);
+    Step(QStringLiteral("state %1 %2").arg(index).arg(stateStr));
     states[index] << stateStr;
     if (onState) onState(index, stateStr);
   }
   void SetLvExName(int index, const QString& str) override { exNames[index] = str; }
-  void ClearOutputColumns(int index) override { steps << QStringLiteral("clear %1").arg(index); }
+  void ClearOutputColumns(int index) override { Step(QStringLiteral("clear %1").arg(index)); }
   void RecordResult(int index, const TItemResult& result) override {
-    steps << QStringLiteral("record %1").arg(index);
     results[index] = result;
+    Step(QStringLiteral("record %1").arg(index));
   }
-  void ShowEngineWarning(const QString& message) override { warnings << message; }
+  void ShowWarning(const QString& message) override { warnings << message; }
   void ShowSummary(const TRunSummary& s) override {
-    steps << "summary";
     summary = s;
+    Step("summary");
+  }
+
+ private:
+  void Step(const QString& step) {
+    steps << step;
+    if (onStep) onStep(step);
   }
 };
 

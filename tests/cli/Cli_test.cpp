@@ -130,6 +130,70 @@ TEST(Cli, FailedItemsGiveExitCodeOneAndTheFailureText) {
   EXPECT_EQ(lines[3], "2个打包失败，请注意核对。");
 }
 
+// --verbose adds the causes on standard error; standard output is the same, line for line.
+TEST(Cli, VerboseTellsWhyItemsFailedOnStandardError) {
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("7z");
+  HM_REQUIRE_TOOL("rar");
+  CliHome h;
+  // An engine folder without the 7z library.
+  QFile::remove(h.home + "/Engine");
+  MakeDir(h.home + "/Engine");
+  for (const char* engine : {"rar", "libunrar.so"})
+    QFile::link(QFileInfo(testsupport::EngineDir() + '/' + engine).canonicalFilePath(),
+                h.home + "/Engine/" + engine);
+  const QString tree = h.home + "/tree";
+  WriteFile(tree + "/data.bin", RandomBytes(9000));
+  ASSERT_EQ(RunTool("zip", {"-qr", "-P", "right", h.In("locked.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", h.In("a.7z"), "."}, tree).exitCode, 0);
+  WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
+  const QStringList args{"--format",         "zip",       "--output", h.home + "/out", h.In("damaged.zip"),
+                         h.In("locked.zip"), h.In("a.7z")};
+
+  const ToolRun quiet = h.Run(args);
+  const ToolRun verbose = h.Run(QStringList{"--verbose"} + args);
+  EXPECT_EQ(quiet.exitCode, 1);
+  EXPECT_EQ(verbose.exitCode, 1);
+  EXPECT_EQ(Lines(quiet.out), QStringList({"0\t无法解压\t\t0", "1\t解压密码错误\t\t0", "2\t引擎加载失败\t\t0",
+                                           "状态:打包完毕,共完成0个。", "3个打包失败，请注意核对。"}));
+  EXPECT_EQ(verbose.out, quiet.out);
+  EXPECT_EQ(quiet.err, "") << "the log is for --verbose only";
+
+  const QString err = QString::fromUtf8(verbose.err);
+  const struct {
+    QString archive;
+    QString cause;
+  } causes[] = {
+      {h.In("damaged.zip"), "crFailed: cannot read the archive's directory"},
+      {h.In("locked.zip"), "crWrongPassword: wrong or missing password for entry \"data.bin\""},
+      {h.In("a.7z"), "crEngineLoadFailed: no 7z library at " + h.home + "/Engine/7z.so"},
+  };
+  for (const auto& c : causes) {
+    const QStringList lines = Lines(verbose.err).filter(c.archive);
+    ASSERT_FALSE(lines.isEmpty()) << c.archive.toStdString() << "\n" << err.toStdString();
+    EXPECT_TRUE(lines.first().startsWith("harrowmint.engine: ")) << lines.first().toStdString();
+    EXPECT_TRUE(lines.first().endsWith(c.cause)) << lines.first().toStdString();
+  }
+}
+
+// A data file that cannot be read is said without --verbose, and the run goes on without it.
+TEST(Cli, AnUnreadableDataFileIsAWarningOnStandardError) {
+  CliHome h;
+  WriteFile(h.home + "/Data/data.db", RandomBytes(4096));
+  MakeDir(h.home + "/Data/delete.dat");                // a folder where the list should be
+  WriteFile(h.In("Folder/notes.txt"), "read me\r\n");  // cleaned with the rules of data.db
+  WriteFile(h.In("Folder/data.bin"), RandomBytes(9000));
+  const ToolRun run = h.Run({"--format", "zip", "--output", h.home + "/out", h.In("Folder")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(Lines(run.out),
+            QStringList({Line(0, "打包完毕", h.Out("Folder.zip")), "状态:打包完毕,共完成1个。"}));
+  EXPECT_EQ(
+      Lines(run.err),
+      QStringList(
+          {"harrowmint-cli: 无法读取数据文件“" + h.home + "/Data/delete.dat”，本次打包不使用其中的内容。",
+           "harrowmint-cli: 无法读取数据文件“" + h.home + "/Data/data.db”，本次打包不使用其中的内容。"}));
+}
+
 TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
   CliHome h;
   WriteFile(h.home + "/blocker", "a file where a folder is needed");

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 #include "compress/FacadeFixture.h"
 #include "compress/vxCompress.h"
 
@@ -131,23 +133,24 @@ TEST_F(DispatchTest, ListingByDetectedFormatOnly) {
       {work.file("real.7z"), {"readme.txt", "sub", "sub/data.bin"}},
       {Archive("rar named.zip", Real("real.rar")), {"readme.txt", "sub", "sub/data.bin"}},
   };
+  // Each listing follows another, so a list left over from it would show.
   for (const auto& [archive, names] : listed) {
-    compress.FileList = QStringList{"left over"};
+    ASSERT_EQ(compress.GetFileList(work.file("real.zip")), crSuccess);
     EXPECT_EQ(compress.GetFileList(archive), crSuccess) << archive.toStdString();
-    QStringList sorted = compress.FileList;
+    QStringList sorted = compress.FileList();
     sorted.sort();
     EXPECT_EQ(sorted, names) << archive.toStdString();
   }
   EXPECT_EQ(compress.GetFileList(work.file("real.zip")), crSuccess);
-  EXPECT_EQ(compress.FileList.size(), 3);
+  EXPECT_EQ(compress.FileList().size(), 3);
 
   // Self-extracting programs and unknown formats are not listed, plug-ins or not.
   engine.WritePlugin("cab.pk", PluginText("cab", "rec", "{file}"));
   for (const QString& archive : {Archive("sfx.exe", ff::SelfExtracting(Real("real.rar"))),
                                  Archive("a.cab", "cabinet"), work.file("missing.rar")}) {
-    compress.FileList = QStringList{"left over"};
+    ASSERT_EQ(compress.GetFileList(work.file("real.zip")), crSuccess);
     EXPECT_EQ(compress.GetFileList(archive), 0) << archive.toStdString();
-    EXPECT_TRUE(compress.FileList.isEmpty());
+    EXPECT_TRUE(compress.FileList().isEmpty());
   }
   EXPECT_FALSE(engine.RecorderRan("rec"));
 }
@@ -190,6 +193,43 @@ TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {
   QDir().mkpath(out);
   EXPECT_EQ(compress.UnCompressFile(work.file("evil.tar"), out), crSuccess);
   EXPECT_EQ(testsupport::TreeListing(out), QStringList({"inside.txt", "kept"}));
+}
+
+// Every engine that writes the files itself writes them through the one extraction target: a link
+// already in the destination (left by an earlier attempt) is never followed out, whether it stands
+// for a folder of an entry or for the entry itself.
+TEST_F(DispatchTest, NoEngineWritesThroughALinkAlreadyInTheDestination) {
+  TempDir outside;
+  testsupport::WriteFile(outside.file("victim.txt"), "untouched");
+  testsupport::WriteFile(work.file("through/escape/victim.txt"), "overwritten");
+  testsupport::WriteFile(work.file("onto/filelink"), "replaces the link");
+  const struct {
+    const char* format;
+    std::function<int(const QString& tree, const QString& archive)> make;
+  } formats[] = {
+      {"rar", [](const QString& tree, const QString& archive) { return ff::MakeRar(tree, archive); }},
+      {"7z", [](const QString& tree, const QString& archive) { return ff::Make7z(tree, archive); }},
+      {"zip", [](const QString& tree, const QString& archive) { return ff::Make7z(tree, archive, "zip"); }},
+  };
+  for (const auto& f : formats) {
+    SCOPED_TRACE(f.format);
+    const QString through = work.file(QStringLiteral("through.") + f.format);
+    const QString onto = work.file(QStringLiteral("onto.") + f.format);
+    ASSERT_EQ(f.make(work.file("through"), through), 0);
+    ASSERT_EQ(f.make(work.file("onto"), onto), 0);
+    const QString out = Destination();
+    QDir().mkpath(out);
+    ASSERT_TRUE(QFile::link(outside.path(), out + "/escape"));
+    ASSERT_TRUE(QFile::link(outside.file("victim.txt"), out + "/filelink"));
+
+    TvxCompress compress(engine.path());
+    EXPECT_EQ(compress.UnCompressFile(through, out), crFailed);
+    EXPECT_EQ(compress.UnCompressFile(onto, out), crSuccess);
+    EXPECT_FALSE(QFileInfo(out + "/filelink").isSymLink());
+    EXPECT_EQ(testsupport::ReadFile(out + "/filelink"), "replaces the link");
+    EXPECT_EQ(testsupport::TreeListing(outside.path()), QStringList({"victim.txt"}));
+    EXPECT_EQ(testsupport::ReadFile(outside.file("victim.txt")), "untouched");
+  }
 }
 
 TEST(MissingEngines, EachOperationGivesItsCode) {

@@ -49,10 +49,10 @@ TEST(SettingDialogRun, ARunFollowsTheSettingsSavedByOk) {
   h.settings = LoadSettings(h.paths);
   RecordingObserver observer;
   h.Run(observer, RunnerHome::Checked({h.In("Game")}));
-  const QString archive =
-      h.home.path() + "/out/" + QString::number(QDate::currentDate().year()) + QStringLiteral("/[站点]Game.zip");
+  const QString archive = h.home.path() + "/out/" + QString::number(QDate::currentDate().year()) +
+                          QStringLiteral("/[站点]Game.zip");
   ASSERT_EQ(observer.results[0].CompressPath, archive) << observer.results[0].status.toStdString();
-  EXPECT_EQ(observer.results[0].state, 1);
+  EXPECT_EQ(observer.results[0].rowState(), 1);
   const testsupport::ToolRun readme = testsupport::RunTool("unzip", {"-p", archive, "readme.txt"});
   EXPECT_EQ(readme.out, "visit www.example.com\r\n");
 
@@ -61,7 +61,8 @@ TEST(SettingDialogRun, ARunFollowsTheSettingsSavedByOk) {
   EXPECT_EQ(Child<QComboBox>(again, "cbbCompressExt")->currentText(), QStringLiteral("压缩为zip"));
   EXPECT_EQ(Child<QLineEdit>(again, "edtFileName")->text(), QStringLiteral("[站点]<name>"));
   Child<QTabWidget>(again, "PageControl1")->setCurrentIndex(5);
-  EXPECT_EQ(Child<QTreeWidget>(again, "lvTxtReplace")->topLevelItem(0)->text(0), QStringLiteral("new address"));
+  EXPECT_EQ(Child<QTreeWidget>(again, "lvTxtReplace")->topLevelItem(0)->text(0),
+            QStringLiteral("new address"));
 }
 
 }  // namespace

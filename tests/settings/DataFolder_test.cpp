@@ -88,6 +88,14 @@ TEST(ListFiles, LinesAsTheyStandInAnyEncoding) {
   }
   EXPECT_EQ(LoadListFile(dir.file(QStringLiteral("missing.dat"))), QStringList());
   EXPECT_EQ(LoadListFile(dir.path()), QStringList());  // a folder is no list
+
+  // A missing list is an empty one; one that exists and cannot be read is told.
+  QStringList unreadable;
+  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
+  EXPECT_EQ(LoadListFile(dir.file(QStringLiteral("missing.dat")), note), QStringList());
+  EXPECT_EQ(LoadListFile(dir.file(QStringLiteral("list.dat")), note), QStringList());
+  EXPECT_EQ(LoadListFile(dir.path(), note), QStringList());
+  EXPECT_EQ(unreadable, QStringList({dir.path()}));
 }
 
 TEST(SaveSettingsFiles, WritesTheFourTextsThenTheSettings) {

@@ -94,6 +94,10 @@ TEST(TxtReplaceRules, FreshInstallationGetsTheDatabase) {
   const QString db = dir.file(QStringLiteral("Data/data.db"));
   EXPECT_TRUE(LoadTxtReplaceRules(db).empty());
   EXPECT_TRUE(QFileInfo(db).size() > 0);
+  QString error;
+  const auto fresh = TryLoadTxtReplaceRules(dir.file(QStringLiteral("Fresh/data.db")), &error);
+  ASSERT_TRUE(fresh) << error.toStdString();  // a new database is a readable one without rules
+  EXPECT_TRUE(fresh->empty());
   // The first rule lands in a complete database even when nothing listed the rules before.
   const QString untouched = dir.file(QStringLiteral("Other/data.db"));
   EXPECT_FALSE(LoadTxtReplaceRule(untouched, 1));
@@ -113,6 +117,10 @@ TEST(TxtReplaceRules, UnusableDatabasesGiveNoRulesAndStoringRaises) {
   for (const QString& db : {noTable, notDb, empty}) {
     SCOPED_TRACE(db.toStdString());
     EXPECT_TRUE(LoadTxtReplaceRules(db).empty());
+    // The run tells the user; a database it cannot read is not one without rules.
+    QString error;
+    EXPECT_FALSE(TryLoadTxtReplaceRules(db, &error));
+    EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(LoadTxtReplaceRule(db, 1));
     EXPECT_THROW(AddTxtReplaceRule(db, Rule(QStringLiteral("r"), 0)), ESQLiteException);
     EXPECT_THROW(UpdateTxtReplaceRule(db, Rule(QStringLiteral("r"), 0)), ESQLiteException);

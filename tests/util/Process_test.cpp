@@ -121,6 +121,19 @@ TEST(RunAndWait, StandardInputIsEmptyAndOutputIsCaptured) {
   EXPECT_EQ(RunAndCapture("/nonexistent/program", {}, "", &output), kStartFailed);
 }
 
+// A program given a time (one asked for its version) that does not end in it is ended, whether
+// it keeps writing, keeps its output open, or has closed its output and runs on.
+TEST(RunAndCapture, AProgramPastItsTimeIsKilled) {
+  QByteArray output;
+  EXPECT_EQ(RunAndCapture("/bin/sh", {"-c", "echo 1.2; exit 3"}, "", &output, 5000), 3);
+  EXPECT_EQ(output, "1.2\n");
+  for (const char* script : {"echo started; exec sleep 30", "exec >/dev/null 2>&1; exec sleep 30",
+                             "while :; do echo busy; done"}) {
+    output.clear();
+    EXPECT_EQ(RunAndCapture("/bin/sh", {"-c", script}, "", &output, 300), kTimedOut) << script;
+  }
+}
+
 // Kills the direct children until one was killed; the child may still be starting.
 int KillChildrenWhenStarted() {
   QElapsedTimer timer;

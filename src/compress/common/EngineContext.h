@@ -11,4 +11,14 @@ struct TEngineContext {
   QString compressPwd;    // for archives being created; empty: none
   QString unCompressPwd;  // offered when extracting or listing
   int m_Error = 0;        // last engine error number (RAR library numbering, 22 = bad password)
+  // Why the last operation failed, in words for the log; the facade clears it before each
+  // operation and logs it beside the result.
+  QString cause;
+
+  // Records why the operation failed and returns its result: `return context_.Fail(crFailed, ...)`.
+  template <class Result>
+  Result Fail(Result result, const QString& why) {
+    cause = why;
+    return result;
+  }
 };

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
+
 namespace {
 
 // Splits on both separators: archives written on Windows use '\'.
@@ -32,9 +35,7 @@ std::optional<QString> SafeEntryPath(const QString& destDir, const QString& entr
     kept << c;
   }
   if (kept.isEmpty()) return std::nullopt;
-  QString dest = destDir;
-  if (!dest.endsWith('/')) dest += '/';
-  return dest + kept.join('/');
+  return WithTrailingSeparator(destDir) + kept.join('/');
 }
 
 bool IsPlainRelativeEntryName(const QString& entryName) {
@@ -51,7 +52,7 @@ bool IsPlainRelativeEntryName(const QString& entryName) {
 int RemoveEscapingLinks(const QString& destDir) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path root = fs::weakly_canonical(fs::path(destDir.toStdString()), ec);
+  const fs::path root = fs::weakly_canonical(FileSystemPath(destDir), ec);
   if (ec) return 0;
   int removed = 0;
   std::vector<fs::path> toRemove;

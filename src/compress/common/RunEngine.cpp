@@ -2,14 +2,11 @@
 
 #include <QFileInfo>
 
+#include "util/PathSeparators.h"
 #include "util/Process.h"
 
 namespace {
-QString ProgramFolder(const QString& program) {
-  QString folder = QFileInfo(program).absolutePath();
-  if (!folder.endsWith('/')) folder += '/';
-  return folder;
-}
+QString ProgramFolder(const QString& program) { return WithTrailingSeparator(QFileInfo(program).absolutePath()); }
 }  // namespace
 
 int RunEngine(const QString& program, const QString& parameters) {

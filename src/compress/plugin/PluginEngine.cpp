@@ -6,20 +6,29 @@
 #include "compress/plugin/PluginCommand.h"
 #include "compress/plugin/PluginFile.h"
 #include "util/FileOps.h"
+#include "util/PathSeparators.h"
 
 TPluginEngine::TPluginEngine(TEngineContext& context) : context_(context) {}
 
 int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
-  const TPluginFile plugin =
-      TPluginFile::Read(PluginFilePath(context_.engineFolder, FileExtension(CompressFile)));
+  const QString pluginFile = PluginFilePath(context_.engineFolder, FileExtension(CompressFile));
+  const TPluginFile plugin = TPluginFile::Read(pluginFile);
   // The engine folder itself (no "file" key) is no program either.
   const QString program = context_.engineFolder + plugin.file;
-  if (!QFileInfo(program).isFile()) return crEngineLoadFailed;
-  if (plugin.uncompress.isEmpty()) return crFailed;
+  if (!QFileInfo(program).isFile()) {
+    const QString why = QFileInfo::exists(pluginFile)
+                            ? QStringLiteral("the program %1 of %2 is missing").arg(program, pluginFile)
+                            : QStringLiteral("no plug-in file %1").arg(pluginFile);
+    return context_.Fail(crEngineLoadFailed, why);
+  }
+  if (plugin.uncompress.isEmpty())
+    return context_.Fail(crFailed, QStringLiteral("%1 has no uncompress template").arg(pluginFile));
 
-  QString destination = Dir;
-  if (destination.endsWith('/') && destination.size() > 1) destination.chop(1);
+  const QString destination = WithoutTrailingSeparator(Dir);
   const QStringList arguments =
       PluginArguments(plugin.uncompress, {CompressFile, destination, context_.unCompressPwd});
-  return IsExpectedExitCode(RunEngine(program, arguments), plugin.ok) ? crSuccess : crFailed;
+  const int exitCode = RunEngine(program, arguments);
+  if (IsExpectedExitCode(exitCode, plugin.ok)) return crSuccess;
+  return context_.Fail(
+      crFailed, QStringLiteral("%1 exited with %2, success is %3").arg(program).arg(exitCode).arg(plugin.ok));
 }

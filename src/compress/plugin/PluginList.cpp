@@ -4,7 +4,8 @@
 #include <QFileInfo>
 
 #include "compress/plugin/PluginFile.h"
-#include "compress/plugin/ProgramVersion.h"
+#include "compress/common/ProgramVersion.h"
+#include "util/PathSeparators.h"
 #include "util/Process.h"
 #include "util/SystemInfo.h"
 
@@ -14,14 +15,14 @@ QString ProgramVersion(const TPluginFile& plugin, const QString& program) {
   if (!QFileInfo(program).isFile()) return {};
   if (plugin.version.isEmpty()) return FileVersionText(program);
   const QString asked = AskProgramVersion(program, SplitCommandLine(plugin.version));
-  return asked.isEmpty() ? QStringLiteral("0.0.0.0") : asked;
+  return asked.isEmpty() ? kUnknownVersion : asked;
 }
 
 }  // namespace
 
 QList<TPluginInfo> ListInstalledPlugins(const QString& engineFolder) {
   QList<TPluginInfo> plugins;
-  const QString base = engineFolder.endsWith('/') ? engineFolder : engineFolder + '/';
+  const QString base = WithTrailingSeparator(engineFolder);
   const QDir folder(base);
   const QFileInfoList files =
       folder.entryInfoList({QStringLiteral("*.pk")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);

@@ -1,8 +1,10 @@
 #include "compress/rar/RAR.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -10,10 +12,11 @@
 #include <string>
 #include <utility>
 
-#include "compress/common/EntryPath.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/rar/Rar5Versions.h"
 #include "compress/rar/RarErrors.h"
 #include "util/DiskNames.h"
+#include "util/NativePath.h"
 
 using namespace unrar;
 
@@ -115,12 +118,28 @@ bool IsCopyOfEarlierEntry(unsigned redirType) {
   return redirType == FSREDIR_HARDLINK || redirType == FSREDIR_FILECOPY;
 }
 
-// A plain copy stands in for the link: both ends lie inside the destination.
-void CopyExtractedEntry(const QString& from, const QString& to) {
-  if (!QFileInfo(from).isFile()) return;
-  QFile::remove(to);
-  QDir().mkpath(QFileInfo(to).absolutePath());
-  QFile::copy(from, to);
+// A plain copy stands in for the link: both ends lie inside the destination, and the copy is
+// written through the target like any extracted file. An original that was not extracted gives
+// no copy; true unless the copy could not be written.
+bool CopyExtractedEntry(TExtractTarget& target, const std::string& from, const std::string& to) {
+  TFileDescriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!source || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return true;
+  if (!target.MakeParentFolder(to)) return false;
+  TFileDescriptor copy = target.CreateFile(to);
+  if (!copy) return false;
+  QFile in;
+  QFile out;
+  if (!in.open(source.get(), QIODevice::ReadOnly) || !out.open(copy.get(), QIODevice::WriteOnly)) return false;
+  constexpr qint64 kBlock = 1 << 20;
+  while (!in.atEnd()) {
+    const QByteArray block = in.read(kBlock);
+    if (block.isEmpty() || out.write(block) != block.size()) return false;
+  }
+  if (!out.flush()) return false;
+  out.close();
+  ::fchmod(copy.get(), st.st_mode & 07777);
+  return copy.close();
 }
 
 QString LastComponent(const QString& entryName) {
@@ -168,7 +187,7 @@ TRarArchiveHandle TRAR::OpenArchive(unsigned openMode, TRAROperation operation) 
   }
   // The library decodes the narrow name with the process locale and maps bytes it cannot decode
   // back unchanged, so the file system's own bytes reach open() whatever the locale.
-  QByteArray name = QFile::encodeName(archive_);
+  std::string name = NativePath(archive_);
   RAROpenArchiveDataEx data{};
   data.ArcName = name.data();
   data.OpenMode = openMode;
@@ -254,8 +273,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   olderVersions_ = Rar5OlderVersions(archive_);
   TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
   if (!handle) return false;
-  QString path = Path;
-  if (!path.endsWith('/')) path += '/';
+  TExtractTarget target(Path);
   auto header = NewHeader();
   bool ok = true;
   while (ok && !abort_) {
@@ -267,7 +285,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
       ok = false;
       break;
     }
-    ok = ExtractEntry(handle, *header, path, RestoreFolder, Files);
+    ok = ExtractEntry(handle, *header, target, RestoreFolder, Files);
   }
   // A refused entry leaves the extraction incomplete: never repack it as if it were whole.
   ok = ok && !abort_ && !entryRefused_;
@@ -275,12 +293,12 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   return ok;
 }
 
-bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, const QString& path,
+bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, TExtractTarget& target,
                         bool restoreFolder, const QStringList& files) {
   const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));
   const QString name = EntryName(wideName);
   currentEntry_ = name;
-  std::optional<QString> target;
+  std::optional<std::string> path;
   // Symbolic links are never created: one pointing outside the folder would let a later entry,
   // or a later cleanup step, write or delete through it.
   const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
@@ -288,20 +306,25 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
       !symbolicLink && !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
   const bool flatFolder = !restoreFolder && (header.Flags & RHDF_DIRECTORY);
   if (wanted && !flatFolder) {
-    target = SafeEntryPath(path, restoreFolder ? name : LastComponent(name));
-    if (!target) entryRefused_ = true;
+    path = target.PathFor(restoreFolder ? name : LastComponent(name));
+    // The folders are made by the target, never through a link; the library then finds them made.
+    const bool ready =
+        path && ((header.Flags & RHDF_DIRECTORY) ? target.MakeFolder(*path) : target.PrepareFile(*path));
+    if (!ready) {
+      entryRefused_ = true;
+      path.reset();
+    }
   }
   int result;
-  if (target && IsCopyOfEarlierEntry(header.RedirType)) {
+  if (path && IsCopyOfEarlierEntry(header.RedirType)) {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
     const QString original = FromWide(redirName_.data(), redirName_.size());
-    const auto source = SafeEntryPath(path, restoreFolder ? original : LastComponent(original));
-    if (result == ERAR_SUCCESS && source) CopyExtractedEntry(*source, *target);
-  } else if (target) {
+    const auto source = target.PathFor(restoreFolder ? original : LastComponent(original));
+    if (result == ERAR_SUCCESS && source && !CopyExtractedEntry(target, *source, *path)) result = ERAR_ECREATE;
+  } else if (path) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
-    QByteArray destName = QFile::encodeName(*target);
-    result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, destName.data());
+    result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
   } else {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
   }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "compress/common/ExtractTarget.h"
 #include "compress/rar/RARTypes.h"
 #include "compress/rar/UnRarLibrary.h"
 
@@ -34,9 +35,10 @@ class TRAR {
   // Lists every entry of the archive through OnListFile; false when the library cannot be
   // loaded or the archive cannot be read to its end.
   bool OpenFile(const QString& FileName);
-  // Extracts the archive opened last into Path. RestoreFolder keeps the stored folders (else
-  // files land flat in Path); a non-empty Files extracts only the entries named in it. Entries
-  // whose names would leave Path are skipped and make the result false once the rest is
+  // Extracts the archive opened last into Path, through the extraction target every engine
+  // shares. RestoreFolder keeps the stored folders (else files land flat in Path); a non-empty
+  // Files extracts only the entries named in it. Entries whose names would leave Path, or whose
+  // folder a link stands in the way of, are skipped and make the result false once the rest is
   // extracted; symbolic links and the older versions of a file (`rar a -ver`) are skipped; hard
   // links and file references become copies of the entry they name. Names that were not UTF-8 on
   // the packing disk are read as the bytes they were (DecodeDiskName), here and in listings.
@@ -44,6 +46,9 @@ class TRAR {
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
   bool IsLoaded() const { return library_ != nullptr; }
+  // The last Extract skipped an entry whose name would leave the destination, or whose folder
+  // a link stands in the way of.
+  bool EntryRefused() const { return entryRefused_; }
   // Bytes the library has unpacked so far.
   quint64 ProcessedBytes() const { return processedBytes_; }
 
@@ -51,7 +56,7 @@ class TRAR {
   bool LoadLibrary();
   TRarArchiveHandle OpenArchive(unsigned openMode, TRAROperation operation);
   bool CloseArchive(TRarArchiveHandle& handle, TRAROperation operation);
-  bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, const QString& path,
+  bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, TExtractTarget& target,
                     bool restoreFolder, const QStringList& files);
   void ReportError(int errorCode, TRAROperation operation);
   std::unique_ptr<unrar::RARHeaderDataEx> NewHeader();
@@ -67,7 +72,7 @@ class TRAR {
   QString archive_;
   bool opened_ = false;  // OpenFile has run: later password requests are for entries
   bool abort_ = false;
-  bool entryRefused_ = false;  // an entry whose name would leave the destination
+  bool entryRefused_ = false;  // an entry whose name would leave the destination, or a link in its way
   bool widePasswordAsked_ = false;
   bool wideVolumeGoOn_ = false;
   QString passwordGiven_;

@@ -1,8 +1,9 @@
 #include "compress/rar/RarCommandLine.h"
 
+#include "util/PathSeparators.h"
+
 QString RarSource(const QString& rarDir, bool isFolder) {
-  QString source = rarDir;
-  if (source.size() > 1 && source.endsWith('/')) source.chop(1);
+  QString source = WithoutTrailingSeparator(rarDir);
   // The packer expands the wildcard itself, into subfolders too with "-r".
   if (isFolder) source += QStringLiteral("/*");
   return source;

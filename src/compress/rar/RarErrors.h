@@ -1,6 +1,8 @@
 #pragma once
 // How the unrar library's error numbers are judged: which end the current operation at once, and
 // which result code the facade reports for the last one seen.
+#include <QString>
+
 #include "compress/common/CompressResult.h"
 
 // Error number the wrapper adds: library not loaded, or archive not opened.
@@ -18,3 +20,6 @@ bool RarErrorAborts(int errorCode);
 // a wrong password gives on archives without a password check. Bad data in an archive that
 // needs no password is damage: crFailed, as is everything else.
 TCompressResult RarErrorToResult(int errorCode, bool passwordAsked);
+
+// The error number in words, for the log: "12 (damaged data)".
+QString RarErrorText(int errorCode);

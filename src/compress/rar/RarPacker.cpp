@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
@@ -12,19 +13,35 @@ QString TRarPacker::RarExePath() const { return context_.engineFolder + QStringL
 
 bool TRarPacker::RarExeExists() const { return QFileInfo::exists(RarExePath()); }
 
-bool TRarPacker::Run(const QStringList& arguments, const QString& archive) const {
-  return RarExeExists() &&
-         RarRunSucceeded(RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath()));
+TEngineInfo TRarPacker::Describe() const {
+  TEngineInfo info = EngineFileInfo(RarExePath());
+  if (!info.installed) return info;
+  info.version = AskProgramVersion(info.path, {QStringLiteral("-iver")});
+  info.usable = !info.version.isEmpty();
+  if (!info.usable) info.note = QStringLiteral("cannot be run");
+  return info;
+}
+
+bool TRarPacker::Run(const QStringList& arguments, const QString& archive) {
+  if (!RarExeExists()) return Missing();
+  const int exitCode = RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath());
+  if (RarRunSucceeded(exitCode)) return true;
+  return context_.Fail(
+      false, QStringLiteral("%1 %2 exited with %3").arg(RarExePath(), arguments.value(0)).arg(exitCode));
+}
+
+bool TRarPacker::Missing() {
+  return context_.Fail(false, QStringLiteral("no RAR packer at ") + RarExePath());
 }
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
-  if (!RarExeExists()) return false;
+  if (!RarExeExists()) return Missing();
   const QString source = RarSource(rarDir, QFileInfo(rarDir).isDir());
   return Run(RarAddArguments(rarFile, source, context_.lockFile, context_.compressPwd), rarFile);
 }
 
 bool TRarPacker::AddComment(const QString& CompressPath) {
-  if (!RarExeExists()) return false;
+  if (!RarExeExists()) return Missing();
   const TRarCommentFile comment(context_.commentFile);
   return Run(RarCommentArguments(comment.path(), CompressPath), CompressPath);
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "compress/common/EngineContext.h"
+#include "compress/common/EngineInfo.h"
 
 class TRarPacker {
  public:
@@ -26,9 +27,13 @@ class TRarPacker {
 
   // The packer program: engine folder + "rar".
   QString RarExePath() const;
+  // Its version as the packer prints it (-iver); not usable when it cannot be run.
+  TEngineInfo Describe() const;
 
  private:
-  bool Run(const QStringList& arguments, const QString& archive) const;
+  bool Run(const QStringList& arguments, const QString& archive);
+  // The packer is not in the engine folder: false, with that as the cause.
+  bool Missing();
 
   TEngineContext& context_;
 };

@@ -2,8 +2,11 @@
 
 #include <QFile>
 
+#include "compress/common/ProgramVersion.h"
 #include "compress/rar/RAR.h"
 #include "compress/rar/RarErrors.h"
+#include "compress/rar/UnRarLibrary.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
@@ -24,6 +27,17 @@ TUnRarEngine::TUnRarEngine(TEngineContext& context) : context_(context) {}
 
 QString TUnRarEngine::LibraryPath() const { return context_.engineFolder + QStringLiteral("libunrar.so"); }
 
+TEngineInfo TUnRarEngine::Describe() const {
+  TEngineInfo info = EngineFileInfo(LibraryPath());
+  if (!info.installed) return info;
+  const std::unique_ptr<TUnRarLibrary> library = TUnRarLibrary::Load(info.path);
+  info.usable = library != nullptr;
+  info.version = kUnknownVersion;
+  info.note = info.usable ? QStringLiteral("interface %1").arg(library->RARGetDllVersion())
+                          : QStringLiteral("not an unrar library");
+  return info;
+}
+
 void TUnRarEngine::OnRarError(int ErrorCode) { context_.m_Error = ErrorCode; }
 
 void TUnRarEngine::OnRarPassword(QString& NewPassword, bool& Cancel) {
@@ -37,18 +51,25 @@ void TUnRarEngine::OnRarListFile(const TRARFileItem& FileInformation) {
 }
 
 int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
-  if (!QFile::exists(LibraryPath())) return crEngineLoadFailed;
+  if (!QFile::exists(LibraryPath()))
+    return context_.Fail(crEngineLoadFailed, QStringLiteral("no unrar library at ") + LibraryPath());
   context_.m_Error = kErrorNone;
   passwordAsked_ = false;
-  QString destination = rarDir;
-  if (destination.endsWith('/') && destination.size() > 1) destination.chop(1);
+  const QString destination = WithoutTrailingSeparator(rarDir);
   TRAR rar;
   Connect(rar, *this);
-  if (!rar.OpenFile(rarFile) || !rar.Extract(destination, true))
-    return RarErrorToResult(context_.m_Error, passwordAsked_);
+  if (!rar.OpenFile(rarFile)) return Failed();
+  if (!rar.Extract(destination, true)) {
+    if (rar.EntryRefused() && context_.m_Error == kErrorNone)
+      return context_.Fail(crFailed, QStringLiteral("an entry was skipped: its name would leave the destination "
+                                                    "or a link stands in its way"));
+    return Failed();
+  }
   // The library reads a file cut off inside its first headers as an archive without entries.
   // Nothing extracted is nothing to repack: a source that yields no entry is not a success.
-  return rar.ArchiveInformation().TotalFiles > 0 ? crSuccess : crFailed;
+  if (rar.ArchiveInformation().TotalFiles == 0)
+    return context_.Fail(crFailed, QStringLiteral("the archive holds no entry"));
+  return crSuccess;
 }
 
 int TUnRarEngine::ListRarFiles(const QString& archive, QStringList& fileList) {
@@ -60,5 +81,10 @@ int TUnRarEngine::ListRarFiles(const QString& archive, QStringList& fileList) {
   listTarget_ = &fileList;
   const bool ok = rar.OpenFile(archive);
   listTarget_ = nullptr;
-  return ok ? crSuccess : RarErrorToResult(context_.m_Error, passwordAsked_);
+  return ok ? crSuccess : Failed();
+}
+
+int TUnRarEngine::Failed() {
+  return context_.Fail(int(RarErrorToResult(context_.m_Error, passwordAsked_)),
+                       RarErrorText(context_.m_Error));
 }

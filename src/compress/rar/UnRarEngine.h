@@ -8,6 +8,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
+#include "compress/common/EngineInfo.h"
 
 struct TRARFileItem;
 
@@ -22,6 +23,8 @@ class TUnRarEngine {
 
   // The library file this engine loads: engine folder + "libunrar.so".
   QString LibraryPath() const;
+  // The library tells only the version of its interface, not its release: that goes in the note.
+  TEngineInfo Describe() const;
 
   // Raised when the loaded library is older than the interface this engine needs. The text is
   // meant for the user; only a window shows it, work goes on regardless.
@@ -34,6 +37,9 @@ class TUnRarEngine {
   void OnRarListFile(const TRARFileItem& FileInformation);
 
  private:
+  // The result of a failed operation from the last error the library reported, and its cause.
+  int Failed();
+
   TEngineContext& context_;
   QStringList* listTarget_ = nullptr;
   bool passwordAsked_ = false;  // during the current operation

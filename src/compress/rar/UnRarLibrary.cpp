@@ -1,10 +1,11 @@
 #include "compress/rar/UnRarLibrary.h"
 
-#include <QFile>
 
 #include <dlfcn.h>
 
 #include <type_traits>
+
+#include "util/NativePath.h"
 
 void TUnRarLibrary::DlCloser::operator()(void* handle) const {
   if (handle) dlclose(handle);
@@ -14,7 +15,7 @@ std::unique_ptr<TUnRarLibrary> TUnRarLibrary::Load(const QString& path) {
   if (path.isEmpty()) return nullptr;
   // RTLD_LOCAL keeps its symbols out of the process; RTLD_NOW finds a broken library here, not
   // in the middle of an extraction.
-  Handle handle(dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL));
+  Handle handle(dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!handle) return nullptr;
   std::unique_ptr<TUnRarLibrary> library(new TUnRarLibrary(std::move(handle)));
   if (!library->Resolve()) return nullptr;

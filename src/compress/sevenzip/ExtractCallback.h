@@ -1,10 +1,11 @@
 #pragma once
 // T7zExtractCallback: receives the items of an extraction and writes each file below the
-// destination, after the one entry-name check all engines share.
+// destination through the extraction target all engines share.
 #include <QString>
 
 #include <functional>
 
+#include "compress/common/ExtractTarget.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/FileStreams.h"
 #include "compress/sevenzip/InArchive.h"
@@ -18,7 +19,8 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
   };
   using TItemLookup = std::function<TItemInfo(std::uint32_t index)>;
 
-  T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, QString destination, T7zPassword password);
+  T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, const QString& destination,
+                     T7zPassword password);
 
   const T7zExtractReport& Report() const { return report_; }
 
@@ -31,13 +33,9 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
   z7::HRESULT CryptoGetTextPassword(z7::BSTR* password) noexcept override;
 
  private:
-  // Creates parent folders and the file; a symbolic link already at the path is replaced, never
-  // followed.
-  TComPtr<T7zOutFileStream> CreateFile(const QString& target, z7::HRESULT& error) const;
-
   const T7zPlugin& plugin_;
   TItemLookup lookup_;
-  QString destination_;
+  TExtractTarget target_;
   T7zPassword password_;
   TComPtr<T7zOutFileStream> current_;
   T7zExtractReport report_;

@@ -1,27 +1,11 @@
 #include "compress/sevenzip/FileStreams.h"
 
-#include <QFile>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
-TUniqueFd& TUniqueFd::operator=(TUniqueFd&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
-
-TUniqueFd::~TUniqueFd() { Close(); }
-
-bool TUniqueFd::Close() {
-  if (fd_ < 0) return true;
-  const int result = ::close(std::exchange(fd_, -1));
-  return result == 0;
-}
+#include "util/NativePath.h"
 
 z7::HRESULT HresultFromErrno(int error) {
   if (error == 0) return z7::kFail;
@@ -54,10 +38,12 @@ z7::HRESULT SeekFd(int fd, std::int64_t offset, std::uint32_t origin, std::uint6
 
 }  // namespace
 
-TComPtr<T7zInFileStream> T7zInFileStream::Open(const QString& path) { return Open(QFile::encodeName(path)); }
+TComPtr<T7zInFileStream> T7zInFileStream::Open(const QString& path) {
+  return Open(QByteArray::fromStdString(NativePath(path)));
+}
 
 TComPtr<T7zInFileStream> T7zInFileStream::Open(const QByteArray& nativePath) {
-  TUniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC));
+  TFileDescriptor fd(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC));
   if (!fd) return {};
   return TComPtr<T7zInFileStream>(new T7zInFileStream(std::move(fd)));
 }
@@ -89,8 +75,12 @@ z7::HRESULT T7zInFileStream::GetSize(std::uint64_t* size) noexcept {
 TComPtr<T7zOutFileStream> T7zOutFileStream::Create(const QString& path, TCreateMode mode) {
   const int flags =
       O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (mode == TCreateMode::NewOnly ? O_EXCL : O_TRUNC);
-  TUniqueFd fd(::open(QFile::encodeName(path).constData(), flags, 0666));
+  TFileDescriptor fd(::open(NativePath(path).c_str(), flags, 0666));
   if (!fd) return {};
+  return Adopt(std::move(fd));
+}
+
+TComPtr<T7zOutFileStream> T7zOutFileStream::Adopt(TFileDescriptor fd) {
   return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd)));
 }
 

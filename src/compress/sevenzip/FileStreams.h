@@ -6,24 +6,7 @@
 #include <cstdint>
 
 #include "compress/sevenzip/ComObject.h"
-
-// A POSIX file descriptor closed on destruction.
-class TUniqueFd {
- public:
-  TUniqueFd() = default;
-  explicit TUniqueFd(int fd) : fd_(fd) {}
-  TUniqueFd(TUniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  TUniqueFd& operator=(TUniqueFd&& other) noexcept;
-  ~TUniqueFd();
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // Closes now and tells whether the data reached the file system (a full disk may only show here).
-  bool Close();
-
- private:
-  int fd_ = -1;
-};
+#include "util/FileDescriptor.h"
 
 // errno as the HRESULT the library understands (HRESULT_FROM_WIN32 style for POSIX codes).
 z7::HRESULT HresultFromErrno(int error);
@@ -39,8 +22,8 @@ class T7zInFileStream final : public TComObject<z7::IInStream, z7::IStreamGetSiz
   z7::HRESULT GetSize(std::uint64_t* size) noexcept override;
 
  private:
-  explicit T7zInFileStream(TUniqueFd fd) : fd_(std::move(fd)) {}
-  TUniqueFd fd_;
+  explicit T7zInFileStream(TFileDescriptor fd) : fd_(std::move(fd)) {}
+  TFileDescriptor fd_;
 };
 
 class T7zOutFileStream final : public TComObject<z7::IOutStream> {
@@ -49,6 +32,8 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
   // Creates the file (Replace: truncates an existing one; NewOnly: fails when it exists); never
   // follows a symbolic link at the path. An empty pointer with errno set on failure.
   static TComPtr<T7zOutFileStream> Create(const QString& path, TCreateMode mode = TCreateMode::Replace);
+  // A stream over a file already created (by the extraction target).
+  static TComPtr<T7zOutFileStream> Adopt(TFileDescriptor fd);
 
   z7::HRESULT Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
   z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
@@ -56,10 +41,10 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
 
   std::uint64_t BytesWritten() const { return written_; }
   // Closes the file before the library lets go of the stream; false when closing failed.
-  bool Close() { return fd_.Close(); }
+  bool Close() { return fd_.close(); }
 
  private:
-  explicit T7zOutFileStream(TUniqueFd fd) : fd_(std::move(fd)) {}
-  TUniqueFd fd_;
+  explicit T7zOutFileStream(TFileDescriptor fd) : fd_(std::move(fd)) {}
+  TFileDescriptor fd_;
   std::uint64_t written_ = 0;
 };

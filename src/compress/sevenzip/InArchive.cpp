@@ -79,12 +79,10 @@ bool T7zInArchive::ItemIsFolder(std::uint32_t index) const {
 
 T7zExtractReport T7zInArchive::ExtractTo2(const QString& path) {
   if (!open_) return {};
-  QString destination = path;
-  if (!destination.endsWith('/')) destination += '/';
   auto lookup = [this](std::uint32_t index) {
     return T7zExtractCallback::TItemInfo{ItemPath(index), ItemIsFolder(index)};
   };
-  TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, destination, password_));
+  TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, password_));
   const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, 0, callback.get());
   T7zExtractReport report = callback->Report();
   report.result = hr;

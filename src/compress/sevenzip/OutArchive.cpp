@@ -1,6 +1,5 @@
 #include "compress/sevenzip/OutArchive.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <fcntl.h>
@@ -15,6 +14,7 @@
 #include "compress/sevenzip/FileStreams.h"
 #include "compress/sevenzip/UpdateCallback.h"
 #include "util/FileMask.h"
+#include "util/NativePath.h"
 #include "util/PackableFiles.h"
 
 namespace {
@@ -113,14 +113,14 @@ z7::HRESULT T7zOutArchive::SaveToFile(const QString& path) {
   if (z7::Failed(hr)) return hr;
 
   const QString temporary = TemporaryNameBeside(path);
-  const QByteArray temporaryName = QFile::encodeName(temporary);
+  const std::string temporaryName = NativePath(temporary);
   TComPtr<T7zOutFileStream> out = T7zOutFileStream::Create(temporary, T7zOutFileStream::TCreateMode::NewOnly);
   if (!out) return HresultFromErrno(errno);
   TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_));
   hr = archive->UpdateItems(out.get(), static_cast<std::uint32_t>(items_.size()), callback.get());
   if (!out->Close() && hr == z7::kOk) hr = z7::kFail;
-  if (hr == z7::kOk && std::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0)
+  if (hr == z7::kOk && std::rename(temporaryName.c_str(), NativePath(path).c_str()) != 0)
     hr = HresultFromErrno(errno);
-  if (hr != z7::kOk) ::unlink(temporaryName.constData());
+  if (hr != z7::kOk) ::unlink(temporaryName.c_str());
   return hr;
 }

@@ -213,6 +213,7 @@ struct IOutArchive : IUnknown {
 // Exported entry points.
 using CreateObjectFunc = HRESULT (*)(const GUID* classId, const GUID* iid, void** out);
 using GetHandlerPropertyFunc = HRESULT (*)(PROPID propId, PROPVARIANT* value);
+using GetModulePropFunc = HRESULT (*)(PROPID propId, PROPVARIANT* value);
 using SysAllocStringFunc = BSTR (*)(const wchar_t* text);
 using SysFreeStringFunc = void (*)(BSTR text);
 using VariantClearFunc = HRESULT (*)(PROPVARIANT* value);

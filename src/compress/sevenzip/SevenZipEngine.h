@@ -7,7 +7,9 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineInfo.h"
+#include "compress/common/EngineLoadError.h"
+#include "compress/sevenzip/SevenZipAbi.h"
 
 class TSevenZipEngine {
  public:
@@ -26,7 +28,13 @@ class TSevenZipEngine {
 
   // The library file this engine loads: engine folder + "7z.so".
   QString LibraryPath() const;
+  // The library loaded once: its format and module version, or why it cannot be loaded. Never
+  // raises E7zLoadError.
+  TEngineInfo Describe() const;
 
  private:
+  int MissingLibrary();
+  int CannotOpen(z7::HRESULT result);
+
   TEngineContext& context_;
 };

@@ -1,12 +1,13 @@
 #include "compress/sevenzip/SevenZipPlugin.h"
 
-#include <QFile>
 
 #include <dlfcn.h>
 
 #include <string>
 
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
+#include "compress/common/ProgramVersion.h"
+#include "util/NativePath.h"
 
 namespace {
 
@@ -52,12 +53,13 @@ void T7zPlugin::LibraryCloser::operator()(void* handle) const { dlclose(handle);
 
 T7zPlugin::T7zPlugin(const QString& libraryPath) {
   // RTLD_LOCAL keeps the library's symbols (it exports many generic names) out of our namespace.
-  library_.reset(dlopen(QFile::encodeName(libraryPath).constData(), RTLD_NOW | RTLD_LOCAL));
+  library_.reset(dlopen(NativePath(libraryPath).c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!library_) ThrowLoadError("Error loading library %1", libraryPath);
   createObject_ = Symbol<z7::CreateObjectFunc>(library_.get(), "CreateObject");
   if (!createObject_) ThrowLoadError("%1 is not a 7z library", libraryPath);
   getHandlerProperty_ = Symbol<z7::GetHandlerPropertyFunc>(library_.get(), "GetHandlerProperty");
   if (!getHandlerProperty_) ThrowLoadError("%1 is not a Format library", libraryPath);
+  getModuleProp_ = Symbol<z7::GetModulePropFunc>(library_.get(), "GetModuleProp");
   // Strings handed over must come from the library's own allocator.
   sysAllocString_ = Symbol<z7::SysAllocStringFunc>(library_.get(), "SysAllocString");
   sysFreeString_ = Symbol<z7::SysFreeStringFunc>(library_.get(), "SysFreeString");
@@ -84,6 +86,15 @@ QString T7zPlugin::HandlerName() const {
   TPropVariant name(*this);
   if (z7::Failed(getHandlerProperty_(kHandlerName, name.get()))) return {};
   return name.ToString();
+}
+
+QString T7zPlugin::ModuleVersion() const {
+  // (major << 16) | minor.
+  constexpr z7::PROPID kModuleVersion = 1;
+  TPropVariant value(*this);
+  if (!getModuleProp_ || getModuleProp_(kModuleVersion, value.get()) != z7::kOk || value.value().vt != z7::VT_UI4)
+    return kUnknownVersion;
+  return QStringLiteral("%1.%2.0.0").arg(value.value().ulVal >> 16).arg(value.value().ulVal & 0xFFFF);
 }
 
 QString TPropVariant::ToString() const {

@@ -30,6 +30,8 @@ class T7zPlugin {
 
   // GetHandlerProperty(kName): "7z" for the 7z library.
   QString HandlerName() const;
+  // GetModuleProp(kVersion) as "major.minor.0.0"; kUnknownVersion when the library cannot tell.
+  QString ModuleVersion() const;
 
  private:
   struct LibraryCloser {
@@ -38,6 +40,7 @@ class T7zPlugin {
   std::unique_ptr<void, LibraryCloser> library_;
   z7::CreateObjectFunc createObject_ = nullptr;
   z7::GetHandlerPropertyFunc getHandlerProperty_ = nullptr;
+  z7::GetModulePropFunc getModuleProp_ = nullptr;  // optional: older libraries lack it
   z7::SysAllocStringFunc sysAllocString_ = nullptr;
   z7::SysFreeStringFunc sysFreeString_ = nullptr;
   z7::VariantClearFunc variantClear_ = nullptr;

@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <exception>
 #include <thread>
 
 #include "compress/common/CompressResult.h"
@@ -17,60 +16,52 @@
 #include "compress/zip/ZipSourcePlan.h"
 #include "compress/zip/ZipStrictReader.h"
 #include "util/CodePage.h"
+#include "util/PathSeparators.h"
 
 TZipEngine::TZipEngine(TEngineContext& context) : context_(context) {}
 
 bool TZipEngine::ZipFile(const QString& zipDir, const QString& zipFile) {
-  QString source = zipDir;
-  if (source.endsWith('/')) source.chop(1);
+  const QString source = WithoutTrailingSeparator(zipDir);
   return ZipFile(QStringList{QFileInfo(source).isDir() ? source + QStringLiteral("/*") : source}, zipFile);
 }
 
 bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) {
-  try {
-    TZipOutput output;
-    if (!output.Open(zipFile)) return false;
-    TZipSourcePlan plan;
-    plan.Exclude(output.device(), output.inode());
-    struct stat existing {};
-    if (::stat(NativePath(zipFile).c_str(), &existing) == 0) plan.Exclude(existing.st_dev, existing.st_ino);
-    if (!plan.Build(zipDirList)) return false;
+  TZipOutput output;
+  if (!output.Open(zipFile))
+    return context_.Fail(false, QStringLiteral("cannot create a file beside the archive"));
+  TZipSourcePlan plan;
+  plan.Exclude(output.device(), output.inode());
+  struct stat existing {};
+  if (::stat(NativePath(zipFile).c_str(), &existing) == 0) plan.Exclude(existing.st_dev, existing.st_ino);
+  if (!plan.Build(zipDirList)) return context_.Fail(false, plan.error());
 
-    TZipWriteOptions options;
-    options.password = context_.compressPwd.isEmpty() ? QByteArray() : ToAnsi(context_.compressPwd);
-    options.comment = ZipCommentFromFile(context_.commentFile);
-    options.threads = Threads();
-    TZipArchiveWriter writer(output, std::move(options));
-    return writer.Write(plan.sources()) && output.Commit();
-  } catch (const std::exception&) {
-    return false;
-  }
+  TZipWriteOptions options;
+  options.password = context_.compressPwd.isEmpty() ? QByteArray() : ToAnsi(context_.compressPwd);
+  options.comment = ZipCommentFromFile(context_.commentFile);
+  options.threads = Threads();
+  TZipArchiveWriter writer(output, std::move(options));
+  if (!writer.Write(plan.sources())) return context_.Fail(false, writer.error());
+  if (!output.Commit()) return context_.Fail(false, QStringLiteral("cannot complete the archive on disk"));
+  return true;
 }
 
 int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
-  try {
-    if (TZipStrictReader(zipFile, unzipDir, Threads()).Run()) return crSuccess;
-    context_.m_Error = kErrorNone;
-    QString destDir = unzipDir;
-    if (destDir.endsWith('/')) destDir.chop(1);
-    return TZipGeneralReader(zipFile, destDir, ToAnsi(context_.unCompressPwd), Threads(),
-                             [this] { OnZipBadPassword(); })
-        .Run();
-  } catch (const std::exception&) {
-    return crFailed;
-  }
+  if (TZipStrictReader(zipFile, unzipDir, Threads()).Run()) return crSuccess;
+  context_.m_Error = kErrorNone;
+  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd), Threads(),
+                           [this] { OnZipBadPassword(); });
+  const int result = reader.Run();
+  if (result == crSuccess) return result;
+  return context_.Fail(result, reader.cause());
 }
 
 int TZipEngine::ListZipFiles(const QString& zipFile, QStringList& fileList) {
   fileList.clear();
-  try {
-    TZipDirectory archive;
-    const bool complete = archive.Open(zipFile);
-    for (const TZipEntryRecord& e : archive.entries()) fileList << DecodeEntryName(e).replace('\\', '/');
-    return complete ? crSuccess : crFailed;
-  } catch (const std::exception&) {
-    return crFailed;
-  }
+  TZipDirectory archive;
+  const bool complete = archive.Open(zipFile);
+  for (const TZipEntryRecord& e : archive.entries()) fileList << DecodeEntryName(e).replace('\\', '/');
+  return complete ? crSuccess
+                  : context_.Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
 }
 
 void TZipEngine::OnZipBadPassword() { context_.m_Error = kErrorMissingPassword; }

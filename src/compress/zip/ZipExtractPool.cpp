@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "compress/zip/ZipDirectory.h"
-#include "compress/zip/ZipExtractTarget.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipInput.h"
 
 namespace {
@@ -26,7 +26,7 @@ bool Succeeded(TZipExtractOutcome outcome) {
 
 }  // namespace
 
-TZipExtractPool::TZipExtractPool(QString zipFile, TZipDirectory& archive, TZipExtractTarget& target, int threads)
+TZipExtractPool::TZipExtractPool(QString zipFile, TZipDirectory& archive, TExtractTarget& target, int threads)
     : zipFile_(std::move(zipFile)), archive_(archive), target_(target), threads_(threads) {}
 
 std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, const QByteArray& password,

@@ -13,13 +13,13 @@
 #include "compress/zip/ZipExtractor.h"
 
 class TZipDirectory;
-class TZipExtractTarget;
+class TExtractTarget;
 
 class TZipExtractPool {
  public:
   // `zipFile` is the archive `archive` has opened (the other threads open it again); threads <= 1
   // extracts everything on the caller's thread.
-  TZipExtractPool(QString zipFile, TZipDirectory& archive, TZipExtractTarget& target, int threads);
+  TZipExtractPool(QString zipFile, TZipDirectory& archive, TExtractTarget& target, int threads);
 
   // The outcome of every entry, in entry order; names[i] is the name of entry i. With
   // stopAtFailure, entries not yet begun when one fails are left alone and count as Failed.
@@ -28,6 +28,6 @@ class TZipExtractPool {
  private:
   QString zipFile_;
   TZipDirectory& archive_;
-  TZipExtractTarget& target_;
+  TExtractTarget& target_;
   int threads_;
 };

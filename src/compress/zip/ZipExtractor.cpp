@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "compress/zip/ZipFileHandle.h"
 #include "compress/zip/ZipTime.h"
 
 namespace {
@@ -24,7 +25,7 @@ bool NamesDestinationItself(const QString& name) {
   return true;
 }
 
-TZipExtractor::TZipExtractor(TZipInput& archive, TZipExtractTarget& target)
+TZipExtractor::TZipExtractor(TZipInput& archive, TExtractTarget& target)
     : target_(target), decoder_(archive) {}
 
 TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QString& name,

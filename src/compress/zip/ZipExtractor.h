@@ -7,8 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipEntryDecoder.h"
-#include "compress/zip/ZipExtractTarget.h"
 #include "compress/zip/ZipRecords.h"
 
 class TZipInput;
@@ -24,13 +24,13 @@ enum class TZipExtractOutcome {
 class TZipExtractor {
  public:
   // One extractor per thread, each with its own input; the target may be shared.
-  TZipExtractor(TZipInput& archive, TZipExtractTarget& target);
+  TZipExtractor(TZipInput& archive, TExtractTarget& target);
   TZipExtractOutcome Extract(const TZipEntryRecord& entry, const QString& name, const QByteArray& password);
 
  private:
   TZipExtractOutcome WriteFile(const TZipEntryRecord& entry, const std::string& path);
 
-  TZipExtractTarget& target_;
+  TExtractTarget& target_;
   TZipEntryDecoder decoder_;
 };
 

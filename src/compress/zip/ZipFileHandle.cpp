@@ -5,31 +5,6 @@
 
 #include <cerrno>
 
-TFileDescriptor& TFileDescriptor::operator=(TFileDescriptor&& other) noexcept {
-  if (this != &other) {
-    reset();
-    fd_ = other.release();
-  }
-  return *this;
-}
-
-int TFileDescriptor::release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
-void TFileDescriptor::reset() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
-bool TFileDescriptor::close() {
-  if (fd_ < 0) return true;
-  const int rc = ::close(release());
-  return rc == 0 || errno == EINTR;
-}
-
 TFileDescriptor OpenForReading(const std::string& path) {
   return TFileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
 }

@@ -1,35 +1,14 @@
 #pragma once
-// A POSIX file descriptor owned by one object, and the whole-buffer read and write loops the
-// engine's streams are built on.
+// The whole-buffer read and write loops the engine's streams are built on, over the program's one
+// file-descriptor owner and path form.
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-class TFileDescriptor {
- public:
-  TFileDescriptor() = default;
-  explicit TFileDescriptor(int fd) : fd_(fd) {}
-  TFileDescriptor(TFileDescriptor&& other) noexcept : fd_(other.release()) {}
-  TFileDescriptor& operator=(TFileDescriptor&& other) noexcept;
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  ~TFileDescriptor() { reset(); }
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  int release();
-  void reset();
-  // Closes and reports whether the close succeeded (a delayed write error shows up here).
-  bool close();
-
- private:
-  int fd_ = -1;
-};
-
-// The file-system form of a path (Linux paths are bytes; Qt decodes them as UTF-8).
-inline std::string NativePath(const QString& path) { return path.toUtf8().toStdString(); }
+#include "util/FileDescriptor.h"
+#include "util/NativePath.h"
 
 TFileDescriptor OpenForReading(const std::string& path);
 // Reads exactly `size` bytes at `offset`; false on error or end of file.

@@ -5,7 +5,7 @@
 #include "compress/common/CompressResult.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
-#include "compress/zip/ZipExtractTarget.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipNames.h"
 
 TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
@@ -18,8 +18,8 @@ TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArra
 
 int TZipGeneralReader::Run() {
   TZipDirectory archive;
-  if (!archive.Open(zipFile_)) return crFailed;
-  TZipExtractTarget target(destDir_);
+  if (!archive.Open(zipFile_)) return Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
+  TExtractTarget target(destDir_);
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);
@@ -37,9 +37,11 @@ int TZipGeneralReader::Run() {
   int files = 0;
   bool failed = false;
   bool badPassword = false;
-  for (const TZipExtractOutcome outcome :
-       TZipExtractPool(zipFile_, archive, target, threads_).Run(names, password_, false)) {
-    switch (outcome) {
+  QString passwordCause;  // the result then, whatever else failed
+  const std::vector<TZipExtractOutcome> outcomes =
+      TZipExtractPool(zipFile_, archive, target, threads_).Run(names, password_, false);
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    switch (outcomes[i]) {
       case TZipExtractOutcome::File:
         ++files;
         break;
@@ -48,15 +50,27 @@ int TZipGeneralReader::Run() {
       case TZipExtractOutcome::BadPassword:
         onBadPassword_();
         badPassword = true;
+        passwordCause = QStringLiteral("wrong or missing password for entry \"%1\"").arg(names[qsizetype(i)]);
         break;
       case TZipExtractOutcome::Unsafe:
+        failed = true;
+        cause_ = QStringLiteral("entry \"%1\" would leave the destination").arg(names[qsizetype(i)]);
+        break;
       case TZipExtractOutcome::Failed:
         failed = true;
+        cause_ = QStringLiteral("entry \"%1\" is damaged, uses an unsupported method or cannot be written")
+                     .arg(names[qsizetype(i)]);
         break;
     }
   }
   target.ApplyFolderTimes();
-  if (badPassword) return crWrongPassword;
-  if (failed || files == 0) return crFailed;
+  if (badPassword) return Fail(crWrongPassword, passwordCause);
+  if (failed) return crFailed;
+  if (files == 0) return Fail(crFailed, QStringLiteral("the archive holds no file"));
   return crSuccess;
+}
+
+int TZipGeneralReader::Fail(int result, const QString& cause) {
+  cause_ = cause;
+  return result;
 }

@@ -16,11 +16,16 @@ class TZipGeneralReader {
                     std::function<void()> onBadPassword);
   // A TCompressResult: crSuccess, crWrongPassword (the event fired) or crFailed.
   int Run();
+  // Why Run failed, for the log.
+  const QString& cause() const { return cause_; }
 
  private:
+  int Fail(int result, const QString& cause);
+
   QString zipFile_;
   QString destDir_;
   QByteArray password_;
   int threads_;
   std::function<void()> onBadPassword_;
+  QString cause_;
 };

@@ -3,7 +3,7 @@
 #include "compress/common/EntryPath.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
-#include "compress/zip/ZipExtractTarget.h"
+#include "compress/common/ExtractTarget.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool TZipStrictReader::Run() {
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << QString::fromUtf8(e.name);
-  TZipExtractTarget target(destDir_);
+  TExtractTarget target(destDir_);
   for (const TZipExtractOutcome outcome :
        TZipExtractPool(zipFile_, archive, target, threads_).Run(names, QByteArray(), true))
     if (outcome != TZipExtractOutcome::File && outcome != TZipExtractOutcome::Folder) return false;

@@ -6,7 +6,7 @@
 
 #include "compress/plugin/PluginFixture.h"
 #include "compress/plugin/PluginList.h"
-#include "compress/plugin/ProgramVersion.h"
+#include "compress/common/ProgramVersion.h"
 
 using pluginfixture::PluginText;
 using pluginfixture::TEngineFolder;

@@ -5,7 +5,7 @@
 #include "SevenZipTestHelpers.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/InArchive.h"
-#include "compress/sevenzip/SevenZipLoadError.h"
+#include "compress/common/EngineLoadError.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
 
 using testsupport::TempDir;

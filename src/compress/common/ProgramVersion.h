@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+// What an engine that cannot tell its version shows.
+inline const QString kUnknownVersion = QStringLiteral("0.0.0.0");
+
 // The first "a.b[.c[.d]]" in the text as four decimal numbers ("RAR 7.01" -> "7.1.0.0",
 // "bsdtar 3.6.2" -> "3.6.2.0"); "0.0.0.0" when there is none.
 QString VersionTextFromOutput(const QByteArray& output);

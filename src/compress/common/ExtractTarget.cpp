@@ -1,4 +1,4 @@
-#include "compress/zip/ZipExtractTarget.h"
+#include "compress/common/ExtractTarget.h"
 
 #include <QDir>
 
@@ -9,19 +9,19 @@
 #include <cerrno>
 
 #include "compress/common/EntryPath.h"
+#include "util/NativePath.h"
+#include "util/PathSeparators.h"
 
-TZipExtractTarget::TZipExtractTarget(const QString& destDir) : destDir_(destDir) {
-  while (destDir_.size() > 1 && destDir_.endsWith('/')) destDir_.chop(1);
-  root_ = NativePath(destDir_);
-}
+TExtractTarget::TExtractTarget(const QString& destDir)
+    : destDir_(WithoutTrailingSeparators(destDir)), root_(NativePath(destDir_)) {}
 
-std::optional<std::string> TZipExtractTarget::PathFor(const QString& entryName) const {
+std::optional<std::string> TExtractTarget::PathFor(const QString& entryName) const {
   const auto path = SafeEntryPath(destDir_, entryName);
   if (!path) return std::nullopt;
   return NativePath(*path);
 }
 
-bool TZipExtractTarget::MakeFolder(const std::string& path) {
+bool TExtractTarget::MakeFolder(const std::string& path) {
   std::lock_guard lock(mutex_);
   if (!rootReady_) rootReady_ = QDir().mkpath(destDir_);
   if (!rootReady_) return false;
@@ -47,12 +47,12 @@ bool TZipExtractTarget::MakeFolder(const std::string& path) {
   return true;
 }
 
-bool TZipExtractTarget::MakeParentFolder(const std::string& path) {
+bool TExtractTarget::MakeParentFolder(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash != std::string::npos && MakeFolder(path.substr(0, slash));
 }
 
-TFileDescriptor TZipExtractTarget::CreateFile(const std::string& path) {
+TFileDescriptor TExtractTarget::CreateFile(const std::string& path) {
   const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
   TFileDescriptor fd(::open(path.c_str(), flags, 0666));
   if (!fd && errno == ELOOP && ::unlink(path.c_str()) == 0)
@@ -60,12 +60,19 @@ TFileDescriptor TZipExtractTarget::CreateFile(const std::string& path) {
   return fd;
 }
 
-void TZipExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {
+bool TExtractTarget::PrepareFile(const std::string& path) {
+  if (!MakeParentFolder(path)) return false;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(path.c_str());
+  return true;
+}
+
+void TExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {
   std::lock_guard lock(mutex_);
   folderTimes_.push_back({path, seconds, nanoseconds});
 }
 
-void TZipExtractTarget::ApplyFolderTimes() {
+void TExtractTarget::ApplyFolderTimes() {
   std::lock_guard lock(mutex_);
   for (const TFolderTime& t : folderTimes_) {
     const timespec times[2] = {{time_t(t.seconds), long(t.nanoseconds)},

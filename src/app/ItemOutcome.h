@@ -1,0 +1,30 @@
+#pragma once
+// How one checked item ended, as a value: each way through the item returns one, and JudgeOutput
+// alone decides what an output on disk counts for.
+#include <QString>
+
+enum class TItemVerdict {
+  Success,  // a plausible output: it exists and holds at least kPlausibleOutputSize bytes
+  Suspect,  // an output below the plausible size: it may be damaged
+  Failed,   // no output, or one that failed whatever its size (a replacement that did not happen)
+  Stopped,  // a stop request ended the packer before the output was complete
+};
+
+// Outputs below this size are taken for broken ones.
+inline constexpr qint64 kPlausibleOutputSize = 6144;
+
+struct TItemOutcome {
+  // The output archive (the source after a replacement); for a failed item the path its output
+  // was to have, which may hold nothing.
+  QString CompressPath;
+  QString status;  // the final status text
+  TItemVerdict verdict = TItemVerdict::Success;
+  // What lies at CompressPath, as JudgeOutput found it.
+  bool outputExists = false;
+  qint64 outputSize = 0;
+};
+
+// The outcome as it counts: a way through the item that reports success stands only when a file
+// lies at CompressPath (else Failed) of at least kPlausibleOutputSize bytes (else Suspect); any
+// other verdict stands as it is. Fills outputExists and outputSize for every verdict.
+TItemOutcome JudgeOutput(TItemOutcome reported);

@@ -1,0 +1,3 @@
+#include "app/JobLog.h"
+
+Q_LOGGING_CATEGORY(lcJob, "harrowmint.job")

@@ -1,0 +1,12 @@
+#include "app/RunOverrides.h"
+
+TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) {
+  if (overrides.format) settings.CompressExt = *overrides.format;
+  if (overrides.outputFolder) settings.OutputFolder = *overrides.outputFolder;
+  if (overrides.password) {
+    settings.SetCompressPwd = !overrides.password->isEmpty();
+    settings.CompressPwd = *overrides.password;
+  }
+  if (overrides.unpackPassword) settings.UnCompressPwd = *overrides.unpackPassword;
+  return settings;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// What one run changes in the settings without ever saving them: the command line's options and
+// the window's decompression-password box.
+#include <QString>
+#include <optional>
+
+#include "settings/Settings.h"
+
+struct TRunOverrides {
+  std::optional<int> format;  // TOutputFormat
+  std::optional<QString> outputFolder;
+  // Of the output archives; an empty one switches the output password off.
+  std::optional<QString> password;
+  std::optional<QString> unpackPassword;  // for extracting the sources
+};
+
+// The settings with every override that is given in place of the stored value.
+TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides);

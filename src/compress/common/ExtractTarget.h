@@ -1,0 +1,52 @@
+#pragma once
+// The destination folder of an extraction, shared by every engine that writes files itself (the
+// ZIP engine, the 7z library's callback, the unrar library). Every entry name goes through
+// SafeEntryPath; folders are created one level at a time and never through a symbolic link (one
+// left by an earlier attempt on the same folder could otherwise lead outside), and files are
+// never opened through one. Paths are the file system's (NativePath). Several threads may
+// extract into one target at once.
+#include <QString>
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "util/FileDescriptor.h"
+
+class TExtractTarget {
+ public:
+  explicit TExtractTarget(const QString& destDir);
+
+  // The path to write for an entry name; nothing when the name must be skipped ("..").
+  std::optional<std::string> PathFor(const QString& entryName) const;
+  // Creates the folder and its missing parents below the destination; false when one of them is
+  // a file or a link, or cannot be made.
+  bool MakeFolder(const std::string& path);
+  bool MakeParentFolder(const std::string& path);
+  // Creates or replaces a file; its folder must exist. A link at the path is replaced, never
+  // followed.
+  TFileDescriptor CreateFile(const std::string& path);
+  // For a writer that creates the file itself (a library given the path): its folders are made
+  // as MakeParentFolder does and a link at the path is removed. False when the folders cannot be
+  // made.
+  bool PrepareFile(const std::string& path);
+  // Folder times are set at the end, once nothing is written into them any more.
+  void RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds);
+  void ApplyFolderTimes();
+
+ private:
+  QString destDir_;
+  std::string root_;
+  std::mutex mutex_;  // guards what follows
+  bool rootReady_ = false;
+  std::unordered_set<std::string> checkedFolders_;
+  struct TFolderTime {
+    std::string path;
+    int64_t seconds;
+    int64_t nanoseconds;
+  };
+  std::vector<TFolderTime> folderTimes_;
+};

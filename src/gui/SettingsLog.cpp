@@ -1,0 +1,3 @@
+#include "gui/SettingsLog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "harrowmint.settings")
