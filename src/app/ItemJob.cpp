@@ -91,13 +91,13 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
 }
 
 TItemOutcome TItemJob::ProcessFile(TItem& item) {
-  const QString detected = compress_.GetFileRealExt(item.source);
-  if (compress_.isSupportExt(detected)) return ProcessArchive(item, detected);
+  const TSourceFormat format = DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats);
+  if (format.archive) return ProcessArchive(item, format);
   return PackSourceFile(item, false);
 }
 
-TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
-  const bool exe = detected == QLatin1String(".exe");
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) {
+  const bool exe = format.detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
   int code = crFailed;
@@ -106,13 +106,14 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
     workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = compress_.UnCompressFile(item.source, workFolder);
+    code = ExtractSource(compress_, format, item.source, workFolder);
   }
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
+    if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
     const TItemOutcome packed =

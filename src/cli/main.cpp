@@ -33,7 +33,10 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
       ApplyRunOverrides(LoadSettings(paths), {.format = options.format,
                                               .outputFolder = options.output,
                                               .password = options.password,
-                                              .unpackPassword = options.unpackPassword});
+                                              .unpackPassword = options.unpackPassword,
+                                              .pluginFormats = options.pluginFormats
+                                                                   ? std::optional<bool>(true)
+                                                                   : std::nullopt});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});

@@ -1,6 +1,7 @@
 // Whole runs through the real facade and engines: archives made by independent tools go in,
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
@@ -10,6 +11,7 @@
 #include "IndependentListing.h"
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
+#include "util/FileOps.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -134,6 +136,90 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})
     EXPECT_EQ(ReadFile(check + '/' + name), name);
   EXPECT_EQ(ReadFile(check + "/link.bin"), ReadFile(folder + "/data.bin"));
+}
+
+// The source tree as a .tar.gz (bsdtar), an ISO image (xorriso) and a cabinet (gcab), the formats
+// the shipped plug-ins open; returns their paths.
+QStringList MakePluginFormatArchives(const RunnerHome& h, const QString& tree) {
+  const QStringList files{"data.bin", "notes[ad].txt", "sub/visit.url"};
+  EXPECT_EQ(RunTool("bsdtar", QStringList{"-czf", h.In("game.tar.gz")} + files, tree).exitCode, 0);
+  EXPECT_EQ(RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-R", "-o", h.In("disc.iso"), tree}).exitCode,
+            0);
+  EXPECT_EQ(RunTool("gcab", QStringList{"-c", "-z", h.In("setup.cab")} + files, tree).exitCode, 0);
+  return {h.In("game.tar.gz"), h.In("disc.iso"), h.In("setup.cab")};
+}
+
+// Off, the formats only a plug-in opens are packed whole, as ever; on, the shipped plug-ins extract
+// them and they are cleaned and repacked like any archive. The outputs are read by 7z and compared
+// with the source tree.
+TEST(RunnerWithEngines, PluginFormatsArePackedWholeOrExtractedByTheShippedPlugins) {
+  for (const char* tool : {"bsdtar", "xorriso", "gcab", "7zz", "7z", "unzip"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  WriteCleanupRules(h);
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  const QStringList sources = MakePluginFormatArchives(h, tree);
+  WriteFile(h.In("plain.bin"), RandomBytes(9000));  // no plug-in for it: a file either way
+
+  for (const bool pluginFormats : {false, true}) {
+    SCOPED_TRACE(pluginFormats);
+    h.settings.PluginFormats = pluginFormats;
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked(sources + QStringList{h.In("plain.bin")}));
+    for (int i = 0; i < 4; ++i) {
+      const TItemResult& r = o.results[i];
+      SCOPED_TRACE(r.source.toStdString());
+      ASSERT_EQ(r.status, TStatusText::Packed);
+      EXPECT_EQ(r.rowState(), 1);
+      const QString name = FileNamePart(r.source);
+      const bool extracted = pluginFormats && i < 3;
+      EXPECT_EQ(listing::FileNames(r.CompressPath),
+                extracted ? QStringList({"Readme.txt", "data.bin", "notes.txt"}) : QStringList({"Readme.txt", name}));
+      const QString check = h.home.file(QStringLiteral("check%1-%2").arg(pluginFormats).arg(i));
+      ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
+      if (extracted) EXPECT_EQ(ReadFile(check + "/data.bin"), ReadFile(tree + "/data.bin"));
+      else EXPECT_EQ(ReadFile(check + '/' + name), ReadFile(r.source));
+    }
+    const QMap<int, QString> types{{0, "tar.gz文件"}, {1, "iso文件"}, {2, "cab文件"}};
+    EXPECT_EQ(o.exNames, (pluginFormats ? types : QMap<int, QString>()));
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
+  }
+}
+
+// A plug-in whose program is missing and archives its program cannot read: an archive's statuses,
+// no output, nothing left behind, the sources untouched.
+TEST(RunnerWithEngines, PluginFormatsFailLikeArchives) {
+  HM_REQUIRE_TOOL("bsdtar");
+  RunnerHome h;
+  h.settings.PluginFormats = true;
+  // The build's engine folder without 7zz, the program of iso.pk and cab.pk.
+  MakeDir(h.paths.engineFolder());
+  for (const QFileInfo& engine : QDir(testsupport::EngineDir()).entryInfoList(QDir::Files))
+    if (engine.fileName() != "7zz")
+      ASSERT_TRUE(QFile::link(engine.canonicalFilePath(), h.paths.engineFolder() + engine.fileName()));
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  ASSERT_EQ(RunTool("bsdtar", {"-czf", h.home.file("whole.tar.gz"), "."}, tree).exitCode, 0);
+  const QByteArray whole = ReadFile(h.home.file("whole.tar.gz"));
+  WriteFile(h.In("truncated.tar.gz"), whole.left(whole.size() / 2));
+  WriteFile(h.In("junk.tar.gz"), RandomBytes(8000));
+  WriteFile(h.In("disc.iso"), RandomBytes(8000));
+  const QStringList before = testsupport::TreeListing(h.home.path() + "/in");
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("truncated.tar.gz"), h.In("junk.tar.gz"), h.In("disc.iso")}));
+  const QString expected[] = {"无法解压", "无法解压", "引擎加载失败"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(o.results[i].source.toStdString());
+    EXPECT_EQ(o.results[i].status, expected[i]);
+    EXPECT_EQ(o.results[i].rowState(), -1);
+    EXPECT_FALSE(o.results[i].outputExists);
+  }
+  EXPECT_EQ(o.summary->errorCount, 3);
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+  EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/in"), before);
+  EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out"), QStringList());
 }
 
 TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
