@@ -235,7 +235,8 @@ QString TvxCompress::FindPluginExt(const QString& CompressFile) const {
   return FindPluginExtension(GetEngineFolder(), CompressFile);
 }
 
-int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir, const QString& pluginExt) {
+int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                    const QString& pluginExt) {
   return Extraction(CompressFile, kPlugin, Dir, [&] {
     return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir, pluginExt);
   });

@@ -186,13 +186,11 @@ TEST(JobRunner, PluginFormatsAreExtractedOnlyWhenAskedFor) {
     QStringList extractions;  // the facade's extraction calls, in order
     QMap<int, QString> types;
   } cases[] = {
-      {false,
-       {"打包完毕", "打包完毕", "打包完毕", "打包完毕", "打包完毕"},
-       {"UnCompressFile"},
-       {}},
+      {false, {"打包完毕", "打包完毕", "打包完毕", "打包完毕", "打包完毕"}, {"UnCompressFile"}, {}},
       {true,
        {"打包完毕", "引擎加载失败", "无法解压", "打包完毕", "打包完毕"},
-       {"UnCompressByPlugin .tar.gz", "UnCompressByPlugin .iso", "UnCompressByPlugin .tar.gz", "UnCompressFile"},
+       {"UnCompressByPlugin .tar.gz", "UnCompressByPlugin .iso", "UnCompressByPlugin .tar.gz",
+        "UnCompressFile"},
        {{0, "tar.gz文件"}}},
   };
   for (const auto& c : cases) {
@@ -210,8 +208,8 @@ TEST(JobRunner, PluginFormatsAreExtractedOnlyWhenAskedFor) {
     script.archives["disc.iso"] = {"", crEngineLoadFailed, {}, {}};
     script.archives["broken.tar.gz"] = {"", crFailed, {}, {}};
     script.archives["good.zip"].content = {{"zip.bin", "z"}};
-    script.pluginExts = {{"game.tar.gz", ".tar.gz"}, {"disc.iso", ".iso"}, {"broken.tar.gz", ".tar.gz"},
-                         {"good.zip", ".zip"}};
+    script.pluginExts = {
+        {"game.tar.gz", ".tar.gz"}, {"disc.iso", ".iso"}, {"broken.tar.gz", ".tar.gz"}, {"good.zip", ".zip"}};
     RecordingObserver o;
     h.Run(o, RunnerHome::Checked(paths), Factory(script));
 
@@ -221,7 +219,8 @@ TEST(JobRunner, PluginFormatsAreExtractedOnlyWhenAskedFor) {
     EXPECT_EQ(script.log->calls.filter("UnCompress"), c.extractions);
     EXPECT_EQ(o.exNames, c.types);
     // Packed whole, the archive is the output's one file; extracted, its content is, cleaned.
-    EXPECT_EQ(script.log->packedTrees[0], c.pluginFormats ? QStringList{"game.bin"} : QStringList{"game.tar.gz"});
+    EXPECT_EQ(script.log->packedTrees[0],
+              c.pluginFormats ? QStringList{"game.bin"} : QStringList{"game.tar.gz"});
     if (c.pluginFormats)
       EXPECT_EQ(o.states[1], QStringList({"正在处理中...", "正在解压中...", "引擎加载失败"}));
     for (int i : {1, 2}) EXPECT_EQ(o.results[i].outputExists, !c.pluginFormats);

@@ -34,6 +34,18 @@ void WriteCleanupRules(const RunnerHome& h) {
   h.Data("MustFiles/Readme.txt", "must have\r\n");
 }
 
+// Every item of the run failed with its status, without an output, and left no work folder.
+void ExpectEveryItemFailed(const RunnerHome& h, const RecordingObserver& o, const QStringList& statuses) {
+  for (int i = 0; i < statuses.size(); ++i) {
+    SCOPED_TRACE(o.results[i].source.toStdString());
+    EXPECT_EQ(o.results[i].status, statuses[i]);
+    EXPECT_EQ(o.results[i].rowState(), -1);
+    EXPECT_FALSE(o.results[i].outputExists);
+  }
+  EXPECT_EQ(o.summary->errorCount, statuses.size());
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
 class RunnerWithEngines : public testing::TestWithParam<int> {};
 
 TEST_P(RunnerWithEngines, ArchivesFolderAndFileRepackedAndCleaned) {
@@ -143,8 +155,8 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
 QStringList MakePluginFormatArchives(const RunnerHome& h, const QString& tree) {
   const QStringList files{"data.bin", "notes[ad].txt", "sub/visit.url"};
   EXPECT_EQ(RunTool("bsdtar", QStringList{"-czf", h.In("game.tar.gz")} + files, tree).exitCode, 0);
-  EXPECT_EQ(RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-R", "-o", h.In("disc.iso"), tree}).exitCode,
-            0);
+  EXPECT_EQ(
+      RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-R", "-o", h.In("disc.iso"), tree}).exitCode, 0);
   EXPECT_EQ(RunTool("gcab", QStringList{"-c", "-z", h.In("setup.cab")} + files, tree).exitCode, 0);
   return {h.In("game.tar.gz"), h.In("disc.iso"), h.In("setup.cab")};
 }
@@ -174,12 +186,15 @@ TEST(RunnerWithEngines, PluginFormatsArePackedWholeOrExtractedByTheShippedPlugin
       EXPECT_EQ(r.rowState(), 1);
       const QString name = FileNamePart(r.source);
       const bool extracted = pluginFormats && i < 3;
-      EXPECT_EQ(listing::FileNames(r.CompressPath),
-                extracted ? QStringList({"Readme.txt", "data.bin", "notes.txt"}) : QStringList({"Readme.txt", name}));
+      EXPECT_EQ(listing::FileNames(r.CompressPath), extracted
+                                                        ? QStringList({"Readme.txt", "data.bin", "notes.txt"})
+                                                        : QStringList({"Readme.txt", name}));
       const QString check = h.home.file(QStringLiteral("check%1-%2").arg(pluginFormats).arg(i));
       ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
-      if (extracted) EXPECT_EQ(ReadFile(check + "/data.bin"), ReadFile(tree + "/data.bin"));
-      else EXPECT_EQ(ReadFile(check + '/' + name), ReadFile(r.source));
+      if (extracted)
+        EXPECT_EQ(ReadFile(check + "/data.bin"), ReadFile(tree + "/data.bin"));
+      else
+        EXPECT_EQ(ReadFile(check + '/' + name), ReadFile(r.source));
     }
     const QMap<int, QString> types{{0, "tar.gz文件"}, {1, "iso文件"}, {2, "cab文件"}};
     EXPECT_EQ(o.exNames, (pluginFormats ? types : QMap<int, QString>()));
@@ -209,15 +224,7 @@ TEST(RunnerWithEngines, PluginFormatsFailLikeArchives) {
 
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("truncated.tar.gz"), h.In("junk.tar.gz"), h.In("disc.iso")}));
-  const QString expected[] = {"无法解压", "无法解压", "引擎加载失败"};
-  for (int i = 0; i < 3; ++i) {
-    SCOPED_TRACE(o.results[i].source.toStdString());
-    EXPECT_EQ(o.results[i].status, expected[i]);
-    EXPECT_EQ(o.results[i].rowState(), -1);
-    EXPECT_FALSE(o.results[i].outputExists);
-  }
-  EXPECT_EQ(o.summary->errorCount, 3);
-  EXPECT_EQ(h.TempLeftovers(), QStringList());
+  ExpectEveryItemFailed(h, o, {"无法解压", "无法解压", "引擎加载失败"});
   EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/in"), before);
   EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out"), QStringList());
 }
@@ -241,15 +248,8 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("locked.zip"), h.In("locked.rar"), h.In("locked.7z"),
                                 h.In("damaged.zip"), h.In("damaged.rar"), h.In("truncated.7z")}));
-  const QString expected[] = {"解压密码错误", "解压密码错误", "无法解压", "无法解压", "无法解压", "无法解压"};
-  for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(o.results[i].source.toStdString());
-    EXPECT_EQ(o.results[i].status, expected[i]);
-    EXPECT_EQ(o.results[i].rowState(), -1);
-    EXPECT_FALSE(o.results[i].outputExists);
-  }
-  EXPECT_EQ(o.summary->errorCount, 6);
-  EXPECT_EQ(h.TempLeftovers(), QStringList());
+  ExpectEveryItemFailed(h, o,
+                        {"解压密码错误", "解压密码错误", "无法解压", "无法解压", "无法解压", "无法解压"});
 
   // The right password opens all three.
   h.settings.UnCompressPwd = "secret";

@@ -93,8 +93,8 @@ TEST(SettingDialog, FreshInstallShowsTheDefaults) {
             install.paths.programFolder() + QStringLiteral("OutputPath"));
   for (const char* on : {"chkLockRAR", "chkDeleteAds", "chkDelRarFileName", "chkInfoTip", "chkCopyFolder"})
     EXPECT_TRUE(ui.Get<QCheckBox>(on)->isChecked()) << on;
-  for (const char* off : {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd", "chkNoCompressEXE",
-                          "chkPluginFormats"})
+  for (const char* off : {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd",
+                          "chkNoCompressEXE", "chkPluginFormats"})
     EXPECT_FALSE(ui.Get<QCheckBox>(off)->isChecked()) << off;
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
   EXPECT_TRUE(ui.Get<QLineEdit>("edtFileName")->isEnabled());
@@ -148,7 +148,8 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
                                   "RARToFrom=0\r\n"
                                   "CompressPwd=")) +
                 Base64Ansi(QStringLiteral("密码 it's")) +
-                "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\nPluginFormats=1\r\n");
+                "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n"
+                "PluginFormats=1\r\n");
   EXPECT_EQ(testsupport::TreeListing(install.paths.dataFolder()),
             (QStringList{"Comment.txt", "NameDelete.dat", "Setting.ini", "TxtDelete.dat", "delete.dat"}))
       << "data.db is left alone when the rule page was never opened";

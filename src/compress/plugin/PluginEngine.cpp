@@ -14,7 +14,8 @@ int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString
   return UnCompressByPlugin(CompressFile, Dir, FileExtension(CompressFile));
 }
 
-int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir, const QString& extension) {
+int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                      const QString& extension) {
   const QString pluginFile = PluginFilePath(context_.engineFolder, extension);
   const TPluginFile plugin = TPluginFile::Read(pluginFile);
   // The engine folder itself (no "file" key) is no program either.

@@ -30,4 +30,3 @@ QStringList MultiPartExtensions(const QString& path);
 // The longest of MultiPartExtensions(path) whose plug-in file exists, so a plug-in for ".tar.gz"
 // (targz.pk) is chosen before the one for ".gz" (gz.pk); "" when none has one.
 QString FindPluginExtension(const QString& engineFolder, const QString& path);
-

@@ -138,11 +138,11 @@ TEST(PluginFile, MultiPartExtensionsLongestFirst) {
       {"/in/a.tar.gz", {".tar.gz", ".gz"}},
       {"/in/v1.2/Game.v1.2.tar.gz", {".v1.2.tar.gz", ".2.tar.gz", ".tar.gz", ".gz"}},
       {"/in/disc.ISO", {".ISO"}},
-      {"/in/.gz", {".gz"}},       // the name before the first dot is empty, the extension is not
-      {"/in/a..gz", {".gz"}},     // an empty part ends the extension
+      {"/in/.gz", {".gz"}},    // the name before the first dot is empty, the extension is not
+      {"/in/a..gz", {".gz"}},  // an empty part ends the extension
       {"/in/a.tar.", {}},
       {"/in/README", {}},
-      {"/in.d/README", {}},       // a dot in a folder is no extension
+      {"/in.d/README", {}},  // a dot in a folder is no extension
   };
   for (const auto& [path, extensions] : cases) EXPECT_EQ(MultiPartExtensions(path), extensions) << path;
 }

@@ -98,8 +98,7 @@ TEST(ShippedPlugins, ExtractArchivesMadeByIndependentTools) {
     HM_REQUIRE_TOOL(c.program);
     HM_REQUIRE_TOOL(c.tool);
     TEngineFolder engine;
-    engine.CopyShippedPlugin(c.plugin);
-    engine.LinkProgram(c.program, c.program);
+    engine.InstallShipped(c.plugin, c.program);
     TempDir work;
     WriteSourceTree(work.file("src"));
     const QString archive = work.file(QString("my archives/") + c.archive);
@@ -140,8 +139,7 @@ TEST(ShippedPlugins, GzipFilesThroughSevenZip) {
   HM_REQUIRE_TOOL("gzip");
   HM_REQUIRE_TOOL("bsdtar");
   TEngineFolder engine;
-  engine.CopyShippedPlugin("gz.pk");
-  engine.LinkProgram("7zz", "7zz");
+  engine.InstallShipped("gz.pk", "7zz");
   TempDir work;
   testsupport::WriteFile(work.file("notes.txt"), "plain notes\n");
   ASSERT_EQ(testsupport::RunTool("gzip", {"-k", work.file("notes.txt")}).exitCode, 0);
@@ -150,7 +148,8 @@ TEST(ShippedPlugins, GzipFilesThroughSevenZip) {
 
   TEngineContext context;
   context.engineFolder = engine.path();
-  EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("notes.txt.gz"), work.file("plain")), crSuccess);
+  EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("notes.txt.gz"), work.file("plain")),
+            crSuccess);
   EXPECT_EQ(testsupport::TreeListing(work.file("plain")), QStringList({"notes.txt"}));
   EXPECT_EQ(testsupport::ReadFile(work.file("plain/notes.txt")), "plain notes\n");
   EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("a.tar.gz"), work.file("tar")), crSuccess);
