@@ -11,23 +11,64 @@ bool IsEndMagic(const std::vector<char>& bytes, size_t at) {
   return bytes[at] == 'P' && std::memcmp(&bytes[at], kEndMagic, 4) == 0;
 }
 
+// Each entry's extent ends where the next one (by offset) begins, the last one's where the
+// directory does, as python's zipfile bounds them. False when the directory already shows two
+// entries sharing bytes.
+bool LimitExtents(std::vector<TZipEntryRecord>& entries, uint64_t directoryStart) {
+  std::vector<TZipEntryRecord*> byOffset;
+  byOffset.reserve(entries.size());
+  for (TZipEntryRecord& e : entries) byOffset.push_back(&e);
+  std::stable_sort(byOffset.begin(), byOffset.end(), [](const TZipEntryRecord* a, const TZipEntryRecord* b) {
+    return a->localHeaderOffset < b->localHeaderOffset;
+  });
+  bool apart = true;
+  uint64_t limit = directoryStart;
+  for (auto it = byOffset.rbegin(); it != byOffset.rend(); ++it) {
+    TZipEntryRecord& e = **it;
+    e.extentLimit = limit;
+    // The least an entry takes: a local header without name or extra field, then its data.
+    const uint64_t room = limit >= e.localHeaderOffset ? limit - e.localHeaderOffset : 0;
+    if (room < uint64_t(kZipLocalHeaderSize) || room - kZipLocalHeaderSize < e.compressedSize) apart = false;
+    limit = e.localHeaderOffset;
+  }
+  return apart;
+}
+
+bool SameEntries(const std::vector<TZipEntryRecord>& a, const std::vector<TZipEntryRecord>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const TZipEntryRecord& x, const TZipEntryRecord& y) {
+                      return x.localHeaderOffset == y.localHeaderOffset && x.name == y.name &&
+                             x.method == y.method && x.compressedSize == y.compressedSize && x.crc == y.crc;
+                    });
+}
+
 }  // namespace
 
 bool TZipDirectory::Open(const QString& path) {
   entries_.clear();
   entriesApart_ = false;
   if (!input_.Open(path)) return false;
-  const auto located = LocateDirectory();
-  return located && ReadEntries(*located);
+  const TEndRecords found = LocateDirectory();
+  if (!found.last && !found.holder) return false;
+  TReading reading = ReadEntries(found.last ? *found.last : *found.holder);
+  if (found.last && found.holder) {
+    // Two records describe a directory: unless both read the same, the file reads two ways.
+    TReading other = ReadEntries(*found.holder);
+    if (reading.complete && other.complete && !SameEntries(reading.entries, other.entries)) return false;
+    if (!reading.complete) reading = std::move(other);
+  }
+  entries_ = std::move(reading.entries);
+  entriesApart_ = reading.apart;
+  return reading.complete;
 }
 
-std::optional<TZipDirectory::TLocated> TZipDirectory::LocateDirectory() {
+TZipDirectory::TEndRecords TZipDirectory::LocateDirectory() {
   const uint64_t size = input_.size();
-  if (size < uint64_t(kZipEndSize)) return std::nullopt;
+  if (size < uint64_t(kZipEndSize)) return {};
   const uint64_t tailLength = std::min<uint64_t>(size, kZipEndSize + kZipMaxComment);
   const uint64_t tailStart = size - tailLength;
   std::vector<char> tail(tailLength);
-  if (!input_.Read(tailStart, tail.data(), tail.size())) return std::nullopt;
+  if (!input_.Read(tailStart, tail.data(), tail.size())) return {};
   // Where the record at tail[at] ends, comment included; past the file when it does not fit.
   const auto recordEnd = [&](size_t at) {
     if (at + kZipEndSize > tail.size()) return UINT64_MAX;
@@ -43,21 +84,19 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::LocateDirectory() {
   if (!IsEndMagic(tail, last) || recordEnd(last) != size) {
     last = tail.size() - 3;
     do {
-      if (last-- == 0) return std::nullopt;
+      if (last-- == 0) return {};
     } while (!IsEndMagic(tail, last));
   }
-  if (recordEnd(last) > size) return std::nullopt;
-  const auto atLast = TryEndRecord(tailStart + last);
-
+  if (recordEnd(last) > size) return {};
+  TEndRecords found;
+  found.last = TryEndRecord(tailStart + last);
   // An earlier record that fits the file and whose comment holds the last one.
-  std::optional<TLocated> holder;
-  for (size_t at = last; at-- > 0 && !holder;) {
+  for (size_t at = last < kZipEndSize ? 0 : last - kZipEndSize + 1; at-- > 0 && !found.holder;) {
     if (!IsEndMagic(tail, at)) continue;
     const uint64_t end = recordEnd(at);
-    if (end <= size && end >= tailStart + last + 4) holder = TryEndRecord(tailStart + at);
+    if (end <= size && end >= tailStart + last + 4) found.holder = TryEndRecord(tailStart + at);
   }
-  if (atLast && holder) return std::nullopt;
-  return atLast ? atLast : holder;
+  return found;
 }
 
 bool TZipDirectory::HasSignature(uint64_t position, uint32_t signature) {
@@ -118,75 +157,57 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::TryEndRecord(uint64_t posi
   return std::nullopt;
 }
 
-bool TZipDirectory::ReadEntries(const TLocated& l) {
-  // Up to the end records or the first record that is no central header, so that a size a little
-  // wrong does not matter: less than a header, so no entry hides in the difference.
+TZipDirectory::TReading TZipDirectory::ReadEntries(const TLocated& l) {
+  TReading reading;
+  std::vector<TZipEntryRecord>& entries = reading.entries;
+  // Up to the stored size, or when it is a little wrong (less than a header, so that no entry
+  // hides in the difference), up to the end records or the first record that is no central header.
   uint64_t position = l.directoryStart;
   while (l.directoryEnd - position >= uint64_t(kZipCentralHeaderSize)) {
     char fixed[kZipCentralHeaderSize];
     TZipEntryRecord e;
     TZipVariableLengths lengths;
-    if (!input_.Read(position, fixed, sizeof fixed)) return false;
+    if (!input_.Read(position, fixed, sizeof fixed)) return reading;
     if (!ParseCentralFixed(fixed, e, lengths)) break;
     position += kZipCentralHeaderSize;
-    if (uint64_t(lengths.name) + lengths.extra + lengths.comment > l.directoryEnd - position) return false;
+    if (uint64_t(lengths.name) + lengths.extra + lengths.comment > l.directoryEnd - position) return reading;
     e.name = QByteArray(lengths.name, Qt::Uninitialized);
     e.extra = QByteArray(lengths.extra, Qt::Uninitialized);
     if (!input_.Read(position, e.name.data(), size_t(lengths.name)) ||
         !input_.Read(position + lengths.name, e.extra.data(), size_t(lengths.extra)))
-      return false;
+      return reading;
     position += uint64_t(lengths.name) + lengths.extra + lengths.comment;
-    if (!ApplyZip64Extra(e)) return false;
-    entries_.push_back(std::move(e));
+    if (!ApplyZip64Extra(e)) return reading;
+    entries.push_back(std::move(e));
+    if (position - l.directoryStart == l.end.directorySize) break;
   }
   const uint64_t length = position - l.directoryStart;
   if (std::max(length, l.end.directorySize) - std::min(length, l.end.directorySize) >=
       uint64_t(kZipCentralHeaderSize))
-    return false;
+    return reading;
   // Writers without ZIP64 keep only the low 16 bits of a large count.
-  if (entries_.size() % 0x10000 != l.end.entryCount % 0x10000) return false;
+  if (entries.size() % 0x10000 != l.end.entryCount % 0x10000) return reading;
 
-  const int64_t shift = CheckedShift(l);
-  for (TZipEntryRecord& e : entries_) {
+  const int64_t shift = CheckedShift(l, entries);
+  for (TZipEntryRecord& e : entries) {
     // Unsigned: a hostile ZIP64 offset must wrap, not overflow; below zero wraps past the size.
     e.localHeaderOffset += uint64_t(shift);
-    if (e.localHeaderOffset >= input_.size()) return false;
+    if (e.localHeaderOffset >= input_.size()) return reading;
   }
-  LimitExtents(l.directoryStart);
-  return true;
+  reading.apart = LimitExtents(entries, l.directoryStart);
+  reading.complete = true;
+  return reading;
 }
 
 // A directory that lies elsewhere than its stored offset says is either behind a prefix the
 // offsets do not count, or its offset is a little wrong (it still points into the file); as
 // unzip does, the first entry's local header tells which.
-int64_t TZipDirectory::CheckedShift(const TLocated& l) {
-  if (l.shift == 0 || entries_.empty() || l.end.directoryOffset >= l.directoryEnd) return l.shift;
-  const uint64_t first = entries_.front().localHeaderOffset;
+int64_t TZipDirectory::CheckedShift(const TLocated& l, const std::vector<TZipEntryRecord>& entries) {
+  if (l.shift == 0 || entries.empty() || l.end.directoryOffset >= l.directoryEnd) return l.shift;
+  const uint64_t first = entries.front().localHeaderOffset;
   if (!HasSignature(first + uint64_t(l.shift), kZipLocalSignature) && HasSignature(first, kZipLocalSignature))
     return 0;
   return l.shift;
-}
-
-// Each entry's extent ends where the next one (by offset) begins, the last one's where the
-// directory does, as python's zipfile bounds them.
-void TZipDirectory::LimitExtents(uint64_t directoryStart) {
-  std::vector<TZipEntryRecord*> byOffset;
-  byOffset.reserve(entries_.size());
-  for (TZipEntryRecord& e : entries_) byOffset.push_back(&e);
-  std::stable_sort(byOffset.begin(), byOffset.end(), [](const TZipEntryRecord* a, const TZipEntryRecord* b) {
-    return a->localHeaderOffset < b->localHeaderOffset;
-  });
-  entriesApart_ = true;
-  uint64_t limit = directoryStart;
-  for (auto it = byOffset.rbegin(); it != byOffset.rend(); ++it) {
-    TZipEntryRecord& e = **it;
-    e.extentLimit = limit;
-    // The least an entry takes: a local header without name or extra field, then its data.
-    const uint64_t room = limit >= e.localHeaderOffset ? limit - e.localHeaderOffset : 0;
-    if (room < uint64_t(kZipLocalHeaderSize) || room - kZipLocalHeaderSize < e.compressedSize)
-      entriesApart_ = false;
-    limit = e.localHeaderOffset;
-  }
 }
 
 std::optional<uint64_t> ZipEntryDataOffset(TZipInput& input, const TZipEntryRecord& e) {

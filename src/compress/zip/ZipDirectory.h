@@ -5,10 +5,11 @@
 //
 // The end record is read as python's zipfile, unzip and bsdtar read it, so that no archive means
 // one thing here and another to a scanner that used them: it is the last one in the file. One
-// that runs past the end of the file is damage; one that points at no directory counts only as
-// comment text of an earlier record, and a file whose last record and an earlier one both
-// describe a directory reads two ways and is refused. A directory offset or size that is a little
-// wrong is recovered as unzip and bsdtar recover it (the entries' checksums still decide).
+// that runs past the end of the file is damage; one whose directory cannot be read counts only as
+// comment text of an earlier record that holds it, and a file whose last record and such an
+// earlier one both lead to a directory, not the same, reads two ways and is refused. A directory
+// offset or size that is a little wrong is recovered as unzip and bsdtar recover it (the entries'
+// checksums still decide).
 #include <QString>
 
 #include <cstdint>
@@ -39,12 +40,21 @@ class TZipDirectory {
     uint64_t directoryEnd;  // where the end records begin
     int64_t shift;          // prefix bytes the stored offsets do not count
   };
-  std::optional<TLocated> LocateDirectory();
+  // The last end record, and an earlier one whose comment holds it, where they describe a directory.
+  struct TEndRecords {
+    std::optional<TLocated> last;
+    std::optional<TLocated> holder;
+  };
+  struct TReading {
+    std::vector<TZipEntryRecord> entries;  // those read before any damage
+    bool complete = false;
+    bool apart = false;
+  };
+  TEndRecords LocateDirectory();
   std::optional<TLocated> TryEndRecord(uint64_t position);
   bool HasSignature(uint64_t position, uint32_t signature);
-  bool ReadEntries(const TLocated& located);
-  int64_t CheckedShift(const TLocated& located);
-  void LimitExtents(uint64_t directoryStart);
+  TReading ReadEntries(const TLocated& located);
+  int64_t CheckedShift(const TLocated& located, const std::vector<TZipEntryRecord>& entries);
 
   TZipInput input_;
   std::vector<TZipEntryRecord> entries_;

@@ -158,6 +158,24 @@ def data_into_directory():
     return data + directory + end_record(1, len(directory), len(data))
 
 
+# --- inputs the fuzzer found ---------------------------------------------------------------------
+
+# Two empty end records, the second's signature inside the first's values; every reference reader
+# takes the file as an empty archive.
+FOUND_RECORD_IN_RECORD = bytes.fromhex(
+    '652e7874504b74257874504b050600504b050600000000000000000000000000000000000000')
+# Two empty end records, the second inside the first's comment: two readings, but the same one.
+FOUND_EMPTY_IN_COMMENT = bytes.fromhex(
+    '652e7874504b74257874504b0506000000000101000000000000180000001400504b0506000000000000000000'
+    '00000000000000000000000000')
+# An empty end record inside the comment of one that leads to a damaged directory (33 entries
+# declared, one there): only the empty reading is whole.
+FOUND_EMPTY_IN_DAMAGED = bytes.fromhex(
+    '652e7874504b0102140014000008002f6465762f73686d2f686d2d7a69702d66757a7a2d6a6f4b5531432f6f75'
+    '742fe6b6937265616c2e747874504b05060000000001002100360000009a0000001400504b05060000000000000000'
+    '00000000000000000000f6ffffff00')
+
+
 CASES = {
     'plain': lambda: archive(two()),
     'trailing-bytes': lambda: archive(two()) + b'TRAILING',
@@ -177,6 +195,9 @@ CASES = {
     'size+5': lambda: archive(two(), size_delta=5),
     'offset+4-size+4': lambda: archive(two(), offset_delta=4, size_delta=4),
     'count-wrong': lambda: archive(two(), count_delta=1),
+    'found-record-in-record': lambda: FOUND_RECORD_IN_RECORD,
+    'found-empty-in-comment': lambda: FOUND_EMPTY_IN_COMMENT,
+    'found-empty-in-damaged': lambda: FOUND_EMPTY_IN_DAMAGED,
     'overlap-full': overlap_full,
     'overlap-quoted': overlap_quoted,
     'overlap-local-extra': overlap_local_extra,
