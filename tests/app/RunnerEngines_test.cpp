@@ -153,7 +153,7 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
 // The source tree as a .tar.gz (bsdtar), an ISO image (xorriso) and a cabinet (gcab), the formats
 // the shipped plug-ins open; returns their paths.
 QStringList MakePluginFormatArchives(const RunnerHome& h, const QString& tree) {
-  const QStringList files{"data.bin", "notes[ad].txt", "sub/visit.url"};
+  const QStringList files{"data.bin", "notes[ad].txt", "sub/visit.url", "sub/saves/slot 1.sav"};
   EXPECT_EQ(RunTool("bsdtar", QStringList{"-czf", h.In("game.tar.gz")} + files, tree).exitCode, 0);
   EXPECT_EQ(
       RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-R", "-o", h.In("disc.iso"), tree}).exitCode, 0);
@@ -171,6 +171,7 @@ TEST(RunnerWithEngines, PluginFormatsArePackedWholeOrExtractedByTheShippedPlugin
   WriteCleanupRules(h);
   const QString tree = h.home.file("tree");
   FillSourceTree(tree);
+  WriteFile(tree + "/sub/saves/slot 1.sav", RandomBytes(3000));  // a folder that survives the cleaning
   const QStringList sources = MakePluginFormatArchives(h, tree);
   WriteFile(h.In("plain.bin"), RandomBytes(9000));  // no plug-in for it: a file either way
 
@@ -186,15 +187,18 @@ TEST(RunnerWithEngines, PluginFormatsArePackedWholeOrExtractedByTheShippedPlugin
       EXPECT_EQ(r.rowState(), 1);
       const QString name = FileNamePart(r.source);
       const bool extracted = pluginFormats && i < 3;
-      EXPECT_EQ(listing::FileNames(r.CompressPath), extracted
-                                                        ? QStringList({"Readme.txt", "data.bin", "notes.txt"})
-                                                        : QStringList({"Readme.txt", name}));
+      const QStringList cleaned{"Readme.txt", "data.bin", "notes.txt", "sub/saves/slot 1.sav"};
+      EXPECT_EQ(listing::FileNames(r.CompressPath), extracted ? cleaned : QStringList({"Readme.txt", name}));
       const QString check = h.home.file(QStringLiteral("check%1-%2").arg(pluginFormats).arg(i));
       ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
-      if (extracted)
-        EXPECT_EQ(ReadFile(check + "/data.bin"), ReadFile(tree + "/data.bin"));
-      else
+      if (extracted) {
+        // Every file that the rules keep arrives whole; the renamed one under its new name.
+        for (const char* kept : {"data.bin", "sub/saves/slot 1.sav"})
+          EXPECT_EQ(ReadFile(check + '/' + kept), ReadFile(tree + '/' + kept)) << kept;
+        EXPECT_EQ(ReadFile(check + "/notes.txt"), ReadFile(tree + "/notes[ad].txt"));
+      } else {
         EXPECT_EQ(ReadFile(check + '/' + name), ReadFile(r.source));
+      }
     }
     const QMap<int, QString> types{{0, "tar.gz文件"}, {1, "iso文件"}, {2, "cab文件"}};
     EXPECT_EQ(o.exNames, (pluginFormats ? types : QMap<int, QString>()));
@@ -210,9 +214,10 @@ TEST(RunnerWithEngines, PluginFormatsFailLikeArchives) {
   h.settings.PluginFormats = true;
   // The build's engine folder without 7zz, the program of iso.pk and cab.pk.
   MakeDir(h.paths.engineFolder());
-  for (const QFileInfo& engine : QDir(testsupport::EngineDir()).entryInfoList(QDir::Files))
-    if (engine.fileName() != "7zz")
-      ASSERT_TRUE(QFile::link(engine.canonicalFilePath(), h.paths.engineFolder() + engine.fileName()));
+  for (const QFileInfo& engine : QDir(testsupport::EngineDir()).entryInfoList(QDir::Files)) {
+    if (engine.fileName() == "7zz") continue;
+    ASSERT_TRUE(QFile::link(engine.canonicalFilePath(), h.paths.engineFolder() + engine.fileName()));
+  }
   const QString tree = h.home.file("tree");
   FillSourceTree(tree);
   ASSERT_EQ(RunTool("bsdtar", {"-czf", h.home.file("whole.tar.gz"), "."}, tree).exitCode, 0);
