@@ -66,12 +66,17 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
-  const TOutputName name = naming_.Name(item.source);
+  const QFileInfo info(item.source);
+  // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
+  const TSourceFormat format = info.isFile()
+                                   ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
+                                   : TSourceFormat{};
+  const TOutputName name = naming_.Name(item.source, format.pluginExt);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
-  const QFileInfo info(item.source);
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
-  if (info.isFile()) return name.eligible ? ProcessFile(item) : Failed(item, TStatusText::FileIgnored);
+  if (info.isFile())
+    return name.eligible ? ProcessFile(item, format) : Failed(item, TStatusText::FileIgnored);
   // Gone, a dangling link, or a device, pipe or socket.
   return Discarded(item, info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
 }
@@ -90,8 +95,7 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   return PackInRunFormat(item, folder);
 }
 
-TItemOutcome TItemJob::ProcessFile(TItem& item) {
-  const TSourceFormat format = DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats);
+TItemOutcome TItemJob::ProcessFile(TItem& item, const TSourceFormat& format) {
   if (format.archive) return ProcessArchive(item, format);
   return PackSourceFile(item, false);
 }

@@ -41,7 +41,7 @@ class TItemJob {
 
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
-  TItemOutcome ProcessFile(TItem& item);
+  TItemOutcome ProcessFile(TItem& item, const TSourceFormat& format);
   TItemOutcome ProcessArchive(TItem& item, const TSourceFormat& format);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);

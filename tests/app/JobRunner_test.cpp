@@ -7,6 +7,8 @@
 #include "FakeFacade.h"
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
+#include "settings/PathVars.h"
+#include "util/FileOps.h"
 
 using testsupport::MakeDir;
 using testsupport::ReadFile;
@@ -221,8 +223,12 @@ TEST(JobRunner, PluginFormatsAreExtractedOnlyWhenAskedFor) {
     // Packed whole, the archive is the output's one file; extracted, its content is, cleaned.
     EXPECT_EQ(script.log->packedTrees[0],
               c.pluginFormats ? QStringList{"game.bin"} : QStringList{"game.tar.gz"});
-    if (c.pluginFormats)
+    // Extracted, it is named as an archive is: without its whole format extension.
+    EXPECT_EQ(FileNamePart(o.results[0].CompressPath),
+              QString(c.pluginFormats ? "game" : "game.tar") + GetOutputExt(h.settings.CompressExt));
+    if (c.pluginFormats) {
       EXPECT_EQ(o.states[1], QStringList({"正在处理中...", "正在解压中...", "引擎加载失败"}));
+    }
     for (int i : {1, 2}) EXPECT_EQ(o.results[i].outputExists, !c.pluginFormats);
     EXPECT_EQ(h.TempLeftovers(), QStringList());
   }

@@ -115,13 +115,14 @@ TEST(Cli, PluginFormatsSwitchForOneRun) {
 
   const ToolRun extracted = h.Run(common + QStringList{"--plugin-formats", h.In("game.tar.gz")});
   EXPECT_EQ(extracted.exitCode, 0) << extracted.err.constData();
-  EXPECT_EQ(Lines(extracted.out).value(0), Line(0, "打包完毕", h.Out("game.tar_1.zip")));
-  EXPECT_EQ(entries(h.Out("game.tar_1.zip")), QStringList({"Readme.txt", "data.bin"}));
+  // Extracted, it is named as an archive is, without its whole format extension.
+  EXPECT_EQ(Lines(extracted.out).value(0), Line(0, "打包完毕", h.Out("game.zip")));
+  EXPECT_EQ(entries(h.Out("game.zip")), QStringList({"Readme.txt", "data.bin"}));
   EXPECT_FALSE(QFileInfo::exists(h.home + "/Data/Setting.ini"));
 
   WriteFile(h.home + "/Data/Setting.ini", "[Setting]\r\nPluginFormats=1\r\n");
   EXPECT_EQ(h.Run(common + QStringList{h.In("game.tar.gz")}).exitCode, 0);
-  EXPECT_EQ(entries(h.Out("game.tar_2.zip")), QStringList({"Readme.txt", "data.bin"}));
+  EXPECT_EQ(entries(h.Out("game_1.zip")), QStringList({"Readme.txt", "data.bin"}));
 }
 
 TEST(Cli, JsonObjectsPerItemAndSummary) {
