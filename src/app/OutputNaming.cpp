@@ -52,8 +52,11 @@ TOutputNaming::TOutputNaming(const TSettings& settings, QString outputPath, QStr
 
 QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& now,
                                       const QString& formatExt) const {
-  const QString stem =
-      formatExt.isEmpty() ? FileNameWithoutExt(source) : FileNamePart(source).chopped(formatExt.size());
+  const QString fileName = FileNamePart(source);
+  // An extension the name does not end in cuts the last one, as none given does.
+  const QString stem = !formatExt.isEmpty() && fileName.endsWith(formatExt)
+                           ? fileName.chopped(formatExt.size())
+                           : FileNameWithoutExt(source);
   QString base = settings_.nameType == ntByDate
                      ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
                      : FilterFileName(stem, LoadListFile(nameDeleteFile_, onUnreadable_));

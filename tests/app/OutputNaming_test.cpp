@@ -73,6 +73,7 @@ TEST(OutputNaming, AWholeFormatExtensionIsCut) {
       {"/in/game.tar.gz", ".tar.gz", "game.rar"},
       {"/in/My.Game[AD].tar.gz", ".tar.gz", "My.Game.rar"},  // filtered after the cut
       {"/in/a..b.tar.gz", ".tar.gz", "a.b.rar"},
+      {"/in/game.tar.gz", ".cab.tar.gz", "game.tar.rar"},  // not the name's own: the last one is cut
   };
   for (const auto& row : rows) {
     Namer namer;
