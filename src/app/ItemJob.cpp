@@ -66,12 +66,17 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
-  const TOutputName name = naming_.Name(item.source);
+  const QFileInfo info(item.source);
+  // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
+  const TSourceFormat format = info.isFile()
+                                   ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
+                                   : TSourceFormat{};
+  const TOutputName name = naming_.Name(item.source, format.pluginExt);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
-  const QFileInfo info(item.source);
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
-  if (info.isFile()) return name.eligible ? ProcessFile(item) : Failed(item, TStatusText::FileIgnored);
+  if (info.isFile())
+    return name.eligible ? ProcessFile(item, format) : Failed(item, TStatusText::FileIgnored);
   // Gone, a dangling link, or a device, pipe or socket.
   return Discarded(item, info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
 }
@@ -90,14 +95,13 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   return PackInRunFormat(item, folder);
 }
 
-TItemOutcome TItemJob::ProcessFile(TItem& item) {
-  const QString detected = compress_.GetFileRealExt(item.source);
-  if (compress_.isSupportExt(detected)) return ProcessArchive(item, detected);
+TItemOutcome TItemJob::ProcessFile(TItem& item, const TSourceFormat& format) {
+  if (format.archive) return ProcessArchive(item, format);
   return PackSourceFile(item, false);
 }
 
-TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
-  const bool exe = detected == QLatin1String(".exe");
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) {
+  const bool exe = format.detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
   int code = crFailed;
@@ -106,13 +110,14 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
     workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = compress_.UnCompressFile(item.source, workFolder);
+    code = ExtractSource(compress_, format, item.source, workFolder);
   }
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
+    if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
     const TItemOutcome packed =

@@ -11,6 +11,7 @@
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
+#include "app/SourceFormat.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
 
@@ -40,8 +41,8 @@ class TItemJob {
 
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
-  TItemOutcome ProcessFile(TItem& item);
-  TItemOutcome ProcessArchive(TItem& item, const QString& detected);
+  TItemOutcome ProcessFile(TItem& item, const TSourceFormat& format);
+  TItemOutcome ProcessArchive(TItem& item, const TSourceFormat& format);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.

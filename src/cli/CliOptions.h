@@ -14,6 +14,7 @@ struct TCliOptions {
   std::optional<QString> output;
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
+  bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   bool json = false;
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;  // absolute, in the order given
