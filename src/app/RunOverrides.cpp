@@ -8,5 +8,7 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
     settings.CompressPwd = *overrides.password;
   }
   if (overrides.unpackPassword) settings.UnCompressPwd = *overrides.unpackPassword;
+  if (overrides.passwordsFile) settings.PasswordsFile = *overrides.passwordsFile;
+  if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
   return settings;
 }

@@ -12,6 +12,8 @@ struct TRunOverrides {
   // Of the output archives; an empty one switches the output password off.
   std::optional<QString> password;
   std::optional<QString> unpackPassword;  // for extracting the sources
+  std::optional<QString> passwordsFile;   // the password list, in place of Passwords.dat
+  std::optional<bool> keepTime;           // outputs get their sources' modification time
 };
 
 // The settings with every override that is given in place of the stored value.

@@ -14,6 +14,8 @@ struct TCliOptions {
   std::optional<QString> output;
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
+  std::optional<QString> passwordsFile;  // --passwords, absolute
+  bool keepTime = false;
   bool json = false;
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;  // absolute, in the order given

@@ -33,7 +33,9 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
       ApplyRunOverrides(LoadSettings(paths), {.format = options.format,
                                               .outputFolder = options.output,
                                               .password = options.password,
-                                              .unpackPassword = options.unpackPassword});
+                                              .unpackPassword = options.unpackPassword,
+                                              .passwordsFile = options.passwordsFile,
+                                              .keepTime = options.keepTime ? std::optional(true) : std::nullopt});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});

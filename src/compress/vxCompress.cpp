@@ -27,6 +27,7 @@ constexpr const char* kRarPacker = "the RAR packer";
 constexpr const char* kZipEngine = "the ZIP engine";
 constexpr const char* k7zLibrary = "the 7z library";
 constexpr const char* kPlugin = "its plug-in";
+constexpr const char* k7zZipReader = "the 7z library's ZIP reader";
 
 bool Succeeded(int result) { return result == crSuccess; }
 bool Succeeded(bool result) { return result; }
@@ -47,6 +48,7 @@ QString Quoted(const QString& path) { return '"' + path + '"'; }
 template <class Result, class Operation>
 Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&& operation) {
   context_.cause.clear();
+  context_.encryptedContent = false;
   try {
     const Result result = operation();
     if (!Succeeded(result)) LogFailure(what, ResultText(result), context_.cause);
@@ -223,6 +225,9 @@ bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile)
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
+  if (!TZipEngine::ReadsEveryEntry(ZipFile))
+    return Extraction(ZipFile, k7zZipReader, UnzipDir,
+                      [&] { return TSevenZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
   return Extraction(ZipFile, kZipEngine, UnzipDir,
                     [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }

@@ -28,6 +28,11 @@ struct TSettings {
   bool RARToFrom = false;                             // "RARToFrom"
   bool InfoTip = true;                                // "InfoTip"
   bool CopyFolder = true;                             // "CopyFolder"
+  bool KeepTime = false;  // "KeepTime": an output gets its source's modification time
+
+  // Never stored: the password list a run was given in place of the data folder's Passwords.dat
+  // (empty: that one).
+  QString PasswordsFile;
 
   // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
   TAmPmTexts ampm;

@@ -42,6 +42,7 @@ void TUnRarEngine::OnRarError(int ErrorCode) { context_.m_Error = ErrorCode; }
 
 void TUnRarEngine::OnRarPassword(QString& NewPassword, bool& Cancel) {
   passwordAsked_ = true;
+  context_.encryptedContent = true;
   NewPassword = context_.unCompressPwd;
   Cancel = false;
 }
