@@ -35,14 +35,14 @@ TJobRunner::~TJobRunner() {
 TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
+  QStringList unreadable;
+  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
+  // Before the output folder is made: a refused run changes nothing.
+  std::optional<QStringList> passwordList = LoadPasswordList(paths_, settings, note);
+  if (!passwordList) return {false, TRunText::PasswordListUnreadable(settings.PasswordsFile)};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
                                                  QDateTime::currentDateTime());
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
-
-  QStringList unreadable;
-  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
-  std::optional<QStringList> passwordList = LoadPasswordList(paths_, settings, note);
-  if (!passwordList) return {false, TRunText::PasswordListUnreadable(settings.PasswordsFile)};
 
   Wait();  // a finished worker may still be on its way out
   run_ = TRunContext{paths_,
