@@ -24,7 +24,7 @@ const QList<TCliOption>& CliOptionTable() {
       {{"output"}, O::argFolder, "DIR", {}, "output folder"},
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
-      {{"passwords"}, O::argFile, "FILE", {}, "passwords to try, one a line, when the unpack password fails (instead of Data/Passwords.dat)"},
+      {{"passwords"}, O::argFile, "FILE", {}, "passwords to try in order when a source does not open (for Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},

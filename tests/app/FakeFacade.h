@@ -140,3 +140,8 @@ class FakeFacade : public IArchiveFacade {
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;
 };
+
+// A factory that gives each run a copy of the script (the copies share its log).
+inline TFacadeFactory Factory(const FakeFacade& script) {
+  return [script] { return std::make_unique<FakeFacade>(script); };
+}

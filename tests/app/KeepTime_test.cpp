@@ -15,10 +15,6 @@ using testsupport::WriteFile;
 
 namespace {
 
-TFacadeFactory Factory(const FakeFacade& script) {
-  return [script] { return std::make_unique<FakeFacade>(script); };
-}
-
 // A time well in the past, with nanoseconds, so a rounded copy would not pass for it.
 constexpr timespec kOldTime{1000000000, 123456789};
 

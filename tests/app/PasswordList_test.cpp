@@ -11,10 +11,6 @@ using testsupport::WriteFile;
 
 namespace {
 
-TFacadeFactory Factory(const FakeFacade& script) {
-  return [script] { return std::make_unique<FakeFacade>(script); };
-}
-
 struct ListCase {
   const char* what;
   QString boxPassword;
