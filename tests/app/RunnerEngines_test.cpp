@@ -207,6 +207,8 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
     EXPECT_EQ(o.results[i].unpackPasswordIndex, expectedIndex[i]);
     EXPECT_EQ(listing::FileNames(o.results[i].CompressPath), QStringList({"Readme.txt", "data.bin", "notes.txt"}));
   }
+  // The AES ZIP's payload came through whole.
+  EXPECT_EQ(RunTool("unzip", {"-p", o.results[4].CompressPath, "data.bin"}).out, ReadFile(tree + "/data.bin"));
   EXPECT_EQ(h.TempLeftovers(), QStringList());
 
   // No line opens them: a wrong password where the engine can tell, "cannot extract" for 7z.
