@@ -134,20 +134,19 @@ int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir)
 }
 
 // Which engine opens a self-extracting program is found by trying; each attempt extracts into
-// the same folder, and the last attempt's code stands when none succeeds.
+// the same folder, and the last attempt's code stands when none succeeds. Encrypted content met by
+// any attempt is reported, so a failure there may still be the password's.
 int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
-  int result = UnRarFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".rar");
+  bool encrypted = false;
+  const auto attempt = [&](int result, const char* format) {
+    encrypted = encrypted || context_.encryptedContent;
+    if (result == crSuccess) FCompressFileExt = QLatin1String(format);
     return result;
-  }
-  result = UnZipFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".zip");
-    return result;
-  }
-  result = Unc7ZipFile(compressFile, dir);
-  if (result == crSuccess) FCompressFileExt = QStringLiteral(".7z");
+  };
+  if (attempt(UnRarFile(compressFile, dir), ".rar") == crSuccess) return crSuccess;
+  if (attempt(UnZipFile(compressFile, dir), ".zip") == crSuccess) return crSuccess;
+  const int result = attempt(Unc7ZipFile(compressFile, dir), ".7z");
+  context_.encryptedContent = encrypted;
   return result;
 }
 

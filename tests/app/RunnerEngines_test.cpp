@@ -194,9 +194,13 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
   sevenZip(h.In("e.zip"), {"-tzip", "-mem=AES256", "-palpha"});
   sevenZip(h.In("f.zip"), {"-tzip", "-mm=Deflate64", "-pbox"});
   sevenZip(h.In("g.zip"), {"-tzip", "-mm=BZip2"});
+  // A self-extracting program as far as the engines can tell: a stub with the archive behind it.
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pcharlie", h.In("sfx.rar"), tree + "/*"}).exitCode, 0);
+  WriteFile(h.In("h.exe"), "MZ" + QByteArray(4094, '\0') + ReadFile(h.In("sfx.rar")));
+  QFile::remove(h.In("sfx.rar"));
   const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"), h.In("d.7z"),
-                            h.In("e.zip"), h.In("f.zip"), h.In("g.zip")};
-  const int expectedIndex[] = {1, 1, 1, 2, 0, -1, -1};
+                            h.In("e.zip"), h.In("f.zip"), h.In("g.zip"), h.In("h.exe")};
+  const int expectedIndex[] = {1, 1, 1, 2, 0, -1, -1, 2};
 
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked(sources));
@@ -207,6 +211,7 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
     EXPECT_EQ(o.results[i].unpackPasswordIndex, expectedIndex[i]);
     EXPECT_EQ(listing::FileNames(o.results[i].CompressPath), QStringList({"Readme.txt", "data.bin", "notes.txt"}));
   }
+  EXPECT_EQ(o.exNames[7], "rar自解压格式");
   // The AES ZIP's payload came through whole.
   EXPECT_EQ(RunTool("unzip", {"-p", o.results[4].CompressPath, "data.bin"}).out, ReadFile(tree + "/data.bin"));
   EXPECT_EQ(h.TempLeftovers(), QStringList());
