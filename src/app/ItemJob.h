@@ -38,8 +38,8 @@ class TItemJob {
     int index;
     QString source;
     TWorkFolders folders;
-    QString output;          // the archive being made; set when the item is named
-    QString outputBaseName;  // what precedes its "_N" suffix and extension
+    QString output;                // the archive being made; set when the item is named
+    QString outputBaseName;        // what precedes its "_N" suffix and extension
     int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
     // The source's modification time as the item began (a replacement changes it).
     std::optional<std::filesystem::file_time_type> sourceTime;

@@ -18,10 +18,9 @@ struct TCliOptions {
   bool keepTime = false;
   bool json = false;
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
-  QStringList paths;  // absolute, in the order given
+  QStringList paths;     // absolute, in the order given
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and puts the
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
-

@@ -62,7 +62,8 @@ std::optional<QStringList> LoadPasswordList(const TProgramPaths& paths, const TS
   // A list the user named and that is not there is a mistake, not an empty list.
   if (!QFileInfo(settings.PasswordsFile).isFile()) return std::nullopt;
   bool unreadable = false;
-  QStringList list = LoadListFile(settings.PasswordsFile, [&unreadable](const QString&) { unreadable = true; });
+  QStringList list =
+      LoadListFile(settings.PasswordsFile, [&unreadable](const QString&) { unreadable = true; });
   if (unreadable) return std::nullopt;
   return list;
 }

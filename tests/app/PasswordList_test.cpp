@@ -46,8 +46,8 @@ TEST(PasswordList, TriedInOrderUntilOneOpensTheArchive) {
       Row("7z: all are wrong", "", {"a", "b"}, "c", {"", "a", "b"}, cannot, -1, crFailed),
       // The right password meets damage on encrypted content: a 7z archive cannot tell that from a
       // wrong password, so the rest are tried; damage, not the password, is what is said.
-      Row("a damaged archive behind the right password", "", {"a", "b", "c"}, "b", {"", "a", "b", "c"}, cannot, -1,
-          crWrongPassword, crFailed),
+      Row("a damaged archive behind the right password", "", {"a", "b", "c"}, "b", {"", "a", "b", "c"},
+          cannot, -1, crWrongPassword, crFailed),
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -68,7 +68,8 @@ TEST(PasswordList, TriedInOrderUntilOneOpensTheArchive) {
     EXPECT_EQ(o.results[0].status, c.status);
     EXPECT_EQ(o.results[0].unpackPasswordIndex, c.index);
     // Every try began in a folder of its own, empty, and none outlived the item.
-    for (const QString& folder : fake.log->extractedInto) EXPECT_TRUE(folder.endsWith(" empty")) << folder.toStdString();
+    for (const QString& folder : fake.log->extractedInto)
+      EXPECT_TRUE(folder.endsWith(" empty")) << folder.toStdString();
     EXPECT_EQ(QSet<QString>(fake.log->extractedInto.begin(), fake.log->extractedInto.end()).size(),
               fake.log->extractedInto.size());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
@@ -120,13 +121,14 @@ TEST(PasswordList, ListFilesThatCannotBeRead) {
   WriteFile(h.home.file("locked.txt"), "secret\r\n");
   QFile::setPermissions(h.home.file("locked.txt"), QFileDevice::Permissions());
   const bool canReadLocked = QFile(h.home.file("locked.txt")).open(QIODevice::ReadOnly);  // root can
-  for (const QString& file : {h.home.file("missing.txt"), h.home.file("folder.txt"), h.home.file("locked.txt")}) {
+  for (const QString& file :
+       {h.home.file("missing.txt"), h.home.file("folder.txt"), h.home.file("locked.txt")}) {
     if (file.endsWith("locked.txt") && canReadLocked) continue;
     SCOPED_TRACE(file.toStdString());
     RecordingObserver o;
     TJobRunner runner(h.paths, o, Factory(FakeFacade()));
-    const TStartResult start =
-        runner.Start(ApplyRunOverrides(h.settings, {.passwordsFile = file}), RunnerHome::Checked({h.In("src.zip")}));
+    const TStartResult start = runner.Start(ApplyRunOverrides(h.settings, {.passwordsFile = file}),
+                                            RunnerHome::Checked({h.In("src.zip")}));
     EXPECT_FALSE(start.started);
     EXPECT_EQ(start.message, TRunText::PasswordListUnreadable(file));
     EXPECT_TRUE(o.steps.isEmpty());

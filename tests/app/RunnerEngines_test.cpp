@@ -185,7 +185,8 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
   const QString tree = h.home.file("tree");
   FillSourceTree(tree);
   const auto sevenZip = [&](const QString& archive, const QStringList& switches) {
-    ASSERT_EQ(RunTool("7z", QStringList{"a", "-bd"} + switches + QStringList{archive, "."}, tree).exitCode, 0);
+    ASSERT_EQ(RunTool("7z", QStringList{"a", "-bd"} + switches + QStringList{archive, "."}, tree).exitCode,
+              0);
   };
   ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pbravo", h.In("a.rar"), tree + "/*"}).exitCode, 0);
   ASSERT_EQ(RunTool("zip", {"-qr", "-P", "bravo", h.In("b.zip"), "."}, tree).exitCode, 0);
@@ -195,10 +196,11 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
   sevenZip(h.In("f.zip"), {"-tzip", "-mm=Deflate64", "-pbox"});
   sevenZip(h.In("g.zip"), {"-tzip", "-mm=BZip2"});
   // A self-extracting program as far as the engines can tell: a stub with the archive behind it.
-  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pcharlie", h.In("sfx.rar"), tree + "/*"}).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pcharlie", h.In("sfx.rar"), tree + "/*"}).exitCode,
+            0);
   WriteFile(h.In("h.exe"), "MZ" + QByteArray(4094, '\0') + ReadFile(h.In("sfx.rar")));
   QFile::remove(h.In("sfx.rar"));
-  const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"), h.In("d.7z"),
+  const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"),  h.In("d.7z"),
                             h.In("e.zip"), h.In("f.zip"), h.In("g.zip"), h.In("h.exe")};
   const int expectedIndex[] = {1, 1, 1, 2, 0, -1, -1, 2};
 
@@ -209,11 +211,13 @@ TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
     EXPECT_EQ(o.results[i].status, TStatusText::Packed);
     EXPECT_EQ(o.results[i].rowState(), 1);
     EXPECT_EQ(o.results[i].unpackPasswordIndex, expectedIndex[i]);
-    EXPECT_EQ(listing::FileNames(o.results[i].CompressPath), QStringList({"Readme.txt", "data.bin", "notes.txt"}));
+    EXPECT_EQ(listing::FileNames(o.results[i].CompressPath),
+              QStringList({"Readme.txt", "data.bin", "notes.txt"}));
   }
   EXPECT_EQ(o.exNames[7], "rar自解压格式");
   // The AES ZIP's payload came through whole.
-  EXPECT_EQ(RunTool("unzip", {"-p", o.results[4].CompressPath, "data.bin"}).out, ReadFile(tree + "/data.bin"));
+  EXPECT_EQ(RunTool("unzip", {"-p", o.results[4].CompressPath, "data.bin"}).out,
+            ReadFile(tree + "/data.bin"));
   EXPECT_EQ(h.TempLeftovers(), QStringList());
 
   // No line opens them: a wrong password where the engine can tell, "cannot extract" for 7z.

@@ -125,7 +125,8 @@ TEST(Cli, PasswordListAndKeepTime) {
   const QString tree = h.home + "/tree";
   WriteFile(tree + "/data.bin", RandomBytes(20000));
   ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pfirst", h.In("a.rar"), tree + "/*"}).exitCode, 0);
-  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecond", h.In("b.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecond", h.In("b.zip"), "."}, tree).exitCode, 0);
   ASSERT_EQ(RunTool("7z", {"a", "-bd", "-pthird", h.In("c.7z"), "."}, tree).exitCode, 0);
   ASSERT_EQ(RunTool("7z", {"a", "-bd", "-pother", h.In("d.7z"), "."}, tree).exitCode, 0);
   WriteFile(h.home + "/list.txt", "first\r\nsecond\r\nthird\r\n");
@@ -136,8 +137,8 @@ TEST(Cli, PasswordListAndKeepTime) {
   }
 
   const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"), h.In("d.7z")};
-  const ToolRun run = h.Run(QStringList{"--json", "--keep-time", "--passwords", h.home + "/list.txt", "--format",
-                                        "zip", "--output", h.home + "/out"} +
+  const ToolRun run = h.Run(QStringList{"--json", "--keep-time", "--passwords", h.home + "/list.txt",
+                                        "--format", "zip", "--output", h.home + "/out"} +
                             sources);
   EXPECT_EQ(run.exitCode, 1);
   const QStringList lines = Lines(run.out);
@@ -255,8 +256,11 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
     EXPECT_FALSE(QFileInfo::exists(h.home + "/out"));
   }
 
-  const QList<QStringList> wrong = {
-      {}, {"--format", "tar", h.In("a.bin")}, {"--bogus", h.In("a.bin")}, {"--output"}, {"--passwords", "", h.In("a.bin")}};
+  const QList<QStringList> wrong = {{},
+                                    {"--format", "tar", h.In("a.bin")},
+                                    {"--bogus", h.In("a.bin")},
+                                    {"--output"},
+                                    {"--passwords", "", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

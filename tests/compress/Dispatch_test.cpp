@@ -109,8 +109,9 @@ TEST_F(DispatchTest, SelfExtractingEncryptedArchiveSaysSoWhateverTheLastAttemptS
   EXPECT_EQ(compress.UnCompressFile(sfx, out), crSuccess);
   EXPECT_EQ(compress.CompressFileExt(), ".rar");
   EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
-  EXPECT_EQ(compress.UnCompressFile(Archive("plain.exe", ff::SelfExtracting(Real("real.rar"))), Destination()),
-            crSuccess);
+  EXPECT_EQ(
+      compress.UnCompressFile(Archive("plain.exe", ff::SelfExtracting(Real("real.rar"))), Destination()),
+      crSuccess);
   EXPECT_FALSE(compress.LastExtractionEncrypted());
 }
 

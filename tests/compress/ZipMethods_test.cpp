@@ -27,8 +27,8 @@ class ZipMethodsTest : public testing::Test {
   // A ZIP of the tree made by 7z with these switches ("-mm=BZip2", "-mem=AES256", "-pSecret").
   QString MakeZip(const QString& name, const QStringList& switches) {
     const QString archive = work.file(name);
-    const auto run = testsupport::RunTool("7z", QStringList{"a", "-bd", "-tzip"} + switches + QStringList{archive, "*"},
-                                          work.file("src"));
+    const auto run = testsupport::RunTool(
+        "7z", QStringList{"a", "-bd", "-tzip"} + switches + QStringList{archive, "*"}, work.file("src"));
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     return archive;
   }
@@ -99,13 +99,13 @@ TEST_F(ZipMethodsTest, DamagedDataOfAnUnencryptedEntryIsNoWrongPassword) {
 TEST_F(ZipMethodsTest, NamesThatLeaveTheDestinationFailTheArchiveAndWriteNothingOutside) {
   HM_REQUIRE_TOOL("python3");
   const QString archive = work.file("escape.zip");
-  const auto run = testsupport::RunTool(
-      "python3", {"-c",
-                  "import sys, zipfile\n"
-                  "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_BZIP2) as z:\n"
-                  "    z.writestr('fine.txt', 'fine')\n"
-                  "    z.writestr('../escaped.txt', 'outside')\n",
-                  archive});
+  const auto run =
+      testsupport::RunTool("python3", {"-c",
+                                       "import sys, zipfile\n"
+                                       "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_BZIP2) as z:\n"
+                                       "    z.writestr('fine.txt', 'fine')\n"
+                                       "    z.writestr('../escaped.txt', 'outside')\n",
+                                       archive});
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
   const QString dir = work.file("deep/dest");
   EXPECT_EQ(Extract(archive, dir), crFailed);

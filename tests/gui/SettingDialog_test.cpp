@@ -46,11 +46,12 @@ QByteArray Base64Ansi(const QString& text) { return ToAnsi(text).toBase64(); }
 
 TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
   TInstall install;
-  install.Write("Setting.ini",
-                ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
-                                      "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
-                                      "SetCompressPwd=0\r\nCompressPwd=") +
-                       Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\n"));
+  install.Write(
+      "Setting.ini",
+      ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
+                            "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
+                            "SetCompressPwd=0\r\nCompressPwd=") +
+             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\n"));
   install.Write("delete.dat", "\xEF\xBB\xBF" + QStringLiteral("*.url\r\n广告*.txt\r\n").toUtf8());
   install.Write("Comment.txt", ToAnsi(QStringLiteral("欢迎\r\n第二行")));
   TOpenDialog ui(install);

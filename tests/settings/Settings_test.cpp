@@ -86,8 +86,8 @@ TEST(LoadSettings, OnlyExactlyOneIsTrue) {
   };
   for (const auto& c : cases) {
     // LockRAR defaults to true, DelVer to false: a stored value decides either way.
-    TInstall install("[Setting]\r\nLockRAR=" + c.stored + "\r\nDelVer=" + c.stored + "\r\nKeepTime=" +
-                     c.stored + "\r\n");
+    TInstall install("[Setting]\r\nLockRAR=" + c.stored + "\r\nDelVer=" + c.stored +
+                     "\r\nKeepTime=" + c.stored + "\r\n");
     const TSettings s = install.Load();
     EXPECT_EQ(s.LockRAR, c.expected) << c.stored.constData();
     EXPECT_EQ(s.DelCompressVer, c.expected) << c.stored.constData();
@@ -159,11 +159,10 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   QStringList keys;
   const QRegularExpression keyLine(QStringLiteral("^([A-Za-z]+)=(.*)$"), QRegularExpression::MultilineOption);
   for (auto it = keyLine.globalMatch(text); it.hasNext();) keys << it.next().captured(1);
-  EXPECT_EQ(keys,
-            (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
-                         "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
-                         "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder", "KeepTime",
-                         "Run"}));
+  EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
+                               "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
+                               "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
+                               "KeepTime", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

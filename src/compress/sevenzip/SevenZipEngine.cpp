@@ -84,7 +84,8 @@ int TSevenZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) 
 
 int TSevenZipEngine::ExtractAll(const QString& archivePath, const QString& dir, const z7::GUID& format,
                                 TFailedEncrypted failedEncrypted) {
-  if (!QFileInfo::exists(archivePath)) return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
+  if (!QFileInfo::exists(archivePath))
+    return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
   if (!QFileInfo::exists(LibraryPath())) return MissingLibrary();
   T7zPlugin plugin(LibraryPath());
   plugin.SetClassId(format);
