@@ -28,7 +28,7 @@ const QList<TCliOption>& CliOptionTable() {
        O::argFile,
        "FILE",
        {},
-       "passwords to try in order when a source does not open (for Data/Passwords.dat)"},
+       "passwords to try in order when a source does not open (in place of Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
