@@ -5,6 +5,9 @@
 // as the item.
 #include <QString>
 
+#include <filesystem>
+#include <optional>
+
 #include "app/ContentCleanup.h"
 #include "app/FolderPacking.h"
 #include "app/ItemOutcome.h"
@@ -14,6 +17,7 @@
 #include "app/SourceFormat.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
+#include "compress/common/CompressResult.h"
 
 class TItemJob {
  public:
@@ -35,18 +39,35 @@ class TItemJob {
     int index;
     QString source;
     TWorkFolders folders;
-    QString output;          // the archive being made; set when the item is named
-    QString outputBaseName;  // what precedes its "_N" suffix and extension
+    QString output;                // the archive being made; set when the item is named
+    QString outputBaseName;        // what precedes its "_N" suffix and extension
+    int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
+    // The source's modification time as the item began (a replacement changes it).
+    std::optional<std::filesystem::file_time_type> sourceTime;
+  };
+
+  struct TExtraction {
+    int code = crFailed;  // TCompressResult
+    QString folder;       // the work folder holding the content, after a success
   };
 
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
   TItemOutcome ProcessFile(TItem& item, const TSourceFormat& format);
   TItemOutcome ProcessArchive(TItem& item, const TSourceFormat& format);
+  // Extracts with the decompression password and then, while another password may open the
+  // archive, with each password of the run's list in order, every try into a new work folder.
+  // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
+  // wrong password stands (the first one).
+  TExtraction Extract(TItem& item, const TSourceFormat& format);
+  // The one rule for moving on to the next password.
+  bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
+  // KeepTime: the output made gets the source's modification time.
+  static void KeepSourceTime(const TItem& item, const TItemOutcome& outcome);
   // The outcome of a TPackResult: the archive made, or the failure with the output removed.
   TItemOutcome PackOutcome(const TItem& item, int packResult);
   // Replace-source mode: the packed output takes the source's place.

@@ -22,6 +22,7 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("outputName")] = OutputNameText(result);
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
+  item[QStringLiteral("unpackPasswordIndex")] = result.unpackPasswordIndex;
   return QString::fromUtf8(QJsonDocument(item).toJson(QJsonDocument::Compact));
 }
 

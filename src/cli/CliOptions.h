@@ -15,12 +15,13 @@ struct TCliOptions {
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
+  std::optional<QString> passwordsFile;  // --passwords, absolute
+  bool keepTime = false;
   bool json = false;
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
-  QStringList paths;  // absolute, in the order given
+  QStringList paths;     // absolute, in the order given
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and puts the
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
-

@@ -20,8 +20,13 @@ class TSevenZipEngine {
   bool c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile);
   bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile);
 
-  // Extracts every item into c7zipDir with the context's decompression password.
+  // Extracts every item into c7zipDir with the context's decompression password. A wrong
+  // password cannot be told from damage: both are crFailed.
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);  // TCompressResult
+  // Extracts a ZIP archive through the library's ZIP reader, for the methods and encryptions the
+  // in-house engine does not read (AES, Deflate64, BZip2, LZMA). As the in-house engine does, it
+  // reports encrypted entries that fail as crWrongPassword and sets m_Error 22.
+  int UnZipFile(const QString& zipFile, const QString& unzipDir);  // TCompressResult
 
   // Replaces fileList with the archive's item paths, folders included, in archive order.
   int List7zFiles(const QString& archivePath, QStringList& fileList);  // TCompressResult
@@ -33,6 +38,11 @@ class TSevenZipEngine {
   TEngineInfo Describe() const;
 
  private:
+  enum class TFailedEncrypted { Failed, WrongPassword };
+  // Every item of an archive of the format into dir; failed items of an archive whose password
+  // was asked count as `failedEncrypted`. Records in the context whether the password was asked.
+  int ExtractAll(const QString& archivePath, const QString& dir, const z7::GUID& format,
+                 TFailedEncrypted failedEncrypted);
   int MissingLibrary();
   int CannotOpen(z7::HRESULT result);
 
