@@ -16,11 +16,12 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
   struct TItemInfo {
     QString path;
     bool isFolder = false;
+    bool isLink = false;  // a symbolic link: its data is the target, written as a file
   };
   using TItemLookup = std::function<TItemInfo(std::uint32_t index)>;
 
   T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, const QString& destination,
-                     T7zPassword password);
+                     TExtractLedger* ledger, T7zPassword password);
 
   const T7zExtractReport& Report() const { return report_; }
 
