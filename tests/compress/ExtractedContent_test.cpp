@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -16,7 +17,9 @@
 #include <filesystem>
 
 #include "compress/FacadeFixture.h"
+#include "compress/common/ExtractedTree.h"
 #include "compress/vxCompress.h"
+#include "util/LogTap.h"
 
 using pluginfixture::TEngineFolder;
 using testsupport::ReadFile;
@@ -131,6 +134,51 @@ TEST_F(ExtractedContent, ARarSymbolicLinkBecomesAFileHoldingItsTarget) {
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so.1.2"), QByteArray(7000, 'l'));
+}
+
+// Every engine, and a plug-in program watched from outside, stops at the size limit and at the
+// free-space reserve; the cause is logged. Six MiB of zeros pack to a few kilobytes.
+TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
+  HM_REQUIRE_TOOL("7z");
+  const QString tree = work.file("zeros");
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) WriteFile(tree + '/' + name, QByteArray(2 << 20, '\0'));
+  ASSERT_EQ(ff::MakeRar(tree, work.file("zeros.rar")), 0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("zeros.zip"), "zip"), 0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("zeros.7z")), 0);
+  // Through the tar plug-in, which the facade can only watch.
+  Tar(tree, "zeros.tar");
+  struct statvfs disk {};
+  ASSERT_EQ(::statvfs(QFile::encodeName(work.path()).constData(), &disk), 0);
+  const quint64 freeBytes = quint64(disk.f_bavail) * disk.f_frsize;
+
+  struct Case {
+    const char* name;
+    TExtractLimits limits;
+    int result;
+    const char* cause;
+  };
+  const Case cases[] = {
+      {"no limits", {0, 0}, crSuccess, ""},
+      {"size limit", {4 * TExtractLimits::kMiB, 0}, crFailed, "MaxUnpackMB"},
+      {"reserve", {0, freeBytes - (4 << 20)}, crFailed, "MinFreeMB"},
+  };
+  for (const char* archive : {"zeros.rar", "zeros.zip", "zeros.7z", "zeros.tar"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(QStringLiteral("%1, %2").arg(archive, c.name).toStdString());
+      compress.SetExtractLimits(c.limits);
+      QStringList lines;
+      const TLogTap tap([&lines](const TLogLine& line) { lines << line.message; });
+      const QString dest = Destination();
+      EXPECT_EQ(compress.UnCompressFile(work.file(archive), dest), c.result);
+      if (c.result == crSuccess) {
+        EXPECT_EQ(BytesBelow(dest), quint64(6 << 20));
+        EXPECT_TRUE(compress.ExtractionComplete());
+      } else {
+        EXPECT_FALSE(compress.ExtractionComplete());
+        EXPECT_TRUE(lines.join('\n').contains(c.cause)) << lines.join('\n').toStdString();
+      }
+    }
+  }
 }
 
 // RAR 5 headers end in their CRC-32 over the header size and body: replaces bytes of one header

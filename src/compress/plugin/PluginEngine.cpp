@@ -33,7 +33,9 @@ int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString
   const int exitCode =
       ledger ? RunEngineWatched(program, arguments, [&] { return ledger->Observe(BytesBelow(destination)); })
              : RunEngine(program, arguments);
-  if (ledger && ledger->stopped()) return context_.Fail(crFailed, ledger->stopCause());
+  // A program that ended before the first look is measured once it has.
+  if (ledger && (ledger->stopped() || !ledger->Observe(BytesBelow(destination))))
+    return context_.Fail(crFailed, ledger->stopCause());
   if (IsExpectedExitCode(exitCode, plugin.ok)) return crSuccess;
   return context_.Fail(
       crFailed, QStringLiteral("%1 exited with %2, success is %3").arg(program).arg(exitCode).arg(plugin.ok));
