@@ -24,11 +24,17 @@ QString Named(const QStringList& entries) {
 
 }  // namespace
 
+void TExtractLedger::SetProgressHook(TProgressHook hook) {
+  std::lock_guard lock(mutex_);
+  hook_ = std::move(hook);
+}
+
 void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits) {
   std::lock_guard lock(mutex_);
   destDir_ = destDir;
   limits_ = limits;
   written_ = 0;
+  total_ = 0;
   freeEstimate_ = 0;
   reservedSinceAsked_ = 0;
   asked_ = false;
@@ -38,25 +44,48 @@ void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits)
 }
 
 bool TExtractLedger::Reserve(quint64 bytes) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (!stopCause_.isEmpty()) return false;
   if (limits_.maxBytes != 0 && written_ + bytes > limits_.maxBytes)
     return Stop(QStringLiteral("it would write more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
   if (!ReserveLeft(bytes)) return false;
   written_ += bytes;
-  return true;
+  lock.unlock();
+  return Report(true);
 }
 
 bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (!stopCause_.isEmpty()) return false;
   if (limits_.maxBytes != 0 && bytesBelowDestination > limits_.maxBytes)
     return Stop(QStringLiteral("it wrote more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
   asked_ = false;  // what the program wrote is on the disk already: ask it
   written_ = bytesBelowDestination;
-  return ReserveLeft(0);
+  if (!ReserveLeft(0)) return false;
+  lock.unlock();
+  return Report(true);
+}
+
+void TExtractLedger::SetTotal(quint64 bytes) {
+  std::lock_guard lock(mutex_);
+  total_ = bytes;
+}
+
+bool TExtractLedger::Report(bool accepted) {
+  TProgressHook hook;
+  quint64 written = 0;
+  quint64 total = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!hook_ || !stopCause_.isEmpty()) return accepted;
+    hook = hook_;
+    written = written_;
+    total = total_;
+  }
+  hook(written, total);
+  return accepted;
 }
 
 bool TExtractLedger::ReserveLeft(quint64 bytes) {

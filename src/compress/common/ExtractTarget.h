@@ -43,6 +43,10 @@ class TExtractTarget {
   // Before `bytes` more are written below the destination: false when the extraction must stop
   // (the ledger says why).
   bool Reserve(quint64 bytes) { return !ledger_ || ledger_->Reserve(bytes); }
+  // What the whole extraction will write, once the engine knows it (for progress).
+  void SetTotal(quint64 bytes) {
+    if (ledger_) ledger_->SetTotal(bytes);
+  }
   // The entry came out as something else (a link written as a file holding its target).
   void Convert(const QString& entryName, const QString& what) {
     if (ledger_) ledger_->Convert(entryName, what);

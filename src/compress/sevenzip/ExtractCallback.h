@@ -25,7 +25,10 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
 
   const T7zExtractReport& Report() const { return report_; }
 
-  z7::HRESULT SetTotal(std::uint64_t) noexcept override { return z7::kOk; }
+  z7::HRESULT SetTotal(std::uint64_t total) noexcept override {
+    target_.SetTotal(total);
+    return z7::kOk;
+  }
   z7::HRESULT SetCompleted(const std::uint64_t*) noexcept override { return z7::kOk; }
   z7::HRESULT GetStream(std::uint32_t index, z7::ISequentialOutStream** out,
                         std::int32_t askMode) noexcept override;
