@@ -134,6 +134,32 @@ TEST_F(ExtractedContent, ARarSymbolicLinkBecomesAFileHoldingItsTarget) {
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so.1.2"), QByteArray(7000, 'l'));
+  EXPECT_FALSE(compress.ExtractionComplete());  // never to take its source's place
+}
+
+// A link stored by the ZIP or 7z packer comes out as a file too, and the extraction says it was
+// not complete; one without links is.
+TEST_F(ExtractedContent, AZipOr7zLinkMakesTheExtractionIncomplete) {
+  HM_REQUIRE_TOOL("7z");
+  const QString tree = work.file("tree");
+  WriteFile(tree + "/lib/libx.so.1.2", QByteArray(7000, 'l'));
+  ASSERT_TRUE(QFile::link("libx.so.1.2", tree + "/lib/libx.so"));
+  const QString plain = work.file("plain");
+  WriteFile(plain + "/lib/libx.so.1.2", QByteArray(7000, 'l'));
+  for (const char* type : {"zip", "7z"}) {
+    SCOPED_TRACE(type);
+    const QString linked = work.file(QStringLiteral("links.%1").arg(type));
+    const QString whole = work.file(QStringLiteral("plain.%1").arg(type));
+    ASSERT_EQ(RunTool("7z", {"a", "-bd", "-snl", QStringLiteral("-t%1").arg(type), linked, "lib"}, tree).exitCode, 0);
+    ASSERT_EQ(RunTool("7z", {"a", "-bd", QStringLiteral("-t%1").arg(type), whole, "lib"}, plain).exitCode, 0);
+    QString dest = Destination();
+    ASSERT_EQ(compress.UnCompressFile(linked, dest), crSuccess);
+    EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
+    EXPECT_FALSE(compress.ExtractionComplete());
+    dest = Destination();
+    ASSERT_EQ(compress.UnCompressFile(whole, dest), crSuccess);
+    EXPECT_TRUE(compress.ExtractionComplete());
+  }
 }
 
 // Every engine, and a plug-in program watched from outside, stops at the size limit and at the
