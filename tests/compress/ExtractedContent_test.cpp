@@ -208,6 +208,36 @@ TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
   }
 }
 
+// Entries stored with mode 000 (files and folders) come out open to their owner, so a user who is
+// not root can clean and repack them; whichever engine or plug-in wrote them.
+TEST_F(ExtractedContent, EveryFileAndFolderIsOpenToItsOwner) {
+  const QString tree = work.file("tree");
+  WriteFile(tree + "/closed.bin", "closed");
+  WriteFile(tree + "/locked/inner.bin", "inner");
+  const QByteArray closed = QFile::encodeName(tree + "/closed.bin");
+  const QByteArray locked = QFile::encodeName(tree + "/locked");
+  ASSERT_EQ(::chmod(QFile::encodeName(tree + "/locked/inner.bin").constData(), 0), 0);
+  ASSERT_EQ(::chmod(closed.constData(), 0), 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-idq", work.file("closed.rar"), "closed.bin", "locked"}, tree).exitCode, 0);
+  ASSERT_EQ(::chmod(locked.constData(), 0), 0);
+  Tar(tree, "closed.tar");
+  ::chmod(locked.constData(), 0700);  // so the fixture can remove it
+  const auto mode = [](const QString& path) {
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 0777;
+  };
+  for (const char* archive : {"closed.rar", "closed.tar"}) {
+    SCOPED_TRACE(archive);
+    const QString dest = Destination();
+    ASSERT_EQ(compress.UnCompressFile(work.file(archive), dest), crSuccess);
+    EXPECT_EQ(mode(dest + "/closed.bin") & 0600, 0600u);
+    EXPECT_EQ(mode(dest + "/locked/inner.bin") & 0600, 0600u);
+    EXPECT_EQ(mode(dest + "/locked") & 0700, 0700u);
+    EXPECT_EQ(ReadFile(dest + "/locked/inner.bin"), "inner");
+  }
+}
+
 // RAR 5 headers end in their CRC-32 over the header size and body: replaces bytes of one header
 // (same length) and mends its CRC, as a crafted archive would carry them.
 QByteArray PatchRar5Header(QByteArray rar, const QByteArray& within, const QByteArray& from,
