@@ -319,8 +319,12 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
       path.reset();
     }
   }
+  // RAR 4 keeps a Unix link's target as the entry's data, not as its redirection name: the
+  // library makes the link itself, and it is turned into a file once made.
+  const bool linkInData =
+      header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType) && redirName_[0] == 0;
   int result;
-  if (path && header.RedirType != FSREDIR_NONE) {
+  if (path && header.RedirType != FSREDIR_NONE && !linkInData) {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
     if (result == ERAR_SUCCESS) result = WriteRedirection(header.RedirType, target, name, *path, restoreFolder);
   } else if (path) {
@@ -329,6 +333,7 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
     result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
     // The library restores the stored mode; one without the owner's rights would keep the next
     // entries out of a folder, and any later step out of a file.
+    if (result == ERAR_SUCCESS && linkInData) result = LinkToFile(target, name, *path);
     if (result == ERAR_SUCCESS) target.GiveOwnerAccess(*path);
   } else {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
@@ -338,16 +343,31 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   return false;
 }
 
+int TRAR::LinkToFile(TExtractTarget& target, const QString& name, const std::string& path) {
+  std::string link(PATH_MAX + 1, '\0');
+  const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+  if (length < 0) {
+    // The library makes no link that leads out of the destination, and its target is in data
+    // only the library reads: the entry is missing.
+    entryRefused_ = true;
+    return ERAR_SUCCESS;
+  }
+  return WriteLinkText(target, name, path, QByteArray(link.data(), qsizetype(length)));
+}
+
+int TRAR::WriteLinkText(TExtractTarget& target, const QString& name, const std::string& path,
+                        const QByteArray& linkTarget) {
+  QBuffer text;
+  text.setData(linkTarget);
+  if (!text.open(QIODevice::ReadOnly) || !WriteThroughTarget(target, path, text, 0644)) return ERAR_ECREATE;
+  target.Convert(name, QStringLiteral("a symbolic link, now a file holding its target"));
+  return ERAR_SUCCESS;
+}
+
 int TRAR::WriteRedirection(unsigned redirType, TExtractTarget& target, const QString& name,
                            const std::string& path, bool restoreFolder) {
   const QString original = FromWide(redirName_.data(), redirName_.size());
-  if (!IsCopyOfEarlierEntry(redirType)) {
-    QBuffer text;
-    text.setData(original.toUtf8());
-    if (!text.open(QIODevice::ReadOnly) || !WriteThroughTarget(target, path, text, 0644)) return ERAR_ECREATE;
-    target.Convert(name, QStringLiteral("a symbolic link, now a file holding its target"));
-    return ERAR_SUCCESS;
-  }
+  if (!IsCopyOfEarlierEntry(redirType)) return WriteLinkText(target, name, path, original.toUtf8());
   const auto source = target.PathFor(restoreFolder ? original : LastComponent(original));
   switch (source ? CopyExtractedEntry(target, *source, path) : TCopyResult::NoOriginal) {
     case TCopyResult::Copied:

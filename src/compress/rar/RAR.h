@@ -61,6 +61,12 @@ class TRAR {
   bool CloseArchive(TRarArchiveHandle& handle, TRAROperation operation);
   bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, TExtractTarget& target,
                     bool restoreFolder, const QStringList& files);
+  // A link the library made (RAR 4 keeps the target as data) becomes a file holding its target;
+  // one it would not make (leading out of the destination) is a refused entry. An unrar error code.
+  int LinkToFile(TExtractTarget& target, const QString& name, const std::string& path);
+  // A link entry written as a file holding its target; an unrar error code.
+  int WriteLinkText(TExtractTarget& target, const QString& name, const std::string& path,
+                    const QByteArray& linkTarget);
   // A link entry, as Extract writes it; an unrar error code.
   int WriteRedirection(unsigned redirType, TExtractTarget& target, const QString& name, const std::string& path,
                        bool restoreFolder);
