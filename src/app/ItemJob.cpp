@@ -33,9 +33,10 @@ void RemoveUnfinishedOutput(const QString& path) {
 
 }  // namespace
 
-TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
+TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
                    TStopRequests stopRequests, TUnreadableFile onUnreadable)
     : run_(run),
+      runFolder_(runFolder),
       compress_(compress),
       observer_(observer),
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
@@ -48,7 +49,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ClearOutputColumns(index);
   TItemOutcome outcome;
   {
-    TItem item(index, source, run_.paths.tempRoot());
+    TItem item(index, source, runFolder_.path());
     try {
       outcome = ProcessSource(item);
     } catch (const E7zLoadError&) {
@@ -62,6 +63,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
       outcome = Discarded(item, TStatusText::UnexpectedError);
     }
   }  // every work folder of the item is gone here
+  // The output is finished, or was removed with the item's failure.
+  runFolder_.EndOutput();
   return JudgeOutput(std::move(outcome));
 }
 
@@ -117,8 +120,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
     ShowState(item, TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
-    const TItemOutcome packed =
-        PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
+    const TItemOutcome packed = PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
     return ReplaceSource(item, complete);
   }
@@ -147,7 +149,12 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // format it really has and stays beside the other outputs.
   if (FileExtension(item.output) != run_.outputExt)
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
-  return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
+  return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
+}
+
+int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format) {
+  runFolder_.BeginOutput(item.output);
+  return packer_.PackFolder(folder, item.output, format);
 }
 
 TItemOutcome TItemJob::PackOutcome(const TItem& item, int packResult) {

@@ -11,6 +11,7 @@
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
+#include "app/RunFolder.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
 
@@ -19,7 +20,8 @@ class TItemJob {
   // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
   // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
   // be read (NameDelete.dat, data.db); the item goes on without its rules.
-  TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
+  // runFolder: where the item's work folders go, and where the output being written is noted.
+  TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
            TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
@@ -44,6 +46,8 @@ class TItemJob {
   TItemOutcome ProcessArchive(TItem& item, const QString& detected);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
+  // Packs the folder into item.output, noted as the run's output in progress until the item ends.
+  int PackFolder(const TItem& item, const QString& folder, const QString& format);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
   // The outcome of a TPackResult: the archive made, or the failure with the output removed.
@@ -64,6 +68,7 @@ class TItemJob {
   void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
 
   const TRunContext& run_;
+  TRunFolder& runFolder_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
   TOutputNaming naming_;

@@ -102,8 +102,9 @@ void TJobRunner::StartCompress() {
   compress->SetExtractLimits(run_.settings.extractLimits);
   compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
+  TRunFolder runFolder(run_.paths.tempRoot());
   TItemJob job(
-      run_, *compress, observer_, [this] { return stopRequests_.load(); },
+      run_, runFolder, *compress, observer_, [this] { return stopRequests_.load(); },
       [this](const QString& path) { WarnUnreadable(path); });
   observer_.ResetProgress();
   tally_ = {};
