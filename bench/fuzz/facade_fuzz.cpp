@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzScratch.h"
 #include "compress/common/CompressResult.h"
 #include "compress/common/ExtractedTree.h"
 #include "compress/vxCompress.h"
@@ -28,16 +29,9 @@ namespace {
 constexpr quint64 kLimit = 64 * TExtractLimits::kMiB;
 
 const std::string& ScratchFolder() {
-  static const std::string folder = [] {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/dev/shm") + "/hm-facade-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) abort();
-    return pattern;
-  }();
+  static const std::string folder = MakeScratchFolder("hm-facade-fuzz");
   return folder;
 }
-
-int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
 
 // Only the archive and the destination beside each other; below it, regular files and folders
 // that their owner may read and write (and enter).

@@ -5,20 +5,13 @@
 # a self-extracting stub in front of a RAR.
 set -euo pipefail
 out=$(realpath -m "${1:?usage: make-facade-seeds.sh OUTDIR}")
+here=$(dirname "$(realpath "$0")")
 mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-cd "$work"
-mkdir -p src/sub src/empty src/中文
-printf 'alpha\n' > src/a.txt
-seq 1 400 > src/sub/numbers.txt
-printf 'gbk or utf-8\n' > src/中文/名字.txt
-ln -s ../a.txt src/sub/link
-ln src/a.txt src/hard.txt
-printf 'closed\n' > src/closed.bin
-chmod 000 src/closed.bin
-cd src
+. "$here/seed-tree.sh"
+cd "$work/src"
+ln a.txt hard.txt
+printf 'closed\n' > closed.bin
+chmod 000 closed.bin
 rar a -r -idq -m0 "$out/rar-stored.rar" .
 rar a -r -idq -s "$out/rar-solid.rar" .
 rar a -r -idq -ol -oh "$out/rar-links.rar" .
