@@ -7,16 +7,8 @@ set -euo pipefail
 out=$(realpath -m "${1:?usage: make-zip-seeds.sh OUTDIR}")
 here=$(dirname "$(realpath "$0")")
 mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-cd "$work"
-mkdir -p src/sub src/empty src/中文
-printf 'alpha\n' > src/a.txt
-seq 1 400 > src/sub/numbers.txt
-printf 'gbk or utf-8\n' > src/中文/名字.txt
-ln -s ../a.txt src/sub/link
-cd src
+. "$here/seed-tree.sh"
+cd "$work/src"
 zip -qr "$out/zip-deflated.zip" .
 zip -qr0 "$out/zip-stored.zip" .
 zip -qry "$out/zip-link.zip" .

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzScratch.h"
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineContext.h"
 #include "compress/common/EntryPath.h"
@@ -27,18 +28,10 @@
 
 namespace {
 
-// A folder of this process below $TMPDIR (or /dev/shm), made on first use.
 const std::string& ScratchFolder() {
-  static const std::string folder = [] {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/dev/shm") + "/hm-zip-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) abort();
-    return pattern;
-  }();
+  static const std::string folder = MakeScratchFolder("hm-zip-fuzz");
   return folder;
 }
-
-int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
 
 int CountOne(const char* path, const struct stat* st, int type, struct FTW* at) {
   if (at->level == 1 && std::string(path + at->base) != "out") return 1;  // beside the destination

@@ -35,9 +35,10 @@ void RemoveUnfinishedOutput(const QString& path) {
 
 }  // namespace
 
-TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
+TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
                    TStopRequests stopRequests, TUnreadableFile onUnreadable)
     : run_(run),
+      runFolder_(runFolder),
       compress_(compress),
       observer_(observer),
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
@@ -50,7 +51,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ClearOutputColumns(index);
   TItemOutcome outcome;
   {
-    TItem item(index, source, run_.paths.tempRoot());
+    TItem item(index, source, runFolder_.path());
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
@@ -66,6 +67,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
       outcome = Discarded(item, TStatusText::UnexpectedError);
     }
   }  // every work folder of the item is gone here
+  // The output is finished, or was removed with the item's failure.
+  runFolder_.EndOutput();
   return JudgeOutput(std::move(outcome));
 }
 
@@ -118,6 +121,8 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
   }
   const int code = extraction.code;
   const QString& workFolder = extraction.folder;
+  // Read at once: only the extraction that succeeded, the facade's last operation, sets it.
+  const bool complete = code == crSuccess && compress_.ExtractionComplete();
 
   if (code == crSuccess) {
     if (exe)
@@ -126,10 +131,9 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
     if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
     cleaner_.CleanFolder(workFolder);
-    const TItemOutcome packed =
-        PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
+    const TItemOutcome packed = PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
-    return ReplaceSource(item);
+    return ReplaceSource(item, complete);
   }
   if (exe) {
     TItemOutcome packed = PackSourceFile(item, true);
@@ -189,7 +193,12 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // format it really has and stays beside the other outputs.
   if (FileExtension(item.output) != run_.outputExt)
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
-  return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
+  return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
+}
+
+int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format) {
+  runFolder_.BeginOutput(item.output);
+  return packer_.PackFolder(folder, item.output, format);
 }
 
 void TItemJob::KeepSourceTime(const TItem& item, const TItemOutcome& outcome) {
@@ -216,8 +225,11 @@ TItemOutcome TItemJob::PackOutcome(const TItem& item, int packResult) {
   }
 }
 
-TItemOutcome TItemJob::ReplaceSource(const TItem& item) {
-  if (ReplaceSourceWithOutput(compress_, item.output, item.source)) {
+TItemOutcome TItemJob::ReplaceSource(const TItem& item, bool extractionComplete) {
+  if (!extractionComplete)
+    qCWarning(lcJob) << "not replacing" << item.source
+                     << ": not every entry came out as itself (the engine has logged which)";
+  if (extractionComplete && ReplaceSourceWithOutput(compress_, item.output, item.source)) {
     TItemOutcome replaced = Made(item, TStatusText::Packed);
     replaced.CompressPath = item.source;
     return replaced;

@@ -15,6 +15,7 @@
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
 #include "app/SourceFormat.h"
+#include "app/RunFolder.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
 #include "compress/common/CompressResult.h"
@@ -24,7 +25,8 @@ class TItemJob {
   // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
   // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
   // be read (NameDelete.dat, data.db); the item goes on without its rules.
-  TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
+  // runFolder: where the item's work folders go, and where the output being written is noted.
+  TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
            TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
@@ -64,14 +66,17 @@ class TItemJob {
   bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
+  // Packs the folder into item.output, noted as the run's output in progress until the item ends.
+  int PackFolder(const TItem& item, const QString& folder, const QString& format);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
   // KeepTime: the output made gets the source's modification time.
   static void KeepSourceTime(const TItem& item, const TItemOutcome& outcome);
   // The outcome of a TPackResult: the archive made, or the failure with the output removed.
   TItemOutcome PackOutcome(const TItem& item, int packResult);
-  // Replace-source mode: the packed output takes the source's place.
-  TItemOutcome ReplaceSource(const TItem& item);
+  // Replace-source mode: the packed output takes the source's place, only after an extraction
+  // in which every entry came out as itself.
+  TItemOutcome ReplaceSource(const TItem& item, bool extractionComplete);
 
   // Outcomes: the output made; a failure that leaves whatever lies at the output path (nothing
   // was begun there, or a replacement failed and the output stays for the user); a failure that
@@ -85,6 +90,7 @@ class TItemJob {
   void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
 
   const TRunContext& run_;
+  TRunFolder& runFolder_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
   TOutputNaming naming_;

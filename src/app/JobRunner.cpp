@@ -103,10 +103,12 @@ void TJobRunner::StartCompress() {
   if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
   compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
   compress->SetCommentFile(CommentFile(run_.paths));
+  compress->SetExtractLimits(run_.settings.extractLimits);
   compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
+  TRunFolder runFolder(run_.paths.tempRoot());
   TItemJob job(
-      run_, *compress, observer_, [this] { return stopRequests_.load(); },
+      run_, runFolder, *compress, observer_, [this] { return stopRequests_.load(); },
       [this](const QString& path) { WarnUnreadable(path); });
   observer_.ResetProgress();
   tally_ = {};

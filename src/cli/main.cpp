@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/JobRunner.h"
+#include "app/RunFolder.h"
 #include "app/RunOverrides.h"
 #include "cli/CliDocs.h"
 #include "cli/CliObserver.h"
@@ -42,6 +43,9 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
 
+  // Leftovers of earlier runs that were killed before they could remove them; a run going on
+  // beside this one keeps its own.
+  RemoveEndedRuns(paths.tempRoot());
   TCliObserver observer(int(items.size()), options.json, stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   TJobRunner runner(paths, observer);
   const TStartResult start = runner.Start(settings, items);

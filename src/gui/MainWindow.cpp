@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "app/RunFolder.h"
 #include "app/RunOverrides.h"
 #include "app/StatusTexts.h"
 #include "gui/About.h"
@@ -207,8 +208,9 @@ void Tfrmmain::FormShow() {
     return;
   }
   instanceLock_ = std::move(lock);
-  // Leftovers of earlier runs that ended before their work folders were removed.
-  DeletePath(paths_.tempRoot());
+  // Leftovers of earlier runs that ended before their work folders were removed; a command-line
+  // run going on beside the window keeps its own.
+  RemoveEndedRuns(paths_.tempRoot());
 }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {

@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -23,48 +25,6 @@
 extern char** environ;
 
 namespace {
-
-class SpawnFileActions {
- public:
-  SpawnFileActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
-  ~SpawnFileActions() {
-    if (ok_) posix_spawn_file_actions_destroy(&actions_);
-  }
-  SpawnFileActions(const SpawnFileActions&) = delete;
-  SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-  bool ok() const { return ok_; }
-  posix_spawn_file_actions_t* get() { return &actions_; }
-  void fail(int rc) { ok_ = ok_ && rc == 0; }
-
- private:
-  posix_spawn_file_actions_t actions_;
-  bool ok_;
-};
-
-class SpawnAttributes {
- public:
-  SpawnAttributes() {
-    ok_ = posix_spawnattr_init(&attr_) == 0;
-    if (!ok_) return;
-    // The caller may block or ignore signals in some threads; the child starts clean.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    ok_ = posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
-          posix_spawnattr_setsigdefault(&attr_, &all) == 0 &&
-          posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  bool ok() const { return ok_; }
-  const posix_spawnattr_t* get() const { return &attr_; }
-
- private:
-  posix_spawnattr_t attr_;
-  bool ok_;
-};
 
 // Arguments and paths go to the child as UTF-8. A child whose inherited locale is not UTF-8
 // (no LANG, as under cron, a service or CI) would misread them: the RAR packer then stores every
@@ -95,9 +55,44 @@ class ChildEnvironment {
   std::vector<char*> entries_;
 };
 
+// Between fork and exec the child of a threaded process may only call async-signal-safe
+// functions: everything it needs is made before the fork, and it reports a failure as an errno
+// on a pipe that exec closes.
+[[noreturn]] void ChildFails(int reportFd) {
+  const int error = errno;
+  [[maybe_unused]] const ssize_t n = ::write(reportFd, &error, sizeof error);
+  ::_exit(127);
+}
+
+// Every descriptor above standard error closes at exec, so no handle of ours leaks into the child.
+void CloseOnExecAbove(int lowest) {
+  if (::syscall(SYS_close_range, lowest, ~0U, 4 /* CLOSE_RANGE_CLOEXEC */) == 0) return;
+  const long limit = ::sysconf(_SC_OPEN_MAX);
+  for (long fd = lowest; fd < (limit > 0 ? limit : 65536); ++fd) ::fcntl(int(fd), F_SETFD, FD_CLOEXEC);
+}
+
+void ChildSetup(int outputFd, const char* workDir, bool dieWithParent, pid_t parent, int reportFd) {
+  // A program we wait for must not outlive us: killed or crashed, we could no longer finish,
+  // judge or remove what it writes. The parent may have died before the signal was asked for.
+  if (dieWithParent && (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)) ChildFails(reportFd);
+  sigset_t none;
+  sigemptyset(&none);
+  for (int signal = 1; signal < NSIG; ++signal) ::signal(signal, SIG_DFL);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  const int input = ::open("/dev/null", O_RDONLY);
+  const int output = outputFd >= 0 ? outputFd : ::open("/dev/null", O_WRONLY);
+  if (input < 0 || output < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(output, STDOUT_FILENO) < 0 ||
+      ::dup2(STDOUT_FILENO, STDERR_FILENO) < 0)
+    ChildFails(reportFd);
+  if (*workDir && ::chdir(workDir) != 0) ChildFails(reportFd);
+  CloseOnExecAbove(STDERR_FILENO + 1);
+}
+
 // Starts the program with stdin from /dev/null and stdout/stderr into outputFd (or /dev/null).
-// Returns the child's id, or -1 when it could not be started (glibc reports exec failures).
-pid_t Spawn(const QString& program, const QStringList& arguments, const QString& workDir, int outputFd) {
+// Returns the child's id, or -1 when it could not be started (exec failures included). With
+// dieWithParent the child is killed when this process ends, however it ends.
+pid_t Spawn(const QString& program, const QStringList& arguments, const QString& workDir, int outputFd,
+            bool dieWithParent) {
   if (program.isEmpty()) return -1;
   // A relative program is found from the caller's folder, not from the child's working folder.
   const std::string path = NativePath(QFileInfo(program).absoluteFilePath());
@@ -108,27 +103,30 @@ pid_t Spawn(const QString& program, const QStringList& arguments, const QString&
   std::vector<char*> argv;
   for (QByteArray& a : storage) argv.push_back(a.data());
   argv.push_back(nullptr);
-
-  SpawnFileActions actions;
-  actions.fail(posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
-  if (outputFd >= 0) {
-    actions.fail(posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDOUT_FILENO));
-  } else {
-    actions.fail(posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
-  }
-  actions.fail(posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO));
-  const std::string dir = NativePath(workDir);
-  if (!workDir.isEmpty()) actions.fail(posix_spawn_file_actions_addchdir_np(actions.get(), dir.c_str()));
-  // No handle of ours leaks into the child.
-  actions.fail(posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1));
-  SpawnAttributes attributes;
-  if (!actions.ok() || !attributes.ok()) return -1;
-
+  const std::string dir = workDir.isEmpty() ? std::string() : NativePath(workDir);
   const ChildEnvironment environment;
-  pid_t pid = -1;
-  if (posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), argv.data(), environment.get()) != 0)
-    return -1;
-  return pid;
+
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return -1;
+  TFileDescriptor reportRead(report[0]);
+  TFileDescriptor reportWrite(report[1]);
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    ChildSetup(outputFd, dir.c_str(), dieWithParent, parent, reportWrite.get());
+    ::execve(path.c_str(), argv.data(), environment.get());
+    ChildFails(reportWrite.get());
+  }
+  reportWrite.reset();
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(reportRead.get(), &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  if (n == 0) return pid;  // exec closed the pipe
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return -1;
 }
 
 int ExitCodeOf(int status) {
@@ -145,7 +143,8 @@ int WaitFor(pid_t pid) {
 }
 
 int Run(const QString& program, const QStringList& arguments, const QString& workDir, bool wait) {
-  const pid_t pid = Spawn(program, arguments, workDir, -1);
+  // Only a program we wait for dies with us: one left to run on (an update) must outlive us.
+  const pid_t pid = Spawn(program, arguments, workDir, -1, wait);
   if (pid < 0) return kStartFailed;
   if (wait) return WaitFor(pid);
   int status = 0;
@@ -198,6 +197,16 @@ class TDeadline {
   std::chrono::steady_clock::time_point end_;
 };
 
+// Waits up to timeoutMs for the child to end; true when it has (it is not reaped).
+bool WaitForEnd(int pidFd, int timeoutMs) {
+  if (pidFd < 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    return false;
+  }
+  pollfd ended{pidFd, POLLIN, 0};
+  return ::poll(&ended, 1, timeoutMs) > 0;
+}
+
 int KillTimedOut(pid_t pid) {
   kill(pid, SIGKILL);
   WaitFor(pid);
@@ -219,13 +228,38 @@ int RunAndWait(const QString& program, const QStringList& arguments, const QStri
   return Run(program, arguments, workDir, wait);
 }
 
+int RunAndWatch(const QString& program, const QStringList& arguments, const QString& workDir,
+                const std::function<bool()>& keepGoing, int intervalMs) {
+  const pid_t pid = Spawn(program, arguments, workDir, -1, true);
+  if (pid < 0) return kStartFailed;
+  // Readable once the child has ended; without it (an old kernel) the watcher polls by the clock.
+  const TFileDescriptor pidFd(int(::syscall(SYS_pidfd_open, pid, 0)));
+  int waitMs = intervalMs;
+  for (;;) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return ExitCodeOf(status);
+    if (done < 0 && errno != EINTR) return kStartFailed;
+    if (WaitForEnd(pidFd.get(), waitMs)) continue;
+    const auto started = std::chrono::steady_clock::now();
+    if (!keepGoing()) {
+      kill(pid, SIGKILL);
+      WaitFor(pid);
+      return kExitKilled;
+    }
+    // A watcher that takes long (a large folder to measure) is asked less often.
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    waitMs = std::max(intervalMs, int(std::min<qint64>(took.count() * 4, 60000)));
+  }
+}
+
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
                   QByteArray* output, int timeoutMs) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return kStartFailed;
   TFileDescriptor readEnd(fds[0]);
   TFileDescriptor writeEnd(fds[1]);
-  const pid_t pid = Spawn(program, arguments, workDir, writeEnd.get());
+  const pid_t pid = Spawn(program, arguments, workDir, writeEnd.get(), true);
   writeEnd.reset();
   if (pid < 0) return kStartFailed;
   const TDeadline deadline(timeoutMs);

@@ -23,6 +23,7 @@ struct FakeArchive {
   // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
+  bool complete = true;                       // ExtractionComplete: nothing refused or converted
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -52,6 +53,7 @@ class FakeFacade : public IArchiveFacade {
     QStringList triedPasswords;  // the decompression password of each extraction
     QStringList extractedInto;   // the folder of each extraction, and whether it was empty
     QString commentFile;
+    std::optional<TExtractLimits> limits;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
   QStringList& calls = log->calls;
@@ -61,6 +63,7 @@ class FakeFacade : public IArchiveFacade {
   QString CompressPwd() const override { return compressPwd; }
   void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
   void SetCommentFile(const QString& value) override { log->commentFile = value; }
+  void SetExtractLimits(const TExtractLimits& limits) override { log->limits = limits; }
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     onWarning_ = std::move(handler);
   }
@@ -82,6 +85,7 @@ class FakeFacade : public IArchiveFacade {
     if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
     return code;
   }
+  bool ExtractionComplete() const override { return extractionComplete_; }
   QString CompressFileExt() const override { return compressFileExt_; }
   bool LastExtractionEncrypted() const override { return encrypted_; }
   QString FindPluginExt(const QString& archive) const override {
@@ -134,6 +138,7 @@ class FakeFacade : public IArchiveFacade {
     if (a.code != crSuccess) return a.code;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
+    extractionComplete_ = a.complete;
     return crSuccess;
   }
   bool Pack(const QStringList& sources, const QString& archive) {
@@ -150,6 +155,7 @@ class FakeFacade : public IArchiveFacade {
 
   QString compressFileExt_;
   bool encrypted_ = false;
+  bool extractionComplete_ = false;
   std::function<void(const QString&)> onWarning_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;

@@ -342,6 +342,26 @@ TEST(RunnerWithEngines, LinksOutOfTheArchiveAreNotFollowedWhenPacking) {
   EXPECT_FALSE(RunTool("unzip", {"-p", o.results[0].CompressPath}).out.contains("private"));
 }
 
+// Two links to their own folder made the RAR packer walk ever deeper names without end; the
+// extraction leaves files holding the links' text, which the packer stores as they are.
+TEST(RunnerWithEngines, LinksToTheirOwnFolderDoNotHangTheRarPacker) {
+  HM_REQUIRE_TOOL("bsdtar");
+  HM_REQUIRE_TOOL("rar");
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  h.settings.CompressExt = ofRAR;
+  const QString tree = h.home.file("tree");
+  WriteFile(tree + "/data.bin", RandomBytes(20000));
+  ASSERT_TRUE(QFile::link(".", tree + "/loop1"));
+  ASSERT_TRUE(QFile::link(".", tree + "/loop2"));
+  ASSERT_EQ(RunTool("bsdtar", {"-a", "-cf", h.In("loops.zip"), "data.bin", "loop1", "loop2"}, tree).exitCode, 0);
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("loops.zip")}));
+  EXPECT_EQ(o.results[0].rowState(), 1) << o.results[0].status.toStdString();
+  const QString listing = RunTool("rar", {"lb", o.results[0].CompressPath}).out;
+  EXPECT_EQ(listing.split('\n', Qt::SkipEmptyParts), QStringList({"data.bin", "loop1", "loop2"}));
+}
+
 TEST(RunnerWithEngines, StopEndsThePackerAndTheRun) {
   RunnerHome h;
   h.settings.CompressExt = ofRAR;

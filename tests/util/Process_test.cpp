@@ -1,5 +1,6 @@
 // Starting, waiting for and killing external programs; Windows command-line splitting.
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -123,6 +124,43 @@ TEST(RunAndWait, StandardInputIsEmptyAndOutputIsCaptured) {
 
 // A program given a time (one asked for its version) that does not end in it is ended, whether
 // it keeps writing, keeps its output open, or has closed its output and runs on.
+// Gone or a zombie: the process has ended.
+bool Ended(pid_t pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return true;
+  const QByteArray text = stat.readAll();
+  const qsizetype close = text.lastIndexOf(')');
+  return close < 0 || text.mid(close + 2, 1) == "Z";
+}
+
+// A program we wait for dies with us, whether we are killed, crash or lose power, so it never
+// goes on writing an output nobody finishes. One started without waiting (an update) lives on.
+TEST(RunAndWait, AWaitedProgramDiesWithItsParent) {
+  TempDir dir;
+  for (const bool wait : {true, false}) {
+    SCOPED_TRACE(wait ? "waited for" : "not waited for");
+    const QString pidFile = dir.file(wait ? "waited.pid" : "free.pid");
+    const pid_t parent = ::fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+      RunAndWait("/bin/sh", {"-c", "echo $$ > \"$0\"; exec sleep 60", pidFile}, {}, wait);
+      if (!wait) ::pause();
+      ::_exit(0);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (testsupport::ReadFile(pidFile).trimmed().isEmpty() && timer.elapsed() < 10000) QThread::msleep(10);
+    const pid_t child = pid_t(testsupport::ReadFile(pidFile).trimmed().toInt());
+    ASSERT_GT(child, 0);
+    ::kill(parent, SIGKILL);
+    ::waitpid(parent, nullptr, 0);
+    timer.restart();
+    while (!Ended(child) && timer.elapsed() < 5000) QThread::msleep(10);
+    EXPECT_EQ(Ended(child), wait);
+    ::kill(child, SIGKILL);
+  }
+}
+
 TEST(RunAndCapture, AProgramPastItsTimeIsKilled) {
   QByteArray output;
   EXPECT_EQ(RunAndCapture("/bin/sh", {"-c", "echo 1.2; exit 3"}, "", &output, 5000), 3);

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class TExtractLedger;
+
 struct TEngineContext {
   QString engineFolder;   // ends with '/'
   QString commentFile;    // RAR and ZIP comments; empty: none
@@ -14,6 +16,9 @@ struct TEngineContext {
   // The last extraction met encrypted content: its engine asked for the password. Cleared by the
   // facade before each operation.
   bool encryptedContent = false;
+  // The account of the extraction under way, which every write goes through; set by the facade,
+  // none for an engine used alone.
+  TExtractLedger* ledger = nullptr;
   // Why the last operation failed, in words for the log; the facade clears it before each
   // operation and logs it beside the result.
   QString cause;

@@ -95,7 +95,7 @@ int TSevenZipEngine::ExtractAll(const QString& archivePath, const QString& dir, 
   const z7::HRESULT opened = archive.Open(archivePath);
   context_.encryptedContent = archive.PasswordAsked();
   if (opened != z7::kOk) return CannotOpen(opened);
-  const T7zExtractReport report = archive.ExtractTo2(dir);
+  const T7zExtractReport report = archive.ExtractTo2(dir, context_.ledger);
   context_.encryptedContent = archive.PasswordAsked();
   // Any item that failed (bad data, wrong password, unsafe name) fails the whole archive, so
   // a damaged source is never repacked as if it were complete. An archive that yields no file

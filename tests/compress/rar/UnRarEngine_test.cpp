@@ -275,7 +275,7 @@ TEST_F(UnRarEngineTest, EntriesThatWouldLeaveTheFolderAreNotWritten) {
   EXPECT_EQ(TreeListing(dir.file("work")), QStringList({"out/", "out/rooted.txt", "out/safe.txt"}));
 }
 
-TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
+TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreatedButWrittenAsTheirTarget) {
   HM_REQUIRE_TOOL("rar");
   const QString tree = dir.file("links");
   WriteFile(tree + "/real.txt", "real");
@@ -285,16 +285,26 @@ TEST_F(UnRarEngineTest, LinksInTheArchiveAreNeverCreated) {
   const QString archive = dir.file("links.rar");
   ASSERT_EQ(Rar({"a", "-r", "-EP1", "-ol", archive, tree + "/*"}).exitCode, 0);
   ASSERT_TRUE(UnRar({"lt", archive}).out.contains("symbolic link")) << "rar did not store links";
+  // Each comes out as a file holding its target, as the ZIP and 7z engines write one.
+  const auto holdsTarget = [](const QString& path, const QByteArray& target) {
+    EXPECT_FALSE(QFileInfo(path).isSymLink()) << path.toStdString();
+    EXPECT_EQ(ReadFile(path), target) << path.toStdString();
+  };
   EXPECT_EQ(Extract(archive, {}, dir.file("out")), crSuccess);
-  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"real.txt"}));
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"etc-link", "inner-link", "real.txt", "up-link"}));
+  holdsTarget(dir.file("out/etc-link"), "/etc");
+  holdsTarget(dir.file("out/up-link"), "../../outside");
+  holdsTarget(dir.file("out/inner-link"), "real.txt");
 
   // RAR 4.x kept a Unix link as an entry whose data is the target.
   const QString old = dir.file("links4.rar");
   WriteFile(old, MakeStoredRar4({{"real.txt", "real", false, false, 0100644},
                                  {"inner-link", "real.txt", false, false, 0120777},
                                  {"up-link", "../../outside", false, false, 0120777}}));
-  EXPECT_EQ(Extract(old, {}, dir.file("out4")), crSuccess);
-  EXPECT_EQ(TreeListing(dir.file("out4")), QStringList({"real.txt"}));
+  // The library reads its target and makes no link leading out, so that one is refused.
+  EXPECT_EQ(Extract(old, {}, dir.file("out4")), crFailed);
+  EXPECT_EQ(TreeListing(dir.file("out4")), QStringList({"inner-link", "real.txt"}));
+  holdsTarget(dir.file("out4/inner-link"), "real.txt");
 }
 
 TEST_F(UnRarEngineTest, HardLinksAndFileReferencesComeOutAsCopies) {

@@ -1,0 +1,38 @@
+#pragma once
+// What one run leaves on the disk while it works, marked as its own: a folder below the temp root
+// for the work folders of its items, and a list of the outputs it is writing. A lock beside the
+// folder names the run's process; when that process is gone (killed, crashed, the power cut), the
+// next start of the program removes the folder and the partial outputs, never a live run's.
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+class TRunFolder {
+ public:
+  // tempRoot ends in '/'. Makes the lock, then the folder; without them (a temp root that cannot
+  // be written) the run goes on and its work folders fail as they would.
+  explicit TRunFolder(const QString& tempRoot);
+  // Removes the folder and every output still listed, then the lock.
+  ~TRunFolder();
+  TRunFolder(const TRunFolder&) = delete;
+  TRunFolder& operator=(const TRunFolder&) = delete;
+
+  // The folder for the run's work folders, ending in '/'.
+  QString path() const { return folder_ + '/'; }
+
+  // An output about to be written, until it is finished or removed: a run that dies in between
+  // leaves a partial file, which the next start removes (with the 7z packer's temporary beside it).
+  void BeginOutput(const QString& output);
+  void EndOutput();
+
+ private:
+  QString folder_;
+  std::unique_ptr<QLockFile> lock_;
+};
+
+// Removes what runs below tempRoot left when they ended without cleaning up: their folders and
+// partial outputs, once their lock is free, and whatever unmarked lies there (left by a version
+// that did not mark its runs); then the temp root itself when it is empty. Returns how many runs
+// were cleaned.
+int RemoveEndedRuns(const QString& tempRoot);
