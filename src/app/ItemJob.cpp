@@ -46,6 +46,10 @@ TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserve
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ShowLvState(index, TStatusText::Processing);
   observer_.ClearOutputColumns(index);
+  if (volumePlan_.PackedByOther(index)) {
+    qCInfo(lcJob) << source << "is a volume of a set that another item of the run packs";
+    return JudgeOutput({{}, TStatusText::OtherVolume, TItemVerdict::Skipped});
+  }
   TItemOutcome outcome;
   {
     TItem item(index, source, run_.paths.tempRoot());
@@ -66,10 +70,12 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
-  const TOutputName name = naming_.Name(item.source);
+  const QFileInfo info(item.source);
+  if (info.isFile()) item.volumeSet = FindVolumeSet(item.source);
+  // A set is named as the one archive it is: x.part1.rar as x.rar, x.7z.001 as x.7z.
+  const TOutputName name = naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
-  const QFileInfo info(item.source);
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
   if (info.isFile()) return name.eligible ? ProcessFile(item) : Failed(item, TStatusText::FileIgnored);
   // Gone, a dangling link, or a device, pipe or socket.
@@ -91,12 +97,24 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
 }
 
 TItemOutcome TItemJob::ProcessFile(TItem& item) {
+  if (item.volumeSet) return ProcessVolumeSet(item);
   const QString detected = compress_.GetFileRealExt(item.source);
-  if (compress_.isSupportExt(detected)) return ProcessArchive(item, detected);
+  if (compress_.isSupportExt(detected)) return ProcessArchive(item, item.source, detected);
   return PackSourceFile(item, false);
 }
 
-TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
+TItemOutcome TItemJob::ProcessVolumeSet(TItem& item) {
+  const TVolumeSet& set = *item.volumeSet;
+  // Every volume is read through the one that opens the set; a gap would leave files out.
+  if (!set.complete()) {
+    qCWarning(lcJob) << item.source << ": the volume set lacks" << set.missing;
+    return Failed(item, TStatusText::CannotExtract);
+  }
+  // The set's format comes from its names: a later ZIP volume need not start with a signature.
+  return ProcessArchive(item, set.openedBy, set.format);
+}
+
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const QString& detected) {
   const bool exe = detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
@@ -106,7 +124,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
     workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = compress_.UnCompressFile(item.source, workFolder);
+    code = compress_.UnCompressFile(archive, workFolder);
   }
 
   if (code == crSuccess) {
@@ -118,6 +136,12 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& detected) {
     const TItemOutcome packed =
         PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
+    if (item.volumeSet) {
+      // One archive cannot take the place of several files; the set stays as it was.
+      qCInfo(lcJob) << "replace-source mode leaves the" << item.volumeSet->count() << "volumes of"
+                    << item.volumeSet->setPath << "untouched; the output stays at" << item.output;
+      return Made(item, TStatusText::VolumesKept);
+    }
     return ReplaceSource(item);
   }
   if (exe) {

@@ -5,14 +5,18 @@
 // as the item.
 #include <QString>
 
+#include <optional>
+
 #include "app/ContentCleanup.h"
 #include "app/FolderPacking.h"
 #include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
+#include "app/VolumeSetPlan.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
+#include "compress/common/VolumeSet.h"
 
 class TItemJob {
  public:
@@ -21,6 +25,9 @@ class TItemJob {
   // be read (NameDelete.dat, data.db); the item goes on without its rules.
   TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserver& observer,
            TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
+
+  // The run's list, for its volume sets: a volume whose set another item packs is skipped.
+  void PlanVolumeSets(const TSnapshot& items) { volumePlan_ = TVolumeSetPlan(items); }
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
   // every work folder and any output it began removed.
@@ -36,12 +43,16 @@ class TItemJob {
     TWorkFolders folders;
     QString output;          // the archive being made; set when the item is named
     QString outputBaseName;  // what precedes its "_N" suffix and extension
+    // The set the source is a volume of; it is named, extracted and kept as one archive.
+    std::optional<TVolumeSet> volumeSet;
   };
 
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
   TItemOutcome ProcessFile(TItem& item);
-  TItemOutcome ProcessArchive(TItem& item, const QString& detected);
+  TItemOutcome ProcessVolumeSet(TItem& item);
+  // archive: what is extracted, the source or the volume that opens its set.
+  TItemOutcome ProcessArchive(TItem& item, const QString& archive, const QString& detected);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.
@@ -68,4 +79,5 @@ class TItemJob {
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
+  TVolumeSetPlan volumePlan_;
 };

@@ -8,7 +8,13 @@ enum class TItemVerdict {
   Suspect,  // an output below the plausible size: it may be damaged
   Failed,   // no output, or one that failed whatever its size (a replacement that did not happen)
   Stopped,  // a stop request ended the packer before the output was complete
+  Skipped,  // a volume of a set that another item of the run packs: no output of its own
 };
+
+// A verdict that counts against the run: every one but a success and a skipped volume.
+inline bool IsFailure(TItemVerdict verdict) {
+  return verdict != TItemVerdict::Success && verdict != TItemVerdict::Skipped;
+}
 
 // Outputs below this size are taken for broken ones.
 inline constexpr qint64 kPlausibleOutputSize = 6144;

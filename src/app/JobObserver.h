@@ -22,8 +22,12 @@ struct TItemResult {
 
   // The output lies below the plausible size: the row names no output but says it may be damaged.
   bool outputMayBeDamaged() const { return verdict == TItemVerdict::Suspect; }
-  // The row record's state: plausible for a success, failed for every other verdict.
-  TItemState rowState() const { return verdict == TItemVerdict::Success ? isPlausible : isFailed; }
+  // The row record's state: plausible for a success, not processed for a skipped volume, failed
+  // for every other verdict.
+  TItemState rowState() const {
+    if (verdict == TItemVerdict::Skipped) return isNotProcessed;
+    return verdict == TItemVerdict::Success ? isPlausible : isFailed;
+  }
 };
 
 // The output-name cell: the output's file name, TRunText::SuspectOutput when the output may be

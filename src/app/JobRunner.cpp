@@ -104,6 +104,7 @@ void TJobRunner::StartCompress() {
   TItemJob job(
       run_, *compress, observer_, [this] { return stopRequests_.load(); },
       [this](const QString& path) { WarnUnreadable(path); });
+  job.PlanVolumeSets(t_List);
   observer_.ResetProgress();
   tally_ = {};
   warnedFiles_.clear();
@@ -123,7 +124,7 @@ void TJobRunner::StartCompress() {
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
   ++tally_.recorded;
   if (outcome.outputExists) ++tally_.successCount;
-  if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+  if (IsFailure(outcome.verdict)) ++tally_.errorCount;
 
   TItemResult r;
   r.source = t_List[index].path;

@@ -8,6 +8,7 @@
 #include "compress/common/EngineLog.h"
 #include "compress/common/EntryPath.h"
 #include "compress/common/RunEngine.h"
+#include "compress/common/VolumeSet.h"
 #include "compress/plugin/PluginEngine.h"
 #include "compress/plugin/PluginFile.h"
 #include "compress/rar/RarPacker.h"
@@ -223,6 +224,11 @@ bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile)
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
+  // Entries of a split set lie in the other volumes at offsets of their own; the library's ZIP
+  // handler reads such a set, ours reads one file.
+  if (IsSplitZip(ZipFile))
+    return Extraction(ZipFile, k7zLibrary, UnzipDir,
+                      [&] { return TSevenZipEngine(Context()).UnZipVolumes(ZipFile, UnzipDir); });
   return Extraction(ZipFile, kZipEngine, UnzipDir,
                     [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }

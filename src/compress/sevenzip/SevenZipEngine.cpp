@@ -75,9 +75,18 @@ bool TSevenZipEngine::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7Z
 }
 
 int TSevenZipEngine::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
+  return Extract(c7zipFile, c7zipDir, z7::k7zFormatClassId);
+}
+
+int TSevenZipEngine::UnZipVolumes(const QString& zipFile, const QString& unzipDir) {
+  return Extract(zipFile, unzipDir, z7::kZipFormatClassId);
+}
+
+int TSevenZipEngine::Extract(const QString& c7zipFile, const QString& c7zipDir, const z7::GUID& format) {
   if (!QFileInfo::exists(c7zipFile)) return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
   if (!QFileInfo::exists(LibraryPath())) return MissingLibrary();
   T7zPlugin plugin(LibraryPath());
+  plugin.SetClassId(format);
   if (!QDir().mkpath(c7zipDir))
     return context_.Fail(crCreateDirFailed, QStringLiteral("cannot create ") + c7zipDir);
   T7zInArchive archive(plugin);
@@ -111,7 +120,7 @@ int TSevenZipEngine::MissingLibrary() {
 }
 
 int TSevenZipEngine::CannotOpen(z7::HRESULT result) {
-  return context_.Fail(crFailed, QStringLiteral("not a 7z archive the library can open: damaged, or a "
+  return context_.Fail(crFailed, QStringLiteral("not an archive the library can open: damaged, or a "
                                                 "password is needed (%1)")
                                      .arg(HresultText(result)));
 }

@@ -23,6 +23,10 @@ class TSevenZipEngine {
   // Extracts every item into c7zipDir with the context's decompression password.
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);  // TCompressResult
 
+  // Extracts a split ZIP set (x.z01 ... beside x.zip) through the library's ZIP handler, which
+  // reads the other volumes by their names; a missing one fails the items it holds.
+  int UnZipVolumes(const QString& zipFile, const QString& unzipDir);  // TCompressResult
+
   // Replaces fileList with the archive's item paths, folders included, in archive order.
   int List7zFiles(const QString& archivePath, QStringList& fileList);  // TCompressResult
 
@@ -33,6 +37,7 @@ class TSevenZipEngine {
   TEngineInfo Describe() const;
 
  private:
+  int Extract(const QString& archive, const QString& dir, const z7::GUID& format);
   int MissingLibrary();
   int CannotOpen(z7::HRESULT result);
 
