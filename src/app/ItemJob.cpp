@@ -52,7 +52,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   }
   TItemOutcome outcome;
   {
-    TItem item(index, source, run_.paths.tempRoot());
+    TItem item(index, source, run_.paths.tempRoot(), run_.dryRun);
     try {
       outcome = ProcessSource(item);
     } catch (const E7zLoadError&) {
@@ -84,14 +84,15 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
 
 TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   QString folder = item.source;
-  if (run_.settings.CopyFolder) {
+  // A dry run cleans a copy even when the run would clean the folder in place.
+  if (run_.settings.CopyFolder || item.dryRun) {
     const QString workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Copying);
     if (!CopyPath(item.source + "/*", workFolder + '/')) return CopyFailed(item, workFolder);
     folder = workFolder;
   }
   ShowState(item, TStatusText::Cleaning);
-  cleaner_.CleanFolder(folder);
+  Clean(item, folder);
   ShowState(item, TStatusText::Compressing);
   return PackInRunFormat(item, folder);
 }
@@ -132,7 +133,11 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
       observer_.SetLvExName(
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
     ShowState(item, TStatusText::Compressing);
-    cleaner_.CleanFolder(workFolder);
+    Clean(item, workFolder);
+    if (item.dryRun) {
+      const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
+      return Previewed(item, replaces ? item.source : item.output);
+    }
     const TItemOutcome packed =
         PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
@@ -169,6 +174,7 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // format it really has and stays beside the other outputs.
   if (FileExtension(item.output) != run_.outputExt)
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
+  if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
 }
 
@@ -202,6 +208,12 @@ TItemOutcome TItemJob::CopyFailed(const TItem& item, const QString& workFolder) 
   return Discarded(item, TStatusText::CopyFailed);
 }
 
+TItemOutcome TItemJob::Previewed(const TItem& item, const QString& output) {
+  TItemOutcome previewed{output, TStatusText::DryRunDone, TItemVerdict::Previewed};
+  previewed.cleanup = item.cleanup;
+  return previewed;
+}
+
 TItemOutcome TItemJob::Made(const TItem& item, const QString& status) {
   return {item.output, status, TItemVerdict::Success};
 }
@@ -211,6 +223,7 @@ TItemOutcome TItemJob::Failed(const TItem& item, const QString& status) {
 }
 
 TItemOutcome TItemJob::Discarded(const TItem& item, const QString& status, TItemVerdict verdict) {
-  if (item.output != item.source) RemoveUnfinishedOutput(item.output);
+  // A dry run begins no output; whatever lies at the name is someone else's.
+  if (item.output != item.source && !item.dryRun) RemoveUnfinishedOutput(item.output);
   return {item.output, status, verdict};
 }

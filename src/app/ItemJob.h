@@ -36,8 +36,8 @@ class TItemJob {
  private:
   // The item in progress: what its ways share, for as long as it lasts.
   struct TItem {
-    TItem(int index, QString source, const QString& tempRoot)
-        : index(index), source(std::move(source)), folders(tempRoot) {}
+    TItem(int index, QString source, const QString& tempRoot, bool dryRun)
+        : index(index), source(std::move(source)), folders(tempRoot), dryRun(dryRun) {}
     int index;
     QString source;
     TWorkFolders folders;
@@ -45,6 +45,8 @@ class TItemJob {
     QString outputBaseName;  // what precedes its "_N" suffix and extension
     // The set the source is a volume of; it is named, extracted and kept as one archive.
     std::optional<TVolumeSet> volumeSet;
+    bool dryRun;  // nothing is packed, nothing outside the work folders touched
+    TCleanupReport cleanup;
   };
 
   TItemOutcome ProcessSource(TItem& item);
@@ -62,9 +64,13 @@ class TItemJob {
   // Replace-source mode: the packed output takes the source's place.
   TItemOutcome ReplaceSource(const TItem& item);
 
-  // Outcomes: the output made; a failure that leaves whatever lies at the output path (nothing
+  // Cleans a prepared folder by the rules, keeping the report for the outcome.
+  void Clean(TItem& item, const QString& folder) { item.cleanup = cleaner_.CleanFolder(folder); }
+
+  // Outcomes: a dry run's item where packing would begin; the output made; a failure that leaves whatever lies at the output path (nothing
   // was begun there, or a replacement failed and the output stays for the user); a failure that
   // removes the output the item began.
+  static TItemOutcome Previewed(const TItem& item, const QString& output);
   static TItemOutcome Made(const TItem& item, const QString& status);
   static TItemOutcome Failed(const TItem& item, const QString& status);
   static TItemOutcome Discarded(const TItem& item, const QString& status,

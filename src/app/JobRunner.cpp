@@ -32,11 +32,11 @@ TJobRunner::~TJobRunner() {
   Wait();
 }
 
-TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items) {
+TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, bool dryRun) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
-                                                 QDateTime::currentDateTime());
+                                                 QDateTime::currentDateTime(), !dryRun);
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
@@ -52,6 +52,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   // The engines read the comment themselves; an unreadable one is found here.
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
   run_.unreadableFiles = unreadable;
+  run_.dryRun = dryRun;
   t_List = items;
   isRunning_ = true;
   isExit_ = false;
@@ -133,6 +134,8 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   r.verdict = outcome.verdict;
   r.status = outcome.status;
   r.outputExists = outcome.outputExists;
+  r.dryRun = run_.dryRun;
+  r.cleanup = outcome.cleanup;
   if (outcome.outputExists) {
     r.fileSize = outcome.outputSize;
     r.sizeText = SizeText(outcome.outputSize);

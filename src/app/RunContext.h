@@ -15,4 +15,7 @@ struct TRunContext {
   QStringList txtDelList;  // TxtDelete.dat
   // Data files found at start that exist but cannot be read (their content is not used).
   QStringList unreadableFiles;
+  // Extract and clean in work folders only: nothing is packed, no source and no output folder is
+  // touched, and each item reports what its cleanup did.
+  bool dryRun = false;
 };

@@ -34,6 +34,9 @@ struct TStatusText {
   // in replace-source mode, whose volumes are left as they are.
   static inline const QString OtherVolume = QStringLiteral("分卷，随第一卷处理");
   static inline const QString VolumesKept = QStringLiteral("打包完毕，分卷未替换");
+
+  // Final in a dry run: extracted and cleaned in a work folder, not packed.
+  static inline const QString DryRunDone = QStringLiteral("试运行完毕");
 };
 
 struct TRunText {

@@ -24,8 +24,13 @@ class TCliObserver : public IJobObserver {
   bool anyFailed() const { return anyFailed_; }
 
   // The item line: index, status, output path (empty when none), size in bytes, tab-separated.
+  // A dry run's item names the output it would get, and a line per cleanup action follows:
+  // "\tdeleted\tPATH\tPATTERN", "\tdeleted by content\tPATH\tPATTERN",
+  // "\trewrote\tPATH:LINE\tFIND -> REPLACEMENT\tLINE AFTER", "\trenamed\tPATH\tNEW NAME".
   static QString ItemLine(int index, const TItemResult& result);
-  // The same as one compact JSON object.
+  // The same as one compact JSON object; a dry run's has "dryRun": true and the arrays
+  // "deleted" ({path, rule, byContent}), "rewritten" ({path, rule, replacement, line, text}) and
+  // "renamed" ({path, newName}).
   static QString ItemJson(int index, const TItemResult& result);
 
  private:

@@ -25,6 +25,9 @@ const QList<TCliOption>& CliOptionTable() {
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
+      {{"dry-run"}, O::argNone, {}, {},
+       "extract and clean in work folders only, then list per item what the cleanup deleted, rewrote "
+       "and renamed and the output it would get; nothing is packed, no source or output folder touched"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
       {{"version"}, O::argNone, {}, {}, "print the program's version"},

@@ -69,6 +69,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   if (isSet("password")) options.password = value("password");
   if (isSet("unpack-password")) options.unpackPassword = value("unpack-password");
   options.json = isSet("json");
+  options.dryRun = isSet("dry-run");
 
   for (const QString& path : parser.positionalArguments()) {
     if (path.isEmpty()) {

@@ -15,6 +15,7 @@ struct TCliOptions {
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
   bool json = false;
+  bool dryRun = false;  // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;  // absolute, in the order given
 };
