@@ -11,18 +11,11 @@
 #include "settings/TxtReplaceRules.h"
 #include "support/TestSupport.h"
 
-using testsupport::MakeDir;
-using testsupport::RandomBytes;
-using testsupport::ReadFile;
-using testsupport::RunTool;
-using testsupport::TempDir;
-using testsupport::ToolRun;
-using testsupport::TreeListing;
-using testsupport::WriteFile;
+using namespace testsupport;
 
 namespace {
 
-QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
+QString Cli() { return BinDir() + "/harrowmint-cli"; }
 
 // Every entry below root with the digest of each file's content.
 QStringList Snapshot(const QString& root) {
@@ -57,7 +50,7 @@ struct DryRunHome {
   QString home = dir.path();
 
   DryRunHome() {
-    QFile::link(testsupport::EngineDir(), home + "/Engine");
+    QFile::link(EngineDir(), home + "/Engine");
     const QString data = home + "/Data/";
     WriteFile(data + "delete.dat", "*.url\r\n");
     WriteFile(data + "TxtDelete.dat", "BUY NOW\r\n");
