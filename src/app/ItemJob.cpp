@@ -72,12 +72,20 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
   const QFileInfo info(item.source);
   if (info.isFile()) item.volumeSet = FindVolumeSet(item.source);
-  // A set is named as the one archive it is: x.part1.rar as x.rar, x.7z.001 as x.7z.
-  const TOutputName name = naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source);
+  // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
+  // A set is one archive of the format its names say (a later ZIP volume need not start with a
+  // signature), named as that archive: x.part1.rar as x.rar, x.7z.001 as x.7z.
+  const TSourceFormat format =
+      item.volumeSet ? TSourceFormat{item.volumeSet->format, true, {}}
+      : info.isFile() ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
+                      : TSourceFormat{};
+  const TOutputName name =
+      naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source, format.pluginExt);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
-  if (info.isFile()) return name.eligible ? ProcessFile(item) : Failed(item, TStatusText::FileIgnored);
+  if (info.isFile())
+    return name.eligible ? ProcessFile(item, format) : Failed(item, TStatusText::FileIgnored);
   // Gone, a dangling link, or a device, pipe or socket.
   return Discarded(item, info.exists() ? TStatusText::Unsupported : TStatusText::SourceMissing);
 }
@@ -97,26 +105,24 @@ TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   return PackInRunFormat(item, folder);
 }
 
-TItemOutcome TItemJob::ProcessFile(TItem& item) {
-  if (item.volumeSet) return ProcessVolumeSet(item);
-  const QString detected = compress_.GetFileRealExt(item.source);
-  if (compress_.isSupportExt(detected)) return ProcessArchive(item, item.source, detected);
+TItemOutcome TItemJob::ProcessFile(TItem& item, const TSourceFormat& format) {
+  if (item.volumeSet) return ProcessVolumeSet(item, format);
+  if (format.archive) return ProcessArchive(item, item.source, format);
   return PackSourceFile(item, false);
 }
 
-TItemOutcome TItemJob::ProcessVolumeSet(TItem& item) {
+TItemOutcome TItemJob::ProcessVolumeSet(TItem& item, const TSourceFormat& format) {
   const TVolumeSet& set = *item.volumeSet;
   // Every volume is read through the one that opens the set; a gap would leave files out.
   if (!set.complete()) {
     qCWarning(lcJob) << item.source << ": the volume set lacks" << set.missing;
     return Failed(item, TStatusText::CannotExtract);
   }
-  // The set's format comes from its names: a later ZIP volume need not start with a signature.
-  return ProcessArchive(item, set.openedBy, set.format);
+  return ProcessArchive(item, set.openedBy, format);
 }
 
-TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const QString& detected) {
-  const bool exe = detected == QLatin1String(".exe");
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format) {
+  const bool exe = format.detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
   int code = crFailed;
@@ -125,13 +131,14 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
     workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = compress_.UnCompressFile(archive, workFolder);
+    code = ExtractSource(compress_, format, archive, workFolder);
   }
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
+    if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
     Clean(item, workFolder);
     if (item.dryRun) {

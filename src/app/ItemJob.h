@@ -13,6 +13,7 @@
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
 #include "app/RunContext.h"
+#include "app/SourceFormat.h"
 #include "app/VolumeSetPlan.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
@@ -51,10 +52,10 @@ class TItemJob {
 
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
-  TItemOutcome ProcessFile(TItem& item);
-  TItemOutcome ProcessVolumeSet(TItem& item);
+  TItemOutcome ProcessFile(TItem& item, const TSourceFormat& format);
+  TItemOutcome ProcessVolumeSet(TItem& item, const TSourceFormat& format);
   // archive: what is extracted, the source or the volume that opens its set.
-  TItemOutcome ProcessArchive(TItem& item, const QString& archive, const QString& detected);
+  TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.

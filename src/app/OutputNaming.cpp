@@ -50,11 +50,16 @@ TOutputNaming::TOutputNaming(const TSettings& settings, QString outputPath, QStr
       nameDeleteFile_(std::move(nameDeleteFile)),
       onUnreadable_(std::move(onUnreadable)) {}
 
-QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& now) const {
-  QString base =
-      settings_.nameType == ntByDate
-          ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
-          : FilterFileName(FileNameWithoutExt(source), LoadListFile(nameDeleteFile_, onUnreadable_));
+QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& now,
+                                      const QString& formatExt) const {
+  const QString fileName = FileNamePart(source);
+  // An extension the name does not end in cuts the last one, as none given does.
+  const QString stem = !formatExt.isEmpty() && fileName.endsWith(formatExt)
+                           ? fileName.chopped(formatExt.size())
+                           : FileNameWithoutExt(source);
+  QString base = settings_.nameType == ntByDate
+                     ? now.toString(QStringLiteral("yyyyMMddHHmmss"))
+                     : FilterFileName(stem, LoadListFile(nameDeleteFile_, onUnreadable_));
   if (settings_.DelCompressVer) base = StripVersionText(base);
   base.replace(QStringLiteral(".."), QStringLiteral("."));
 
@@ -66,10 +71,10 @@ QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& no
   return name;
 }
 
-TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now) const {
+TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now, const QString& formatExt) const {
   const QString sourceExt = FileExtension(source);
   TOutputName out;
-  out.baseName = OutputBaseName(source, now);
+  out.baseName = OutputBaseName(source, now, formatExt);
   QString ext = outputExt_;
   if (settings_.RARToFrom) {
     // The output takes the source's place, so it keeps the source's own format and extension.

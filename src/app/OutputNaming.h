@@ -31,11 +31,15 @@ class TOutputNaming {
   TOutputNaming(const TSettings& settings, QString outputPath, QString outputExt, QString nameDeleteFile,
                 TUnreadableFile onUnreadable = {});
 
-  TOutputName Name(const QString& source, const QDateTime& now) const;
-  TOutputName Name(const QString& source) const { return Name(source, QDateTime::currentDateTime()); }
+  // formatExt: the extension that names the source's format when it is longer than the last one
+  // (".tar.gz" of a file a plug-in extracts), so the base name loses all of it; "" for the last.
+  TOutputName Name(const QString& source, const QDateTime& now, const QString& formatExt = {}) const;
+  TOutputName Name(const QString& source, const QString& formatExt = {}) const {
+    return Name(source, QDateTime::currentDateTime(), formatExt);
+  }
 
   // Base name and template, before the suffix and extension.
-  QString OutputBaseName(const QString& source, const QDateTime& now) const;
+  QString OutputBaseName(const QString& source, const QDateTime& now, const QString& formatExt = {}) const;
 
   // The first path of outputPath + baseName + ("" or "_1", "_2", ...) + ext where nothing exists.
   QString FreePath(const QString& baseName, const QString& ext) const;

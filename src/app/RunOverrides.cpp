@@ -8,5 +8,6 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
     settings.CompressPwd = *overrides.password;
   }
   if (overrides.unpackPassword) settings.UnCompressPwd = *overrides.unpackPassword;
+  if (overrides.pluginFormats) settings.PluginFormats = *overrides.pluginFormats;
   return settings;
 }

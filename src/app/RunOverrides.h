@@ -12,6 +12,7 @@ struct TRunOverrides {
   // Of the output archives; an empty one switches the output password off.
   std::optional<QString> password;
   std::optional<QString> unpackPassword;  // for extracting the sources
+  std::optional<bool> pluginFormats;      // extract the formats that have a plug-in
 };
 
 // The settings with every override that is given in place of the stored value.

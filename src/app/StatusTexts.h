@@ -44,6 +44,10 @@ struct TRunText {
   static inline const QString SuspectOutput = QStringLiteral("文件可能出错");
   // Type cell of a self-extracting archive: the detected format without its dot goes before it.
   static inline const QString SelfExtractingSuffix = QStringLiteral("自解压格式");
+  // Type cell of a file extracted through the plug-in of its name's extension: "tar.gz文件".
+  static QString PluginFormatType(const QString& pluginExt) {
+    return pluginExt.mid(1) + QStringLiteral("文件");
+  }
 
   static inline const QString NoItems = QStringLiteral("请先添加需要打包的文件/目录。");
   static inline const QString InvalidOutputFolder = QStringLiteral("无效的输出目录。");

@@ -24,6 +24,7 @@ const QList<TCliOption>& CliOptionTable() {
       {{"output"}, O::argFolder, "DIR", {}, "output folder"},
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
+      {{"plugin-formats"}, O::argNone, {}, {}, "also extract files that a plug-in opens (tar.gz, iso, cab)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"dry-run"}, O::argNone, {}, {},
        "extract and clean in work folders only, then list per item what the cleanup deleted, rewrote "

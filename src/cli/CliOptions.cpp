@@ -68,6 +68,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
   if (isSet("password")) options.password = value("password");
   if (isSet("unpack-password")) options.unpackPassword = value("unpack-password");
+  options.pluginFormats = isSet("plugin-formats");
   options.json = isSet("json");
   options.dryRun = isSet("dry-run");
 

@@ -14,6 +14,7 @@ struct TCliOptions {
   std::optional<QString> output;
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
+  bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   bool json = false;
   bool dryRun = false;  // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error

@@ -34,6 +34,13 @@ class IArchiveFacade {
   virtual int UnCompressFile(const QString& CompressFile, const QString& Dir) = 0;
   // The format found by the last UnCompressFile.
   virtual QString CompressFileExt() const = 0;
+  // For a file that no built-in format claims: the longest extension of its name whose plug-in
+  // file exists (".tar.gz" for targz.pk before ".gz" for gz.pk), or "".
+  virtual QString FindPluginExt(const QString& CompressFile) const = 0;
+  // Extracts into Dir with the plug-in file of pluginExt, whatever the file's signature and last
+  // extension say (UnCompressFile keeps its own choice); leaves CompressFileExt as it was.
+  virtual int UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                 const QString& pluginExt) = 0;
   // Fills FileList with the archive's entry names; 0 for a format that cannot be listed.
   virtual int GetFileList(const QString& CompressFile) = 0;
   virtual QStringList FileList() const = 0;

@@ -234,8 +234,18 @@ int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
 }
 
 int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
-  return Extraction(CompressFile, kPlugin, Dir,
-                    [&] { return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir); });
+  return UnCompressByPlugin(CompressFile, Dir, FileExtension(CompressFile));
+}
+
+QString TvxCompress::FindPluginExt(const QString& CompressFile) const {
+  return FindPluginExtension(GetEngineFolder(), CompressFile);
+}
+
+int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                    const QString& pluginExt) {
+  return Extraction(CompressFile, kPlugin, Dir, [&] {
+    return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir, pluginExt);
+  });
 }
 
 TUnRarEngine TvxCompress::UnRarEngine() {

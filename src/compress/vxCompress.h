@@ -90,6 +90,8 @@ class TvxCompress : public IArchiveFacade {
 
   // Extraction through the plug-in file of CompressFile's own extension.
   int UnCompressByPlugin(const QString& CompressFile, const QString& Dir);
+  QString FindPluginExt(const QString& CompressFile) const override;
+  int UnCompressByPlugin(const QString& CompressFile, const QString& Dir, const QString& pluginExt) override;
 
  private:
   // The context with the engine folder of this moment, for the engine of one operation.

@@ -8,6 +8,8 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include "app/SourceFormat.h"
+#include "app/StatusTexts.h"
 #include "compress/common/VolumeSet.h"
 #include "compress/vxCompress.h"
 #include "gui/Theme.h"
@@ -131,7 +133,19 @@ QString TBatchList::InfoTip(const TBatchItem& row) const {
   return content ? ContentTip(*content) : QString();
 }
 
-QString TBatchList::TypeText(const QString& path) {
+void TBatchList::SetPluginFormats(bool on) {
+  if (on == pluginFormats_) return;
+  for (int i = 0; i < RowCount(); ++i) {
+    TBatchItem* row = Row(i);
+    const QString path = row->text(colPath);
+    if (row->text(colType) == TypeText(path, pluginFormats_)) row->setText(colType, TypeText(path, on));
+  }
+  pluginFormats_ = on;
+}
+
+QString TBatchList::TypeText(const QString& path) const { return TypeText(path, pluginFormats_); }
+
+QString TBatchList::TypeText(const QString& path, bool pluginFormats) const {
   const QFileInfo info(path);
   if (info.isDir()) return tr("文件夹");
   if (!info.isFile()) return tr("未知");
@@ -141,7 +155,9 @@ QString TBatchList::TypeText(const QString& path) {
     return set->isOtherVolume() ? kind + tr("(%1卷,第%2卷)").arg(set->count()).arg(set->number)
                                 : kind + tr("(%1卷)").arg(set->count());
   }
-  const QString detected = TvxCompress(QString()).GetFileRealExt(path).toLower();
+  const TSourceFormat format = DetectSourceFormat(TvxCompress(engineFolder_), path, pluginFormats);
+  if (format.byPlugin()) return TRunText::PluginFormatType(format.pluginExt);
+  const QString detected = format.detected.toLower();
   if (detected.isEmpty()) return tr("文件");
   QString text = QString(detected).remove(QLatin1Char('.')) + tr("文件");
   if (detected != FileExtension(path).toLower()) text += tr("(格式错误)");

@@ -28,6 +28,10 @@ class TBatchList : public QTreeWidget {
   // Where the listing of an output finds its engines, and whether hovering lists it.
   void SetEngineFolder(const QString& folder) { engineFolder_ = folder; }
   void SetInfoTip(bool on) { infoTip_ = on; }
+  // Whether a run extracts the files a plug-in of their extension opens (PluginFormats). A change
+  // retypes the rows whose type cell still shows what adding them gave; a cell a run has written
+  // stays.
+  void SetPluginFormats(bool on);
 
   // Appends a checked row for the path; no test for duplicates.
   TBatchItem* AddPath(const QString& path);
@@ -56,8 +60,9 @@ class TBatchList : public QTreeWidget {
   QString InfoTip(const TBatchItem& row) const;
 
   // "文件夹", "文件", "<format>文件" with "(格式错误)" when the name's extension says otherwise,
-  // or "未知" for a path that is neither file nor folder.
-  static QString TypeText(const QString& path);
+  // or "未知" for a path that is neither file nor folder. With PluginFormats on, a file a plug-in
+  // of the engine folder will extract shows the type the run gives it ("tar.gz文件").
+  QString TypeText(const QString& path) const;
   // At most eleven names, three "....." lines and the closing line.
   static QString ContentTip(const QStringList& entries);
 
@@ -73,7 +78,9 @@ class TBatchList : public QTreeWidget {
 
  private:
   static void ColourByState(TBatchItem& row);
+  QString TypeText(const QString& path, bool pluginFormats) const;
 
   QString engineFolder_;
   bool infoTip_ = true;
+  bool pluginFormats_ = false;
 };

@@ -54,9 +54,9 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
 
   // The seed must be in place before anything in the data folder is read.
   SeedDataFolder(paths_);
+  ListView1->SetEngineFolder(paths_.engineFolder());
   LoadSettings();
   edtUnCompressPwd->setText(settings_.UnCompressPwd);
-  ListView1->SetEngineFolder(paths_.engineFolder());
   ShowFirstUseTip(QStringLiteral("Run"),
                   tr("这是您首次使用本软件,"
                      "您可以使用工具菜单下面的设置选项，\n来实现丰富的个性化功能，例如修改输出路径。\n\n"
@@ -225,6 +225,7 @@ void Tfrmmain::LoadSettings() {
   setWindowTitle(about::ProductName + QStringLiteral(" V") + ProgramVersionText() +
                  tr("    ————专为下载站设计"));
   ListView1->SetInfoTip(settings_.InfoTip);
+  ListView1->SetPluginFormats(settings_.PluginFormats);
 }
 
 void Tfrmmain::ShowFirstUseTip(const QString& key, const QString& text) {

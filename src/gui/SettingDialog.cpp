@@ -209,6 +209,12 @@ QGroupBox* TfrmSetting::BuildPackingGroup(QWidget* page) {
                                 "\r\n\r\n注意：本功能对列表中的非压缩文件无用。"));
   chkNoCompressEXE = NewCheck(group, "chkNoCompressEXE", tr("不解压exe自解压文件，而是直接打包"),
                               tr("如果自解压文件的扩展名不是exe，则依旧会被解压。"));
+  chkPluginFormats =
+      NewCheck(group, "chkPluginFormats", tr("解压有插件的其他格式(tar.gz、iso、cab等)"),
+               tr("勾选本项，原文件不是RAR/ZIP/7Z/exe文件时，如果引擎目录中有其扩展名的解压插件(*.pk)，\r\n"
+                  "则用该插件解压，清理后再重新打包；没有插件的文件依旧直接打包。\r\n\r\n"
+                  "多段扩展名优先：例如x.tar.gz先使用targz.pk，没有时再使用gz.pk。\r\n\r\n"
+                  "注意：插件指定的解压程序不存在时，将提示“引擎加载失败”。"));
   chkInfoTip = NewCheck(group, "chkInfoTip", tr("鼠标悬停列表时，显示输出压缩包内容提示"),
                         tr("只有当压缩完成后才能显示。"));
   chkCopyFolder = NewCheck(group, "chkCopyFolder", tr("如果待压缩的是文件夹,则先复制到临时文件夹再处理"),
@@ -217,14 +223,20 @@ QGroupBox* TfrmSetting::BuildPackingGroup(QWidget* page) {
                               "\r\n\r\n注意:勾选本项，将导致处理文件夹时耗时变长。"));
 
   auto* layout = new QVBoxLayout(group);
-  layout->setSpacing(2);  // seven check boxes and the page still fit the design height
+  layout->setSpacing(2);  // seven rows of check boxes and the page still fit the design height
   auto* passwordRow = new QHBoxLayout;
   passwordRow->addWidget(Named(BuddyLabel(tr("默认解压密码"), edtUnCompressPwd), "Label8"));
   passwordRow->addWidget(edtUnCompressPwd, 1);
   layout->addLayout(passwordRow);
-  for (QCheckBox* check : {chkDeleteAds, chkDelVer, chkDelRarFileName, chkMustToFolder, chkNoCompressEXE,
-                           chkInfoTip, chkCopyFolder})
+  for (QCheckBox* check : {chkDeleteAds, chkDelVer, chkDelRarFileName, chkMustToFolder})
     layout->addWidget(check);
+  // The two choices of which sources are extracted share a row, so the page keeps its height.
+  auto* extractRow = new QHBoxLayout;
+  extractRow->addWidget(chkNoCompressEXE);
+  extractRow->addSpacing(12);
+  extractRow->addWidget(chkPluginFormats, 1);
+  layout->addLayout(extractRow);
+  for (QCheckBox* check : {chkInfoTip, chkCopyFolder}) layout->addWidget(check);
   return group;
 }
 
@@ -263,6 +275,7 @@ void TfrmSetting::FormCreate() {
   chkNoCompressEXE->setChecked(stored_.NoCompressEXE);
   chkInfoTip->setChecked(stored_.InfoTip);
   chkCopyFolder->setChecked(stored_.CopyFolder);
+  chkPluginFormats->setChecked(stored_.PluginFormats);
   cbbFileName->setCurrentIndex(stored_.nameType);
   cbbCompressExt->setCurrentIndex(stored_.CompressExt);
   cbbOutputPath->setEditText(stored_.OutputFolder);
@@ -332,6 +345,7 @@ TSettings TfrmSetting::SettingsFromControls() const {
   s.NoCompressEXE = chkNoCompressEXE->isChecked();
   s.InfoTip = chkInfoTip->isChecked();
   s.CopyFolder = chkCopyFolder->isChecked();
+  s.PluginFormats = chkPluginFormats->isChecked();
   return s;
 }
 

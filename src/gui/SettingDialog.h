@@ -80,6 +80,7 @@ class TfrmSetting : public QDialog {
   QCheckBox* chkDelRarFileName;
   QCheckBox* chkMustToFolder;
   QCheckBox* chkNoCompressEXE;
+  QCheckBox* chkPluginFormats;
   QCheckBox* chkInfoTip;
   QCheckBox* chkCopyFolder;
   // The text pages.

@@ -60,6 +60,7 @@ TSettings LoadSettings(const TProgramPaths& paths) {
   s.NoCompressEXE = ini.Flag(QStringLiteral("NoCompressEXE"), false);
   s.InfoTip = ini.Flag(QStringLiteral("InfoTip"), true);
   s.CopyFolder = ini.Flag(QStringLiteral("CopyFolder"), true);
+  s.PluginFormats = ini.Flag(QStringLiteral("PluginFormats"), false);
 
   const QString am = ini.Base64(QStringLiteral("am"));
   const QString pm = ini.Base64(QStringLiteral("pm"));
@@ -93,7 +94,7 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          flag("SetCompressPwd", s.SetCompressPwd) && flag("RARToFrom", s.RARToFrom) &&
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
-         flag("CopyFolder", s.CopyFolder);
+         flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

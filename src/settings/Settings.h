@@ -28,6 +28,9 @@ struct TSettings {
   bool RARToFrom = false;                             // "RARToFrom"
   bool InfoTip = true;                                // "InfoTip"
   bool CopyFolder = true;                             // "CopyFolder"
+  // "PluginFormats": a file no built-in format claims is extracted by the plug-in of its own
+  // extension when there is one, instead of being packed as it is.
+  bool PluginFormats = false;
 
   // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
   TAmPmTexts ampm;

@@ -25,6 +25,9 @@ class FakeFacade : public IArchiveFacade {
  public:
   // Keyed by the source's file name.
   QMap<QString, FakeArchive> archives;
+  // FindPluginExt, keyed by the source's file name; UnCompressByPlugin then extracts the entry
+  // of `archives` (whose `detected` should be empty, as for any format no signature gives).
+  QMap<QString, QString> pluginExts;
   qint64 outputSize = 10000;
   QStringList smallOutputs;  // base names of outputs written below the plausible size instead
   bool rarMissing = false;
@@ -65,17 +68,20 @@ class FakeFacade : public IArchiveFacade {
   }
   int UnCompressFile(const QString& archive, const QString& dir) override {
     calls << "UnCompressFile";
-    if (!warning.isEmpty()) onWarning_(warning);
-    if (throwOnExtract) throw std::runtime_error("engine trouble");
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
     compressFileExt_ = a.detected;
-    if (a.code != crSuccess) return a.code;
-    for (auto it = a.content.begin(); it != a.content.end(); ++it)
-      testsupport::WriteFile(dir + '/' + it.key(), it.value());
-    if (!a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
-    return crSuccess;
+    const int code = Extract(a, dir);
+    if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
+    return code;
   }
   QString CompressFileExt() const override { return compressFileExt_; }
+  QString FindPluginExt(const QString& archive) const override {
+    return pluginExts.value(QFileInfo(archive).fileName());
+  }
+  int UnCompressByPlugin(const QString& archive, const QString& dir, const QString& pluginExt) override {
+    calls << "UnCompressByPlugin " + pluginExt;
+    return Extract(archives[QFileInfo(archive).fileName()], dir);
+  }
   int GetFileList(const QString& archive) override {
     calls << "GetFileList";
     fileList_ = packed_.value(archive);
@@ -108,6 +114,14 @@ class FakeFacade : public IArchiveFacade {
   }
 
  private:
+  int Extract(const FakeArchive& a, const QString& dir) {
+    if (!warning.isEmpty()) onWarning_(warning);
+    if (throwOnExtract) throw std::runtime_error("engine trouble");
+    if (a.code != crSuccess) return a.code;
+    for (auto it = a.content.begin(); it != a.content.end(); ++it)
+      testsupport::WriteFile(dir + '/' + it.key(), it.value());
+    return crSuccess;
+  }
   bool Pack(const QStringList& sources, const QString& archive) {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));

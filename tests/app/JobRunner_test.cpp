@@ -7,6 +7,8 @@
 #include "FakeFacade.h"
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
+#include "settings/PathVars.h"
+#include "util/FileOps.h"
 
 using testsupport::MakeDir;
 using testsupport::ReadFile;
@@ -174,6 +176,62 @@ TEST(JobRunner, SelfExtractingArchivesWithNoCompressExe) {
   EXPECT_EQ(o.results[1].status, "无法解压");
   EXPECT_FALSE(fake.calls.contains("UnCompressFile"));
   EXPECT_TRUE(o.exNames.isEmpty());
+}
+
+// A file no signature claims goes to the plug-in of its name's longest extension only when the
+// run extracts plug-in formats; a file with a signature keeps the facade's own dispatch either way.
+TEST(JobRunner, PluginFormatsAreExtractedOnlyWhenAskedFor) {
+  const QStringList names{"game.tar.gz", "disc.iso", "broken.tar.gz", "good.zip", "notes.bin"};
+  const struct {
+    bool pluginFormats;
+    QStringList statuses;
+    QStringList extractions;  // the facade's extraction calls, in order
+    QMap<int, QString> types;
+  } cases[] = {
+      {false, {"打包完毕", "打包完毕", "打包完毕", "打包完毕", "打包完毕"}, {"UnCompressFile"}, {}},
+      {true,
+       {"打包完毕", "引擎加载失败", "无法解压", "打包完毕", "打包完毕"},
+       {"UnCompressByPlugin .tar.gz", "UnCompressByPlugin .iso", "UnCompressByPlugin .tar.gz",
+        "UnCompressFile"},
+       {{0, "tar.gz文件"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pluginFormats);
+    RunnerHome h;
+    h.settings.PluginFormats = c.pluginFormats;
+    h.Data("delete.dat", "*.url");
+    QStringList paths;
+    for (const QString& name : names) {
+      WriteFile(h.In(name), "bytes of " + name.toUtf8());
+      paths << h.In(name);
+    }
+    FakeFacade script;
+    script.archives["game.tar.gz"] = {"", crSuccess, {}, {{"game.bin", "g"}, {"ad.url", "ad"}}};
+    script.archives["disc.iso"] = {"", crEngineLoadFailed, {}, {}};
+    script.archives["broken.tar.gz"] = {"", crFailed, {}, {}};
+    script.archives["good.zip"].content = {{"zip.bin", "z"}};
+    script.pluginExts = {
+        {"game.tar.gz", ".tar.gz"}, {"disc.iso", ".iso"}, {"broken.tar.gz", ".tar.gz"}, {"good.zip", ".zip"}};
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked(paths), Factory(script));
+
+    QStringList statuses;
+    for (int i = 0; i < names.size(); ++i) statuses << o.results[i].status;
+    EXPECT_EQ(statuses, c.statuses);
+    EXPECT_EQ(script.log->calls.filter("UnCompress"), c.extractions);
+    EXPECT_EQ(o.exNames, c.types);
+    // Packed whole, the archive is the output's one file; extracted, its content is, cleaned.
+    EXPECT_EQ(script.log->packedTrees[0],
+              c.pluginFormats ? QStringList{"game.bin"} : QStringList{"game.tar.gz"});
+    // Extracted, it is named as an archive is: without its whole format extension.
+    EXPECT_EQ(FileNamePart(o.results[0].CompressPath),
+              QString(c.pluginFormats ? "game" : "game.tar") + GetOutputExt(h.settings.CompressExt));
+    if (c.pluginFormats) {
+      EXPECT_EQ(o.states[1], QStringList({"正在处理中...", "正在解压中...", "引擎加载失败"}));
+    }
+    for (int i : {1, 2}) EXPECT_EQ(o.results[i].outputExists, !c.pluginFormats);
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
+  }
 }
 
 TEST(JobRunner, ReplaceSourceMode) {

@@ -2,6 +2,7 @@
 // replace-source eligibility.
 #include "app/OutputNaming.h"
 #include "support/TestSupport.h"
+#include "util/FileOps.h"
 
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -17,9 +18,10 @@ struct Namer {
   QStringList nameDelete;
 
   QString OutputPath() const { return dir.path() + "/out/"; }
-  TOutputName Name(const QString& source, const QDateTime& now = k2015) {
+  TOutputName Name(const QString& source, const QDateTime& now = k2015, const QString& formatExt = {}) {
     WriteFile(dir.file("NameDelete.dat"), nameDelete.join("\r\n").toUtf8());
-    return TOutputNaming(settings, OutputPath(), outputExt, dir.file("NameDelete.dat")).Name(source, now);
+    return TOutputNaming(settings, OutputPath(), outputExt, dir.file("NameDelete.dat"))
+        .Name(source, now, formatExt);
   }
   // The output's name relative to the output folder.
   QString Relative(const TOutputName& name) const { return name.CompressPath.mid(OutputPath().size()); }
@@ -58,6 +60,28 @@ TEST(OutputNaming, NameTable) {
     EXPECT_EQ(namer.Relative(name), row.expected)
         << row.source.toStdString() << " " << row.format.toStdString();
     EXPECT_TRUE(name.eligible);
+  }
+}
+
+// A file a plug-in extracts loses its whole format extension, as an archive loses its one; the
+// rest of the name is treated as ever.
+TEST(OutputNaming, AWholeFormatExtensionIsCut) {
+  const struct {
+    QString source, formatExt, expected;
+  } rows[] = {
+      {"/in/game.tar.gz", "", "game.tar.rar"},
+      {"/in/game.tar.gz", ".tar.gz", "game.rar"},
+      {"/in/My.Game[AD].tar.gz", ".tar.gz", "My.Game.rar"},  // filtered after the cut
+      {"/in/a..b.tar.gz", ".tar.gz", "a.b.rar"},
+      {"/in/game.tar.gz", ".cab.tar.gz", "game.tar.rar"},  // not the name's own: the last one is cut
+  };
+  for (const auto& row : rows) {
+    Namer namer;
+    namer.settings.fileNameFormat = "<name>";
+    namer.nameDelete = {"[ad]"};
+    const TOutputName name = namer.Name(row.source, k2015, row.formatExt);
+    EXPECT_EQ(namer.Relative(name), row.expected) << row.source.toStdString() << row.formatExt.toStdString();
+    EXPECT_EQ(name.baseName, FileNameWithoutExt(row.expected));
   }
 }
 

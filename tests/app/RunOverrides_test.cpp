@@ -20,16 +20,25 @@ TEST(RunOverrides, OnlyWhatIsGivenReplacesTheSettings) {
   EXPECT_TRUE(untouched.SetCompressPwd);
   EXPECT_EQ(untouched.CompressPwd, "stored");
   EXPECT_EQ(untouched.UnCompressPwd, "open");
+  EXPECT_FALSE(untouched.PluginFormats);
 
   const TSettings all = ApplyRunOverrides(stored, {.format = of7z,
                                                    .outputFolder = QStringLiteral("/tmp/other"),
                                                    .password = QStringLiteral("pw"),
-                                                   .unpackPassword = QString()});
+                                                   .unpackPassword = QString(),
+                                                   .pluginFormats = true});
   EXPECT_EQ(all.CompressExt, of7z);
   EXPECT_EQ(all.OutputFolder, "/tmp/other");
   EXPECT_TRUE(all.SetCompressPwd);
   EXPECT_EQ(all.CompressPwd, "pw");
   EXPECT_EQ(all.UnCompressPwd, "") << "an empty box is a password too: none";
+  EXPECT_TRUE(all.PluginFormats);
+
+  stored.PluginFormats = true;
+  EXPECT_TRUE(ApplyRunOverrides(stored, {}).PluginFormats);
+  TRunOverrides noPlugins;
+  noPlugins.pluginFormats = false;
+  EXPECT_FALSE(ApplyRunOverrides(stored, noPlugins).PluginFormats);
 
   const TSettings off = ApplyRunOverrides(stored, {.password = QString()});
   EXPECT_FALSE(off.SetCompressPwd);

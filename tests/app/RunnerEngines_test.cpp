@@ -1,6 +1,7 @@
 // Whole runs through the real facade and engines: archives made by independent tools go in,
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
@@ -10,6 +11,7 @@
 #include "IndependentListing.h"
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
+#include "util/FileOps.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -30,6 +32,18 @@ void WriteCleanupRules(const RunnerHome& h) {
   h.Data("delete.dat", "*.url\r\n");
   h.Data("NameDelete.dat", "[ad]\r\n");
   h.Data("MustFiles/Readme.txt", "must have\r\n");
+}
+
+// Every item of the run failed with its status, without an output, and left no work folder.
+void ExpectEveryItemFailed(const RunnerHome& h, const RecordingObserver& o, const QStringList& statuses) {
+  for (int i = 0; i < statuses.size(); ++i) {
+    SCOPED_TRACE(o.results[i].source.toStdString());
+    EXPECT_EQ(o.results[i].status, statuses[i]);
+    EXPECT_EQ(o.results[i].rowState(), -1);
+    EXPECT_FALSE(o.results[i].outputExists);
+  }
+  EXPECT_EQ(o.summary->errorCount, statuses.size());
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
 }
 
 class RunnerWithEngines : public testing::TestWithParam<int> {};
@@ -136,6 +150,90 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   EXPECT_EQ(ReadFile(check + "/link.bin"), ReadFile(folder + "/data.bin"));
 }
 
+// The source tree as a .tar.gz (bsdtar), an ISO image (xorriso) and a cabinet (gcab), the formats
+// the shipped plug-ins open; returns their paths.
+QStringList MakePluginFormatArchives(const RunnerHome& h, const QString& tree) {
+  const QStringList files{"data.bin", "notes[ad].txt", "sub/visit.url", "sub/saves/slot 1.sav"};
+  EXPECT_EQ(RunTool("bsdtar", QStringList{"-czf", h.In("game.tar.gz")} + files, tree).exitCode, 0);
+  EXPECT_EQ(
+      RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-R", "-o", h.In("disc.iso"), tree}).exitCode, 0);
+  EXPECT_EQ(RunTool("gcab", QStringList{"-c", "-z", h.In("setup.cab")} + files, tree).exitCode, 0);
+  return {h.In("game.tar.gz"), h.In("disc.iso"), h.In("setup.cab")};
+}
+
+// Off, the formats only a plug-in opens are packed whole, as ever; on, the shipped plug-ins extract
+// them and they are cleaned and repacked like any archive. The outputs are read by 7z and compared
+// with the source tree.
+TEST(RunnerWithEngines, PluginFormatsArePackedWholeOrExtractedByTheShippedPlugins) {
+  for (const char* tool : {"bsdtar", "xorriso", "gcab", "7zz", "7z", "unzip"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  WriteCleanupRules(h);
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  WriteFile(tree + "/sub/saves/slot 1.sav", RandomBytes(3000));  // a folder that survives the cleaning
+  const QStringList sources = MakePluginFormatArchives(h, tree);
+  WriteFile(h.In("plain.bin"), RandomBytes(9000));  // no plug-in for it: a file either way
+
+  for (const bool pluginFormats : {false, true}) {
+    SCOPED_TRACE(pluginFormats);
+    h.settings.PluginFormats = pluginFormats;
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked(sources + QStringList{h.In("plain.bin")}));
+    for (int i = 0; i < 4; ++i) {
+      const TItemResult& r = o.results[i];
+      SCOPED_TRACE(r.source.toStdString());
+      ASSERT_EQ(r.status, TStatusText::Packed);
+      EXPECT_EQ(r.rowState(), 1);
+      const QString name = FileNamePart(r.source);
+      const bool extracted = pluginFormats && i < 3;
+      const QStringList cleaned{"Readme.txt", "data.bin", "notes.txt", "sub/saves/slot 1.sav"};
+      EXPECT_EQ(listing::FileNames(r.CompressPath), extracted ? cleaned : QStringList({"Readme.txt", name}));
+      const QString check = h.home.file(QStringLiteral("check%1-%2").arg(pluginFormats).arg(i));
+      ASSERT_EQ(RunTool("7z", {"x", "-bd", "-o" + check, r.CompressPath}).exitCode, 0);
+      if (extracted) {
+        // Every file that the rules keep arrives whole; the renamed one under its new name.
+        for (const char* kept : {"data.bin", "sub/saves/slot 1.sav"})
+          EXPECT_EQ(ReadFile(check + '/' + kept), ReadFile(tree + '/' + kept)) << kept;
+        EXPECT_EQ(ReadFile(check + "/notes.txt"), ReadFile(tree + "/notes[ad].txt"));
+      } else {
+        EXPECT_EQ(ReadFile(check + '/' + name), ReadFile(r.source));
+      }
+    }
+    const QMap<int, QString> types{{0, "tar.gz文件"}, {1, "iso文件"}, {2, "cab文件"}};
+    EXPECT_EQ(o.exNames, (pluginFormats ? types : QMap<int, QString>()));
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
+  }
+}
+
+// A plug-in whose program is missing and archives its program cannot read: an archive's statuses,
+// no output, nothing left behind, the sources untouched.
+TEST(RunnerWithEngines, PluginFormatsFailLikeArchives) {
+  HM_REQUIRE_TOOL("bsdtar");
+  RunnerHome h;
+  h.settings.PluginFormats = true;
+  // The build's engine folder without 7zz, the program of iso.pk and cab.pk.
+  MakeDir(h.paths.engineFolder());
+  for (const QFileInfo& engine : QDir(testsupport::EngineDir()).entryInfoList(QDir::Files)) {
+    if (engine.fileName() == "7zz") continue;
+    ASSERT_TRUE(QFile::link(engine.canonicalFilePath(), h.paths.engineFolder() + engine.fileName()));
+  }
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  ASSERT_EQ(RunTool("bsdtar", {"-czf", h.home.file("whole.tar.gz"), "."}, tree).exitCode, 0);
+  const QByteArray whole = ReadFile(h.home.file("whole.tar.gz"));
+  WriteFile(h.In("truncated.tar.gz"), whole.left(whole.size() / 2));
+  WriteFile(h.In("junk.tar.gz"), RandomBytes(8000));
+  WriteFile(h.In("disc.iso"), RandomBytes(8000));
+  const QStringList before = testsupport::TreeListing(h.home.path() + "/in");
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("truncated.tar.gz"), h.In("junk.tar.gz"), h.In("disc.iso")}));
+  ExpectEveryItemFailed(h, o, {"无法解压", "无法解压", "引擎加载失败"});
+  EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/in"), before);
+  EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out"), QStringList());
+}
+
 TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   for (const char* tool : {"zip", "7z", "rar"}) HM_REQUIRE_TOOL(tool);
   RunnerHome h;
@@ -155,15 +253,8 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   RecordingObserver o;
   h.Run(o, RunnerHome::Checked({h.In("locked.zip"), h.In("locked.rar"), h.In("locked.7z"),
                                 h.In("damaged.zip"), h.In("damaged.rar"), h.In("truncated.7z")}));
-  const QString expected[] = {"解压密码错误", "解压密码错误", "无法解压", "无法解压", "无法解压", "无法解压"};
-  for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(o.results[i].source.toStdString());
-    EXPECT_EQ(o.results[i].status, expected[i]);
-    EXPECT_EQ(o.results[i].rowState(), -1);
-    EXPECT_FALSE(o.results[i].outputExists);
-  }
-  EXPECT_EQ(o.summary->errorCount, 6);
-  EXPECT_EQ(h.TempLeftovers(), QStringList());
+  ExpectEveryItemFailed(h, o,
+                        {"解压密码错误", "解压密码错误", "无法解压", "无法解压", "无法解压", "无法解压"});
 
   // The right password opens all three.
   h.settings.UnCompressPwd = "secret";

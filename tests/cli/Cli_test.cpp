@@ -92,6 +92,39 @@ TEST(Cli, SettingsOfTheDataFolderAndOneRunOverrides) {
   EXPECT_EQ(ReadFile(h.home + "/Data/Setting.ini"), ini);
 }
 
+// --plugin-formats extracts for one run what the settings would pack whole, as PluginFormats=1
+// does in the settings file; the file is never written.
+TEST(Cli, PluginFormatsSwitchForOneRun) {
+  HM_REQUIRE_TOOL("bsdtar");
+  HM_REQUIRE_TOOL("unzip");
+  CliHome h;
+  const QString tree = h.home + "/tree";
+  WriteFile(tree + "/data.bin", RandomBytes(20000));
+  WriteFile(tree + "/visit.url", "ad");
+  ASSERT_EQ(RunTool("bsdtar", {"-czf", h.In("game.tar.gz"), "."}, tree).exitCode, 0);
+  const auto entries = [](const QString& archive) {
+    QStringList names = Lines(RunTool("unzip", {"-Z1", archive}).out);
+    names.sort();
+    return names;
+  };
+  const QStringList common{"--format", "zip", "--output", h.home + "/out"};
+
+  const ToolRun whole = h.Run(common + QStringList{h.In("game.tar.gz")});
+  EXPECT_EQ(whole.exitCode, 0) << whole.err.constData();
+  EXPECT_EQ(entries(h.Out("game.tar.zip")), QStringList({"Readme.txt", "game.tar.gz"}));
+
+  const ToolRun extracted = h.Run(common + QStringList{"--plugin-formats", h.In("game.tar.gz")});
+  EXPECT_EQ(extracted.exitCode, 0) << extracted.err.constData();
+  // Extracted, it is named as an archive is, without its whole format extension.
+  EXPECT_EQ(Lines(extracted.out).value(0), Line(0, "打包完毕", h.Out("game.zip")));
+  EXPECT_EQ(entries(h.Out("game.zip")), QStringList({"Readme.txt", "data.bin"}));
+  EXPECT_FALSE(QFileInfo::exists(h.home + "/Data/Setting.ini"));
+
+  WriteFile(h.home + "/Data/Setting.ini", "[Setting]\r\nPluginFormats=1\r\n");
+  EXPECT_EQ(h.Run(common + QStringList{h.In("game.tar.gz")}).exitCode, 0);
+  EXPECT_EQ(entries(h.Out("game_1.zip")), QStringList({"Readme.txt", "data.bin"}));
+}
+
 TEST(Cli, JsonObjectsPerItemAndSummary) {
   CliHome h;
   WriteFile(h.In("a.bin"), RandomBytes(9000));

@@ -232,6 +232,33 @@ TEST_F(DispatchTest, NoEngineWritesThroughALinkAlreadyInTheDestination) {
   }
 }
 
+// The facade's own dispatch takes the last extension's plug-in; a caller that found a longer one
+// names it, and the facade uses that plug-in file, whatever the last extension has.
+TEST(PluginExtensions, FoundByTheLongestExtensionAndUsedWhenNamed) {
+  TEngineFolder engine;
+  engine.WriteRecorder("rec");
+  engine.WritePlugin("targz.pk", PluginText("TAR.GZ", "rec", "targz {file}"));
+  engine.WritePlugin("gz.pk", PluginText("GZ", "rec", "gz {file}"));
+  TempDir work;
+  const QString archive = work.file("a.tar.gz");
+  testsupport::WriteFile(archive, "gzip bytes, no known signature");
+  TvxCompress compress(engine.path());
+
+  EXPECT_EQ(compress.UnCompressFile(archive, work.file("out1")), crSuccess);
+  EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"gz", archive}));
+
+  const QString found = compress.FindPluginExt(archive);
+  EXPECT_EQ(found, ".tar.gz");
+  EXPECT_EQ(compress.UnCompressByPlugin(archive, work.file("out2"), found), crSuccess);
+  EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"targz", archive}));
+  EXPECT_EQ(compress.CompressFileExt(), "") << "still the last UnCompressFile's";
+
+  // A named plug-in without its program is a missing engine, as by the facade's own dispatch.
+  engine.WritePlugin("targz.pk", PluginText("TAR.GZ", "gone", "targz {file}"));
+  EXPECT_EQ(compress.UnCompressByPlugin(archive, work.file("out3"), found), crEngineLoadFailed);
+  EXPECT_EQ(compress.FindPluginExt(work.file("a.txt")), "");
+}
+
 TEST(MissingEngines, EachOperationGivesItsCode) {
   HM_REQUIRE_TOOL("rar");
   HM_REQUIRE_TOOL("7z");

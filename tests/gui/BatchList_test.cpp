@@ -87,6 +87,62 @@ TEST(BatchList, TypeTextsSizesAndNewRows) {
   EXPECT_EQ(recorder.texts(), QStringList());
 }
 
+// With PluginFormats on, a file a shipped plug-in will extract shows the type the run gives it, the
+// longest extension first; the settings dialog's OK retypes the rows whose cell adding wrote and
+// leaves the one a run wrote.
+TEST(BatchList, PluginFormatTypesFollowTheSetting) {
+  WindowHome h(true);
+  h.Save(h.QuickSettings());
+  TMessageRecorder recorder;
+  WindowWithSettingsDialog w(h.paths);
+  const QByteArray gzip = WithSignature("\x1f\x8b\x08");
+  const struct {
+    QString name;
+    QByteArray content;  // empty: a folder
+    QString off, on;     // the type cell with the option off and on
+  } cases[] = {
+      {"game.tar.gz", gzip, "文件", "tar.gz文件"},
+      {"notes.txt.gz", gzip, "文件", "gz文件"},
+      {"disc.iso", "CD001 and more", "文件", "iso文件"},
+      {"fake.cab", WithSignature("Rar!\x1a\x07\x00"), "rar文件(格式错误)", "rar文件(格式错误)"},
+      {"readme.txt", "plain text, nothing else", "文件", "文件"},
+      {"Folder.tar.gz", "", "文件夹", "文件夹"},
+      {"setup.exe", WithSignature("MZ\x90\x00"), "rar自解压格式", "rar自解压格式"},
+  };
+  QStringList off, on;
+  for (const auto& c : cases) {
+    if (c.content.isEmpty())
+      MakeDir(h.In(c.name));
+    else
+      WriteFile(h.In(c.name), c.content);
+    w.ListView1->AddPath(h.In(c.name));
+    off << c.off;
+    on << c.on;
+  }
+  w.ListView1->SetCell(off.size() - 1, TBatchList::colType, "rar自解压格式");  // as a run writes it
+  const auto types = [&] {
+    QStringList texts;
+    for (const QStringList& row : RowTexts(*w.ListView1)) texts << row[TBatchList::colType];
+    return texts;
+  };
+  EXPECT_EQ(types(), off);
+
+  for (const bool pluginFormats : {true, false, true}) {
+    w.dialog = [&] {
+      TSettings s = h.QuickSettings();
+      s.PluginFormats = pluginFormats;
+      h.Save(s);
+      return true;
+    };
+    w.N12->trigger();
+    EXPECT_EQ(types(), pluginFormats ? on : off) << pluginFormats;
+  }
+  // A row added while the option is on is typed by it at once.
+  w.ListView1->AddPath(h.In("game.tar.gz"));
+  EXPECT_EQ(w.ListView1->Row(w.ListView1->RowCount() - 1)->text(TBatchList::colType), "tar.gz文件");
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
 TEST_F(BatchListWindow, DroppedFilesAndFoldersAreAddedInTheirOrder) {
   WriteFile(h.In("b.bin"), "b");
   WriteFile(h.In("一 个.zip"), "z");

@@ -68,7 +68,7 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
       {"chkDelVer", true},         {"chkLockRAR", false},       {"chkDeleteAds", true},
       {"chkDelRarFileName", true}, {"chkMustToFolder", false},  {"chkRARToFrom", true},
       {"chkCompressPwd", false},   {"chkNoCompressEXE", false}, {"chkInfoTip", false},
-      {"chkCopyFolder", true},
+      {"chkCopyFolder", true},     {"chkPluginFormats", false},  // no key: off, as before it existed
   };
   for (const auto& [name, checked] : checks) EXPECT_EQ(ui.Get<QCheckBox>(name)->isChecked(), checked) << name;
 
@@ -93,8 +93,8 @@ TEST(SettingDialog, FreshInstallShowsTheDefaults) {
             install.paths.programFolder() + QStringLiteral("OutputPath"));
   for (const char* on : {"chkLockRAR", "chkDeleteAds", "chkDelRarFileName", "chkInfoTip", "chkCopyFolder"})
     EXPECT_TRUE(ui.Get<QCheckBox>(on)->isChecked()) << on;
-  for (const char* off :
-       {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd", "chkNoCompressEXE"})
+  for (const char* off : {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd",
+                          "chkNoCompressEXE", "chkPluginFormats"})
     EXPECT_FALSE(ui.Get<QCheckBox>(off)->isChecked()) << off;
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
   EXPECT_TRUE(ui.Get<QLineEdit>("edtFileName")->isEnabled());
@@ -118,6 +118,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   Retype(ui.Get<QLineEdit>("edtUnCompressPwd"), QStringLiteral("abc"));
   Click(ui.Get<QCheckBox>("chkDeleteAds"));
   Click(ui.Get<QCheckBox>("chkDelVer"));
+  Click(ui.Get<QCheckBox>("chkPluginFormats"));
   TypeLines(ui.Get<QPlainTextEdit>("mmoList"), {"*.url", "*.htm"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoComment"), {"Welcome", "", "www.example.com"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoFileNameDelete"), {"[www.example.com]"}, true);
@@ -147,7 +148,8 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
                                   "RARToFrom=0\r\n"
                                   "CompressPwd=")) +
                 Base64Ansi(QStringLiteral("密码 it's")) +
-                "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n");
+                "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n"
+                "PluginFormats=1\r\n");
   EXPECT_EQ(testsupport::TreeListing(install.paths.dataFolder()),
             (QStringList{"Comment.txt", "NameDelete.dat", "Setting.ini", "TxtDelete.dat", "delete.dat"}))
       << "data.db is left alone when the rule page was never opened";
@@ -157,6 +159,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   TOpenDialog again(install);
   EXPECT_EQ(again.Get<QComboBox>("cbbCompressExt")->currentText(), QStringLiteral("压缩为zip"));
   EXPECT_EQ(again.Get<QLineEdit>("edtPwd")->text(), QStringLiteral("密码 it's"));
+  EXPECT_TRUE(again.Get<QCheckBox>("chkPluginFormats")->isChecked());
   Click(again.Get<QPushButton>("btnOK"));
   EXPECT_EQ(DataFiles(install), saved);
 }
@@ -311,6 +314,7 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
   EXPECT_EQ(ui.dialog.windowTitle(), QStringLiteral("设置"));
   EXPECT_GE(ui.dialog.minimumWidth(), 638);
   EXPECT_GE(ui.dialog.minimumHeight(), 499);
+  EXPECT_EQ(ui.dialog.minimumSize(), QSize(638, 499)) << "the design size fits every control";
   EXPECT_EQ(ui.dialog.minimumSize(), ui.dialog.size()) << "the first size is the smallest";
   EXPECT_NE(ui.dialog.maximumSize(), ui.dialog.minimumSize()) << "resizable";
 
@@ -388,6 +392,11 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
        "注意：本功能对列表中的非压缩文件无用。"},
       {"chkNoCompressEXE", "不解压exe自解压文件，而是直接打包",
        "如果自解压文件的扩展名不是exe，则依旧会被解压。"},
+      {"chkPluginFormats", "解压有插件的其他格式(tar.gz、iso、cab等)",
+       "勾选本项，原文件不是RAR/ZIP/7Z/exe文件时，如果引擎目录中有其扩展名的解压插件(*.pk)，\r\n"
+       "则用该插件解压，清理后再重新打包；没有插件的文件依旧直接打包。\r\n\r\n"
+       "多段扩展名优先：例如x.tar.gz先使用targz.pk，没有时再使用gz.pk。\r\n\r\n"
+       "注意：插件指定的解压程序不存在时，将提示“引擎加载失败”。"},
       {"chkInfoTip", "鼠标悬停列表时，显示输出压缩包内容提示", "只有当压缩完成后才能显示。"},
       {"chkCopyFolder", "如果待压缩的是文件夹,则先复制到临时文件夹再处理",
        "如果待压缩的是文件夹,则先复制到临时文件夹再处理。\r\n\r\n勾选本项,"

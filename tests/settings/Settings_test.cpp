@@ -13,8 +13,8 @@ void PrintTo(const TSettings& s, std::ostream* os) {
   *os << "{" << s.OutputFolder.toStdString() << " | " << s.fileNameFormat.toStdString() << " | " << s.nameType
       << s.CompressExt << " | " << s.DelCompressVer << s.LockRAR << s.DeleteAds << s.DelRarFileName
       << s.MustToFolder << s.SetCompressPwd << s.NoCompressEXE << s.RARToFrom << s.InfoTip << s.CopyFolder
-      << " | " << s.CompressPwd.toStdString() << " | " << s.UnCompressPwd.toStdString() << " | "
-      << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString() << "}";
+      << s.PluginFormats << " | " << s.CompressPwd.toStdString() << " | " << s.UnCompressPwd.toStdString()
+      << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString() << "}";
 }
 
 namespace {
@@ -70,7 +70,8 @@ TEST(LoadSettings, MissingOrDamagedFilesGiveTheDefaults) {
   EXPECT_EQ(d.nameType, 1);
   EXPECT_EQ(d.CompressExt, 0);
   EXPECT_TRUE(d.LockRAR && d.DeleteAds && d.DelRarFileName && d.InfoTip && d.CopyFolder);
-  EXPECT_FALSE(d.DelCompressVer || d.MustToFolder || d.SetCompressPwd || d.NoCompressEXE || d.RARToFrom);
+  EXPECT_FALSE(d.DelCompressVer || d.MustToFolder || d.SetCompressPwd || d.NoCompressEXE || d.RARToFrom ||
+               d.PluginFormats);
   EXPECT_EQ(d.ampm, (TAmPmTexts{QStringLiteral("01"), QStringLiteral("02")}));
 }
 
@@ -85,10 +86,12 @@ TEST(LoadSettings, OnlyExactlyOneIsTrue) {
   };
   for (const auto& c : cases) {
     // LockRAR defaults to true, DelVer to false: a stored value decides either way.
-    TInstall install("[Setting]\r\nLockRAR=" + c.stored + "\r\nDelVer=" + c.stored + "\r\n");
+    TInstall install("[Setting]\r\nLockRAR=" + c.stored + "\r\nDelVer=" + c.stored +
+                     "\r\nPluginFormats=" + c.stored + "\r\n");
     const TSettings s = install.Load();
     EXPECT_EQ(s.LockRAR, c.expected) << c.stored.constData();
     EXPECT_EQ(s.DelCompressVer, c.expected) << c.stored.constData();
+    EXPECT_EQ(s.PluginFormats, c.expected) << c.stored.constData();
   }
 }
 
@@ -141,7 +144,8 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   s.fileNameFormat = QStringLiteral("[site] <name>_<MM>");
   s.nameType = 0;
   s.CompressExt = 2;
-  s.DelCompressVer = s.MustToFolder = s.SetCompressPwd = s.NoCompressEXE = s.RARToFrom = true;
+  s.DelCompressVer = s.MustToFolder = s.SetCompressPwd = s.NoCompressEXE = s.RARToFrom = s.PluginFormats =
+      true;
   s.LockRAR = s.DeleteAds = s.DelRarFileName = s.InfoTip = s.CopyFolder = false;
   s.CompressPwd = QStringLiteral("压缩 it's");
   s.UnCompressPwd = QStringLiteral("x=y;z");
@@ -155,10 +159,10 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   QStringList keys;
   const QRegularExpression keyLine(QStringLiteral("^([A-Za-z]+)=(.*)$"), QRegularExpression::MultilineOption);
   for (auto it = keyLine.globalMatch(text); it.hasNext();) keys << it.next().captured(1);
-  EXPECT_EQ(keys,
-            (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
-                         "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
-                         "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder", "Run"}));
+  EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
+                               "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
+                               "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
+                               "PluginFormats", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

@@ -11,7 +11,12 @@
 TPluginEngine::TPluginEngine(TEngineContext& context) : context_(context) {}
 
 int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
-  const QString pluginFile = PluginFilePath(context_.engineFolder, FileExtension(CompressFile));
+  return UnCompressByPlugin(CompressFile, Dir, FileExtension(CompressFile));
+}
+
+int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                      const QString& extension) {
+  const QString pluginFile = PluginFilePath(context_.engineFolder, extension);
   const TPluginFile plugin = TPluginFile::Read(pluginFile);
   // The engine folder itself (no "file" key) is no program either.
   const QString program = context_.engineFolder + plugin.file;

@@ -14,6 +14,8 @@ class TPluginEngine {
   // crEngineLoadFailed: no such program; crFailed: no template, or an exit code other than the
   // plug-in's "ok"; crSuccess otherwise.
   int UnCompressByPlugin(const QString& CompressFile, const QString& Dir);  // TCompressResult
+  // The same through the plug-in file of `extension` (".tar.gz": targz.pk) instead.
+  int UnCompressByPlugin(const QString& CompressFile, const QString& Dir, const QString& extension);
 
  private:
   TEngineContext& context_;

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "util/FileOps.h"
 #include "util/IniFile.h"
 
 TPluginFile TPluginFile::Read(const QString& path) {
@@ -24,3 +25,20 @@ bool PluginFileExists(const QString& engineFolder, const QString& extension) {
   return QFileInfo(PluginFilePath(engineFolder, extension)).isFile();
 }
 
+QStringList MultiPartExtensions(const QString& path) {
+  // The first part is the name itself, also when it is empty (".gz").
+  const QStringList parts = FileNamePart(path).split(u'.');
+  QStringList extensions;
+  QString extension;
+  for (qsizetype i = parts.size() - 1; i >= 1 && !parts[i].isEmpty(); --i) {
+    extension.prepend(u'.' + parts[i]);
+    extensions.prepend(extension);
+  }
+  return extensions;
+}
+
+QString FindPluginExtension(const QString& engineFolder, const QString& path) {
+  for (const QString& extension : MultiPartExtensions(path))
+    if (PluginFileExists(engineFolder, extension)) return extension;
+  return {};
+}

@@ -3,6 +3,7 @@
 // archives of one extension, its parameter template and the exit code that means success.
 // Read afresh for every use; a missing or unreadable file reads as all defaults.
 #include <QString>
+#include <QStringList>
 
 struct TPluginFile {
   QString name;               // [info] name: shown in the list of installed plug-ins
@@ -22,3 +23,10 @@ QString PluginFilePath(const QString& engineFolder, const QString& extension);
 // Whether the plug-in file of the extension exists, whatever it holds.
 bool PluginFileExists(const QString& engineFolder, const QString& extension);
 
+// The extensions of a file's name, longest first, each made of whole non-empty parts after the
+// name's first part: "a.tar.gz" -> ".tar.gz", ".gz"; ".gz" -> ".gz"; "a..gz" -> ".gz"; "README",
+// "a." -> none.
+QStringList MultiPartExtensions(const QString& path);
+// The longest of MultiPartExtensions(path) whose plug-in file exists, so a plug-in for ".tar.gz"
+// (targz.pk) is chosen before the one for ".gz" (gz.pk); "" when none has one.
+QString FindPluginExtension(const QString& engineFolder, const QString& path);

@@ -133,6 +133,37 @@ TEST(PluginFile, Paths) {
   EXPECT_EQ(PluginFilePath("/e/", ""), "/e/.pk");
 }
 
+TEST(PluginFile, MultiPartExtensionsLongestFirst) {
+  const std::pair<const char*, QStringList> cases[] = {
+      {"/in/a.tar.gz", {".tar.gz", ".gz"}},
+      {"/in/v1.2/Game.v1.2.tar.gz", {".v1.2.tar.gz", ".2.tar.gz", ".tar.gz", ".gz"}},
+      {"/in/disc.ISO", {".ISO"}},
+      {"/in/.gz", {".gz"}},    // the name before the first dot is empty, the extension is not
+      {"/in/a..gz", {".gz"}},  // an empty part ends the extension
+      {"/in/a.tar.", {}},
+      {"/in/README", {}},
+      {"/in.d/README", {}},  // a dot in a folder is no extension
+  };
+  for (const auto& [path, extensions] : cases) EXPECT_EQ(MultiPartExtensions(path), extensions) << path;
+}
+
+// A plug-in for ".tar.gz" is chosen before the one for ".gz", and either stands alone.
+TEST(PluginFile, FindPluginExtensionPrefersTheLongestExtension) {
+  TEngineFolder engine;
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.tar.gz"), "");
+  engine.WritePlugin("gz.pk", "");
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.tar.gz"), ".gz");
+  engine.WritePlugin("targz.pk", "");
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.tar.gz"), ".tar.gz");
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.gz"), ".gz");
+  QFile::remove(engine.file("gz.pk"));
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.gz"), "");
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.tar"), "");
+  // A folder where the plug-in file belongs is none.
+  QDir().mkpath(engine.file("iso.pk"));
+  EXPECT_EQ(FindPluginExtension(engine.path(), "/in/a.iso"), "");
+}
+
 // The archive's path and the password reach the program as single arguments, so no name can
 // run a command, whatever it holds.
 TEST(PluginRun, HostileNamesAndPasswordsStayArguments) {

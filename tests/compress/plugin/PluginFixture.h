@@ -47,11 +47,14 @@ class TEngineFolder {
     ASSERT_FALSE(target.isEmpty()) << program.toStdString();
     ASSERT_TRUE(QFile::link(target, file(name)));
   }
-  // The shipped tar and iso plug-ins with the programs they name, as the build lays them out.
+  // A shipped plug-in file with a link to the program it names, as the build lays them out.
+  void InstallShipped(const QString& plugin, const QString& program) const {
+    CopyShippedPlugin(plugin);
+    LinkProgram(program, program);
+  }
   void InstallShippedTarAndIso() const {
-    for (const char* plugin : {"tar.pk", "iso.pk"}) CopyShippedPlugin(plugin);
-    LinkProgram("bsdtar", "bsdtar");
-    LinkProgram("7zz", "7zz");
+    InstallShipped("tar.pk", "bsdtar");
+    InstallShipped("iso.pk", "7zz");
   }
   // A program that records its arguments beside itself in "<name>.args" and exits with exitCode.
   void WriteRecorder(const QString& name, int exitCode = 0) const {

@@ -87,7 +87,7 @@ TEST(ShippedPlugins, ExtractArchivesMadeByIndependentTools) {
   const ShippedCase cases[] = {
       {"tar.pk", "bsdtar", "bsdtar", "a.tar", [](auto& s, auto& a) { return Bsdtar({"-c"}, s, a); }},
       {"tgz.pk", "bsdtar", "bsdtar", "a.tgz", [](auto& s, auto& a) { return Bsdtar({"-cz"}, s, a); }},
-      {"gz.pk", "bsdtar", "bsdtar", "a.tar.gz", [](auto& s, auto& a) { return Bsdtar({"-cz"}, s, a); }},
+      {"targz.pk", "bsdtar", "bsdtar", "a.tar.gz", [](auto& s, auto& a) { return Bsdtar({"-cz"}, s, a); }},
       {"iso.pk", "7zz", "bsdtar", "a.iso",
        [](auto& s, auto& a) {
          return Bsdtar({"-c", "--format", "iso9660"}, s, a);
@@ -98,8 +98,7 @@ TEST(ShippedPlugins, ExtractArchivesMadeByIndependentTools) {
     HM_REQUIRE_TOOL(c.program);
     HM_REQUIRE_TOOL(c.tool);
     TEngineFolder engine;
-    engine.CopyShippedPlugin(c.plugin);
-    engine.LinkProgram(c.program, c.program);
+    engine.InstallShipped(c.plugin, c.program);
     TempDir work;
     WriteSourceTree(work.file("src"));
     const QString archive = work.file(QString("my archives/") + c.archive);
@@ -109,7 +108,9 @@ TEST(ShippedPlugins, ExtractArchivesMadeByIndependentTools) {
 
     TEngineContext context;
     context.engineFolder = engine.path();
-    EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(archive, work.file("out dir")), crSuccess);
+    const QString extension = FindPluginExtension(engine.path(), archive);
+    EXPECT_EQ(PluginFilePath(engine.path(), extension), engine.file(c.plugin));
+    EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(archive, work.file("out dir"), extension), crSuccess);
     EXPECT_EQ(testsupport::TreeListing(work.file("out dir")), testsupport::TreeListing(work.file("src")));
     EXPECT_EQ(testsupport::ReadFile(work.file("out dir/sub dir/inner.txt")), "inner content\n");
   }
@@ -129,6 +130,30 @@ TEST(ShippedPlugins, CabinetThroughSevenZip) {
   EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("setup.cab"), work.file("out")), crSuccess);
   EXPECT_EQ(testsupport::ReadFile(work.file("out/readme.txt")), "read me\r\n");
   EXPECT_EQ(testsupport::ReadFile(work.file("out/bin/tool.dat")), "0123456789");
+}
+
+// gz.pk opens any gzip file, which bsdtar (an archive reader) refuses unless it holds a tar: a
+// plain one gives its file, a .tar.gz its .tar (targz.pk unpacks that one).
+TEST(ShippedPlugins, GzipFilesThroughSevenZip) {
+  HM_REQUIRE_TOOL("7zz");
+  HM_REQUIRE_TOOL("gzip");
+  HM_REQUIRE_TOOL("bsdtar");
+  TEngineFolder engine;
+  engine.InstallShipped("gz.pk", "7zz");
+  TempDir work;
+  testsupport::WriteFile(work.file("notes.txt"), "plain notes\n");
+  ASSERT_EQ(testsupport::RunTool("gzip", {"-k", work.file("notes.txt")}).exitCode, 0);
+  WriteSourceTree(work.file("src"));
+  ASSERT_EQ(Bsdtar({"-cz"}, work.file("src"), work.file("a.tar.gz")), 0);
+
+  TEngineContext context;
+  context.engineFolder = engine.path();
+  EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("notes.txt.gz"), work.file("plain")),
+            crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(work.file("plain")), QStringList({"notes.txt"}));
+  EXPECT_EQ(testsupport::ReadFile(work.file("plain/notes.txt")), "plain notes\n");
+  EXPECT_EQ(TPluginEngine(context).UnCompressByPlugin(work.file("a.tar.gz"), work.file("tar")), crSuccess);
+  EXPECT_EQ(testsupport::TreeListing(work.file("tar")), QStringList({"a.tar"}));
 }
 
 TEST(ShippedPlugins, CorruptArchiveFails) {
