@@ -86,12 +86,15 @@ QString TContentCleaner::DelListPattern(const QString& name) const {
 QString TContentCleaner::TxtDelListPattern(const QString& text) const {
   for (const QString& pattern : rules_.txtDelList) {
     const bool wildcard = pattern.contains('*') || pattern.contains('?') || pattern.contains('#');
-    if (wildcard ? MatchWildcard(text, pattern) : (!pattern.isEmpty() && text.contains(pattern))) return pattern;
+    if (wildcard ? MatchWildcard(text, pattern) : (!pattern.isEmpty() && text.contains(pattern)))
+      return pattern;
   }
   return {};
 }
 
-bool TContentCleaner::MatchesTxtDelList(const QString& text) const { return !TxtDelListPattern(text).isNull(); }
+bool TContentCleaner::MatchesTxtDelList(const QString& text) const {
+  return !TxtDelListPattern(text).isNull();
+}
 
 bool TContentCleaner::CleanTextFile(const QString& path) {
   const QString text = ReplaceTextByRules(LoadTextFile(path), path);

@@ -2,8 +2,8 @@
 // The cleanup of a prepared tree by the user's rules, in place: entries whose names match a
 // deletion pattern are deleted, .txt files get the text-replacement rules and are deleted when
 // their content matches a content pattern, and the name-filter strings are removed from names.
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -32,8 +32,8 @@ struct TCleanupAction {
   QString rule;
   // Rewritten: the rule's replacement. Renamed: the new name.
   QString replacement;
-  int line = 0;      // Rewritten: the line (from 1) that held the found text
-  QString lineText;  // Rewritten: that line after all rules
+  int line = 0;            // Rewritten: the line (from 1) that held the found text
+  QString lineText;        // Rewritten: that line after all rules
   bool byContent = false;  // Deleted: by a TxtDelete.dat pattern
 };
 using TCleanupReport = QList<TCleanupAction>;

@@ -75,10 +75,10 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
   // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
   // A set is one archive of the format its names say (a later ZIP volume need not start with a
   // signature), named as that archive: x.part1.rar as x.rar, x.7z.001 as x.7z.
-  const TSourceFormat format =
-      item.volumeSet ? TSourceFormat{item.volumeSet->format, true, {}}
-      : info.isFile() ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
-                      : TSourceFormat{};
+  const TSourceFormat format = item.volumeSet ? TSourceFormat{item.volumeSet->format, true, {}}
+                               : info.isFile()
+                                   ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
+                                   : TSourceFormat{};
   const TOutputName name =
       naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source, format.pluginExt);
   item.output = name.CompressPath;

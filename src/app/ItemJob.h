@@ -68,9 +68,9 @@ class TItemJob {
   // Cleans a prepared folder by the rules, keeping the report for the outcome.
   void Clean(TItem& item, const QString& folder) { item.cleanup = cleaner_.CleanFolder(folder); }
 
-  // Outcomes: a dry run's item where packing would begin; the output made; a failure that leaves whatever lies at the output path (nothing
-  // was begun there, or a replacement failed and the output stays for the user); a failure that
-  // removes the output the item began.
+  // Outcomes: a dry run's item where packing would begin; the output made; a failure that leaves whatever
+  // lies at the output path (nothing was begun there, or a replacement failed and the output stays for the
+  // user); a failure that removes the output the item began.
   static TItemOutcome Previewed(const TItem& item, const QString& output);
   static TItemOutcome Made(const TItem& item, const QString& status);
   static TItemOutcome Failed(const TItem& item, const QString& status);

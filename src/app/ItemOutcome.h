@@ -6,11 +6,11 @@
 #include "app/ContentCleanup.h"
 
 enum class TItemVerdict {
-  Success,  // a plausible output: it exists and holds at least kPlausibleOutputSize bytes
-  Suspect,  // an output below the plausible size: it may be damaged
-  Failed,   // no output, or one that failed whatever its size (a replacement that did not happen)
-  Stopped,  // a stop request ended the packer before the output was complete
-  Skipped,  // a volume of a set that another item of the run packs: no output of its own
+  Success,    // a plausible output: it exists and holds at least kPlausibleOutputSize bytes
+  Suspect,    // an output below the plausible size: it may be damaged
+  Failed,     // no output, or one that failed whatever its size (a replacement that did not happen)
+  Stopped,    // a stop request ended the packer before the output was complete
+  Skipped,    // a volume of a set that another item of the run packs: no output of its own
   Previewed,  // a dry run went through the item up to packing; CompressPath is the output it would get
 };
 

@@ -13,8 +13,8 @@ QString ActionLine(const TCleanupAction& a) {
   const QString tab = QStringLiteral("\t");
   switch (a.kind) {
     case TCleanupAction::Deleted:
-      return tab + (a.byContent ? QStringLiteral("deleted by content") : QStringLiteral("deleted")) + tab + a.path +
-             tab + a.rule;
+      return tab + (a.byContent ? QStringLiteral("deleted by content") : QStringLiteral("deleted")) + tab +
+             a.path + tab + a.rule;
     case TCleanupAction::Rewritten:
       return tab + QStringLiteral("rewrote") + tab + a.path + ':' + QString::number(a.line) + tab + a.rule +
              QStringLiteral(" -> ") + a.replacement + tab + a.lineText;

@@ -26,7 +26,10 @@ const QList<TCliOption>& CliOptionTable() {
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
       {{"plugin-formats"}, O::argNone, {}, {}, "also extract files that a plug-in opens (tar.gz, iso, cab)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
-      {{"dry-run"}, O::argNone, {}, {},
+      {{"dry-run"},
+       O::argNone,
+       {},
+       {},
        "extract and clean in work folders only, then list per item what the cleanup deleted, rewrote "
        "and renamed and the output it would get; nothing is packed, no source or output folder touched"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},

@@ -16,12 +16,11 @@ struct TCliOptions {
   std::optional<QString> unpackPassword;
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   bool json = false;
-  bool dryRun = false;  // --dry-run
+  bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
-  QStringList paths;  // absolute, in the order given
+  QStringList paths;     // absolute, in the order given
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and puts the
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
-

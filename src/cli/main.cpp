@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "app/JobRunner.h"
-#include "cli/CliDocs.h"
 #include "app/RunOverrides.h"
+#include "cli/CliDocs.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
 #include "cli/EngineListing.h"

@@ -189,7 +189,10 @@ QString Describe(const TCleanupAction& a) {
     case TCleanupAction::Deleted:
       return QStringLiteral("deleted %1 by %2%3").arg(a.path, a.rule, a.byContent ? " (content)" : "");
     case TCleanupAction::Rewritten:
-      return QStringLiteral("rewrote %1:%2 %3->%4 [%5]").arg(a.path).arg(a.line).arg(a.rule, a.replacement, a.lineText);
+      return QStringLiteral("rewrote %1:%2 %3->%4 [%5]")
+          .arg(a.path)
+          .arg(a.line)
+          .arg(a.rule, a.replacement, a.lineText);
     case TCleanupAction::Renamed:
       return QStringLiteral("renamed %1 to %2").arg(a.path, a.replacement);
   }
@@ -216,7 +219,8 @@ TEST(ContentCleanup, ReportsEveryActionThatTookEffect) {
   c.File("pic[ad].png");
 
   QStringList described;
-  for (const TCleanupAction& action : TContentCleaner(c.rules).CleanFolder(c.root)) described << Describe(action);
+  for (const TCleanupAction& action : TContentCleaner(c.rules).CleanFolder(c.root))
+    described << Describe(action);
   described.sort();
   EXPECT_EQ(described, QStringList({
                            "deleted Ads by Ads",

@@ -34,7 +34,8 @@ const TSetMaker kMakers[] = {
 // that no file repeats another).
 void FillTree(const QString& folder) {
   const QByteArray data = RandomBytes(3 * 55000);
-  for (int i = 0; i < 3; ++i) WriteFile(folder + QStringLiteral("/f%1.bin").arg(i + 1), data.mid(i * 55000, 55000));
+  for (int i = 0; i < 3; ++i)
+    WriteFile(folder + QStringLiteral("/f%1.bin").arg(i + 1), data.mid(i * 55000, 55000));
   WriteFile(folder + "/sub/readme.txt", "inside a sub-folder\r\n");
 }
 
@@ -163,7 +164,7 @@ TEST_P(VolumeSets, ReplaceSourceLeavesEveryVolumeUntouchedAndSaysSo) {
 INSTANTIATE_TEST_SUITE_P(Packers, VolumeSets, testing::ValuesIn(kMakers),
                          [](const testing::TestParamInfo<TSetMaker>& info) {
                            return std::string(info.param.tool == std::string("7z") ? "SevenZip"
-                                                                                     : info.param.tool);
+                                                                                   : info.param.tool);
                          });
 
 }  // namespace

@@ -15,10 +15,10 @@ namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
-const QStringList kShownOptions = {
-    "--home",           "--format", "--output",  "--dry-run", "--password", "--unpack-password",
-    "--plugin-formats", "--json",   "--verbose", "--engines", "--version",  "--help",
-    "-h"};
+const QStringList kShownOptions = {"--home",     "--format",          "--output",         "--dry-run",
+                                   "--password", "--unpack-password", "--plugin-formats", "--json",
+                                   "--verbose",  "--engines",         "--version",        "--help",
+                                   "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }

@@ -22,7 +22,9 @@ QStringList Snapshot(const QString& root) {
   QStringList state;
   for (const QString& entry : TreeListing(root)) {
     const QByteArray digest =
-        entry.endsWith('/') ? QByteArray() : QCryptographicHash::hash(ReadFile(root + '/' + entry), QCryptographicHash::Sha256).toHex();
+        entry.endsWith('/')
+            ? QByteArray()
+            : QCryptographicHash::hash(ReadFile(root + '/' + entry), QCryptographicHash::Sha256).toHex();
     state << entry + ' ' + QString::fromLatin1(digest) + ' ' +
                  QString::number(QFileInfo(root + '/' + entry).lastModified().toMSecsSinceEpoch());
   }
@@ -110,7 +112,8 @@ TEST(CliDryRun, ListsEveryCleanupActionAndTouchesNothingOutsideItsWorkFolder) {
     EXPECT_EQ(item["output"].toString(), h.home + (i == 0 ? "/new-out/game.zip" : "/new-out/Folder.zip"));
     QStringList deleted;
     for (const QJsonValue v : item["deleted"].toArray())
-      deleted << v["path"].toString() + ' ' + v["rule"].toString() + (v["byContent"].toBool() ? " content" : "");
+      deleted << v["path"].toString() + ' ' + v["rule"].toString() +
+                     (v["byContent"].toBool() ? " content" : "");
     deleted.sort();
     EXPECT_EQ(deleted, QStringList({"spam.txt BUY NOW content", "sub/visit.url *.url"}));
     const QJsonArray rewritten = item["rewritten"].toArray();

@@ -14,11 +14,11 @@ struct TVolumeName {
   const char* format;
   QString prefix;
   QString suffix;
-  int width;         // digits of the number when generated
-  bool exactWidth;   // RAR pads every number of a set alike; the others only to a minimum
-  int number;        // 0: the .zip
-  QString setName;   // x.rar, x.7z, x.zip
-  QString zipName;   // the ZIP set's .zip; empty for the others
+  int width;        // digits of the number when generated
+  bool exactWidth;  // RAR pads every number of a set alike; the others only to a minimum
+  int number;       // 0: the .zip
+  QString setName;  // x.rar, x.7z, x.zip
+  QString zipName;  // the ZIP set's .zip; empty for the others
 
   QString NameOf(int n) const { return prefix + QString::number(n).rightJustified(width, '0') + suffix; }
   QString OpenedBy() const { return zipName.isEmpty() ? NameOf(1) : zipName; }
@@ -32,14 +32,28 @@ std::optional<TVolumeName> ParseVolumeName(const QString& fileName) {
   static const QRegularExpression zip(QStringLiteral(R"(^(.+)\.(z)(ip)$)"), kNoCase);
 
   if (const auto m = rar.match(fileName); m.hasMatch())
-    return TVolumeName{".rar", m.captured(1) + m.captured(2), m.captured(4), int(m.capturedLength(3)), true,
-                       m.captured(3).toInt(), m.captured(1) + m.captured(4), {}};
+    return TVolumeName{".rar",
+                       m.captured(1) + m.captured(2),
+                       m.captured(4),
+                       int(m.capturedLength(3)),
+                       true,
+                       m.captured(3).toInt(),
+                       m.captured(1) + m.captured(4),
+                       {}};
   if (const auto m = sevenZip.match(fileName); m.hasMatch())
-    return TVolumeName{".7z", m.captured(1) + m.captured(2), {}, 3, false, m.captured(3).toInt(), m.captured(1), {}};
+    return TVolumeName{
+        ".7z", m.captured(1) + m.captured(2), {}, 3, false, m.captured(3).toInt(), m.captured(1), {}};
   if (const auto m = zipPiece.match(fileName); m.hasMatch()) {
-    const QString zipExt = m.captured(2) == QLatin1String(".Z") ? QStringLiteral(".ZIP") : QStringLiteral(".zip");
-    return TVolumeName{".zip", m.captured(1) + m.captured(2), {}, 2, false, m.captured(3).toInt(),
-                       m.captured(1) + zipExt, m.captured(1) + zipExt};
+    const QString zipExt =
+        m.captured(2) == QLatin1String(".Z") ? QStringLiteral(".ZIP") : QStringLiteral(".zip");
+    return TVolumeName{".zip",
+                       m.captured(1) + m.captured(2),
+                       {},
+                       2,
+                       false,
+                       m.captured(3).toInt(),
+                       m.captured(1) + zipExt,
+                       m.captured(1) + zipExt};
   }
   if (const auto m = zip.match(fileName); m.hasMatch())
     return TVolumeName{".zip", m.captured(1) + '.' + m.captured(2), {}, 2, false, 0, fileName, fileName};
@@ -51,7 +65,8 @@ QList<int> NumbersOnDisk(const QDir& folder, const TVolumeName& name) {
   QList<int> numbers;
   for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
     if (!entry.startsWith(name.prefix) || !entry.endsWith(name.suffix)) continue;
-    const QString digits = entry.mid(name.prefix.size(), entry.size() - name.prefix.size() - name.suffix.size());
+    const QString digits =
+        entry.mid(name.prefix.size(), entry.size() - name.prefix.size() - name.suffix.size());
     if (digits.size() < name.width || (name.exactWidth && digits.size() != name.width)) continue;
     if (!std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
       continue;

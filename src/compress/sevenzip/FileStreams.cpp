@@ -104,7 +104,8 @@ z7::HRESULT T7zVolumeStream::Read(void* data, std::uint32_t size, std::uint32_t*
   return z7::kOk;
 }
 
-z7::HRESULT T7zVolumeStream::Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept {
+z7::HRESULT T7zVolumeStream::Seek(std::int64_t offset, std::uint32_t origin,
+                                  std::uint64_t* newPosition) noexcept {
   std::int64_t base;
   switch (origin) {
     case z7::kSeekSet:

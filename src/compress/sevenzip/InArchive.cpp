@@ -14,8 +14,8 @@ namespace {
 constexpr std::uint64_t kMaxStartSearch = 1048576;
 constexpr std::uint32_t kAllItems = 0xFFFFFFFF;
 
-class T7zOpenCallback final
-    : public TComObject<z7::IArchiveOpenCallback, z7::ICryptoGetTextPassword, z7::IArchiveOpenVolumeCallback> {
+class T7zOpenCallback final : public TComObject<z7::IArchiveOpenCallback, z7::ICryptoGetTextPassword,
+                                                z7::IArchiveOpenVolumeCallback> {
  public:
   T7zOpenCallback(const T7zPlugin& plugin, T7zPassword password, const QString& archivePath)
       : plugin_(plugin), password_(std::move(password)), archive_(archivePath) {}

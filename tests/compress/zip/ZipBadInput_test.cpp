@@ -317,7 +317,8 @@ TEST(ZipBadInput, TheLastVolumeOfASplitSetAloneIsRefused) {
   TempDir dir;
   WriteFile(dir.file("src/big.bin"), testsupport::RandomBytes(150000));
   WriteFile(dir.file("src/small.txt"), "in the last volume");
-  const auto run = RunTool("zip", {"-q", "-s", "64k", dir.file("set.zip"), "big.bin", "small.txt"}, dir.file("src"));
+  const auto run =
+      RunTool("zip", {"-q", "-s", "64k", dir.file("set.zip"), "big.bin", "small.txt"}, dir.file("src"));
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   ASSERT_TRUE(QFile::remove(dir.file("set.z01")));
   ASSERT_TRUE(QFile::remove(dir.file("set.z02")));
