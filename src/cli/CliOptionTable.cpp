@@ -30,8 +30,7 @@ const QList<TCliOption>& CliOptionTable() {
        O::argNone,
        {},
        {},
-       "extract and clean in work folders only, then list per item what the cleanup deleted, rewrote "
-       "and renamed and the output it would get; nothing is packed, no source or output folder touched"},
+       "list what the cleanup would do per item; nothing is packed or changed"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
       {{"version"}, O::argNone, {}, {}, "print the program's version"},
