@@ -8,6 +8,12 @@
 
 namespace {
 
+// Volume numbers run from 1; a larger one than this is no packer's and would only make a list of
+// missing volumes without end.
+constexpr int kMaxVolumes = 9999;
+
+bool ValidNumber(int n) { return n >= 1 && n <= kMaxVolumes; }
+
 // A volume's file name split around its number: prefix + digits + suffix. The .zip of a ZIP set
 // has no number of its own; it comes after the highest piece.
 struct TVolumeName {
@@ -70,7 +76,7 @@ QList<int> NumbersOnDisk(const QDir& folder, const TVolumeName& name) {
     if (digits.size() < name.width || (name.exactWidth && digits.size() != name.width)) continue;
     if (!std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
       continue;
-    if (const int n = digits.toInt(); n > 0) numbers << n;
+    if (const int n = digits.toInt(); ValidNumber(n)) numbers << n;
   }
   return numbers;
 }
@@ -80,7 +86,7 @@ QList<int> NumbersOnDisk(const QDir& folder, const TVolumeName& name) {
 std::optional<TVolumeSet> FindVolumeSet(const QString& path) {
   const QFileInfo info(path);
   const std::optional<TVolumeName> name = ParseVolumeName(info.fileName());
-  if (!name) return std::nullopt;
+  if (!name || (name->zipName != info.fileName() && !ValidNumber(name->number))) return std::nullopt;
   const QDir folder = info.absoluteDir();
   const QList<int> numbers = NumbersOnDisk(folder, *name);
   const int highest = numbers.isEmpty() ? 0 : *std::max_element(numbers.begin(), numbers.end());

@@ -90,6 +90,8 @@ TEST(FindVolumeSet, RecognisesTheSetsThePackersMake) {
       {{"x.rar", "x.r00"}, "x.rar", nullptr, {}, {}, {}, {}, 0},
       {{"report.part1.txt", "report.part2.txt"}, "report.part2.txt", nullptr, {}, {}, {}, {}, 0},
       {{"x.7z"}, "x.7z", nullptr, {}, {}, {}, {}, 0},
+      {{"x.part0.rar", "x.part1.rar"}, "x.part0.rar", nullptr, {}, {}, {}, {}, 0},
+      {{"x.7z.001", "x.7z.99999999"}, "x.7z.99999999", nullptr, {}, {}, {}, {}, 0},
   };
   for (const VolumeCase& c : cases) {
     SCOPED_TRACE(c.asked);
