@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <optional>
 
 #include "app/JobLog.h"
 #include "app/SourceReplace.h"
@@ -11,6 +12,7 @@
 #include "compress/common/EngineLoadError.h"
 #include "settings/DataFolder.h"
 #include "util/FileOps.h"
+#include "util/NativePath.h"
 
 namespace {
 
@@ -55,6 +57,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
     TItem item(index, source, run_.paths.tempRoot(), run_.dryRun);
     try {
       outcome = ProcessSource(item);
+      outcome.unpackPasswordIndex = item.unpackPasswordIndex;
+      if (run_.settings.KeepTime && outcome.verdict == TItemVerdict::Success) KeepSourceTime(item, outcome);
     } catch (const E7zLoadError&) {
       // The facade has logged why.
       outcome = Discarded(item, TStatusText::EngineLoadFailed);
@@ -70,6 +74,9 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
+  std::error_code error;
+  const auto sourceTime = std::filesystem::last_write_time(FileSystemPath(item.source), error);
+  if (!error) item.sourceTime = sourceTime;
   const QFileInfo info(item.source);
   if (info.isFile()) item.volumeSet = FindVolumeSet(item.source);
   // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
@@ -125,14 +132,13 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   const bool exe = format.detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
-  int code = crFailed;
-  QString workFolder;
+  TExtraction extraction;
   if (!skip) {
-    workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
-    // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = ExtractSource(compress_, format, archive, workFolder);
+    extraction = Extract(item, archive, format);
   }
+  const int code = extraction.code;
+  const QString& workFolder = extraction.folder;
 
   if (code == crSuccess) {
     if (exe)
@@ -166,6 +172,39 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   return Failed(item, TStatusText::CannotExtract);
 }
 
+TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
+  const QString& boxPassword = run_.settings.UnCompressPwd;
+  QStringList tried;
+  std::optional<int> otherFailure;
+  int code = crFailed;
+  for (int i = -1; i < int(run_.passwordList.size()); ++i) {
+    const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
+    if (tried.contains(password)) continue;
+    tried << password;
+    compress_.SetUnCompressPwd(password);
+    const QString folder = item.folders.NewWorkFolder();
+    // The facade leaves no link pointing out of the work folder, so nothing below follows one.
+    code = ExtractSource(compress_, format, archive, folder);
+    if (code == crSuccess) {
+      compress_.SetUnCompressPwd(boxPassword);
+      item.unpackPasswordIndex = i;
+      if (i >= 0) qCInfo(lcJob) << item.source << "opened with line" << i + 1 << "of the password list";
+      return {code, folder};
+    }
+    // The next try starts from an empty folder.
+    item.folders.Remove(folder);
+    if (code != crWrongPassword && !otherFailure) otherFailure = code;
+    if (!AnotherPasswordMayOpen(code)) break;
+  }
+  compress_.SetUnCompressPwd(boxPassword);
+  return {otherFailure.value_or(code), {}};
+}
+
+bool TItemJob::AnotherPasswordMayOpen(int code) const {
+  // 7z cannot tell a wrong password from damage: a failure on encrypted content may be either.
+  return code == crWrongPassword || (code == crFailed && compress_.LastExtractionEncrypted());
+}
+
 TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {
   const QString workFolder = item.folders.NewWorkFolder();
   if (showSteps) ShowState(item, TStatusText::Copying);
@@ -183,6 +222,15 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
   if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
+}
+
+void TItemJob::KeepSourceTime(const TItem& item, const TItemOutcome& outcome) {
+  std::error_code error;
+  if (item.sourceTime)
+    std::filesystem::last_write_time(FileSystemPath(outcome.CompressPath), *item.sourceTime, error);
+  // The archive is whole either way; only its time is not the source's.
+  if (!item.sourceTime || error)
+    qCWarning(lcJob) << "cannot give" << outcome.CompressPath << "the modification time of" << item.source;
 }
 
 TItemOutcome TItemJob::PackOutcome(const TItem& item, int packResult) {

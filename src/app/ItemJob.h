@@ -5,6 +5,7 @@
 // as the item.
 #include <QString>
 
+#include <filesystem>
 #include <optional>
 
 #include "app/ContentCleanup.h"
@@ -17,6 +18,7 @@
 #include "app/VolumeSetPlan.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
+#include "compress/common/CompressResult.h"
 #include "compress/common/VolumeSet.h"
 
 class TItemJob {
@@ -42,12 +44,20 @@ class TItemJob {
     int index;
     QString source;
     TWorkFolders folders;
-    QString output;          // the archive being made; set when the item is named
-    QString outputBaseName;  // what precedes its "_N" suffix and extension
+    QString output;                // the archive being made; set when the item is named
+    QString outputBaseName;        // what precedes its "_N" suffix and extension
+    int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
+    // The source's modification time as the item began (a replacement changes it).
+    std::optional<std::filesystem::file_time_type> sourceTime;
     // The set the source is a volume of; it is named, extracted and kept as one archive.
     std::optional<TVolumeSet> volumeSet;
     bool dryRun;  // nothing is packed, nothing outside the work folders touched
     TCleanupReport cleanup;
+  };
+
+  struct TExtraction {
+    int code = crFailed;  // TCompressResult
+    QString folder;       // the work folder holding the content, after a success
   };
 
   TItemOutcome ProcessSource(TItem& item);
@@ -56,10 +66,19 @@ class TItemJob {
   TItemOutcome ProcessVolumeSet(TItem& item, const TSourceFormat& format);
   // archive: what is extracted, the source or the volume that opens its set.
   TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
+  // Extracts the archive with the decompression password and then, while another password may
+  // open it, with each password of the run's list in order, every try into a new work folder.
+  // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
+  // wrong password stands (the first one).
+  TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
+  // The one rule for moving on to the next password.
+  bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
+  // KeepTime: the output made gets the source's modification time.
+  static void KeepSourceTime(const TItem& item, const TItemOutcome& outcome);
   // The outcome of a TPackResult: the archive made, or the failure with the output removed.
   TItemOutcome PackOutcome(const TItem& item, int packResult);
   // Replace-source mode: the packed output takes the source's place.

@@ -30,6 +30,9 @@ struct TItemOutcome {
   QString CompressPath;
   QString status;  // the final status text
   TItemVerdict verdict = TItemVerdict::Success;
+  // The archive was opened by this password of the run's password list (an index into it); -1
+  // when the decompression password opened it, none was needed, or nothing was extracted.
+  int unpackPasswordIndex = -1;
   // What lies at CompressPath, as JudgeOutput found it.
   bool outputExists = false;
   qint64 outputSize = 0;

@@ -16,9 +16,10 @@ struct TItemResult {
   TItemVerdict verdict = TItemVerdict::Failed;
   QString status;  // the final status text, shown right after through ShowLvState
   bool outputExists = false;
-  qint64 fileSize = 0;  // of the output, 0 when there is none
-  QString sizeText;     // output-size cell (SizeText), empty when there is no output
-  int progress = -1;    // new progress in percent, -1 to leave it
+  qint64 fileSize = 0;           // of the output, 0 when there is none
+  QString sizeText;              // output-size cell (SizeText), empty when there is no output
+  int progress = -1;             // new progress in percent, -1 to leave it
+  int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
   // A dry run's item: CompressPath is the output it would get, cleanup what was done to a copy.
   bool dryRun = false;
   TCleanupReport cleanup;

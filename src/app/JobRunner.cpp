@@ -35,13 +35,16 @@ TJobRunner::~TJobRunner() {
 TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, bool dryRun) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
+  QStringList unreadable;
+  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
+  // Before the output folder is made: a refused run changes nothing.
+  std::optional<QStringList> passwordList = LoadPasswordList(paths_, settings, note);
+  if (!passwordList) return {false, TRunText::PasswordListUnreadable(settings.PasswordsFile)};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
                                                  QDateTime::currentDateTime(), !dryRun);
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
-  QStringList unreadable;
-  const TUnreadableFile note = [&unreadable](const QString& path) { unreadable << path; };
   run_ = TRunContext{paths_,
                      settings,
                      outputPath,
@@ -53,6 +56,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
   run_.unreadableFiles = unreadable;
   run_.dryRun = dryRun;
+  run_.passwordList = std::move(*passwordList);
   t_List = items;
   isRunning_ = true;
   isExit_ = false;
@@ -136,6 +140,7 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   r.outputExists = outcome.outputExists;
   r.dryRun = run_.dryRun;
   r.cleanup = outcome.cleanup;
+  r.unpackPasswordIndex = outcome.unpackPasswordIndex;
   if (outcome.outputExists) {
     r.fileSize = outcome.outputSize;
     r.sizeText = SizeText(outcome.outputSize);

@@ -13,6 +13,9 @@ struct TRunContext {
   QString outputExt;       // ".rar", ".zip" or ".7z"
   QStringList delList;     // delete.dat
   QStringList txtDelList;  // TxtDelete.dat
+  // Tried in order when the decompression password does not open an archive: Passwords.dat, or
+  // the list file the run was given.
+  QStringList passwordList;
   // Data files found at start that exist but cannot be read (their content is not used).
   QStringList unreadableFiles;
   // Extract and clean in work folders only: nothing is packed, no source and no output folder is

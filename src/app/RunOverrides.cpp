@@ -9,5 +9,7 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
   }
   if (overrides.unpackPassword) settings.UnCompressPwd = *overrides.unpackPassword;
   if (overrides.pluginFormats) settings.PluginFormats = *overrides.pluginFormats;
+  if (overrides.passwordsFile) settings.PasswordsFile = *overrides.passwordsFile;
+  if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
   return settings;
 }

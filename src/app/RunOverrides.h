@@ -13,6 +13,8 @@ struct TRunOverrides {
   std::optional<QString> password;
   std::optional<QString> unpackPassword;  // for extracting the sources
   std::optional<bool> pluginFormats;      // extract the formats that have a plug-in
+  std::optional<QString> passwordsFile;   // the password list, in place of Passwords.dat
+  std::optional<bool> keepTime;           // outputs get their sources' modification time
 };
 
 // The settings with every override that is given in place of the stored value.

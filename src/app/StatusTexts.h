@@ -62,6 +62,11 @@ struct TRunText {
     return QString::number(errorCount) + QStringLiteral("个打包失败，请注意核对。");
   }
 
+  // Why a run does not start: the password list it was given cannot be read.
+  static QString PasswordListUnreadable(const QString& path) {
+    return QStringLiteral("无法读取密码列表“") + path + QStringLiteral("”。");
+  }
+
   // A warning of our own: a rule list, the comment or data.db that exists but cannot be read would
   // otherwise leave its content out without a word.
   static QString DataFileUnreadable(const QString& path) {

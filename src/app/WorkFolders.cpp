@@ -29,6 +29,10 @@ QString TWorkFolders::NewWorkFolder() {
   throw EWorkFolderError("cannot create a work folder");
 }
 
+void TWorkFolders::Remove(const QString& folder) {
+  if (folders_.removeOne(folder)) DeletePath(folder);
+}
+
 void TWorkFolders::RemoveAll() {
   for (const QString& folder : folders_) DeletePath(folder);
   folders_.clear();

@@ -23,6 +23,9 @@ class TWorkFolders {
   // EWorkFolderError when none can be made. The path has no trailing '/'.
   QString NewWorkFolder();
 
+  // Removes one folder made here, before the item ends (a failed extraction's).
+  void Remove(const QString& folder);
+
   // Removes every folder made so far.
   void RemoveAll();
 

@@ -145,7 +145,7 @@ QString CliManPage() {
 }
 
 QString CliBashCompletion() {
-  QStringList all, folders, texts;
+  QStringList all, folders, files, texts;
   QString choices;
   for (const TCliOption& option : ShownOptions()) {
     all << option.spelledNames();
@@ -153,6 +153,9 @@ QString CliBashCompletion() {
     switch (option.argument) {
       case TCliOption::argFolder:
         folders << spelled;
+        break;
+      case TCliOption::argFile:
+        files << spelled;
         break;
       case TCliOption::argText:
         texts << spelled;
@@ -179,6 +182,11 @@ QString CliBashCompletion() {
                   "    %1)\n      compopt -o filenames 2>/dev/null\n"
                   "      mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n      return ;;\n")
                   .arg(folders.join('|'));
+  if (!files.isEmpty())
+    script += QStringLiteral(
+                  "    %1)\n      compopt -o filenames 2>/dev/null\n"
+                  "      mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n      return ;;\n")
+                  .arg(files.join('|'));
   script += choices;
   if (!texts.isEmpty()) script += QStringLiteral("    %1)\n      return ;;\n").arg(texts.join('|'));
   script += QStringLiteral(

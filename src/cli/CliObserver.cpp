@@ -69,6 +69,7 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("outputName")] = OutputNameText(result);
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
+  item[QStringLiteral("unpackPasswordIndex")] = result.unpackPasswordIndex;
   if (result.dryRun) {
     item[QStringLiteral("dryRun")] = true;
     QJsonArray deleted, rewritten, renamed;

@@ -6,11 +6,11 @@
 #include <QStringList>
 
 struct TCliOption {
-  enum TArgument { argNone, argFolder, argText, argChoice };
+  enum TArgument { argNone, argFolder, argFile, argText, argChoice };
 
   QStringList names;  // without dashes, the long name first; a one-letter name is a short option
   TArgument argument = argNone;
-  QString argumentName;  // "DIR", "PWD", "FORMAT"
+  QString argumentName;  // "DIR", "FILE", "PWD", "FORMAT"
   QStringList choices;   // argChoice: the only values taken
   QString help;          // one line
   bool hidden = false;   // parsed, but in no text: the build's own generators

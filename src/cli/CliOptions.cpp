@@ -69,6 +69,14 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   if (isSet("password")) options.password = value("password");
   if (isSet("unpack-password")) options.unpackPassword = value("unpack-password");
   options.pluginFormats = isSet("plugin-formats");
+  if (isSet("passwords")) {
+    if (value("passwords").isEmpty()) {
+      *error = QStringLiteral("--passwords needs a file");
+      return std::nullopt;
+    }
+    options.passwordsFile = AbsoluteClean(value("passwords"));
+  }
+  options.keepTime = isSet("keep-time");
   options.json = isSet("json");
   options.dryRun = isSet("dry-run");
 

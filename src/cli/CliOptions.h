@@ -15,6 +15,8 @@ struct TCliOptions {
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
+  std::optional<QString> passwordsFile;  // --passwords, absolute
+  bool keepTime = false;
   bool json = false;
   bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error

@@ -29,13 +29,15 @@ void PrintTo(std::FILE* stream, const QString& text) {
 int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   // As at a window start: a missing data folder is seeded before the settings are read.
   SeedDataFolder(paths);
-  const TSettings settings =
-      ApplyRunOverrides(LoadSettings(paths),
-                        {.format = options.format,
-                         .outputFolder = options.output,
-                         .password = options.password,
-                         .unpackPassword = options.unpackPassword,
-                         .pluginFormats = options.pluginFormats ? std::optional<bool>(true) : std::nullopt});
+  const TSettings settings = ApplyRunOverrides(
+      LoadSettings(paths),
+      {.format = options.format,
+       .outputFolder = options.output,
+       .password = options.password,
+       .unpackPassword = options.unpackPassword,
+       .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
+       .passwordsFile = options.passwordsFile,
+       .keepTime = options.keepTime ? std::optional(true) : std::nullopt});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});

@@ -18,7 +18,8 @@ class IArchiveFacade {
  public:
   virtual ~IArchiveFacade() = default;
 
-  // Set before the first operation and left as they are.
+  // Set before the first operation; the decompression password may change between extractions
+  // (an item tries the password list).
   virtual void SetCompressPwd(const QString& value) = 0;
   virtual QString CompressPwd() const = 0;
   virtual void SetUnCompressPwd(const QString& value) = 0;
@@ -41,6 +42,10 @@ class IArchiveFacade {
   // extension say (UnCompressFile keeps its own choice); leaves CompressFileExt as it was.
   virtual int UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
                                  const QString& pluginExt) = 0;
+  // The last UnCompressFile met encrypted content (its engine asked for the password), whatever
+  // its result: a failure of an engine that cannot tell a wrong password from damage (7z) may
+  // then be the password's.
+  virtual bool LastExtractionEncrypted() const = 0;
   // Fills FileList with the archive's entry names; 0 for a format that cannot be listed.
   virtual int GetFileList(const QString& CompressFile) = 0;
   virtual QStringList FileList() const = 0;

@@ -28,6 +28,7 @@ constexpr const char* kRarPacker = "the RAR packer";
 constexpr const char* kZipEngine = "the ZIP engine";
 constexpr const char* k7zLibrary = "the 7z library";
 constexpr const char* kPlugin = "its plug-in";
+constexpr const char* k7zZipReader = "the 7z library's ZIP reader";
 
 bool Succeeded(int result) { return result == crSuccess; }
 bool Succeeded(bool result) { return result; }
@@ -48,6 +49,7 @@ QString Quoted(const QString& path) { return '"' + path + '"'; }
 template <class Result, class Operation>
 Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&& operation) {
   context_.cause.clear();
+  context_.encryptedContent = false;
   try {
     const Result result = operation();
     if (!Succeeded(result)) LogFailure(what, ResultText(result), context_.cause);
@@ -133,20 +135,19 @@ int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir)
 }
 
 // Which engine opens a self-extracting program is found by trying; each attempt extracts into
-// the same folder, and the last attempt's code stands when none succeeds.
+// the same folder, and the last attempt's code stands when none succeeds. Encrypted content met by
+// any attempt is reported, so a failure there may still be the password's.
 int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
-  int result = UnRarFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".rar");
+  bool encrypted = false;
+  const auto attempt = [&](int result, const char* format) {
+    encrypted = encrypted || context_.encryptedContent;
+    if (result == crSuccess) FCompressFileExt = QLatin1String(format);
     return result;
-  }
-  result = UnZipFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".zip");
-    return result;
-  }
-  result = Unc7ZipFile(compressFile, dir);
-  if (result == crSuccess) FCompressFileExt = QStringLiteral(".7z");
+  };
+  if (attempt(UnRarFile(compressFile, dir), ".rar") == crSuccess) return crSuccess;
+  if (attempt(UnZipFile(compressFile, dir), ".zip") == crSuccess) return crSuccess;
+  const int result = attempt(Unc7ZipFile(compressFile, dir), ".7z");
+  context_.encryptedContent = encrypted;
   return result;
 }
 
@@ -224,11 +225,11 @@ bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile)
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
-  // Entries of a split set lie in the other volumes at offsets of their own; the library's ZIP
-  // handler reads such a set, ours reads one file.
-  if (IsSplitZip(ZipFile))
-    return Extraction(ZipFile, k7zLibrary, UnzipDir,
-                      [&] { return TSevenZipEngine(Context()).UnZipVolumes(ZipFile, UnzipDir); });
+  // Entries of a split set lie in the other volumes at offsets of their own: the library's ZIP
+  // reader follows them by their names, ours reads one file.
+  if (IsSplitZip(ZipFile) || !TZipEngine::ReadsEveryEntry(ZipFile))
+    return Extraction(ZipFile, k7zZipReader, UnzipDir,
+                      [&] { return TSevenZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
   return Extraction(ZipFile, kZipEngine, UnzipDir,
                     [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }

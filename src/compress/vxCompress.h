@@ -37,6 +37,7 @@ class TvxCompress : public IArchiveFacade {
   void SetUnCompressPwd(const QString& value) override { context_.unCompressPwd = value; }
   // Format found by the last UnCompressFile: ".rar", ".zip", ".7z", ".exe" or "".
   QString CompressFileExt() const override { return FCompressFileExt; }
+  bool LastExtractionEncrypted() const override { return context_.encryptedContent; }
   // Entry names filled by GetFileList.
   QStringList FileList() const override { return FFileList; }
 

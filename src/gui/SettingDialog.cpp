@@ -157,6 +157,9 @@ QGroupBox* TfrmSetting::BuildOutputGroup(QWidget* page) {
   chkLockRAR = NewCheck(group, "chkLockRAR", tr("锁定压缩包(只支持RAR)"),
                         tr("当输出文件为rar时，支持本功能。\r\n\r\n锁定后，压缩包将不能修改。"));
 
+  chkKeepTime = NewCheck(group, "chkKeepTime", tr("保留原文件时间"),
+                         tr("勾选本项，输出的压缩包将使用原文件的修改时间。"));
+
   QLabel* Label7 = Named(BuddyLabel(tr("输出目录"), cbbOutputPath), "Label7");
   QLabel* Label6 = Named(BuddyLabel(tr("输出文件名"), cbbFileName), "Label6");
   QLabel* Label3 = Named(BuddyLabel(tr("文件名格式(可设置前缀后缀)"), edtFileName), "Label3");
@@ -178,6 +181,9 @@ QGroupBox* TfrmSetting::BuildOutputGroup(QWidget* page) {
   passwordRow->addWidget(edtPwd, 1);
   passwordRow->addSpacing(12);
   passwordRow->addWidget(chkLockRAR);
+  // Beside the lock rather than on a row of its own, so the page keeps its height.
+  passwordRow->addSpacing(12);
+  passwordRow->addWidget(chkKeepTime);
   grid->addLayout(passwordRow, 3, 0, 1, 4);
   grid->setColumnStretch(3, 1);
   grid->setVerticalSpacing(4);
@@ -276,6 +282,7 @@ void TfrmSetting::FormCreate() {
   chkInfoTip->setChecked(stored_.InfoTip);
   chkCopyFolder->setChecked(stored_.CopyFolder);
   chkPluginFormats->setChecked(stored_.PluginFormats);
+  chkKeepTime->setChecked(stored_.KeepTime);
   cbbFileName->setCurrentIndex(stored_.nameType);
   cbbCompressExt->setCurrentIndex(stored_.CompressExt);
   cbbOutputPath->setEditText(stored_.OutputFolder);
@@ -346,6 +353,7 @@ TSettings TfrmSetting::SettingsFromControls() const {
   s.InfoTip = chkInfoTip->isChecked();
   s.CopyFolder = chkCopyFolder->isChecked();
   s.PluginFormats = chkPluginFormats->isChecked();
+  s.KeepTime = chkKeepTime->isChecked();
   return s;
 }
 

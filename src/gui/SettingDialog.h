@@ -73,6 +73,7 @@ class TfrmSetting : public QDialog {
   QCheckBox* chkCompressPwd;
   QLineEdit* edtPwd;
   QCheckBox* chkLockRAR;
+  QCheckBox* chkKeepTime;
   // Basic page, group "解压与压缩".
   QLineEdit* edtUnCompressPwd;
   QCheckBox* chkDeleteAds;

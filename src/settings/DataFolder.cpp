@@ -17,6 +17,9 @@ QString NameDeleteFile(const TProgramPaths& paths) {
   return paths.dataFolder() + QStringLiteral("NameDelete.dat");
 }
 QString CommentFile(const TProgramPaths& paths) { return paths.dataFolder() + QStringLiteral("Comment.txt"); }
+QString PasswordsFile(const TProgramPaths& paths) {
+  return paths.dataFolder() + QStringLiteral("Passwords.dat");
+}
 
 bool SeedDataFolder(const TProgramPaths& paths) {
   const QString data = WithoutTrailingSeparators(paths.dataFolder());
@@ -53,6 +56,18 @@ QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnr
 QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable) {
   return LoadListFile(TxtDelListFile(paths), onUnreadable);
 }
+std::optional<QStringList> LoadPasswordList(const TProgramPaths& paths, const TSettings& settings,
+                                            const TUnreadableFile& onUnreadable) {
+  if (settings.PasswordsFile.isEmpty()) return LoadListFile(PasswordsFile(paths), onUnreadable);
+  // A list the user named and that is not there is a mistake, not an empty list.
+  if (!QFileInfo(settings.PasswordsFile).isFile()) return std::nullopt;
+  bool unreadable = false;
+  QStringList list =
+      LoadListFile(settings.PasswordsFile, [&unreadable](const QString&) { unreadable = true; });
+  if (unreadable) return std::nullopt;
+  return list;
+}
+
 QStringList LoadNameDeleteList(const TProgramPaths& paths) { return LoadListFile(NameDeleteFile(paths)); }
 
 TDataTexts LoadDataTexts(const TProgramPaths& paths) {

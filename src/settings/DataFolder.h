@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "settings/Settings.h"
 #include "util/ProgramPaths.h"
@@ -12,6 +13,7 @@ QString DelListFile(const TProgramPaths& paths);     // delete.dat
 QString TxtDelListFile(const TProgramPaths& paths);  // TxtDelete.dat
 QString NameDeleteFile(const TProgramPaths& paths);  // NameDelete.dat
 QString CommentFile(const TProgramPaths& paths);     // Comment.txt
+QString PasswordsFile(const TProgramPaths& paths);   // Passwords.dat
 
 // At start, before anything is read: when the data folder is missing and the seed folder exists,
 // the data folder becomes a copy of the seed folder. True when it was seeded. A seed that cannot
@@ -29,6 +31,11 @@ QStringList LoadListFile(const QString& path, const TUnreadableFile& onUnreadabl
 // What a run reads at its start: `delList` and `txtDelList`.
 QStringList LoadDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
 QStringList LoadTxtDelList(const TProgramPaths& paths, const TUnreadableFile& onUnreadable = {});
+// The passwords tried when the decompression password does not open an archive, one a line, in
+// order: settings.PasswordsFile when set, which must then be readable (nothing otherwise), else the
+// data folder's Passwords.dat (missing: none; unreadable: onUnreadable hears of it, none).
+std::optional<QStringList> LoadPasswordList(const TProgramPaths& paths, const TSettings& settings,
+                                            const TUnreadableFile& onUnreadable = {});
 // Read anew each time a name is filtered.
 QStringList LoadNameDeleteList(const TProgramPaths& paths);
 

@@ -61,6 +61,7 @@ TSettings LoadSettings(const TProgramPaths& paths) {
   s.InfoTip = ini.Flag(QStringLiteral("InfoTip"), true);
   s.CopyFolder = ini.Flag(QStringLiteral("CopyFolder"), true);
   s.PluginFormats = ini.Flag(QStringLiteral("PluginFormats"), false);
+  s.KeepTime = ini.Flag(QStringLiteral("KeepTime"), false);
 
   const QString am = ini.Base64(QStringLiteral("am"));
   const QString pm = ini.Base64(QStringLiteral("pm"));
@@ -94,7 +95,8 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          flag("SetCompressPwd", s.SetCompressPwd) && flag("RARToFrom", s.RARToFrom) &&
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
-         flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats);
+         flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats) &&
+         flag("KeepTime", s.KeepTime);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

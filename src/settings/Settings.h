@@ -31,6 +31,11 @@ struct TSettings {
   // "PluginFormats": a file no built-in format claims is extracted by the plug-in of its own
   // extension when there is one, instead of being packed as it is.
   bool PluginFormats = false;
+  bool KeepTime = false;  // "KeepTime": an output gets its source's modification time
+
+  // Never stored: the password list a run was given in place of the data folder's Passwords.dat
+  // (empty: that one).
+  QString PasswordsFile;
 
   // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
   TAmPmTexts ampm;

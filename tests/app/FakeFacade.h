@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "compress/ArchiveFacade.h"
@@ -19,6 +20,9 @@ struct FakeArchive {
   int code = crSuccess;                       // UnCompressFile
   QString realFormat;                         // CompressFileExt after success; empty: detected
   QMap<QString, QByteArray> content;          // written into the folder on success
+  // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
+  std::optional<QString> password;
+  int wrongPasswordCode = crWrongPassword;
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -45,6 +49,8 @@ class FakeFacade : public IArchiveFacade {
     QStringList calls;               // "RarFile <source>", "SetLock", ...
     QList<QStringList> packedTrees;  // what each add saw below its source folder
     QString unCompressPwd;
+    QStringList triedPasswords;  // the decompression password of each extraction
+    QStringList extractedInto;   // the folder of each extraction, and whether it was empty
     QString commentFile;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
@@ -70,11 +76,14 @@ class FakeFacade : public IArchiveFacade {
     calls << "UnCompressFile";
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
     compressFileExt_ = a.detected;
+    log->triedPasswords << log->unCompressPwd;
+    log->extractedInto << dir + (QDir(dir).isEmpty() ? " empty" : " not empty");
     const int code = Extract(a, dir);
     if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
     return code;
   }
   QString CompressFileExt() const override { return compressFileExt_; }
+  bool LastExtractionEncrypted() const override { return encrypted_; }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());
   }
@@ -117,6 +126,11 @@ class FakeFacade : public IArchiveFacade {
   int Extract(const FakeArchive& a, const QString& dir) {
     if (!warning.isEmpty()) onWarning_(warning);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
+    encrypted_ = a.password.has_value();
+    if (a.password && *a.password != log->unCompressPwd) {
+      testsupport::WriteFile(dir + "/partial.bin", "left by a failed try");
+      return a.wrongPasswordCode;
+    }
     if (a.code != crSuccess) return a.code;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
@@ -135,7 +149,13 @@ class FakeFacade : public IArchiveFacade {
   }
 
   QString compressFileExt_;
+  bool encrypted_ = false;
   std::function<void(const QString&)> onWarning_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;
 };
+
+// A factory that gives each run a copy of the script (the copies share its log).
+inline TFacadeFactory Factory(const FakeFacade& script) {
+  return [script] { return std::make_unique<FakeFacade>(script); };
+}

@@ -16,10 +16,6 @@ using testsupport::WriteFile;
 
 namespace {
 
-TFacadeFactory Factory(const FakeFacade& script) {
-  return [script] { return std::make_unique<FakeFacade>(script); };
-}
-
 struct StatusRow {
   QString name;
   QString status;

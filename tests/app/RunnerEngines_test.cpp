@@ -264,6 +264,67 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
     EXPECT_EQ(right.results[i].rowState(), 1) << right.results[i].status.toStdString();
 }
 
+// Sources from uploaders with different passwords, AES and Deflate64 ZIPs among them: the list
+// opens each with its own line, and every output holds every file of its source.
+TEST(RunnerWithEngines, PasswordListOpensEverySourceWithItsOwnLine) {
+  for (const char* tool : {"zip", "7z", "rar", "unzip"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  WriteCleanupRules(h);
+  h.settings.UnCompressPwd = "box";
+  h.Data("Passwords.dat", "alpha\r\nbravo\r\ncharlie\r\n");
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  const auto sevenZip = [&](const QString& archive, const QStringList& switches) {
+    ASSERT_EQ(RunTool("7z", QStringList{"a", "-bd"} + switches + QStringList{archive, "."}, tree).exitCode,
+              0);
+  };
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pbravo", h.In("a.rar"), tree + "/*"}).exitCode, 0);
+  ASSERT_EQ(RunTool("zip", {"-qr", "-P", "bravo", h.In("b.zip"), "."}, tree).exitCode, 0);
+  sevenZip(h.In("c.7z"), {"-pbravo"});
+  sevenZip(h.In("d.7z"), {"-pcharlie", "-mhe=on"});
+  sevenZip(h.In("e.zip"), {"-tzip", "-mem=AES256", "-palpha"});
+  sevenZip(h.In("f.zip"), {"-tzip", "-mm=Deflate64", "-pbox"});
+  sevenZip(h.In("g.zip"), {"-tzip", "-mm=BZip2"});
+  // A self-extracting program as far as the engines can tell: a stub with the archive behind it.
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pcharlie", h.In("sfx.rar"), tree + "/*"}).exitCode,
+            0);
+  WriteFile(h.In("h.exe"), "MZ" + QByteArray(4094, '\0') + ReadFile(h.In("sfx.rar")));
+  QFile::remove(h.In("sfx.rar"));
+  const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"),  h.In("d.7z"),
+                            h.In("e.zip"), h.In("f.zip"), h.In("g.zip"), h.In("h.exe")};
+  const int expectedIndex[] = {1, 1, 1, 2, 0, -1, -1, 2};
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked(sources));
+  for (int i = 0; i < sources.size(); ++i) {
+    SCOPED_TRACE(sources[i].toStdString());
+    EXPECT_EQ(o.results[i].status, TStatusText::Packed);
+    EXPECT_EQ(o.results[i].rowState(), 1);
+    EXPECT_EQ(o.results[i].unpackPasswordIndex, expectedIndex[i]);
+    EXPECT_EQ(listing::FileNames(o.results[i].CompressPath),
+              QStringList({"Readme.txt", "data.bin", "notes.txt"}));
+  }
+  EXPECT_EQ(o.exNames[7], "rar自解压格式");
+  // The AES ZIP's payload came through whole.
+  EXPECT_EQ(RunTool("unzip", {"-p", o.results[4].CompressPath, "data.bin"}).out,
+            ReadFile(tree + "/data.bin"));
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+
+  // No line opens them: a wrong password where the engine can tell, "cannot extract" for 7z.
+  h.Data("Passwords.dat", "delta\r\necho\r\n");
+  RecordingObserver none;
+  h.Run(none, RunnerHome::Checked(sources.mid(0, 5)));
+  const QString expected[] = {"解压密码错误", "解压密码错误", "无法解压", "无法解压", "解压密码错误"};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(sources[i].toStdString());
+    EXPECT_EQ(none.results[i].status, expected[i]);
+    EXPECT_EQ(none.results[i].unpackPasswordIndex, -1);
+    EXPECT_FALSE(none.results[i].outputExists);
+  }
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
+}
+
 TEST(RunnerWithEngines, LinksOutOfTheArchiveAreNotFollowedWhenPacking) {
   HM_REQUIRE_TOOL("bsdtar");
   HM_REQUIRE_TOOL("unzip");

@@ -15,10 +15,10 @@ namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
-const QStringList kShownOptions = {"--home",     "--format",          "--output",         "--dry-run",
-                                   "--password", "--unpack-password", "--plugin-formats", "--json",
-                                   "--verbose",  "--engines",         "--version",        "--help",
-                                   "-h"};
+const QStringList kShownOptions = {
+    "--home",      "--format",    "--output",         "--password", "--unpack-password",
+    "--passwords", "--keep-time", "--plugin-formats", "--json",     "--dry-run",
+    "--verbose",   "--engines",   "--version",        "--help",     "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
@@ -55,6 +55,7 @@ TEST(CliDocs, BashCompletionOffersOptionsChoicesFoldersAndFiles) {
       {{"harrowmint-cli", "--output", prefix}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--home", prefix + "s"}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--password", ""}, {}},
+      {{"harrowmint-cli", "--passwords", prefix}, {prefix + "game.zip", prefix + "sub dir"}},
       {{"harrowmint-cli", "--json", prefix}, {prefix + "game.zip", prefix + "sub dir"}},
       {{"harrowmint-cli", "--print"}, {}},
   };

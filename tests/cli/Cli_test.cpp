@@ -1,5 +1,6 @@
 // harrowmint-cli as a user runs it: item lines, summary, exit codes, JSON, one-run options that
 // never reach the settings file, refusals, the engine listing, and a stop by signal.
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -148,6 +149,46 @@ TEST(Cli, JsonObjectsPerItemAndSummary) {
   EXPECT_EQ(summary["failure"].toString(), "1个打包失败，请注意核对。");
 }
 
+// A mixed batch with different passwords from a list given on the command line; --json names the
+// line that opened each source. --keep-time gives the outputs their sources' time.
+TEST(Cli, PasswordListAndKeepTime) {
+  HM_REQUIRE_TOOL("7z");
+  HM_REQUIRE_TOOL("rar");
+  CliHome h;
+  const QString tree = h.home + "/tree";
+  WriteFile(tree + "/data.bin", RandomBytes(20000));
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pfirst", h.In("a.rar"), tree + "/*"}).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecond", h.In("b.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-pthird", h.In("c.7z"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-pother", h.In("d.7z"), "."}, tree).exitCode, 0);
+  WriteFile(h.home + "/list.txt", "first\r\nsecond\r\nthird\r\n");
+  const QDateTime old = QDateTime::fromSecsSinceEpoch(1000000000);
+  for (const char* name : {"a.rar", "b.zip"}) {
+    QFile file(h.In(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
+  }
+
+  const QStringList sources{h.In("a.rar"), h.In("b.zip"), h.In("c.7z"), h.In("d.7z")};
+  const ToolRun run = h.Run(QStringList{"--json", "--keep-time", "--passwords", h.home + "/list.txt",
+                                        "--format", "zip", "--output", h.home + "/out"} +
+                            sources);
+  EXPECT_EQ(run.exitCode, 1);
+  const QStringList lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 5) << run.out.constData();
+  const QString statuses[] = {"打包完毕", "打包完毕", "打包完毕", "无法解压"};
+  const int indexes[] = {0, 1, 2, -1};
+  for (int i = 0; i < 4; ++i) {
+    const QJsonObject item = QJsonDocument::fromJson(lines[i].toUtf8()).object();
+    SCOPED_TRACE(lines[i].toStdString());
+    EXPECT_EQ(item["status"].toString(), statuses[i]);
+    EXPECT_EQ(item["unpackPasswordIndex"].toInt(-99), indexes[i]);
+  }
+  EXPECT_EQ(QFileInfo(h.Out("a.zip")).lastModified(), old);
+  EXPECT_EQ(QFileInfo(h.Out("b.zip")).lastModified(), old);
+  EXPECT_GT(QFileInfo(h.Out("c.zip")).lastModified(), QDateTime::currentDateTime().addSecs(-600));
+}
+
 TEST(Cli, FailedItemsGiveExitCodeOneAndTheFailureText) {
   CliHome h;
   WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
@@ -237,8 +278,22 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
   EXPECT_TRUE(invalid.out.isEmpty());
   EXPECT_FALSE(QFileInfo::exists(h.home + "/tmp"));
 
-  const QList<QStringList> wrong = {
-      {}, {"--format", "tar", h.In("a.bin")}, {"--bogus", h.In("a.bin")}, {"--output"}};
+  // A password list the user named and that cannot be read: said, and nothing is done.
+  MakeDir(h.home + "/folder-list");
+  for (const QString& list : {h.home + "/missing-list.txt", h.home + "/folder-list"}) {
+    const ToolRun run = h.Run({"--passwords", list, "--output", h.home + "/out", h.In("a.bin")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(QString::fromUtf8(run.err).contains(QStringLiteral("无法读取密码列表“") + list + "”"))
+        << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(h.home + "/out"));
+  }
+
+  const QList<QStringList> wrong = {{},
+                                    {"--format", "tar", h.In("a.bin")},
+                                    {"--bogus", h.In("a.bin")},
+                                    {"--output"},
+                                    {"--passwords", "", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

@@ -95,6 +95,26 @@ TEST_F(DispatchTest, SelfExtractingNoEngineOpensReturnsTheSevenZipAttempt) {
   EXPECT_EQ(compress.CompressFileExt(), ".exe");
 }
 
+// The RAR engine's wrong password is behind the 7z attempt's code; that the content is encrypted
+// is still said, so a caller can try another password.
+TEST_F(DispatchTest, SelfExtractingEncryptedArchiveSaysSoWhateverTheLastAttemptSays) {
+  ASSERT_EQ(ff::MakeRar(work.file("src"), work.file("locked.rar"), "right"), 0);
+  const QString sfx = Archive("locked.exe", ff::SelfExtracting(Real("locked.rar")));
+  TvxCompress compress(engine.path());
+  compress.SetUnCompressPwd("wrong");
+  EXPECT_EQ(compress.UnCompressFile(sfx, Destination()), crFailed);
+  EXPECT_TRUE(compress.LastExtractionEncrypted());
+  compress.SetUnCompressPwd("right");
+  const QString out = Destination();
+  EXPECT_EQ(compress.UnCompressFile(sfx, out), crSuccess);
+  EXPECT_EQ(compress.CompressFileExt(), ".rar");
+  EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
+  EXPECT_EQ(
+      compress.UnCompressFile(Archive("plain.exe", ff::SelfExtracting(Real("real.rar"))), Destination()),
+      crSuccess);
+  EXPECT_FALSE(compress.LastExtractionEncrypted());
+}
+
 TEST_F(DispatchTest, PluginTakingOverABuiltInFormatUsesTheArchivesOwnExtension) {
   engine.WritePlugin("rar.pk", PluginText("RAR", "rec", "own {file}", "", "1"));
   TvxCompress compress(engine.path());

@@ -46,11 +46,12 @@ QByteArray Base64Ansi(const QString& text) { return ToAnsi(text).toBase64(); }
 
 TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
   TInstall install;
-  install.Write("Setting.ini",
-                ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
-                                      "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
-                                      "SetCompressPwd=0\r\nCompressPwd=") +
-                       Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\n"));
+  install.Write(
+      "Setting.ini",
+      ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
+                            "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
+                            "SetCompressPwd=0\r\nCompressPwd=") +
+             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\n"));
   install.Write("delete.dat", "\xEF\xBB\xBF" + QStringLiteral("*.url\r\n广告*.txt\r\n").toUtf8());
   install.Write("Comment.txt", ToAnsi(QStringLiteral("欢迎\r\n第二行")));
   TOpenDialog ui(install);
@@ -69,6 +70,7 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
       {"chkDelRarFileName", true}, {"chkMustToFolder", false},  {"chkRARToFrom", true},
       {"chkCompressPwd", false},   {"chkNoCompressEXE", false}, {"chkInfoTip", false},
       {"chkCopyFolder", true},     {"chkPluginFormats", false},  // no key: off, as before it existed
+      {"chkKeepTime", true},
   };
   for (const auto& [name, checked] : checks) EXPECT_EQ(ui.Get<QCheckBox>(name)->isChecked(), checked) << name;
 
@@ -94,7 +96,7 @@ TEST(SettingDialog, FreshInstallShowsTheDefaults) {
   for (const char* on : {"chkLockRAR", "chkDeleteAds", "chkDelRarFileName", "chkInfoTip", "chkCopyFolder"})
     EXPECT_TRUE(ui.Get<QCheckBox>(on)->isChecked()) << on;
   for (const char* off : {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd",
-                          "chkNoCompressEXE", "chkPluginFormats"})
+                          "chkNoCompressEXE", "chkPluginFormats", "chkKeepTime"})
     EXPECT_FALSE(ui.Get<QCheckBox>(off)->isChecked()) << off;
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
   EXPECT_TRUE(ui.Get<QLineEdit>("edtFileName")->isEnabled());
@@ -119,6 +121,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   Click(ui.Get<QCheckBox>("chkDeleteAds"));
   Click(ui.Get<QCheckBox>("chkDelVer"));
   Click(ui.Get<QCheckBox>("chkPluginFormats"));
+  Click(ui.Get<QCheckBox>("chkKeepTime"));
   TypeLines(ui.Get<QPlainTextEdit>("mmoList"), {"*.url", "*.htm"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoComment"), {"Welcome", "", "www.example.com"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoFileNameDelete"), {"[www.example.com]"}, true);
@@ -149,7 +152,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
                                   "CompressPwd=")) +
                 Base64Ansi(QStringLiteral("密码 it's")) +
                 "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n"
-                "PluginFormats=1\r\n");
+                "PluginFormats=1\r\nKeepTime=1\r\n");
   EXPECT_EQ(testsupport::TreeListing(install.paths.dataFolder()),
             (QStringList{"Comment.txt", "NameDelete.dat", "Setting.ini", "TxtDelete.dat", "delete.dat"}))
       << "data.db is left alone when the rule page was never opened";
@@ -160,6 +163,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   EXPECT_EQ(again.Get<QComboBox>("cbbCompressExt")->currentText(), QStringLiteral("压缩为zip"));
   EXPECT_EQ(again.Get<QLineEdit>("edtPwd")->text(), QStringLiteral("密码 it's"));
   EXPECT_TRUE(again.Get<QCheckBox>("chkPluginFormats")->isChecked());
+  EXPECT_TRUE(again.Get<QCheckBox>("chkKeepTime")->isChecked());
   Click(again.Get<QPushButton>("btnOK"));
   EXPECT_EQ(DataFiles(install), saved);
 }
@@ -398,6 +402,7 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
        "多段扩展名优先：例如x.tar.gz先使用targz.pk，没有时再使用gz.pk。\r\n\r\n"
        "注意：插件指定的解压程序不存在时，将提示“引擎加载失败”。"},
       {"chkInfoTip", "鼠标悬停列表时，显示输出压缩包内容提示", "只有当压缩完成后才能显示。"},
+      {"chkKeepTime", "保留原文件时间", "勾选本项，输出的压缩包将使用原文件的修改时间。"},
       {"chkCopyFolder", "如果待压缩的是文件夹,则先复制到临时文件夹再处理",
        "如果待压缩的是文件夹,则先复制到临时文件夹再处理。\r\n\r\n勾选本项,"
        "可以避免压缩时误删原文件夹里的内容。\r\n\r\n"

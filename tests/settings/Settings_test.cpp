@@ -13,8 +13,9 @@ void PrintTo(const TSettings& s, std::ostream* os) {
   *os << "{" << s.OutputFolder.toStdString() << " | " << s.fileNameFormat.toStdString() << " | " << s.nameType
       << s.CompressExt << " | " << s.DelCompressVer << s.LockRAR << s.DeleteAds << s.DelRarFileName
       << s.MustToFolder << s.SetCompressPwd << s.NoCompressEXE << s.RARToFrom << s.InfoTip << s.CopyFolder
-      << s.PluginFormats << " | " << s.CompressPwd.toStdString() << " | " << s.UnCompressPwd.toStdString()
-      << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString() << "}";
+      << s.PluginFormats << s.KeepTime << " | " << s.CompressPwd.toStdString() << " | "
+      << s.UnCompressPwd.toStdString() << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString()
+      << "}";
 }
 
 namespace {
@@ -71,7 +72,7 @@ TEST(LoadSettings, MissingOrDamagedFilesGiveTheDefaults) {
   EXPECT_EQ(d.CompressExt, 0);
   EXPECT_TRUE(d.LockRAR && d.DeleteAds && d.DelRarFileName && d.InfoTip && d.CopyFolder);
   EXPECT_FALSE(d.DelCompressVer || d.MustToFolder || d.SetCompressPwd || d.NoCompressEXE || d.RARToFrom ||
-               d.PluginFormats);
+               d.PluginFormats || d.KeepTime);
   EXPECT_EQ(d.ampm, (TAmPmTexts{QStringLiteral("01"), QStringLiteral("02")}));
 }
 
@@ -87,11 +88,12 @@ TEST(LoadSettings, OnlyExactlyOneIsTrue) {
   for (const auto& c : cases) {
     // LockRAR defaults to true, DelVer to false: a stored value decides either way.
     TInstall install("[Setting]\r\nLockRAR=" + c.stored + "\r\nDelVer=" + c.stored +
-                     "\r\nPluginFormats=" + c.stored + "\r\n");
+                     "\r\nPluginFormats=" + c.stored + "\r\nKeepTime=" + c.stored + "\r\n");
     const TSettings s = install.Load();
     EXPECT_EQ(s.LockRAR, c.expected) << c.stored.constData();
     EXPECT_EQ(s.DelCompressVer, c.expected) << c.stored.constData();
     EXPECT_EQ(s.PluginFormats, c.expected) << c.stored.constData();
+    EXPECT_EQ(s.KeepTime, c.expected) << c.stored.constData();
   }
 }
 
@@ -147,6 +149,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   s.DelCompressVer = s.MustToFolder = s.SetCompressPwd = s.NoCompressEXE = s.RARToFrom = s.PluginFormats =
       true;
   s.LockRAR = s.DeleteAds = s.DelRarFileName = s.InfoTip = s.CopyFolder = false;
+  s.KeepTime = true;
   s.CompressPwd = QStringLiteral("压缩 it's");
   s.UnCompressPwd = QStringLiteral("x=y;z");
   ASSERT_TRUE(SaveSettings(install.paths, s));
@@ -162,7 +165,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
                                "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
                                "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
-                               "PluginFormats", "Run"}));
+                               "PluginFormats", "KeepTime", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

@@ -11,6 +11,9 @@ struct TEngineContext {
   QString compressPwd;    // for archives being created; empty: none
   QString unCompressPwd;  // offered when extracting or listing
   int m_Error = 0;        // last engine error number (RAR library numbering, 22 = bad password)
+  // The last extraction met encrypted content: its engine asked for the password. Cleared by the
+  // facade before each operation.
+  bool encryptedContent = false;
   // Why the last operation failed, in words for the log; the facade clears it before each
   // operation and logs it beside the result.
   QString cause;

@@ -42,6 +42,7 @@ void TUnRarEngine::OnRarError(int ErrorCode) { context_.m_Error = ErrorCode; }
 
 void TUnRarEngine::OnRarPassword(QString& NewPassword, bool& Cancel) {
   passwordAsked_ = true;
+  context_.encryptedContent = true;
   NewPassword = context_.unCompressPwd;
   Cancel = false;
 }
@@ -61,8 +62,9 @@ int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
   if (!rar.OpenFile(rarFile)) return Failed();
   if (!rar.Extract(destination, true)) {
     if (rar.EntryRefused() && context_.m_Error == kErrorNone)
-      return context_.Fail(crFailed, QStringLiteral("an entry was skipped: its name would leave the destination "
-                                                    "or a link stands in its way"));
+      return context_.Fail(crFailed,
+                           QStringLiteral("an entry was skipped: its name would leave the destination "
+                                          "or a link stands in its way"));
     return Failed();
   }
   // The library reads a file cut off inside its first headers as an archive without entries.

@@ -27,6 +27,8 @@ class T7zInArchive {
   T7zInArchive& operator=(const T7zInArchive&) = delete;
 
   void SetPassword(const QString& password) { password_ = T7zPassword(password); }
+  // The library asked for the password while opening or extracting.
+  bool PasswordAsked() const { return password_.WasAsked(); }
 
   // Opens the archive (a self-extracting stub of up to 1 MiB before it is allowed). Any
   // result but S_OK means the archive cannot be read: not 7z, damaged, or needs a password.

@@ -39,7 +39,8 @@ constexpr GUID InterfaceId(std::uint8_t group, std::uint8_t id) {
 }
 constexpr GUID k7zFormatClassId = {
     0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x07, 0x00, 0x00}};
-// The ZIP handler, which reads split sets (x.z01 ... x.zip) through IArchiveOpenVolumeCallback.
+// The library's ZIP reader: it reads every method and encryption real ZIP archives use, and split
+// sets (x.z01 ... x.zip) through IArchiveOpenVolumeCallback.
 constexpr GUID kZipFormatClassId = {
     0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}};
 constexpr GUID kIUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

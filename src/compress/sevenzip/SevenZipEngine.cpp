@@ -75,29 +75,39 @@ bool TSevenZipEngine::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7Z
 }
 
 int TSevenZipEngine::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Extract(c7zipFile, c7zipDir, z7::k7zFormatClassId);
+  return ExtractAll(c7zipFile, c7zipDir, z7::k7zFormatClassId, TFailedEncrypted::Failed);
 }
 
-int TSevenZipEngine::UnZipVolumes(const QString& zipFile, const QString& unzipDir) {
-  return Extract(zipFile, unzipDir, z7::kZipFormatClassId);
+int TSevenZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
+  return ExtractAll(zipFile, unzipDir, z7::kZipFormatClassId, TFailedEncrypted::WrongPassword);
 }
 
-int TSevenZipEngine::Extract(const QString& c7zipFile, const QString& c7zipDir, const z7::GUID& format) {
-  if (!QFileInfo::exists(c7zipFile)) return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
+int TSevenZipEngine::ExtractAll(const QString& archivePath, const QString& dir, const z7::GUID& format,
+                                TFailedEncrypted failedEncrypted) {
+  if (!QFileInfo::exists(archivePath))
+    return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
   if (!QFileInfo::exists(LibraryPath())) return MissingLibrary();
   T7zPlugin plugin(LibraryPath());
   plugin.SetClassId(format);
-  if (!QDir().mkpath(c7zipDir))
-    return context_.Fail(crCreateDirFailed, QStringLiteral("cannot create ") + c7zipDir);
+  if (!QDir().mkpath(dir)) return context_.Fail(crCreateDirFailed, QStringLiteral("cannot create ") + dir);
   T7zInArchive archive(plugin);
   archive.SetPassword(context_.unCompressPwd);
-  if (const z7::HRESULT opened = archive.Open(c7zipFile); opened != z7::kOk) return CannotOpen(opened);
-  const T7zExtractReport report = archive.ExtractTo2(c7zipDir);
+  const z7::HRESULT opened = archive.Open(archivePath);
+  context_.encryptedContent = archive.PasswordAsked();
+  if (opened != z7::kOk) return CannotOpen(opened);
+  const T7zExtractReport report = archive.ExtractTo2(dir);
+  context_.encryptedContent = archive.PasswordAsked();
   // Any item that failed (bad data, wrong password, unsafe name) fails the whole archive, so
   // a damaged source is never repacked as if it were complete. An archive that yields no file
   // at all is a failure too; empty files count (7-Zip stores a folder of empty files without
   // any packed stream).
   if (report.Clean() && report.producedFiles) return crSuccess;
+  // Without a password the library stops the extraction rather than failing items.
+  const bool passwordFailed = archive.PasswordAsked() && (report.failedItems > 0 || report.result != z7::kOk);
+  if (failedEncrypted == TFailedEncrypted::WrongPassword && passwordFailed) {
+    context_.m_Error = kErrorMissingPassword;
+    return context_.Fail(crWrongPassword, ReportText(report));
+  }
   return context_.Fail(crFailed, ReportText(report));
 }
 

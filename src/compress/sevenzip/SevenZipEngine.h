@@ -20,12 +20,15 @@ class TSevenZipEngine {
   bool c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile);
   bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile);
 
-  // Extracts every item into c7zipDir with the context's decompression password.
+  // Extracts every item into c7zipDir with the context's decompression password. A wrong
+  // password cannot be told from damage: both are crFailed.
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);  // TCompressResult
-
-  // Extracts a split ZIP set (x.z01 ... beside x.zip) through the library's ZIP handler, which
-  // reads the other volumes by their names; a missing one fails the items it holds.
-  int UnZipVolumes(const QString& zipFile, const QString& unzipDir);  // TCompressResult
+  // Extracts a ZIP archive through the library's ZIP reader, for the methods and encryptions the
+  // in-house engine does not read (AES, Deflate64, BZip2, LZMA). As the in-house engine does, it
+  // reports encrypted entries that fail as crWrongPassword and sets m_Error 22. A split set's .zip
+  // (x.z01 ... beside it) brings its other volumes, read by their names; a missing one fails the
+  // items it holds.
+  int UnZipFile(const QString& zipFile, const QString& unzipDir);  // TCompressResult
 
   // Replaces fileList with the archive's item paths, folders included, in archive order.
   int List7zFiles(const QString& archivePath, QStringList& fileList);  // TCompressResult
@@ -37,7 +40,11 @@ class TSevenZipEngine {
   TEngineInfo Describe() const;
 
  private:
-  int Extract(const QString& archive, const QString& dir, const z7::GUID& format);
+  enum class TFailedEncrypted { Failed, WrongPassword };
+  // Every item of an archive of the format into dir; failed items of an archive whose password
+  // was asked count as `failedEncrypted`. Records in the context whether the password was asked.
+  int ExtractAll(const QString& archivePath, const QString& dir, const z7::GUID& format,
+                 TFailedEncrypted failedEncrypted);
   int MissingLibrary();
   int CannotOpen(z7::HRESULT result);
 

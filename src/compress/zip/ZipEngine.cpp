@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "compress/common/CompressResult.h"
@@ -48,11 +49,20 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
 int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   if (TZipStrictReader(zipFile, unzipDir, Threads()).Run()) return crSuccess;
   context_.m_Error = kErrorNone;
-  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd), Threads(),
-                           [this] { OnZipBadPassword(); });
+  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd),
+                           Threads(), [this] { OnZipBadPassword(); });
   const int result = reader.Run();
   if (result == crSuccess) return result;
   return context_.Fail(result, reader.cause());
+}
+
+bool TZipEngine::ReadsEveryEntry(const QString& zipFile) {
+  TZipDirectory archive;
+  if (!archive.Open(zipFile)) return true;
+  return std::all_of(archive.entries().begin(), archive.entries().end(), [](const TZipEntryRecord& e) {
+    return !(e.flags & kZipFlagStrongEncryption) &&
+           (e.method == kZipMethodStored || e.method == kZipMethodDeflated);
+  });
 }
 
 int TZipEngine::ListZipFiles(const QString& zipFile, QStringList& fileList) {
@@ -64,7 +74,10 @@ int TZipEngine::ListZipFiles(const QString& zipFile, QStringList& fileList) {
                   : context_.Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
 }
 
-void TZipEngine::OnZipBadPassword() { context_.m_Error = kErrorMissingPassword; }
+void TZipEngine::OnZipBadPassword() {
+  context_.m_Error = kErrorMissingPassword;
+  context_.encryptedContent = true;
+}
 
 int TZipEngine::Threads() const {
   return threads_ > 0 ? threads_ : int(std::max(1u, std::thread::hardware_concurrency()));

@@ -18,6 +18,10 @@ class TZipEngine {
 
   // Extracts everything into unzipDir. Returns a TCompressResult; a bad password sets m_Error 22.
   int UnZipFile(const QString& zipFile, const QString& unzipDir);
+  // False when an entry uses a method or encryption this engine does not read (AES, Deflate64,
+  // BZip2, LZMA, ...): such an archive is for the 7z library's ZIP reader. True also when the
+  // directory cannot be read, which UnZipFile then reports.
+  static bool ReadsEveryEntry(const QString& zipFile);
   // Fills fileList with the entry names ('/'-separated, folders end with '/'), in directory order.
   int ListZipFiles(const QString& zipFile, QStringList& fileList);
 
