@@ -1,5 +1,7 @@
 #include "app/ContentCleanup.h"
 
+#include <utility>
+
 #include "app/JobLog.h"
 #include "app/OutputNaming.h"
 #include "settings/DataFolder.h"
@@ -24,9 +26,10 @@ bool UsableName(const QString& name) {
 TContentCleaner::TContentCleaner(TCleanupRules rules, TUnreadableFile onUnreadable)
     : rules_(std::move(rules)), onUnreadable_(std::move(onUnreadable)) {}
 
-void TContentCleaner::CleanFolder(const QString& root) {
-  if (!rules_.DeleteAds) return;
+TCleanupReport TContentCleaner::CleanFolder(const QString& root) {
+  if (!rules_.DeleteAds) return {};
   root_ = root;
+  report_.clear();
   tmpDelFileList.clear();
   nameDeleteList_ = LoadListFile(rules_.nameDeleteFile, onUnreadable_);
   replaceRules_.reset();
@@ -46,17 +49,19 @@ void TContentCleaner::CleanFolder(const QString& root) {
     FilterEntryName(path.left(slash + 1), path.mid(slash + 1));
   }
   tmpDelFileList.clear();
+  return std::exchange(report_, {});
 }
 
 void TContentCleaner::OnSearchChangeFolder(const QString& folder) {
   if (folder == root_) return;
-  if (MatchesDelList(FileNamePart(folder))) DeletePath(folder);
+  if (const QString pattern = DelListPattern(FileNamePart(folder)); !pattern.isNull())
+    Delete(folder, pattern, false);
 }
 
 void TContentCleaner::OnSearchFileFound(const TFileInformations& entry) {
   const QString fullPath = entry.FullPath();
-  if (MatchesDelList(entry.Name)) {
-    DeletePath(fullPath);
+  if (const QString pattern = DelListPattern(entry.Name); !pattern.isNull()) {
+    Delete(fullPath, pattern, false);
     return;
   }
   // Only regular files and folders are read or renamed: a link's target may lie outside the
@@ -70,32 +75,77 @@ void TContentCleaner::OnSearchFileFound(const TFileInformations& entry) {
     FilterEntryName(entry.Path, entry.Name);
 }
 
-bool TContentCleaner::MatchesDelList(const QString& name) const {
+QString TContentCleaner::DelListPattern(const QString& name) const {
   for (const QString& pattern : rules_.delList) {
-    if (MatchWildcard(name, pattern)) return true;
+    if (MatchWildcard(name, pattern)) return pattern;
   }
-  return false;
+  return {};
+}
+
+QString TContentCleaner::TxtDelListPattern(const QString& text) const {
+  for (const QString& pattern : rules_.txtDelList) {
+    const bool wildcard = pattern.contains('*') || pattern.contains('?') || pattern.contains('#');
+    if (wildcard ? MatchWildcard(text, pattern) : (!pattern.isEmpty() && text.contains(pattern)))
+      return pattern;
+  }
+  return {};
 }
 
 bool TContentCleaner::MatchesTxtDelList(const QString& text) const {
-  for (const QString& pattern : rules_.txtDelList) {
-    const bool wildcard = pattern.contains('*') || pattern.contains('?') || pattern.contains('#');
-    if (wildcard ? MatchWildcard(text, pattern) : (!pattern.isEmpty() && text.contains(pattern))) return true;
-  }
-  return false;
+  return !TxtDelListPattern(text).isNull();
 }
 
 bool TContentCleaner::CleanTextFile(const QString& path) {
   const QString text = ReplaceTextByRules(LoadTextFile(path), path);
-  if (!MatchesTxtDelList(text)) return false;
-  DeletePath(path);
+  const QString pattern = TxtDelListPattern(text);
+  if (pattern.isNull()) return false;
+  Delete(path, pattern, true);
   return true;
 }
 
 void TContentCleaner::FilterEntryName(const QString& folder, const QString& name) {
   const QString filtered = FilterFileName(name, nameDeleteList_);
   // RenamePath never replaces an existing entry, so two names that filter alike both stay.
-  if (filtered != name && UsableName(filtered)) RenamePath(folder + name, folder + filtered);
+  if (filtered == name || !UsableName(filtered) || !RenamePath(folder + name, folder + filtered)) return;
+  TCleanupAction renamed;
+  renamed.kind = TCleanupAction::Renamed;
+  renamed.path = Relative(folder + name);
+  renamed.replacement = filtered;
+  report_ << renamed;
+}
+
+void TContentCleaner::Delete(const QString& path, const QString& pattern, bool byContent) {
+  if (!DeletePath(path)) return;
+  TCleanupAction deleted;
+  deleted.kind = TCleanupAction::Deleted;
+  deleted.path = Relative(path);
+  deleted.rule = pattern;
+  deleted.byContent = byContent;
+  report_ << deleted;
+}
+
+void TContentCleaner::NoteRewrites(const QString& path, const QString& before, const TxtReplaceRule& rule) {
+  TCleanupAction rewritten;
+  rewritten.kind = TCleanupAction::Rewritten;
+  rewritten.path = Relative(path);
+  rewritten.rule = rule.sValue1;
+  rewritten.replacement = rule.sValue2;
+  const QStringList lines = before.split(QLatin1Char('\n'));
+  bool noted = false;
+  for (int i = 0; i < lines.size(); ++i) {
+    if (!lines[i].contains(rule.sValue1)) continue;
+    rewritten.line = i + 1;
+    rewritten.lineText = QString(lines[i]).replace(rule.sValue1, rule.sValue2).remove(QLatin1Char('\r'));
+    report_ << rewritten;
+    noted = true;
+  }
+  // A found text that spans lines has no one line to show.
+  if (!noted) report_ << rewritten;
+}
+
+QString TContentCleaner::Relative(const QString& path) const {
+  if (root_.isEmpty() || !path.startsWith(root_ + '/')) return path;
+  return path.mid(root_.size() + 1);
 }
 
 const std::vector<TxtReplaceRule>& TContentCleaner::Rules() {
@@ -117,6 +167,7 @@ QString TContentCleaner::ReplaceTextByRules(const QString& text, const QString& 
   for (const TxtReplaceRule& rule : Rules()) {
     if (rule.sValue1.isEmpty() || !result.contains(rule.sValue1)) continue;
     hit = true;
+    NoteRewrites(file, result, rule);
     result.replace(rule.sValue1, rule.sValue2);
   }
   if (hit) SaveTextFile(result, file);

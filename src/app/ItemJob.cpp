@@ -49,9 +49,13 @@ TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ShowLvState(index, TStatusText::Processing);
   observer_.ClearOutputColumns(index);
+  if (volumePlan_.PackedByOther(index)) {
+    qCInfo(lcJob) << source << "is a volume of a set that another item of the run packs";
+    return JudgeOutput({{}, TStatusText::OtherVolume, TItemVerdict::Skipped});
+  }
   TItemOutcome outcome;
   {
-    TItem item(index, source, runFolder_.path());
+    TItem item(index, source, runFolder_.path(), run_.dryRun);
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
@@ -77,11 +81,16 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
   const auto sourceTime = std::filesystem::last_write_time(FileSystemPath(item.source), error);
   if (!error) item.sourceTime = sourceTime;
   const QFileInfo info(item.source);
+  if (info.isFile()) item.volumeSet = FindVolumeSet(item.source);
   // Known before naming: a file a plug-in extracts loses its whole format extension (".tar.gz").
-  const TSourceFormat format = info.isFile()
+  // A set is one archive of the format its names say (a later ZIP volume need not start with a
+  // signature), named as that archive: x.part1.rar as x.rar, x.7z.001 as x.7z.
+  const TSourceFormat format = item.volumeSet ? TSourceFormat{item.volumeSet->format, true, {}}
+                               : info.isFile()
                                    ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
                                    : TSourceFormat{};
-  const TOutputName name = naming_.Name(item.source, format.pluginExt);
+  const TOutputName name =
+      naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source, format.pluginExt);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
@@ -93,31 +102,43 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
 
 TItemOutcome TItemJob::ProcessFolder(TItem& item) {
   QString folder = item.source;
-  if (run_.settings.CopyFolder) {
+  // A dry run cleans a copy even when the run would clean the folder in place.
+  if (run_.settings.CopyFolder || item.dryRun) {
     const QString workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Copying);
     if (!CopyPath(item.source + "/*", workFolder + '/')) return CopyFailed(item, workFolder);
     folder = workFolder;
   }
   ShowState(item, TStatusText::Cleaning);
-  cleaner_.CleanFolder(folder);
+  Clean(item, folder);
   ShowState(item, TStatusText::Compressing);
   return PackInRunFormat(item, folder);
 }
 
 TItemOutcome TItemJob::ProcessFile(TItem& item, const TSourceFormat& format) {
-  if (format.archive) return ProcessArchive(item, format);
+  if (item.volumeSet) return ProcessVolumeSet(item, format);
+  if (format.archive) return ProcessArchive(item, item.source, format);
   return PackSourceFile(item, false);
 }
 
-TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) {
+TItemOutcome TItemJob::ProcessVolumeSet(TItem& item, const TSourceFormat& format) {
+  const TVolumeSet& set = *item.volumeSet;
+  // Every volume is read through the one that opens the set; a gap would leave files out.
+  if (!set.complete()) {
+    qCWarning(lcJob) << item.source << ": the volume set lacks" << set.missing;
+    return Failed(item, TStatusText::CannotExtract);
+  }
+  return ProcessArchive(item, set.openedBy, format);
+}
+
+TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format) {
   const bool exe = format.detected == QLatin1String(".exe");
   const bool skip =
       run_.settings.NoCompressEXE && FileExtension(item.source).toLower() == QLatin1String(".exe");
   TExtraction extraction;
   if (!skip) {
     ShowState(item, TStatusText::Extracting);
-    extraction = Extract(item, format);
+    extraction = Extract(item, archive, format);
   }
   const int code = extraction.code;
   const QString& workFolder = extraction.folder;
@@ -130,9 +151,19 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
           item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
     if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
-    cleaner_.CleanFolder(workFolder);
+    Clean(item, workFolder);
+    if (item.dryRun) {
+      const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
+      return Previewed(item, replaces ? item.source : item.output);
+    }
     const TItemOutcome packed = PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
+    if (item.volumeSet) {
+      // One archive cannot take the place of several files; the set stays as it was.
+      qCInfo(lcJob) << "replace-source mode leaves the" << item.volumeSet->count() << "volumes of"
+                    << item.volumeSet->setPath << "untouched; the output stays at" << item.output;
+      return Made(item, TStatusText::VolumesKept);
+    }
     return ReplaceSource(item, complete);
   }
   if (exe) {
@@ -145,7 +176,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
   return Failed(item, TStatusText::CannotExtract);
 }
 
-TItemJob::TExtraction TItemJob::Extract(TItem& item, const TSourceFormat& format) {
+TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
   const QString& boxPassword = run_.settings.UnCompressPwd;
   QStringList tried;
   std::optional<int> otherFailure;
@@ -157,7 +188,7 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const TSourceFormat& format
     compress_.SetUnCompressPwd(password);
     const QString folder = item.folders.NewWorkFolder();
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = ExtractSource(compress_, format, item.source, folder);
+    code = ExtractSource(compress_, format, archive, folder);
     if (code == crSuccess) {
       compress_.SetUnCompressPwd(boxPassword);
       item.unpackPasswordIndex = i;
@@ -193,6 +224,7 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // format it really has and stays beside the other outputs.
   if (FileExtension(item.output) != run_.outputExt)
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
+  if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
 }
 
@@ -243,6 +275,12 @@ TItemOutcome TItemJob::CopyFailed(const TItem& item, const QString& workFolder) 
   return Discarded(item, TStatusText::CopyFailed);
 }
 
+TItemOutcome TItemJob::Previewed(const TItem& item, const QString& output) {
+  TItemOutcome previewed{output, TStatusText::DryRunDone, TItemVerdict::Previewed};
+  previewed.cleanup = item.cleanup;
+  return previewed;
+}
+
 TItemOutcome TItemJob::Made(const TItem& item, const QString& status) {
   return {item.output, status, TItemVerdict::Success};
 }
@@ -252,6 +290,7 @@ TItemOutcome TItemJob::Failed(const TItem& item, const QString& status) {
 }
 
 TItemOutcome TItemJob::Discarded(const TItem& item, const QString& status, TItemVerdict verdict) {
-  if (item.output != item.source) RemoveUnfinishedOutput(item.output);
+  // A dry run begins no output; whatever lies at the name is someone else's.
+  if (item.output != item.source && !item.dryRun) RemoveUnfinishedOutput(item.output);
   return {item.output, status, verdict};
 }

@@ -16,9 +16,11 @@
 #include "app/RunContext.h"
 #include "app/SourceFormat.h"
 #include "app/RunFolder.h"
+#include "app/VolumeSetPlan.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
 #include "compress/common/CompressResult.h"
+#include "compress/common/VolumeSet.h"
 
 class TItemJob {
  public:
@@ -29,6 +31,9 @@ class TItemJob {
   TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
            TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
 
+  // The run's list, for its volume sets: a volume whose set another item packs is skipped.
+  void PlanVolumeSets(const TSnapshot& items) { volumePlan_ = TVolumeSetPlan(items); }
+
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
   // every work folder and any output it began removed.
   TItemOutcome Process(int index, const QString& source);
@@ -36,8 +41,8 @@ class TItemJob {
  private:
   // The item in progress: what its ways share, for as long as it lasts.
   struct TItem {
-    TItem(int index, QString source, const QString& tempRoot)
-        : index(index), source(std::move(source)), folders(tempRoot) {}
+    TItem(int index, QString source, const QString& tempRoot, bool dryRun)
+        : index(index), source(std::move(source)), folders(tempRoot), dryRun(dryRun) {}
     int index;
     QString source;
     TWorkFolders folders;
@@ -46,6 +51,10 @@ class TItemJob {
     int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
     // The source's modification time as the item began (a replacement changes it).
     std::optional<std::filesystem::file_time_type> sourceTime;
+    // The set the source is a volume of; it is named, extracted and kept as one archive.
+    std::optional<TVolumeSet> volumeSet;
+    bool dryRun;  // nothing is packed, nothing outside the work folders touched
+    TCleanupReport cleanup;
   };
 
   struct TExtraction {
@@ -56,12 +65,14 @@ class TItemJob {
   TItemOutcome ProcessSource(TItem& item);
   TItemOutcome ProcessFolder(TItem& item);
   TItemOutcome ProcessFile(TItem& item, const TSourceFormat& format);
-  TItemOutcome ProcessArchive(TItem& item, const TSourceFormat& format);
-  // Extracts with the decompression password and then, while another password may open the
-  // archive, with each password of the run's list in order, every try into a new work folder.
+  TItemOutcome ProcessVolumeSet(TItem& item, const TSourceFormat& format);
+  // archive: what is extracted, the source or the volume that opens its set.
+  TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
+  // Extracts the archive with the decompression password and then, while another password may
+  // open it, with each password of the run's list in order, every try into a new work folder.
   // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
   // wrong password stands (the first one).
-  TExtraction Extract(TItem& item, const TSourceFormat& format);
+  TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
   bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
@@ -78,9 +89,13 @@ class TItemJob {
   // in which every entry came out as itself.
   TItemOutcome ReplaceSource(const TItem& item, bool extractionComplete);
 
-  // Outcomes: the output made; a failure that leaves whatever lies at the output path (nothing
-  // was begun there, or a replacement failed and the output stays for the user); a failure that
-  // removes the output the item began.
+  // Cleans a prepared folder by the rules, keeping the report for the outcome.
+  void Clean(TItem& item, const QString& folder) { item.cleanup = cleaner_.CleanFolder(folder); }
+
+  // Outcomes: a dry run's item where packing would begin; the output made; a failure that leaves whatever
+  // lies at the output path (nothing was begun there, or a replacement failed and the output stays for the
+  // user); a failure that removes the output the item began.
+  static TItemOutcome Previewed(const TItem& item, const QString& output);
   static TItemOutcome Made(const TItem& item, const QString& status);
   static TItemOutcome Failed(const TItem& item, const QString& status);
   static TItemOutcome Discarded(const TItem& item, const QString& status,
@@ -96,4 +111,5 @@ class TItemJob {
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
+  TVolumeSetPlan volumePlan_;
 };

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 TItemOutcome JudgeOutput(TItemOutcome reported) {
+  if (reported.verdict == TItemVerdict::Previewed) return reported;
   const QFileInfo output(reported.CompressPath);
   reported.outputExists = !reported.CompressPath.isEmpty() && output.isFile();
   reported.outputSize = reported.outputExists ? output.size() : 0;

@@ -4,6 +4,7 @@
 #include "util/FileOps.h"
 
 QString OutputNameText(const TItemResult& result) {
+  if (result.verdict == TItemVerdict::Previewed) return FileNamePart(result.CompressPath);
   if (!result.outputExists) return {};
   return result.outputMayBeDamaged() ? TRunText::SuspectOutput : FileNamePart(result.CompressPath);
 }

@@ -20,15 +20,22 @@ struct TItemResult {
   QString sizeText;              // output-size cell (SizeText), empty when there is no output
   int progress = -1;             // new progress in percent, -1 to leave it
   int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
+  // A dry run's item: CompressPath is the output it would get, cleanup what was done to a copy.
+  bool dryRun = false;
+  TCleanupReport cleanup;
 
   // The output lies below the plausible size: the row names no output but says it may be damaged.
   bool outputMayBeDamaged() const { return verdict == TItemVerdict::Suspect; }
-  // The row record's state: plausible for a success, failed for every other verdict.
-  TItemState rowState() const { return verdict == TItemVerdict::Success ? isPlausible : isFailed; }
+  // The row record's state: plausible for a success, not processed for a skipped volume or a dry
+  // run's preview, failed for every other verdict.
+  TItemState rowState() const {
+    if (verdict == TItemVerdict::Skipped || verdict == TItemVerdict::Previewed) return isNotProcessed;
+    return verdict == TItemVerdict::Success ? isPlausible : isFailed;
+  }
 };
 
-// The output-name cell: the output's file name, TRunText::SuspectOutput when the output may be
-// damaged, empty when there is no output.
+// The output-name cell: the output's file name (for a dry run's preview: the name it would get),
+// TRunText::SuspectOutput when the output may be damaged, empty when there is no output.
 QString OutputNameText(const TItemResult& result);
 
 struct TRunSummary {

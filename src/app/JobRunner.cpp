@@ -32,7 +32,7 @@ TJobRunner::~TJobRunner() {
   Wait();
 }
 
-TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items) {
+TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, bool dryRun) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
   QStringList unreadable;
@@ -41,7 +41,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   std::optional<QStringList> passwordList = LoadPasswordList(paths_, settings, note);
   if (!passwordList) return {false, TRunText::PasswordListUnreadable(settings.PasswordsFile)};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
-                                                 QDateTime::currentDateTime());
+                                                 QDateTime::currentDateTime(), !dryRun);
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
@@ -55,6 +55,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   // The engines read the comment themselves; an unreadable one is found here.
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
   run_.unreadableFiles = unreadable;
+  run_.dryRun = dryRun;
   run_.passwordList = std::move(*passwordList);
   t_List = items;
   isRunning_ = true;
@@ -110,6 +111,7 @@ void TJobRunner::StartCompress() {
   TItemJob job(
       run_, runFolder, *compress, observer_, [this] { return stopRequests_.load(); },
       [this](const QString& path) { WarnUnreadable(path); });
+  job.PlanVolumeSets(t_List);
   observer_.ResetProgress();
   tally_ = {};
   warnedFiles_.clear();
@@ -129,7 +131,7 @@ void TJobRunner::StartCompress() {
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
   ++tally_.recorded;
   if (outcome.outputExists) ++tally_.successCount;
-  if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+  if (IsFailure(outcome.verdict)) ++tally_.errorCount;
 
   TItemResult r;
   r.source = t_List[index].path;
@@ -138,6 +140,8 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   r.verdict = outcome.verdict;
   r.status = outcome.status;
   r.outputExists = outcome.outputExists;
+  r.dryRun = run_.dryRun;
+  r.cleanup = outcome.cleanup;
   r.unpackPasswordIndex = outcome.unpackPasswordIndex;
   if (outcome.outputExists) {
     r.fileSize = outcome.outputSize;

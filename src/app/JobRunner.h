@@ -35,8 +35,9 @@ class TJobRunner {
   // Starts a run over the snapshot with these settings (the caller has put its one-run values in
   // with ApplyRunOverrides, such as the window's decompression password). Refused, with nothing
   // changed, for an empty list, an output folder that cannot be used, a password list file given
-  // in the settings that cannot be read, and while a run is active.
-  TStartResult Start(const TSettings& settings, const TSnapshot& items);
+  // in the settings that cannot be read, and while a run is active. A dry run (RunContext.h) does
+  // not create the output folder either.
+  TStartResult Start(const TSettings& settings, const TSnapshot& items, bool dryRun = false);
   // Stop request: any thread, any number of times.
   void Stop();
   // Blocks until the current run's worker has ended.

@@ -18,4 +18,7 @@ struct TRunContext {
   QStringList passwordList;
   // Data files found at start that exist but cannot be read (their content is not used).
   QStringList unreadableFiles;
+  // Extract and clean in work folders only: nothing is packed, no source and no output folder is
+  // touched, and each item reports what its cleanup did.
+  bool dryRun = false;
 };

@@ -28,6 +28,15 @@ struct TStatusText {
   static inline const QString PackFailed = QStringLiteral("压缩失败");
   static inline const QString Stopped = QStringLiteral("已停止");
   static inline const QString UnexpectedError = QStringLiteral("处理出错");
+
+  // Final, for volume sets (x.part1.rar..., x.7z.001..., x.z01...x.zip), which are packed once,
+  // through the volume that opens them: a volume of a set another item packs, and a set packed
+  // in replace-source mode, whose volumes are left as they are.
+  static inline const QString OtherVolume = QStringLiteral("分卷，随第一卷处理");
+  static inline const QString VolumesKept = QStringLiteral("打包完毕，分卷未替换");
+
+  // Final in a dry run: extracted and cleaned in a work folder, not packed.
+  static inline const QString DryRunDone = QStringLiteral("试运行完毕");
 };
 
 struct TRunText {

@@ -1,5 +1,6 @@
 #include "cli/CliObserver.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -36,10 +37,56 @@ QString FieldText(const QString& text) {
 TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress)
     : itemCount_(itemCount), json_(json), out_(out), progress_(progress) {}
 
+namespace {
+
+QString ActionLine(const TCleanupAction& a) {
+  const QString tab = QStringLiteral("\t");
+  switch (a.kind) {
+    case TCleanupAction::Deleted:
+      return tab + (a.byContent ? QStringLiteral("deleted by content") : QStringLiteral("deleted")) + tab +
+             FieldText(a.path) + tab + FieldText(a.rule);
+    case TCleanupAction::Rewritten:
+      return tab + QStringLiteral("rewrote") + tab + FieldText(a.path) + ':' + QString::number(a.line) + tab +
+             FieldText(a.rule) + QStringLiteral(" -> ") + FieldText(a.replacement) + tab + FieldText(a.lineText);
+    case TCleanupAction::Renamed:
+      return tab + QStringLiteral("renamed") + tab + FieldText(a.path) + tab + FieldText(a.replacement);
+  }
+  return {};
+}
+
+QJsonObject ActionJson(const TCleanupAction& a) {
+  QJsonObject object{{QStringLiteral("path"), a.path}};
+  switch (a.kind) {
+    case TCleanupAction::Deleted:
+      object[QStringLiteral("rule")] = a.rule;
+      object[QStringLiteral("byContent")] = a.byContent;
+      break;
+    case TCleanupAction::Rewritten:
+      object[QStringLiteral("rule")] = a.rule;
+      object[QStringLiteral("replacement")] = a.replacement;
+      object[QStringLiteral("line")] = a.line;
+      object[QStringLiteral("text")] = a.lineText;
+      break;
+    case TCleanupAction::Renamed:
+      object[QStringLiteral("newName")] = a.replacement;
+      break;
+  }
+  return object;
+}
+
+// The output a line or object names: the one made, or the one a dry run's item would get.
+QString ReportedOutput(const TItemResult& result) {
+  return result.outputExists || result.verdict == TItemVerdict::Previewed ? result.CompressPath : QString();
+}
+
+}  // namespace
+
 QString TCliObserver::ItemLine(int index, const TItemResult& result) {
-  const QString output = result.outputExists ? result.CompressPath : QString();
-  return QString::number(index) + '\t' + FieldText(result.status) + '\t' + FieldText(output) + '\t' +
-         QString::number(result.fileSize);
+  QString line = QString::number(index) + '\t' + FieldText(result.status) + '\t' +
+                 FieldText(ReportedOutput(result)) + '\t' + QString::number(result.fileSize);
+  if (result.dryRun)
+    for (const TCleanupAction& action : result.cleanup) line += '\n' + ActionLine(action);
+  return line;
 }
 
 QString TCliObserver::ItemJson(int index, const TItemResult& result) {
@@ -48,11 +95,24 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("source")] = result.source;
   item[QStringLiteral("status")] = result.status;
   item[QStringLiteral("state")] = result.rowState();
-  item[QStringLiteral("output")] = result.outputExists ? result.CompressPath : QString();
+  item[QStringLiteral("output")] = ReportedOutput(result);
   item[QStringLiteral("outputName")] = OutputNameText(result);
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
   item[QStringLiteral("unpackPasswordIndex")] = result.unpackPasswordIndex;
+  if (result.dryRun) {
+    item[QStringLiteral("dryRun")] = true;
+    QJsonArray deleted, rewritten, renamed;
+    for (const TCleanupAction& action : result.cleanup) {
+      QJsonArray& list = action.kind == TCleanupAction::Deleted     ? deleted
+                         : action.kind == TCleanupAction::Rewritten ? rewritten
+                                                                    : renamed;
+      list.append(ActionJson(action));
+    }
+    item[QStringLiteral("deleted")] = deleted;
+    item[QStringLiteral("rewritten")] = rewritten;
+    item[QStringLiteral("renamed")] = renamed;
+  }
   return QString::fromUtf8(QJsonDocument(item).toJson(QJsonDocument::Compact));
 }
 

@@ -32,6 +32,7 @@ const QList<TCliOption>& CliOptionTable() {
        "passwords to try in order when a source does not open (in place of Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
+      {{"dry-run"}, O::argNone, {}, {}, "show what the cleanup would do; nothing is packed or changed"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
       {{"version"}, O::argNone, {}, {}, "print the program's version"},

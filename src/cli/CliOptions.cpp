@@ -78,6 +78,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
   options.keepTime = isSet("keep-time");
   options.json = isSet("json");
+  options.dryRun = isSet("dry-run");
 
   for (const QString& path : parser.positionalArguments()) {
     if (path.isEmpty()) {

@@ -18,6 +18,7 @@ struct TCliOptions {
   std::optional<QString> passwordsFile;  // --passwords, absolute
   bool keepTime = false;
   bool json = false;
+  bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;     // absolute, in the order given
 };

@@ -9,6 +9,7 @@
 #include "compress/common/EngineLog.h"
 #include "compress/common/ExtractedTree.h"
 #include "compress/common/RunEngine.h"
+#include "compress/common/VolumeSet.h"
 #include "compress/plugin/PluginEngine.h"
 #include "compress/plugin/PluginFile.h"
 #include "compress/rar/RarPacker.h"
@@ -242,7 +243,9 @@ bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile)
 }
 
 int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
-  if (!TZipEngine::ReadsEveryEntry(ZipFile))
+  // Entries of a split set lie in the other volumes at offsets of their own: the library's ZIP
+  // reader follows them by their names, ours reads one file.
+  if (IsSplitZip(ZipFile) || !TZipEngine::ReadsEveryEntry(ZipFile))
     return Extraction(ZipFile, k7zZipReader, UnzipDir,
                       [&] { return TSevenZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
   return Extraction(ZipFile, kZipEngine, UnzipDir,

@@ -10,6 +10,7 @@
 
 #include "app/SourceFormat.h"
 #include "app/StatusTexts.h"
+#include "compress/common/VolumeSet.h"
 #include "compress/vxCompress.h"
 #include "gui/Theme.h"
 #include "util/FileOps.h"
@@ -148,6 +149,12 @@ QString TBatchList::TypeText(const QString& path, bool pluginFormats) const {
   const QFileInfo info(path);
   if (info.isDir()) return tr("文件夹");
   if (!info.isFile()) return tr("未知");
+  if (const std::optional<TVolumeSet> set = FindVolumeSet(path)) {
+    // "rar分卷(3卷)" on the volume that opens the set, "rar分卷(3卷,第2卷)" on the others.
+    const QString kind = QString(set->format).remove(QLatin1Char('.')) + tr("分卷");
+    return set->isOtherVolume() ? kind + tr("(%1卷,第%2卷)").arg(set->count()).arg(set->number)
+                                : kind + tr("(%1卷)").arg(set->count());
+  }
   const TSourceFormat format = DetectSourceFormat(TvxCompress(engineFolder_), path, pluginFormats);
   if (format.byPlugin()) return TRunText::PluginFormatType(format.pluginExt);
   const QString detected = format.detected.toLower();

@@ -77,11 +77,13 @@ QString ExpandOutputFolder(const QString& outputFolder, const QString& programFo
 }
 
 QString ResolveOutputFolder(const QString& outputFolder, const QString& programFolder, const TAmPmTexts& ampm,
-                            const QDateTime& now) {
+                            const QDateTime& now, bool create) {
   const QString expanded = ExpandOutputFolder(outputFolder, programFolder, ampm, now);
   if (expanded.trimmed().isEmpty() || HoldsUnreplacedVariable(expanded)) return {};
   // A relative folder lies in the program folder, not wherever the program was started from.
   const QString folder = QDir::cleanPath(QDir(programFolder).absoluteFilePath(expanded));
-  if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) return {};
+  const QFileInfo info(folder);
+  if (!create && info.exists() && !info.isDir()) return {};
+  if (create && (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())) return {};
   return WithTrailingSeparator(WithoutTrailingSeparators(folder));
 }

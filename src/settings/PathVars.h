@@ -41,5 +41,7 @@ QString ExpandOutputFolder(const QString& outputFolder, const QString& programFo
 // The output folder of a run: expanded, made absolute, created with all missing parents, and
 // returned ending in exactly one '/'. Empty when it cannot be used (a "<variable>" left
 // unreplaced, or a folder that cannot be made); the caller then reports "无效的输出目录。".
+// Without create (a dry run) nothing is made: a missing folder counts as usable, anything else
+// at its path does not.
 QString ResolveOutputFolder(const QString& outputFolder, const QString& programFolder, const TAmPmTexts& ampm,
-                            const QDateTime& now);
+                            const QDateTime& now, bool create = true);

@@ -214,3 +214,58 @@ TEST(ContentCleanup, PipesAndDevicesAreNeitherReadNorRenamed) {
 }
 
 }  // namespace
+
+namespace {
+
+QString Describe(const TCleanupAction& a) {
+  switch (a.kind) {
+    case TCleanupAction::Deleted:
+      return QStringLiteral("deleted %1 by %2%3").arg(a.path, a.rule, a.byContent ? " (content)" : "");
+    case TCleanupAction::Rewritten:
+      return QStringLiteral("rewrote %1:%2 %3->%4 [%5]")
+          .arg(a.path)
+          .arg(a.line)
+          .arg(a.rule, a.replacement, a.lineText);
+    case TCleanupAction::Renamed:
+      return QStringLiteral("renamed %1 to %2").arg(a.path, a.replacement);
+  }
+  return {};
+}
+
+// The report holds what took effect, once, as it happened: a rename that would replace an entry
+// did not happen, entries inside a deleted folder go with it, a rule's text on several lines is
+// one line each, and one that spans lines has no line.
+TEST(ContentCleanup, ReportsEveryActionThatTookEffect) {
+  Cleanup c;
+  c.rules.delList = QStringList{"*.url", "Ads"};
+  c.rules.txtDelList = QStringList{"*casino*"};
+  c.NameFilter({"[ad]"});
+  c.Rule("old.com", "new.org", 2);
+  c.Rule("a\r\nb", "ab", 1);
+  c.File("Ads/inner.txt", "gone with its folder");
+  c.File("x.url");
+  c.File("notes.txt", "see old.com\r\nkeep\r\nold.com again\r\n");
+  c.File("split.txt", "a\r\nb\r\n");
+  c.File("spam.txt", "Visit the CASINO");
+  c.File("readme[ad].txt", "plain");
+  c.File("readme.txt", "already there");
+  c.File("pic[ad].png");
+
+  QStringList described;
+  for (const TCleanupAction& action : TContentCleaner(c.rules).CleanFolder(c.root))
+    described << Describe(action);
+  described.sort();
+  EXPECT_EQ(described, QStringList({
+                           "deleted Ads by Ads",
+                           "deleted spam.txt by *casino* (content)",
+                           "deleted x.url by *.url",
+                           "renamed pic[ad].png to pic.png",
+                           "rewrote notes.txt:1 old.com->new.org [see new.org]",
+                           "rewrote notes.txt:3 old.com->new.org [new.org again]",
+                           "rewrote split.txt:0 a\r\nb->ab []",
+                       }));
+  EXPECT_EQ(TreeListing(c.root),
+            QStringList({"notes.txt", "pic.png", "readme.txt", "readme[ad].txt", "split.txt"}));
+}
+
+}  // namespace

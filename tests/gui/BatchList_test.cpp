@@ -46,9 +46,18 @@ TEST(BatchList, TypeTextsSizesAndNewRows) {
       {"setup.exe", WithSignature("MZ\x90\x00"), "exe文件"},
       {"tiny.rar", "Ra", "文件"},
       {"gone.zip", "-", "未知"},
+      // Volume sets are named as sets on every volume.
+      {"big.part1.rar", rar, "rar分卷(3卷)"},
+      {"big.part3.rar", "raw volume bytes", "rar分卷(3卷,第3卷)"},
+      {"pics.7z.002", "raw volume bytes", "7z分卷(2卷,第2卷)"},
+      {"docs.zip", "raw volume bytes", "zip分卷(2卷)"},
+      {"docs.z01", zip, "zip分卷(2卷,第1卷)"},
   };
   TMessageRecorder recorder;
   TBatchList list;
+  // The volumes of each set are there before the first of them is added.
+  for (const char* volume : {"big.part2.rar", "big.part3.rar", "pics.7z.001", "docs.z01"})
+    WriteFile(h.In(volume), "volume");
   for (const TypeCase& c : cases) {
     const QString path = h.In(c.name);
     if (c.content.isEmpty())

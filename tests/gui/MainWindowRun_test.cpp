@@ -139,6 +139,39 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
   EXPECT_EQ(recorder.texts(), QStringList());
 }
 
+// A RAR set given as its three volumes: the rows name the set, the first makes the one output
+// (blue), the others say they went with it and stay uncoloured; nothing counts as failed.
+TEST(MainWindowRun, AVolumeSetIsOneItem) {
+  for (const char* tool : {"rar", "unzip"}) HM_REQUIRE_TOOL(tool);
+  WindowHome h(true);
+  h.Save(h.QuickSettings());
+  const QByteArray data = RandomBytes(150000);
+  WriteFile(h.home + "/tree/a.bin", data.left(75000));
+  WriteFile(h.home + "/tree/b.bin", data.mid(75000));
+  ASSERT_EQ(RunTool("rar", {"a", "-v64k", "-idq", "-ep1", h.In("set.rar"), h.home + "/tree/*"}).exitCode, 0);
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+  for (const char* volume : {"set.part1.rar", "set.part2.rar", "set.part3.rar"})
+    w.ListView1->AddPath(h.In(volume));
+
+  Click(w.btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }));
+  const QStringList types = {"rar分卷(3卷)", "rar分卷(3卷,第2卷)", "rar分卷(3卷,第3卷)"};
+  for (int i = 0; i < 3; ++i) {
+    const TBatchItem* row = w.ListView1->Row(i);
+    SCOPED_TRACE(i);
+    EXPECT_EQ(row->text(TBatchList::colType), types[i]);
+    EXPECT_EQ(row->text(TBatchList::colOutputName), i == 0 ? "set.zip" : "");
+    EXPECT_EQ(row->text(TBatchList::colState), i == 0 ? "打包完毕" : "分卷，随第一卷处理");
+    EXPECT_EQ(row->data.state, i == 0 ? isPlausible : isNotProcessed);
+  }
+  EXPECT_EQ(w.ListView1->Row(0)->foreground(TBatchList::colPath).color(), theme::PlausibleText());
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成1个。");
+  EXPECT_EQ(recorder.texts(), QStringList());
+  EXPECT_EQ(RunTool("unzip", {"-Z1", h.Out("set.zip")}).out, "a.bin\nb.bin\n");
+}
+
 // A program folder whose RAR packer takes a minute, and says when it has started.
 struct SlowPackerHome : WindowHome {
   QString marker = home + "/packer-started";

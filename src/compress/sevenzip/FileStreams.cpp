@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 
 #include "util/NativePath.h"
@@ -69,6 +70,64 @@ z7::HRESULT T7zInFileStream::GetSize(std::uint64_t* size) noexcept {
   struct stat st;
   if (::fstat(fd_.get(), &st) != 0) return HresultFromErrno(errno);
   *size = static_cast<std::uint64_t>(st.st_size);
+  return z7::kOk;
+}
+
+TComPtr<T7zVolumeStream> T7zVolumeStream::Open(const QStringList& paths) {
+  TComPtr<T7zVolumeStream> stream(new T7zVolumeStream);
+  for (const QString& path : paths) {
+    TFileDescriptor fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0) return {};
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    stream->volumes_.push_back({std::move(fd), stream->size_, size});
+    stream->size_ += size;
+  }
+  return stream;
+}
+
+z7::HRESULT T7zVolumeStream::Read(void* data, std::uint32_t size, std::uint32_t* processed) noexcept {
+  if (processed) *processed = 0;
+  if (size == 0 || position_ >= size_) return z7::kOk;
+  // Volumes are few; the last one that starts at or before the position holds it.
+  auto volume = volumes_.begin();
+  while (volume + 1 != volumes_.end() && (volume + 1)->start <= position_) ++volume;
+  const std::uint64_t offset = position_ - volume->start;
+  const std::uint64_t wanted = std::min<std::uint64_t>(size, volume->size - offset);
+  ssize_t n;
+  do {
+    n = ::pread(volume->fd.get(), data, wanted, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return HresultFromErrno(errno);
+  position_ += static_cast<std::uint64_t>(n);
+  if (processed) *processed = static_cast<std::uint32_t>(n);
+  return z7::kOk;
+}
+
+z7::HRESULT T7zVolumeStream::Seek(std::int64_t offset, std::uint32_t origin,
+                                  std::uint64_t* newPosition) noexcept {
+  std::int64_t base;
+  switch (origin) {
+    case z7::kSeekSet:
+      base = 0;
+      break;
+    case z7::kSeekCur:
+      base = static_cast<std::int64_t>(position_);
+      break;
+    case z7::kSeekEnd:
+      base = static_cast<std::int64_t>(size_);
+      break;
+    default:
+      return z7::kInvalidArg;
+  }
+  if (offset < -base) return HresultFromErrno(EINVAL);
+  position_ = static_cast<std::uint64_t>(base + offset);
+  if (newPosition) *newPosition = position_;
+  return z7::kOk;
+}
+
+z7::HRESULT T7zVolumeStream::GetSize(std::uint64_t* size) noexcept {
+  *size = size_;
   return z7::kOk;
 }
 

@@ -2,8 +2,10 @@
 // File streams handed to the library: reading an archive or a file to pack, writing an archive
 // or an extracted file. Data goes straight between the library's buffers and the file.
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 #include "compress/common/ExtractTarget.h"
 #include "compress/sevenzip/ComObject.h"
@@ -25,6 +27,28 @@ class T7zInFileStream final : public TComObject<z7::IInStream, z7::IStreamGetSiz
  private:
   explicit T7zInFileStream(TFileDescriptor fd) : fd_(std::move(fd)) {}
   TFileDescriptor fd_;
+};
+
+// The volumes of a split archive read as the one archive they were cut from.
+class T7zVolumeStream final : public TComObject<z7::IInStream, z7::IStreamGetSize> {
+ public:
+  // An empty pointer with errno set when a volume cannot be opened.
+  static TComPtr<T7zVolumeStream> Open(const QStringList& paths);
+
+  z7::HRESULT Read(void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
+  z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
+  z7::HRESULT GetSize(std::uint64_t* size) noexcept override;
+
+ private:
+  struct TVolume {
+    TFileDescriptor fd;
+    std::uint64_t start;
+    std::uint64_t size;
+  };
+  T7zVolumeStream() = default;
+  std::vector<TVolume> volumes_;
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;
 };
 
 class T7zOutFileStream final : public TComObject<z7::IOutStream> {

@@ -1,11 +1,13 @@
 #include "compress/sevenzip/InArchive.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <sys/stat.h>
 
 #include <cerrno>
 
+#include "compress/common/VolumeSet.h"
 #include "compress/sevenzip/ExtractCallback.h"
 #include "compress/sevenzip/FileStreams.h"
 
@@ -14,10 +16,11 @@ namespace {
 constexpr std::uint64_t kMaxStartSearch = 1048576;
 constexpr std::uint32_t kAllItems = 0xFFFFFFFF;
 
-class T7zOpenCallback final : public TComObject<z7::IArchiveOpenCallback, z7::ICryptoGetTextPassword> {
+class T7zOpenCallback final : public TComObject<z7::IArchiveOpenCallback, z7::ICryptoGetTextPassword,
+                                                z7::IArchiveOpenVolumeCallback> {
  public:
-  T7zOpenCallback(const T7zPlugin& plugin, T7zPassword password)
-      : plugin_(plugin), password_(std::move(password)) {}
+  T7zOpenCallback(const T7zPlugin& plugin, T7zPassword password, const QString& archivePath)
+      : plugin_(plugin), password_(std::move(password)), archive_(archivePath) {}
 
   z7::HRESULT SetTotal(const std::uint64_t*, const std::uint64_t*) noexcept override { return z7::kOk; }
   z7::HRESULT SetCompleted(const std::uint64_t*, const std::uint64_t*) noexcept override { return z7::kOk; }
@@ -25,10 +28,41 @@ class T7zOpenCallback final : public TComObject<z7::IArchiveOpenCallback, z7::IC
     return password_.Answer(plugin_, password);
   }
 
+  z7::HRESULT GetProperty(z7::PROPID propId, z7::PROPVARIANT* value) noexcept override {
+    if (!value) return z7::kInvalidArg;
+    *value = z7::PROPVARIANT();
+    if (propId != z7::kpidName) return z7::kOk;
+    value->vt = z7::VT_BSTR;
+    value->bstrVal = plugin_.AllocString(archive_.fileName());
+    return value->bstrVal ? z7::kOk : z7::kOutOfMemory;
+  }
+  // Only a sibling of the archive by a plain name: the handler builds the names from the archive's.
+  z7::HRESULT GetStream(const wchar_t* name, z7::IInStream** stream) noexcept override {
+    if (!stream) return z7::kInvalidArg;
+    *stream = nullptr;
+    const QString fileName = name ? QString::fromWCharArray(name) : QString();
+    if (fileName.isEmpty() || fileName.contains('/') || fileName == QLatin1String("..")) return z7::kFalse;
+    TComPtr<T7zInFileStream> volume = T7zInFileStream::Open(archive_.dir().filePath(fileName));
+    if (!volume) return z7::kFalse;
+    *stream = volume.Detach();
+    return z7::kOk;
+  }
+
  private:
   const T7zPlugin& plugin_;
   T7zPassword password_;
+  QFileInfo archive_;
 };
+
+// A 7z set cut into pieces (x.7z.001, ...) is read as the one archive the pieces make up.
+TComPtr<z7::IInStream> OpenArchiveStream(const QString& archivePath) {
+  if (const QStringList volumes = SevenZipVolumes(archivePath); !volumes.isEmpty()) {
+    TComPtr<T7zVolumeStream> joined = T7zVolumeStream::Open(volumes);
+    return TComPtr<z7::IInStream>(joined.get());
+  }
+  TComPtr<T7zInFileStream> file = T7zInFileStream::Open(archivePath);
+  return TComPtr<z7::IInStream>(file.get());
+}
 
 }  // namespace
 
@@ -42,9 +76,9 @@ z7::HRESULT T7zInArchive::Open(const QString& archivePath) {
     const z7::HRESULT created = plugin_.CreateObject(archive_);
     if (z7::Failed(created) || !archive_) return z7::Failed(created) ? created : z7::kFail;
   }
-  TComPtr<T7zInFileStream> stream = T7zInFileStream::Open(archivePath);
+  TComPtr<z7::IInStream> stream = OpenArchiveStream(archivePath);
   if (!stream) return HresultFromErrno(errno);
-  TComPtr<T7zOpenCallback> callback(new T7zOpenCallback(plugin_, password_));
+  TComPtr<T7zOpenCallback> callback(new T7zOpenCallback(plugin_, password_, archivePath));
   const z7::HRESULT hr = archive_->Open(stream.get(), &kMaxStartSearch, callback.get());
   if (hr != z7::kOk) {
     archive_->Close();

@@ -39,7 +39,8 @@ constexpr GUID InterfaceId(std::uint8_t group, std::uint8_t id) {
 }
 constexpr GUID k7zFormatClassId = {
     0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x07, 0x00, 0x00}};
-// The library's ZIP reader: it reads every method and encryption real ZIP archives use.
+// The library's ZIP reader: it reads every method and encryption real ZIP archives use, and split
+// sets (x.z01 ... x.zip) through IArchiveOpenVolumeCallback.
 constexpr GUID kZipFormatClassId = {
     0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}};
 constexpr GUID kIUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -78,6 +79,7 @@ static_assert(sizeof(wchar_t) == 4, "the library's strings are UTF-32");
 
 enum : PROPID {
   kpidPath = 3,
+  kpidName = 4,
   kpidIsDir = 6,
   kpidSize = 7,
   kpidAttrib = 9,
@@ -164,6 +166,14 @@ struct IArchiveOpenCallback : IUnknown {
   static constexpr GUID kIid = InterfaceId(0x06, 0x10);
   virtual HRESULT SetTotal(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
   virtual HRESULT SetCompleted(const std::uint64_t* files, const std::uint64_t* bytes) = 0;
+};
+
+// Asked for by a handler whose archive spans several files: the opened file's name (kpidName),
+// then each other volume by name, S_FALSE with no stream for one that is missing.
+struct IArchiveOpenVolumeCallback : IUnknown {
+  static constexpr GUID kIid = InterfaceId(0x06, 0x30);
+  virtual HRESULT GetProperty(PROPID propId, PROPVARIANT* value) = 0;
+  virtual HRESULT GetStream(const wchar_t* name, IInStream** stream) = 0;
 };
 
 struct IArchiveExtractCallback : IProgress {

@@ -25,7 +25,9 @@ class TSevenZipEngine {
   int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);  // TCompressResult
   // Extracts a ZIP archive through the library's ZIP reader, for the methods and encryptions the
   // in-house engine does not read (AES, Deflate64, BZip2, LZMA). As the in-house engine does, it
-  // reports encrypted entries that fail as crWrongPassword and sets m_Error 22.
+  // reports encrypted entries that fail as crWrongPassword and sets m_Error 22. A split set's .zip
+  // (x.z01 ... beside it) brings its other volumes, read by their names; a missing one fails the
+  // items it holds.
   int UnZipFile(const QString& zipFile, const QString& unzipDir);  // TCompressResult
 
   // Replaces fileList with the archive's item paths, folders included, in archive order.

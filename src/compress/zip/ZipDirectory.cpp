@@ -135,6 +135,8 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::TryEndRecord(uint64_t posi
       if (!found) return std::nullopt;
     }
   }
+  // Read alone, a split set's last volume would yield only the entries that happen to lie in it.
+  if (l.end.spansVolumes) return std::nullopt;
   const uint64_t size = l.end.directorySize;
   const uint64_t end = l.directoryEnd;
   if (size == 0) {

@@ -258,7 +258,11 @@ bool ParseLocalFixed(const char* fixed, uint16_t& nameLength, uint16_t& extraLen
 bool ParseEndFixed(const char* fixed, TZipEnd& end, uint16_t& commentLength) {
   TLeReader r(fixed, kZipEndSize);
   if (r.U32() != kZipEndSignature) return false;
-  r.Skip(6);  // disk numbers, entries on this disk
+  const uint16_t thisDisk = r.U16();
+  const uint16_t directoryDisk = r.U16();
+  // A ZIP64 end record, when there is one, holds the real numbers (ParseZip64End).
+  end.spansVolumes = (thisDisk != 0 && thisDisk != 0xFFFF) || (directoryDisk != 0 && directoryDisk != 0xFFFF);
+  r.Skip(2);  // entries on this disk
   end.entryCount = r.U16();
   end.directorySize = r.U32();
   end.directoryOffset = r.U32();
@@ -274,7 +278,11 @@ std::optional<uint64_t> ParseZip64Locator(const char* fixed) {
 bool ParseZip64End(const char* fixed, TZipEnd& end) {
   TLeReader r(fixed, kZip64EndSize);
   if (r.U32() != kZip64EndSignature) return false;
-  r.Skip(8 + 2 + 2 + 4 + 4 + 8);  // record size, versions, disk numbers, entries on this disk
+  r.Skip(8 + 2 + 2);  // record size, versions
+  const uint32_t thisDisk = r.U32();
+  const uint32_t directoryDisk = r.U32();
+  end.spansVolumes = thisDisk != 0 || directoryDisk != 0;
+  r.Skip(8);  // entries on this disk
   end.entryCount = r.U64();
   end.directorySize = r.U64();
   end.directoryOffset = r.U64();

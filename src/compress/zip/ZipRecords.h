@@ -66,6 +66,8 @@ struct TZipEnd {
   uint64_t directorySize = 0;
   uint64_t directoryOffset = 0;
   QByteArray comment;
+  // The last volume of a split set (x.z01 ... x.zip): its entries lie in other files.
+  bool spansVolumes = false;
 };
 
 // --- writing -------------------------------------------------------------------------------

@@ -309,6 +309,24 @@ TEST(ZipBadInput, AesEntriesFail) {
   EXPECT_EQ(names, QStringList({"a.txt"}));
 }
 
+// The last volume of a split set (zip -s) holds the directory of the whole set; read alone, the
+// entries of the other volumes are not there. It is refused before a file is written, even the
+// one entry that lies in it.
+TEST(ZipBadInput, TheLastVolumeOfASplitSetAloneIsRefused) {
+  HM_REQUIRE_TOOL("zip");
+  TempDir dir;
+  WriteFile(dir.file("src/big.bin"), testsupport::RandomBytes(150000));
+  WriteFile(dir.file("src/small.txt"), "in the last volume");
+  const auto run =
+      RunTool("zip", {"-q", "-s", "64k", dir.file("set.zip"), "big.bin", "small.txt"}, dir.file("src"));
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  ASSERT_TRUE(QFile::remove(dir.file("set.z01")));
+  ASSERT_TRUE(QFile::remove(dir.file("set.z02")));
+  Engine e;
+  EXPECT_EQ(e.zip.UnZipFile(dir.file("set.zip"), dir.file("out")), crFailed);
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList());
+}
+
 // Entries that share their data let a small archive expand far beyond its size (a zip bomb: 2 KB
 // that declare 4 MB here, 112 KB that declare 4.2 GB in the wild). Each entry's local header and
 // data must lie between its own offset and the next entry's (the last: the directory's), as
