@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 
 #include "compress/ArchiveFacade.h"
@@ -37,9 +38,10 @@ class FakeFacade : public IArchiveFacade {
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                     // given to the warning handler at each extraction
 
-  // Shared by copies, so a test can read what the run's own copy did.
+  // Shared by copies, so a test can read what the run's own copies did (one per worker).
   struct Log {
-    QStringList calls;               // "RarFile <source>", "SetLock", ...
+    std::mutex mutex;
+    QStringList calls;               // "RarFile <source>|<source> -k", "ZipFile <source>", ...
     QList<QStringList> packedTrees;  // what each add saw below its source folder
     QString unCompressPwd;
     QString commentFile;
@@ -50,8 +52,14 @@ class FakeFacade : public IArchiveFacade {
 
   void SetCompressPwd(const QString& value) override { compressPwd = value; }
   QString CompressPwd() const override { return compressPwd; }
-  void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
-  void SetCommentFile(const QString& value) override { log->commentFile = value; }
+  void SetUnCompressPwd(const QString& value) override {
+    std::lock_guard lock(log->mutex);
+    log->unCompressPwd = value;
+  }
+  void SetCommentFile(const QString& value) override {
+    std::lock_guard lock(log->mutex);
+    log->commentFile = value;
+  }
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     onWarning_ = std::move(handler);
   }
@@ -64,7 +72,7 @@ class FakeFacade : public IArchiveFacade {
     return QStringLiteral(";.zip;.rar;.7z;.exe;").contains(';' + extName + ';');
   }
   int UnCompressFile(const QString& archive, const QString& dir) override {
-    calls << "UnCompressFile";
+    Call("UnCompressFile");
     if (!warning.isEmpty()) onWarning_(warning);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
@@ -77,42 +85,42 @@ class FakeFacade : public IArchiveFacade {
   }
   QString CompressFileExt() const override { return compressFileExt_; }
   int GetFileList(const QString& archive) override {
-    calls << "GetFileList";
+    Call("GetFileList");
     fileList_ = packed_.value(archive);
     return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
   QStringList FileList() const override { return fileList_; }
 
   bool RarExeExists() const override { return !rarMissing; }
-  bool RarFile(const QString& rarDir, const QString& rarFile) override {
-    calls << "RarFile " + rarDir;
+  bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override {
+    Call("RarFile " + rarDirs.join('|') + (lock ? " -k" : ""));
     if (whileRarRuns) whileRarRuns();
-    return Pack(QStringList{rarDir}, rarFile);
-  }
-  bool AddComment(const QString&) override {
-    calls << "AddComment";
-    return true;
-  }
-  bool SetLock(const QString&) override {
-    calls << "SetLock";
-    return true;
+    return Pack(rarDirs, rarFile);
   }
   bool ZipFile(const QStringList& sources, const QString& archive) override {
-    calls << "ZipFile " + sources.join('|');
+    Call("ZipFile " + sources.join('|'));
     return Pack(sources, archive);
   }
   bool c7ZipFile(const QStringList& dirs, const QString& archive) override {
-    calls << "c7ZipFile " + dirs.join('|');
+    Call("c7ZipFile " + dirs.join('|'));
     if (throwLoadErrorOn7z) throw E7zLoadError("7z.so is not a 7z library");
     return Pack(dirs, archive);
   }
 
  private:
+  void Call(const QString& call) {
+    std::lock_guard lock(log->mutex);
+    log->calls << call;
+  }
   bool Pack(const QStringList& sources, const QString& archive) {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
-      log->packedTrees << testsupport::TreeListing(source);
-      for (const QString& entry : log->packedTrees.last())
+      const QStringList tree = testsupport::TreeListing(source);
+      {
+        std::lock_guard lock(log->mutex);
+        log->packedTrees << tree;
+      }
+      for (const QString& entry : tree)
         if (!entry.endsWith('/') && !leaveOut.contains(entry)) packed_[archive] << entry;
     }
     const bool small = packFails || smallOutputs.contains(QFileInfo(archive).completeBaseName());
