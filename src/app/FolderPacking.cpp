@@ -55,10 +55,9 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   const bool addMustFiles = haveMustFiles && !mustPlaced;
   if (!FolderHasEntries(folder) && !addMustFiles) return prFailed;
 
-  // Taken before packing, so that the output itself, should it lie below the folder, is not one.
   QStringList sources{folder};
   if (addMustFiles) sources << mustFilesFolder_;
-  const std::optional<QStringList> expected = ExpectedEntries(sources);
+  const std::optional<QStringList> expected = ExpectedEntries(sources, archive);
   if (!expected) return prFailed;
 
   const int result = Pack(folder, archive, *kind, addMustFiles);

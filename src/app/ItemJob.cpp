@@ -66,7 +66,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
-  const TOutputName name = naming_.Name(item.source);
+  const TOutputName name = naming_.Name(item.source, &item.names);
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
   const QFileInfo info(item.source);
@@ -143,8 +143,10 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // In replace-source mode the name carries the source's extension, meant for an archive that is
   // repacked in its own format and then takes the source's place. Anything else is named by the
   // format it really has and stays beside the other outputs.
-  if (FileExtension(item.output) != run_.outputExt)
-    item.output = naming_.FreePath(item.outputBaseName, run_.outputExt);
+  if (FileExtension(item.output) != run_.outputExt) {
+    item.names.LetGo(item.output);
+    item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, &item.names);
+  }
   return PackOutcome(item, packer_.PackFolder(folder, item.output, run_.outputExt));
 }
 
