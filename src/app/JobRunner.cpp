@@ -32,7 +32,7 @@ TJobRunner::~TJobRunner() {
   Wait();
 }
 
-TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items) {
+TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, int workers) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
@@ -53,6 +53,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
   run_.unreadableFiles = unreadable;
   t_List = items;
+  workers_ = TItemWorkers::ForRequest(workers);
   isRunning_ = true;
   isExit_ = false;
   std::lock_guard lock(workerMutex_);
@@ -95,35 +96,59 @@ void TJobRunner::RunJob() {
 }
 
 void TJobRunner::StartCompress() {
-  const std::unique_ptr<IArchiveFacade> compress = factory_();
-  if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
-  compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
-  compress->SetCommentFile(CommentFile(run_.paths));
-  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
-
-  TItemJob job(
-      run_, *compress, observer_, [this] { return stopRequests_.load(); },
-      [this](const QString& path) { WarnUnreadable(path); });
-  observer_.ResetProgress();
+  const int count = int(t_List.size());
+  TOrderedObserver observer(observer_, count);
+  observer.ResetProgress();
   tally_ = {};
   warnedFiles_.clear();
-  for (const QString& path : run_.unreadableFiles) WarnUnreadable(path);
-  const int count = int(t_List.size());
-  for (int i = 0; i < count && !isExit_; ++i) {
-    const TMyData& item = t_List[i];
-    observer_.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
-    if (!item.checked) continue;
-    const TItemOutcome outcome = job.Process(i, item.path);
-    observer_.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
-    observer_.ShowLvState(i, outcome.status);
-  }
+  failure_ = nullptr;
+  for (const QString& path : run_.unreadableFiles) WarnUnreadable(observer, path);
+  TItemWorkers workers(workers_, count);
+  workers.Run([&] { Work(workers, observer); });
+  observer.FinishAll();
+  if (failure_) std::rethrow_exception(failure_);
   ShowSummary();
 }
 
+void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer) {
+  try {
+    const std::unique_ptr<IArchiveFacade> compress = factory_();
+    if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
+    compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
+    compress->SetCommentFile(CommentFile(run_.paths));
+    compress->SetOnEngineWarning([&observer](const QString& message) { observer.ShowWarning(message); });
+    TItemJob job(
+        run_, *compress, observer, [this] { return stopRequests_.load(); },
+        [this, &observer](const QString& path) { WarnUnreadable(observer, path); });
+
+    const int count = int(t_List.size());
+    while (!isExit_) {
+      const std::optional<int> next = workers.Next();
+      if (!next) break;
+      const int i = *next;
+      const TMyData& item = t_List[i];
+      observer.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
+      if (item.checked) {
+        const TItemOutcome outcome = job.Process(i, item.path);
+        observer.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
+        observer.ShowLvState(i, outcome.status);
+      }
+      observer.Finish(i);
+    }
+  } catch (...) {
+    workers.Close();
+    std::lock_guard lock(sharedMutex_);
+    if (!failure_) failure_ = std::current_exception();
+  }
+}
+
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
-  ++tally_.recorded;
-  if (outcome.outputExists) ++tally_.successCount;
-  if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+  {
+    std::lock_guard lock(sharedMutex_);
+    ++tally_.recorded;
+    if (outcome.outputExists) ++tally_.successCount;
+    if (outcome.verdict != TItemVerdict::Success) ++tally_.errorCount;
+  }
 
   TItemResult r;
   r.source = t_List[index].path;
@@ -140,11 +165,14 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   return r;
 }
 
-void TJobRunner::WarnUnreadable(const QString& path) {
-  if (warnedFiles_.contains(path)) return;
-  warnedFiles_.insert(path);
+void TJobRunner::WarnUnreadable(IJobObserver& observer, const QString& path) {
+  {
+    std::lock_guard lock(sharedMutex_);
+    if (warnedFiles_.contains(path)) return;
+    warnedFiles_.insert(path);
+  }
   qCWarning(lcJob) << path << "exists but cannot be read; its content is not used in this run";
-  observer_.ShowWarning(TRunText::DataFileUnreadable(path));
+  observer.ShowWarning(TRunText::DataFileUnreadable(path));
 }
 
 void TJobRunner::ShowSummary() {
