@@ -24,6 +24,7 @@ const QList<TCliOption>& CliOptionTable() {
       {{"output"}, O::argFolder, "DIR", {}, "output folder"},
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
       {{"unpack-password"}, O::argText, "PWD", {}, "password for extracting the sources"},
+      {{"jobs"}, O::argText, "N", {}, "items worked on at once (default 1; 0: one per processor core)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},

@@ -68,6 +68,14 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
   if (isSet("password")) options.password = value("password");
   if (isSet("unpack-password")) options.unpackPassword = value("unpack-password");
+  if (isSet("jobs")) {
+    bool isNumber = false;
+    options.jobs = value("jobs").toInt(&isNumber);
+    if (!isNumber || options.jobs < 0) {
+      *error = QStringLiteral("--jobs needs a count of 0 or more, not \"%1\"").arg(value("jobs"));
+      return std::nullopt;
+    }
+  }
   options.json = isSet("json");
 
   for (const QString& path : parser.positionalArguments()) {

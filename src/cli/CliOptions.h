@@ -14,12 +14,12 @@ struct TCliOptions {
   std::optional<QString> output;
   std::optional<QString> password;
   std::optional<QString> unpackPassword;
+  int jobs = 1;  // --jobs: items worked on at once; 0: one per processor core
   bool json = false;
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
-  QStringList paths;  // absolute, in the order given
+  QStringList paths;     // absolute, in the order given
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and puts the
 // reason in *error.
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error);
-

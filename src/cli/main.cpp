@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "app/JobRunner.h"
-#include "cli/CliDocs.h"
 #include "app/RunOverrides.h"
+#include "cli/CliDocs.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
 #include "cli/EngineListing.h"
@@ -40,7 +40,7 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
 
   TCliObserver observer(int(items.size()), options.json, stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   TJobRunner runner(paths, observer);
-  const TStartResult start = runner.Start(settings, items);
+  const TStartResult start = runner.Start(settings, items, options.jobs);
   if (!start.started) {
     PrintTo(stderr, start.message + '\n');
     return kExitNotStarted;

@@ -15,8 +15,9 @@ namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
-const QStringList kShownOptions = {"--home", "--format",  "--output",  "--password", "--unpack-password",
-                                   "--json", "--verbose", "--engines", "--version", "--help",     "-h"};
+const QStringList kShownOptions = {"--home", "--format", "--output",  "--password", "--unpack-password",
+                                   "--jobs", "--json",   "--verbose", "--engines",  "--version",
+                                   "--help", "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }

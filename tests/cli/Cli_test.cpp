@@ -205,7 +205,8 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
   EXPECT_FALSE(QFileInfo::exists(h.home + "/tmp"));
 
   const QList<QStringList> wrong = {
-      {}, {"--format", "tar", h.In("a.bin")}, {"--bogus", h.In("a.bin")}, {"--output"}};
+      {},           {"--format", "tar", h.In("a.bin")}, {"--bogus", h.In("a.bin")},
+      {"--output"}, {"--jobs", "-1", h.In("a.bin")},    {"--jobs", "two", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
