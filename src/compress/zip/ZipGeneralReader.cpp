@@ -24,6 +24,9 @@ int TZipGeneralReader::Run() {
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);
 
+  // Entries that share their data (a zip bomb) are refused before anything is made.
+  if (!archive.EntriesApart()) return crFailed;
+
   // Every entry's folders first; one that cannot be made is left to its entry to report.
   for (const QString& name : names) {
     const auto path = target.PathFor(name);

@@ -3,7 +3,8 @@
 // UTF-8 or the OEM code page, encrypted entries with the password given. A wrong password raises
 // the bad-password event. Unlike a reader that counts extracted files, any entry that could not
 // be written (damaged, unsupported, unsafe name, wrong password) fails the whole extraction, so
-// an incomplete archive is never repacked as if it were whole.
+// an incomplete archive is never repacked as if it were whole. An archive whose entries share
+// their data (a zip bomb) is refused before anything is written.
 #include <QByteArray>
 #include <QString>
 

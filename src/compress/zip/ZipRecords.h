@@ -50,6 +50,9 @@ struct TZipEntryRecord {
   uint32_t externalAttributes = 0;
   QByteArray name;
   QByteArray extra;
+  // Reading only: the entry's local header and data end by here (the next entry's local header,
+  // or the directory), so that no two entries share bytes.
+  uint64_t extentLimit = UINT64_MAX;
 
   bool IsEncrypted() const { return flags & kZipFlagEncrypted; }
   bool IsUtf8() const { return flags & kZipFlagUtf8; }

@@ -22,7 +22,7 @@ TZipStrictReader::TZipStrictReader(QString zipFile, QString destDir, int threads
 
 bool TZipStrictReader::Run() {
   TZipDirectory archive;
-  if (!archive.Open(zipFile_)) return false;
+  if (!archive.Open(zipFile_) || !archive.EntriesApart()) return false;
   for (const TZipEntryRecord& e : archive.entries())
     if (!Accepts(e)) return false;
   QStringList names;

@@ -1,9 +1,9 @@
 #pragma once
 // The first extraction path: takes only archives whose entry names are all flagged UTF-8 and
 // whose entries are neither encrypted nor compressed by a method other than store or deflate
-// (nor named so that they would leave the destination). Anything else is refused before a byte
-// is written; a failure half-way leaves what was written. Either way the general reader then
-// decides the result.
+// (nor named so that they would leave the destination, nor sharing their data). Anything else is
+// refused before a byte is written; a failure half-way leaves what was written. Either way the
+// general reader then decides the result.
 #include <QString>
 
 class TZipStrictReader {

@@ -308,3 +308,50 @@ TEST(ZipBadInput, AesEntriesFail) {
   EXPECT_EQ(e.zip.ListZipFiles(dir.file("aes.zip"), names), crSuccess);
   EXPECT_EQ(names, QStringList({"a.txt"}));
 }
+
+// Entries that share their data let a small archive expand far beyond its size (a zip bomb: 2 KB
+// that declare 4 MB here, 112 KB that declare 4.2 GB in the wild). Each entry's local header and
+// data must lie between its own offset and the next entry's (the last: the directory's), as
+// python's zipfile and unzip demand. The directory alone shows most such archives, and then both
+// readers refuse them before a file is written; a local header that reaches into the next entry
+// fails its entry.
+TEST(ZipBadInput, EntriesThatShareTheirDataAreRefused) {
+  HM_REQUIRE_TOOL("python3");
+  struct Case {
+    const char* name;
+    bool bomb;            // declares more than a thousand times its size
+    bool nothingWritten;  // refused from the directory alone
+  };
+  const Case cases[] = {
+      {"overlap-full", true, true},           // sixteen directory entries, one local header
+      {"overlap-quoted", true, true},         // each entry's data holds the next one's header
+      {"data-into-directory", false, true},   // the last entry's data runs into the directory
+      {"overlap-local-extra", false, false},  // a local extra field reaching over the next entry
+  };
+  TempDir dir;
+  QStringList names;
+  for (const Case& c : cases) names << c.name;
+  ASSERT_TRUE(Craft(dir.path(), names));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString archive = dir.file(QString("%1.zip").arg(c.name));
+    if (c.bomb) {
+      const auto declared = Python(
+          "import sys, zipfile; print(sum(i.file_size for i in zipfile.ZipFile(sys.argv[1]).infolist()))",
+          {archive});
+      EXPECT_GT(declared.out.trimmed().toLongLong(), 1000 * QFileInfo(archive).size());
+    }
+    const QString out = dir.file(QString("%1.out").arg(c.name));
+    Engine e;
+    EXPECT_EQ(e.zip.UnZipFile(archive, out), crFailed);
+    EXPECT_EQ(e.context.m_Error, 0);
+    if (c.nothingWritten) {
+      EXPECT_EQ(TreeListing(out), QStringList());
+    } else {
+      EXPECT_FALSE(QFileInfo::exists(out + "/a"));
+    }
+    QStringList listed;
+    EXPECT_EQ(e.zip.ListZipFiles(archive, listed), crSuccess);  // listing one is harmless
+    EXPECT_FALSE(listed.isEmpty());
+  }
+}

@@ -112,4 +112,12 @@ out.close()
   return run.exitCode == 0;
 }
 
+// Writes dir/CASE.zip for each named case of zip_craft.py (hand-made archives no writer makes).
+inline bool Craft(const QString& dir, const QStringList& cases) {
+  const QString script = testsupport::SourceDir() + QStringLiteral("/tests/compress/zip/zip_craft.py");
+  const auto run = testsupport::RunTool(QStringLiteral("python3"), QStringList{script, dir} + cases);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  return run.exitCode == 0;
+}
+
 }  // namespace ziptest
