@@ -22,21 +22,12 @@ for tool in zip unzip 7z rar unrar hyperfine python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/setup)" >&2; exit 2; }
 done
 work=${2:-$(mktemp -d /tmp/hm-batch-bench-XXXXXX)}
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-cd "$work"
 runs=${BATCH_BENCH_RUNS:-3}
 formats=${BATCH_BENCH_FORMATS:-zip 7z rar}
 items=${BATCH_BENCH_ITEMS:-28}
 jobs=${BATCH_BENCH_JOBS:-1}
 
-# A program folder of the benchmark's own: the build's engines, the seed data.
-home=$work/home
-mkdir -p "$home"
-ln -sfn "$build/bin/Engine" "$home/Engine"
-rm -rf "$home/Data" && cp -R "$here/../../SysDb/Data" "$home/Data"
-
-echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); work folder $work"
+source "$here/bench_home.sh"
 [ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
 mkdir -p corpus/zip corpus/7z corpus/rar
 for tree in trees/*; do

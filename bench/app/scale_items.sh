@@ -14,20 +14,12 @@ cli=$build/bin/harrowmint-cli
 [ -x /usr/bin/time ] || { echo "missing /usr/bin/time (run scripts/setup)" >&2; exit 2; }
 command -v zip >/dev/null || { echo "missing zip (run scripts/setup)" >&2; exit 2; }
 work=${2:-$(mktemp -d /tmp/hm-scale-bench-XXXXXX)}
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
-cd "$work"
 counts=${SCALE_ITEMS:-500 2000}
 format=${SCALE_FORMAT:-zip}
 jobs=${SCALE_JOBS:-1}
 runs=${SCALE_RUNS:-2}
 
-home=$work/home
-mkdir -p "$home"
-ln -sfn "$build/bin/Engine" "$home/Engine"
-rm -rf "$home/Data" && cp -R "$here/../../SysDb/Data" "$home/Data"
-
-echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); work folder $work"
+source "$here/bench_home.sh"
 largest=$(tr ' ' '\n' <<<"$counts" | sort -n | tail -1)
 if [ ! -f item.zip ]; then
   mkdir -p tree/docs
