@@ -40,17 +40,28 @@ for count in $counts; do
   best=
   for ((run = 0; run < runs; run++)); do
     rm -rf out
+    # Each item line with the moment it came, to see whether late items take longer than early ones.
     /usr/bin/time -v -o time.txt "$cli" --home "$home" --jobs "$jobs" --format "$format" --output "$work/out" \
-      "${batch[@]/#/$work/}" >lines.txt || true
+      "${batch[@]/#/$work/}" | while IFS= read -r line; do printf '%s\t%s\n' "$EPOCHREALTIME" "$line"; done \
+      >"lines-$count-$run.txt" || true
     made=$(ls out | wc -l)
-    [ "$made" = "$count" ] || { echo "only $made of $count outputs made; see $work/lines.txt" >&2; exit 1; }
+    [ "$made" = "$count" ] || { echo "only $made of $count outputs made; see $work/lines-$count-$run.txt" >&2; exit 1; }
     wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' time.txt)
     cpu=$(awk -F': ' '/User time/ {u = $2} /System time/ {s = $2} END {print u + s}' time.txt)
     rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' time.txt)
-    if [ -z "$best" ] || awk "BEGIN {exit !($wall < ${best%% *})}"; then best="$wall $cpu $rss"; fi
+    if [ -z "$best" ] || awk "BEGIN {exit !($wall < ${best%% *})}"; then best="$wall $cpu $rss $run"; fi
   done
-  read -r wall cpu rss <<<"$best"
+  read -r wall cpu rss bestRun <<<"$best"
   awk -v n="$count" -v w="$wall" -v c="$cpu" -v r="$rss" \
     'BEGIN {printf "%7d %9.2f %9.2f %12.2f %12.1f\n", n, w, c, 1000 * w / n, r / 1024}'
 done
+# Within the largest batch's fastest run: ms per item in each quarter of the batch.
+python3 - "lines-$largest-$bestRun.txt" <<'PY'
+import sys
+times = [float(line.split("\t", 1)[0]) for line in open(sys.argv[1]) if line.count("\t") == 4]
+quarter = len(times) // 4
+spans = ["%.2f" % (1000 * (times[min(q * quarter + quarter, len(times) - 1)] - times[q * quarter]) / quarter)
+         for q in range(4)]
+print("ms/item by quarter of the %d items: %s" % (len(times), "  ".join(spans)))
+PY
 echo "(fastest of $runs runs each, --jobs $jobs, --format $format; load now $(cut -d' ' -f1-3 /proc/loadavg))"
