@@ -1,15 +1,26 @@
 #include "app/ItemWorkers.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "app/JobLog.h"
 
 TItemWorkers::TItemWorkers(int workers, int itemCount)
     : workers_(std::clamp(workers, 1, std::max(1, itemCount))), itemCount_(itemCount) {}
 
 void TItemWorkers::Run(const std::function<void()>& work) {
   std::vector<std::jthread> others;  // joined when they go, whatever ends this
-  for (int i = 1; i < workers_; ++i) others.emplace_back(work);
+  for (int i = 1; i < workers_; ++i) {
+    try {
+      others.emplace_back(work);
+    } catch (const std::system_error& error) {
+      // The run goes on with the workers it has: fewer items at once, none left undone.
+      qCWarning(lcJob) << "could only start" << i << "of" << workers_ << "workers:" << error.what();
+      break;
+    }
+  }
   work();
 }
 

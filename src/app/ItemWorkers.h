@@ -11,7 +11,8 @@ class TItemWorkers {
   TItemWorkers(int workers, int itemCount);
 
   // Runs work on every worker, the calling thread being one of them, and returns when all have
-  // returned. work takes its items with Next() and must not throw.
+  // returned; a thread the system refuses leaves fewer workers. work takes its items with Next()
+  // and must not throw.
   void Run(const std::function<void()>& work);
   // The next item to start, or nothing when the list is done or Close() was called. Any thread.
   std::optional<int> Next();
