@@ -10,13 +10,7 @@
 
 #include "CliHome.h"
 
-using testsupport::RandomBytes;
-using testsupport::ReadFile;
-using testsupport::RunTool;
-using testsupport::TempDir;
-using testsupport::ToolRun;
-using testsupport::TreeListing;
-using testsupport::WriteFile;
+using namespace testsupport;
 using namespace clitest;
 
 namespace {
