@@ -43,18 +43,21 @@ for format in $formats; do
   rarOneRun=()
   [ "$format" = rar ] && rarOneRun=(-n "raw rar one run" --prepare "rm -rf out-raw"
     "'$here/raw_repack.sh' rar1 '$work/out-raw' '$home/Data/MustFiles' '$home/Data/Comment.txt' $work/corpus/rar/*")
+  # Several jobs are also set beside one job, whose outputs they must equal.
+  oneJob=()
+  [ "$jobs" != 1 ] && oneJob=(-n "harrowmint $format one job" --prepare "rm -rf out-hm1"
+    "'$cli' --home '$home' --jobs 1 --format $format --output '$work/out-hm1' $work/corpus/$format/*")
   echo "== $format: $(du -cb corpus/$format/* | tail -1 | cut -f1) bytes in $(ls corpus/$format | wc -l) archives"
   hyperfine --runs "$runs" --export-json "$format.json" \
     -n "harrowmint $format" --prepare "rm -rf out-hm" \
     "'$cli' --home '$home' --jobs $jobs --format $format --output '$work/out-hm' $work/corpus/$format/*" \
     -n "raw $format" --prepare "rm -rf out-raw" \
     "'$here/raw_repack.sh' $format '$work/out-raw' '$home/Data/MustFiles' '$home/Data/Comment.txt' $work/corpus/$format/*" \
-    "${rarOneRun[@]}"
+    "${rarOneRun[@]}" "${oneJob[@]}"
   # The outputs of the last harrowmint run are still there.
   "$check" "$home/Engine" "$home/Data/MustFiles" ".$format" trees out-hm
   if [ "$jobs" != 1 ]; then
     # Several items at once must make what one after another makes, entry for entry.
-    rm -rf out-hm1 && "$cli" --home "$home" --format "$format" --output "$work/out-hm1" corpus/$format/* >/dev/null
     "$here/same_contents.sh" out-hm1 out-hm && echo "--jobs $jobs made the outputs --jobs 1 makes"
   fi
   hyperfine --runs "$runs" --export-json "$format-check.json" -n "check $format" \
@@ -74,6 +77,10 @@ for fmt in sys.argv[1].split():
     print("%-4s fastest: harrowmint %6.2f s  raw %6.2f s  ratio %.2f   mean: %6.2f s  %6.2f s  ratio %.2f   goal <= %.2f"
           % (fmt, hm["min"], raw["min"], hm["min"] / raw["min"], hm["mean"], raw["mean"], hm["mean"] / raw["mean"],
              goals.get(fmt, 1.10)))
+    if "harrowmint %s one job" % fmt in results:
+        one = results["harrowmint %s one job" % fmt]
+        print("     --jobs %d against --jobs 1 (%6.2f s): ratio %.2f   mean: %6.2f s  ratio %.2f"
+              % (jobs, one["min"], hm["min"] / one["min"], one["mean"], hm["mean"] / one["mean"]))
     if "raw rar one run" in results:
         one = results["raw rar one run"]
         print("     against the raw tools in one rar run: raw %6.2f s  ratio %.2f   mean: %6.2f s  ratio %.2f"
