@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QThread>
 
-#include "support/TestSupport.h"
+#include "CliHome.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -18,40 +18,9 @@ using testsupport::TempDir;
 using testsupport::ToolRun;
 using testsupport::TreeListing;
 using testsupport::WriteFile;
+using namespace clitest;
 
 namespace {
-
-QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
-
-// A program folder of its own: the built engines, and a seed data folder that the first run
-// turns into the data folder.
-struct CliHome {
-  TempDir dir;
-  QString home = dir.path();
-
-  CliHome() {
-    QFile::link(testsupport::EngineDir(), home + "/Engine");
-    WriteFile(home + "/SysDb/Data/delete.dat", "*.url\r\n");
-    WriteFile(home + "/SysDb/Data/MustFiles/Readme.txt", "must have\r\n");
-    MakeDir(home + "/in");
-  }
-  QString In(const QString& name) const { return home + "/in/" + name; }
-  QString Out(const QString& name) const { return home + "/out/" + name; }
-  ToolRun Run(const QStringList& args) const { return RunTool(Cli(), QStringList{"--home", home} + args); }
-  // A ZIP made by zip(1) holding a payload and an advertising link.
-  void MakeZip(const QString& name) const {
-    const QString tree = home + "/tree-" + name;
-    WriteFile(tree + "/data.bin", RandomBytes(20000));
-    WriteFile(tree + "/visit.url", "ad");
-    ASSERT_EQ(RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
-  }
-};
-
-QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-
-QString Line(int index, const QString& status, const QString& output) {
-  return QStringLiteral("%1\t%2\t%3\t%4").arg(index).arg(status, output).arg(QFileInfo(output).size());
-}
 
 TEST(Cli, RepacksArchivesAndFoldersAndPrintsOneLinePerItem) {
   HM_REQUIRE_TOOL("zip");
@@ -293,7 +262,9 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
                                     {"--format", "tar", h.In("a.bin")},
                                     {"--bogus", h.In("a.bin")},
                                     {"--output"},
-                                    {"--passwords", "", h.In("a.bin")}};
+                                    {"--passwords", "", h.In("a.bin")},
+                                    {"--jobs", "-1", h.In("a.bin")},
+                                    {"--jobs", "two", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

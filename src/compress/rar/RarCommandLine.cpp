@@ -9,11 +9,13 @@ QString RarSource(const QString& rarDir, bool isFolder) {
   return source;
 }
 
-QStringList RarAddArguments(const QString& archive, const QString& source, bool lock,
-                            const QString& password) {
+QStringList RarAddArguments(const QString& archive, const QStringList& sources, bool lock,
+                            const QString& password, const QString& commentFile) {
   QStringList arguments{QStringLiteral("a"), QStringLiteral("-r")};
   if (lock) arguments << QStringLiteral("-k");
-  arguments << QStringLiteral("-EP1") << archive << source;
+  arguments << QStringLiteral("-EP1");
+  if (!commentFile.isEmpty()) arguments << QStringLiteral("-z") + commentFile;
+  arguments << archive << sources;
   if (!password.isEmpty()) arguments << QStringLiteral("-p") + password;
   return arguments;
 }

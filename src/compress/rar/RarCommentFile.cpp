@@ -20,6 +20,7 @@ TRarCommentFile::TRarCommentFile(const QString& commentFile) : path_(commentFile
   if (commentFile.isEmpty() || !original.open(QIODevice::ReadOnly)) return;
   const QByteArray bytes = original.readAll();
   if (original.error() != QFileDevice::NoError) return;
+  readable_ = true;
   auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/hm-comment-XXXXXX.txt"));
   if (!copy->open()) return;
   const QByteArray utf8 = QByteArray("\xEF\xBB\xBF") + DecodeCommentFile(bytes).toUtf8();
