@@ -59,12 +59,11 @@ void TContentCleaner::OnSearchFileFound(const TFileInformations& entry) {
     DeletePath(fullPath);
     return;
   }
-  // A link is never read or written through: its target may lie outside the tree.
-  const bool isLink = (entry.Attributes & faSymLink) != 0;
-  if (!entry.IsDirectory() && !isLink && HasExtension(entry.Name, QStringLiteral(".txt")) &&
-      CleanTextFile(fullPath))
-    return;
-  if (!rules_.DelRarFileName) return;
+  // Only regular files and folders are read or renamed: a link's target may lie outside the
+  // tree, a pipe would block the run and a device would be read without end.
+  const bool regularFile = (entry.Attributes & (faDirectory | faSymLink | faSysFile)) == 0;
+  if (regularFile && HasExtension(entry.Name, QStringLiteral(".txt")) && CleanTextFile(fullPath)) return;
+  if (!rules_.DelRarFileName || !(regularFile || entry.IsDirectory())) return;
   if (entry.IsDirectory())
     tmpDelFileList << fullPath;
   else if (!HasExtension(entry.Name, QStringLiteral(".ini")))

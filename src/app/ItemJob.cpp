@@ -109,9 +109,11 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
   if (!skip) {
     workFolder = item.folders.NewWorkFolder();
     ShowState(item, TStatusText::Extracting);
-    // The facade leaves no link pointing out of the work folder, so nothing below follows one.
+    // The facade leaves regular files and folders only, so nothing below follows a link.
     code = ExtractSource(compress_, format, item.source, workFolder);
   }
+  // Read at once: only the extraction sets it.
+  const bool complete = code == crSuccess && compress_.ExtractionComplete();
 
   if (code == crSuccess) {
     if (exe)
@@ -123,7 +125,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const TSourceFormat& format) 
     const TItemOutcome packed =
         PackOutcome(item, packer_.PackFolder(workFolder, item.output, FileExtension(item.output)));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
-    return ReplaceSource(item);
+    return ReplaceSource(item, complete);
   }
   if (exe) {
     TItemOutcome packed = PackSourceFile(item, true);
@@ -168,8 +170,11 @@ TItemOutcome TItemJob::PackOutcome(const TItem& item, int packResult) {
   }
 }
 
-TItemOutcome TItemJob::ReplaceSource(const TItem& item) {
-  if (ReplaceSourceWithOutput(compress_, item.output, item.source)) {
+TItemOutcome TItemJob::ReplaceSource(const TItem& item, bool extractionComplete) {
+  if (!extractionComplete)
+    qCWarning(lcJob) << "not replacing" << item.source
+                     << ": not every entry came out as itself (the engine has logged which)";
+  if (extractionComplete && ReplaceSourceWithOutput(compress_, item.output, item.source)) {
     TItemOutcome replaced = Made(item, TStatusText::Packed);
     replaced.CompressPath = item.source;
     return replaced;

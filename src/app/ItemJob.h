@@ -49,8 +49,9 @@ class TItemJob {
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
   // The outcome of a TPackResult: the archive made, or the failure with the output removed.
   TItemOutcome PackOutcome(const TItem& item, int packResult);
-  // Replace-source mode: the packed output takes the source's place.
-  TItemOutcome ReplaceSource(const TItem& item);
+  // Replace-source mode: the packed output takes the source's place, only after an extraction
+  // in which every entry came out as itself.
+  TItemOutcome ReplaceSource(const TItem& item, bool extractionComplete);
 
   // Outcomes: the output made; a failure that leaves whatever lies at the output path (nothing
   // was begun there, or a replacement failed and the output stays for the user); a failure that

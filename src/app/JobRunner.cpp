@@ -99,6 +99,7 @@ void TJobRunner::StartCompress() {
   if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
   compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
   compress->SetCommentFile(CommentFile(run_.paths));
+  compress->SetExtractLimits(run_.settings.extractLimits);
   compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
 
   TItemJob job(

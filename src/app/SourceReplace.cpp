@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "app/ItemOutcome.h"
 #include "app/JobLog.h"
 #include "compress/common/CompressResult.h"
 #include "util/FileOps.h"
@@ -38,6 +39,11 @@ bool ReplaceSourceWithOutput(IArchiveFacade& compress, const QString& output, co
   const QFileInfo info(output);
   if (!info.isFile() || info.isSymLink()) {
     qCWarning(lcJob) << "not replacing" << source << ": no output file at" << output;
+    return false;
+  }
+  if (info.size() < kPlausibleOutputSize) {
+    qCWarning(lcJob) << "not replacing" << source << ": the output" << output << "holds only" << info.size()
+                     << "bytes";
     return false;
   }
   if (compress.GetFileList(output) != crSuccess) {

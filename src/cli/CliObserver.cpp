@@ -3,12 +3,42 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace {
+
+// A name may hold any character but '/' and NUL; a tab or line break in it would add a field or a
+// line, so those, and the backslash that marks the escapes, are written as C escapes.
+QString FieldText(const QString& text) {
+  QString field;
+  field.reserve(text.size());
+  for (const QChar c : text) {
+    switch (c.unicode()) {
+      case '\\':
+        field += QLatin1String("\\\\");
+        break;
+      case '\t':
+        field += QLatin1String("\\t");
+        break;
+      case '\n':
+        field += QLatin1String("\\n");
+        break;
+      case '\r':
+        field += QLatin1String("\\r");
+        break;
+      default:
+        field += c;
+    }
+  }
+  return field;
+}
+
+}  // namespace
+
 TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress)
     : itemCount_(itemCount), json_(json), out_(out), progress_(progress) {}
 
 QString TCliObserver::ItemLine(int index, const TItemResult& result) {
   const QString output = result.outputExists ? result.CompressPath : QString();
-  return QString::number(index) + '\t' + result.status + '\t' + output + '\t' +
+  return QString::number(index) + '\t' + FieldText(result.status) + '\t' + FieldText(output) + '\t' +
          QString::number(result.fileSize);
 }
 
@@ -30,7 +60,7 @@ void TCliObserver::AnnounceItem(int index, int progress, const QString& path, co
 }
 
 void TCliObserver::ShowLvState(int index, const QString& stateStr) {
-  ShowProgress(QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(stateStr, currentPath_));
+  ShowProgress(QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(stateStr, FieldText(currentPath_)));
 }
 
 void TCliObserver::RecordResult(int index, const TItemResult& result) {

@@ -24,6 +24,8 @@ class TCliObserver : public IJobObserver {
   bool anyFailed() const { return anyFailed_; }
 
   // The item line: index, status, output path (empty when none), size in bytes, tab-separated.
+  // A backslash, tab, line feed or carriage return inside a field is written as \\, \t, \n or
+  // \r, so every item is one line of four fields whatever its names hold.
   static QString ItemLine(int index, const TItemResult& result);
   // The same as one compact JSON object.
   static QString ItemJson(int index, const TItemResult& result);

@@ -13,6 +13,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineLoadError.h"
+#include "util/ExtractLimits.h"
 
 class IArchiveFacade {
  public:
@@ -23,6 +24,8 @@ class IArchiveFacade {
   virtual QString CompressPwd() const = 0;
   virtual void SetUnCompressPwd(const QString& value) = 0;
   virtual void SetCommentFile(const QString& value) = 0;
+  // How far an extraction may fill the disk; the defaults of TExtractLimits until set.
+  virtual void SetExtractLimits(const TExtractLimits& limits) = 0;
   // Where the engines' warnings for the user go (an outdated unrar library).
   virtual void SetOnEngineWarning(std::function<void(const QString& message)> handler) = 0;
 
@@ -30,8 +33,14 @@ class IArchiveFacade {
   virtual QString GetFileRealExt(const QString& FilePath) const = 0;
   // Built-in extension (case-sensitive) or an existing plug-in file for it.
   virtual bool isSupportExt(const QString& extName) const = 0;
-  // Extracts into Dir with the decompression password; sets CompressFileExt.
+  // Extracts into Dir with the decompression password; sets CompressFileExt. Dir then holds
+  // regular files and folders only, readable and writable by their owner. An extraction that
+  // would pass the limits, or that meets a device, pipe or socket, fails (crFailed).
   virtual int UnCompressFile(const QString& CompressFile, const QString& Dir) = 0;
+  // After a successful UnCompressFile: every entry came out as itself, none refused and none
+  // converted (a link written as a file holding its target). Only such an extraction may take
+  // its source's place.
+  virtual bool ExtractionComplete() const = 0;
   // The format found by the last UnCompressFile.
   virtual QString CompressFileExt() const = 0;
   // For a file that no built-in format claims: the longest extension of its name whose plug-in

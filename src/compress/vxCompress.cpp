@@ -4,9 +4,10 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <utility>
 
 #include "compress/common/EngineLog.h"
-#include "compress/common/EntryPath.h"
+#include "compress/common/ExtractedTree.h"
 #include "compress/common/RunEngine.h"
 #include "compress/plugin/PluginEngine.h"
 #include "compress/plugin/PluginFile.h"
@@ -65,12 +66,20 @@ Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&
 template <class Operation>
 int TvxCompress::Extraction(const QString& archive, const char* engine, const QString& dir,
                             Operation&& operation) {
-  const int result =
-      RunOperation<int>(QStringLiteral("extracting %1 with %2").arg(Quoted(archive), QLatin1String(engine)),
-                        crFailed, operation);
-  // Whichever engine or program wrote it, no link that points out of the destination stays, so
-  // the cleanup and packing steps never follow one.
-  RemoveEscapingLinks(dir);
+  ledger_.Begin(dir, limits_);
+  const int result = RunOperation<int>(
+      QStringLiteral("extracting %1 with %2").arg(Quoted(archive), QLatin1String(engine)), crFailed, [&] {
+        const int extracted = operation();
+        // Whichever engine or program wrote it, the folder holds regular files and folders only
+        // from here on, so cleanup and packing never follow a link or read a pipe.
+        SettleExtractedTree(dir, ledger_);
+        if (ledger_.stopped()) return context_.Fail(int(crFailed), ledger_.stopCause());
+        if (ledger_.refusedAny()) return context_.Fail(int(crFailed), ledger_.Details());
+        return extracted;
+      });
+  if (result == crSuccess && !ledger_.complete())
+    qCInfo(lcEngine).noquote() << "extracted" << Quoted(archive) << "with entries that did not come out as"
+                               << "themselves:" << ledger_.Details();
   return result;
 }
 
@@ -87,7 +96,9 @@ int TvxCompress::Listing(const QString& archive, const char* engine, Operation&&
 }
 
 TvxCompress::TvxCompress(const QString& defaultEngineFolder)
-    : defaultEngineFolder_(WithTrailingSeparator(defaultEngineFolder)) {}
+    : defaultEngineFolder_(WithTrailingSeparator(defaultEngineFolder)) {
+  context_.ledger = &ledger_;
+}
 
 TEngineContext& TvxCompress::Context() {
   context_.engineFolder = GetEngineFolder();
@@ -131,21 +142,23 @@ int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir)
   return UnCompressByPlugin(CompressFile, Dir);
 }
 
-// Which engine opens a self-extracting program is found by trying; each attempt extracts into
-// the same folder, and the last attempt's code stands when none succeeds.
+// Which engine opens a self-extracting program is found by trying. Each attempt starts from an
+// empty folder, so nothing a failed attempt wrote is packed with the next one's files; the last
+// attempt's code stands when none succeeds.
 int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
-  int result = UnRarFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".rar");
-    return result;
+  using TExtraction = int (TvxCompress::*)(const QString&, const QString&);
+  const std::pair<const char*, TExtraction> attempts[] = {
+      {".rar", &TvxCompress::UnRarFile}, {".zip", &TvxCompress::UnZipFile}, {".7z", &TvxCompress::Unc7ZipFile}};
+  int result = crFailed;
+  bool first = true;
+  for (const auto& [format, extract] : attempts) {
+    if (!std::exchange(first, false)) EmptyFolder(dir);
+    result = (this->*extract)(compressFile, dir);
+    if (result == crSuccess) {
+      FCompressFileExt = QLatin1String(format);
+      break;
+    }
   }
-  result = UnZipFile(compressFile, dir);
-  if (result == crSuccess) {
-    FCompressFileExt = QStringLiteral(".zip");
-    return result;
-  }
-  result = Unc7ZipFile(compressFile, dir);
-  if (result == crSuccess) FCompressFileExt = QStringLiteral(".7z");
   return result;
 }
 

@@ -15,6 +15,7 @@
 
 #include "compress/ArchiveFacade.h"
 #include "compress/common/EngineContext.h"
+#include "compress/common/ExtractLedger.h"
 
 class TUnRarEngine;
 
@@ -35,6 +36,7 @@ class TvxCompress : public IArchiveFacade {
   void SetCompressPwd(const QString& value) override { context_.compressPwd = value; }
   QString UnCompressPwd() const { return context_.unCompressPwd; }
   void SetUnCompressPwd(const QString& value) override { context_.unCompressPwd = value; }
+  void SetExtractLimits(const TExtractLimits& limits) override { limits_ = limits; }
   // Format found by the last UnCompressFile: ".rar", ".zip", ".7z", ".exe" or "".
   QString CompressFileExt() const override { return FCompressFileExt; }
   // Entry names filled by GetFileList.
@@ -60,6 +62,7 @@ class TvxCompress : public IArchiveFacade {
 
   // Extracts with UnCompressPwd into Dir; sets CompressFileExt. Returns a TCompressResult.
   int UnCompressFile(const QString& CompressFile, const QString& Dir) override;
+  bool ExtractionComplete() const override { return ledger_.complete(); }
   // Packs the folder or file Dir; the format follows CompressFile's extension (any case).
   bool CompressFile(const QString& Dir, const QString& CompressFile);
   // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format.
@@ -103,8 +106,9 @@ class TvxCompress : public IArchiveFacade {
   // for the log.
   template <class Result, class Operation>
   Result RunOperation(const QString& what, Result failure, Operation&& operation);
-  // RunOperation for the three kinds, named for the log; an extraction then removes every link
-  // that points out of its destination.
+  // RunOperation for the three kinds, named for the log. An extraction is accounted in the
+  // ledger while it runs; then its folder is settled (regular files and folders only), and a
+  // stop or a refused entry fails it with the cause logged.
   template <class Operation>
   int Extraction(const QString& archive, const char* engine, const QString& dir, Operation&& operation);
   template <class Operation>
@@ -114,6 +118,8 @@ class TvxCompress : public IArchiveFacade {
 
   QString defaultEngineFolder_;
   TEngineContext context_;
+  TExtractLimits limits_;
+  TExtractLedger ledger_;
   QString FCompressFileExt;
   QStringList FFileList;
 };

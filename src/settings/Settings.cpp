@@ -9,6 +9,8 @@
 #include "util/IniFile.h"
 #include "util/TextHelpers.h"
 
+#include <limits>
+
 namespace {
 const QString kSection = QStringLiteral("Setting");
 
@@ -24,6 +26,13 @@ class TSettingReader {
   }
   QString Base64(const QString& key) const { return Base64DecodeText(Text(key, {})); }
   // Out of range or not a number: the default.
+  // MiB as bytes; a value that is not a whole number of MiB the bytes can hold gives the default.
+  quint64 MiB(const QString& key, quint64 defaultMiB) const {
+    bool ok = false;
+    const quint64 value = Text(key, {}).trimmed().toULongLong(&ok);
+    return (ok && value <= std::numeric_limits<quint64>::max() / TExtractLimits::kMiB ? value : defaultMiB) *
+           TExtractLimits::kMiB;
+  }
   int Index(const QString& key, int defaultValue, int last) const {
     const int value = ini_.ReadInteger(kSection, key, defaultValue);
     return (value < 0 || value > last) ? defaultValue : value;
@@ -66,6 +75,9 @@ TSettings LoadSettings(const TProgramPaths& paths) {
   const QString pm = ini.Base64(QStringLiteral("pm"));
   if (!am.isEmpty()) s.ampm.am = am;
   if (!pm.isEmpty()) s.ampm.pm = pm;
+
+  s.extractLimits.maxBytes = ini.MiB(QStringLiteral("MaxUnpackMB"), TExtractLimits::kDefaultMaxMiB);
+  s.extractLimits.reserveBytes = ini.MiB(QStringLiteral("MinFreeMB"), TExtractLimits::kDefaultReserveMiB);
 
   s.nameType = ini.Index(QStringLiteral("nameType"), ntBySourceName, ntBySourceName);
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "settings/PathVars.h"
+#include "util/ExtractLimits.h"
 #include "util/ProgramPaths.h"
 
 // Output formats (`CompressExt`).
@@ -34,6 +35,9 @@ struct TSettings {
 
   // Not edited anywhere; "am" / "pm" (Base64) may be added to the file by hand.
   TAmPmTexts ampm;
+  // Not edited anywhere either: "MaxUnpackMB" (all one extraction may write) and "MinFreeMB" (left
+  // free on the work folder's disk), in MiB, 0 for none; absent or malformed gives the default.
+  TExtractLimits extractLimits;
 
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };

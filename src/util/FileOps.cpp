@@ -216,6 +216,17 @@ bool DeletePath(const QString& path) {
   return ok;
 }
 
+bool EmptyFolder(const QString& path) {
+  const fs::path folder = FileSystemPath(WithoutTrailingSeparators(path));
+  if (!IsRealDirectory(folder)) return false;
+  std::error_code ec;
+  std::vector<fs::path> entries;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry.path());
+  bool ok = !ec;
+  for (const fs::path& entry : entries) ok = RemoveEntry(entry) && ok;
+  return ok;
+}
+
 bool RenamePath(const QString& oldPath, const QString& newPath) {
   if (oldPath == newPath) return false;
   const std::string from = NativePath(WithoutTrailingSeparators(oldPath));

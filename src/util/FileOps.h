@@ -22,6 +22,9 @@ bool CopyPath(const QString& source, const QString& target);
 // permanently. A wildcard in the last component removes every match.
 bool DeletePath(const QString& path);
 
+// Removes everything inside the folder and keeps the folder; false when something stays.
+bool EmptyFolder(const QString& path);
+
 // Renames in place. Identical paths give false at once; a change of letter case alone renames.
 // An existing entry at newPath is never replaced: the rename fails.
 bool RenamePath(const QString& oldPath, const QString& newPath);

@@ -5,10 +5,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -198,6 +200,16 @@ class TDeadline {
   std::chrono::steady_clock::time_point end_;
 };
 
+// Waits up to timeoutMs for the child to end; true when it has (it is not reaped).
+bool WaitForEnd(int pidFd, int timeoutMs) {
+  if (pidFd < 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    return false;
+  }
+  pollfd ended{pidFd, POLLIN, 0};
+  return ::poll(&ended, 1, timeoutMs) > 0;
+}
+
 int KillTimedOut(pid_t pid) {
   kill(pid, SIGKILL);
   WaitFor(pid);
@@ -217,6 +229,31 @@ int RunAndWait(const QString& program, const QString& parameters, const QString&
 
 int RunAndWait(const QString& program, const QStringList& arguments, const QString& workDir, bool wait) {
   return Run(program, arguments, workDir, wait);
+}
+
+int RunAndWatch(const QString& program, const QStringList& arguments, const QString& workDir,
+                const std::function<bool()>& keepGoing, int intervalMs) {
+  const pid_t pid = Spawn(program, arguments, workDir, -1);
+  if (pid < 0) return kStartFailed;
+  // Readable once the child has ended; without it (an old kernel) the watcher polls by the clock.
+  const TFileDescriptor pidFd(int(::syscall(SYS_pidfd_open, pid, 0)));
+  int waitMs = intervalMs;
+  for (;;) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return ExitCodeOf(status);
+    if (done < 0 && errno != EINTR) return kStartFailed;
+    if (WaitForEnd(pidFd.get(), waitMs)) continue;
+    const auto started = std::chrono::steady_clock::now();
+    if (!keepGoing()) {
+      kill(pid, SIGKILL);
+      WaitFor(pid);
+      return kExitKilled;
+    }
+    // A watcher that takes long (a large folder to measure) is asked less often.
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    waitMs = std::max(intervalMs, int(std::min<qint64>(took.count() * 4, 60000)));
+  }
 }
 
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "util/CommandLine.h"
 #include "util/SystemInfo.h"
 
@@ -33,6 +35,12 @@ int RunAndWait(const QString& program, const QString& parameters, const QString&
 // The same with the argument vector given directly, so a password or path with spaces or quotes
 // stays one argument.
 int RunAndWait(const QString& program, const QStringList& arguments, const QString& workDir, bool wait);
+
+// Like RunAndWait with wait, while a watcher looks on: keepGoing is called every intervalMs (less
+// often when it is slow itself) as long as the program runs; when it returns false the program is
+// killed and kExitKilled returned.
+int RunAndWatch(const QString& program, const QStringList& arguments, const QString& workDir,
+                const std::function<bool()>& keepGoing, int intervalMs);
 
 // Like RunAndWait with wait, but collects standard output and error (interleaved) into *output
 // when it is not null. For asking an engine for its version or listing. With timeoutMs >= 0, a

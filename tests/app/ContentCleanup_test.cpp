@@ -2,6 +2,14 @@
 // name filtering, and what the walk does after a deletion.
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include "app/ContentCleanup.h"
 #include "support/TestSupport.h"
 #include "util/CodePage.h"
@@ -178,6 +186,31 @@ TEST(ContentCleanup, LinksAreNeitherReadNorWrittenThrough) {
   c.Run();
   EXPECT_EQ(ReadFile(c.dir.file("outside.txt")), QByteArray("secret"));
   EXPECT_TRUE(QFileInfo(c.root + "/link.txt").isSymLink());
+}
+
+// A pipe or device named like a text file is neither read (a pipe would block the run for good)
+// nor renamed: only regular files and folders are cleaned.
+TEST(ContentCleanup, PipesAndDevicesAreNeitherReadNorRenamed) {
+  Cleanup c;
+  c.rules.DelRarFileName = true;
+  c.rules.txtDelList = QStringList{"ad"};
+  c.NameFilter({"[ad]"});
+  c.File("readme[ad].txt", "ad");
+  const QByteArray pipe = QFile::encodeName(c.root + "/pipe[ad].txt");
+  ASSERT_EQ(::mkfifo(pipe.constData(), 0644), 0);
+  const bool device = ::mknod(QFile::encodeName(c.root + "/null[ad].txt").constData(), S_IFCHR | 0644,
+                              makedev(1, 3)) == 0;
+  // Held open for writing, so a reader blocks on the empty pipe instead of in open; closing it
+  // below lets a blocked cleanup end.
+  const int writer = ::open(pipe.constData(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(writer, 0);
+  auto cleaning = std::async(std::launch::async, [&c] { return c.Run(); });
+  const bool ended = cleaning.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  ::close(writer);
+  ASSERT_TRUE(ended) << "the cleanup read the pipe";
+  QStringList expected{"pipe[ad].txt"};
+  if (device) expected.prepend("null[ad].txt");
+  EXPECT_EQ(cleaning.get(), expected);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "compress/ArchiveFacade.h"
@@ -19,6 +20,7 @@ struct FakeArchive {
   int code = crSuccess;                       // UnCompressFile
   QString realFormat;                         // CompressFileExt after success; empty: detected
   QMap<QString, QByteArray> content;          // written into the folder on success
+  bool complete = true;                       // ExtractionComplete: nothing refused or converted
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -46,6 +48,7 @@ class FakeFacade : public IArchiveFacade {
     QList<QStringList> packedTrees;  // what each add saw below its source folder
     QString unCompressPwd;
     QString commentFile;
+    std::optional<TExtractLimits> limits;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
   QStringList& calls = log->calls;
@@ -55,6 +58,7 @@ class FakeFacade : public IArchiveFacade {
   QString CompressPwd() const override { return compressPwd; }
   void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
   void SetCommentFile(const QString& value) override { log->commentFile = value; }
+  void SetExtractLimits(const TExtractLimits& limits) override { log->limits = limits; }
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     onWarning_ = std::move(handler);
   }
@@ -74,6 +78,7 @@ class FakeFacade : public IArchiveFacade {
     if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
     return code;
   }
+  bool ExtractionComplete() const override { return extractionComplete_; }
   QString CompressFileExt() const override { return compressFileExt_; }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());
@@ -120,6 +125,7 @@ class FakeFacade : public IArchiveFacade {
     if (a.code != crSuccess) return a.code;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
+    extractionComplete_ = a.complete;
     return crSuccess;
   }
   bool Pack(const QStringList& sources, const QString& archive) {
@@ -135,6 +141,7 @@ class FakeFacade : public IArchiveFacade {
   }
 
   QString compressFileExt_;
+  bool extractionComplete_ = false;
   std::function<void(const QString&)> onWarning_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;

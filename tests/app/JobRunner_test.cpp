@@ -305,6 +305,41 @@ TEST(JobRunner, ReplaceSourceNeedsAReadableOutput) {
   EXPECT_EQ(o.summary->errorCount, 1);
 }
 
+// The source is replaced only by a whole copy of itself: not after an extraction that converted
+// or refused an entry (a link became a file), not by an output the packer left partial (every
+// name listed, but far too small); the source and the output both stay. An output without one
+// of the prepared files is a failed packing, as in every mode, and is removed.
+TEST(JobRunner, ReplaceSourceNeedsACompleteExtractionAndAWholeOutput) {
+  struct Row {
+    const char* name;
+    std::function<void(FakeFacade&)> setup;
+    QString status;
+    bool outputStays;
+  };
+  const Row rows[] = {
+      {"a link came out as a file", [](FakeFacade& f) { f.archives["Game.zip"].complete = false; }, "替换失败",
+       true},
+      {"a partial archive", [](FakeFacade& f) { f.smallOutputs = {"Game"}; }, "替换失败", true},
+      {"a file left out", [](FakeFacade& f) { f.leaveOut = {"lib.so"}; }, "压缩失败", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RunnerHome h;
+    h.settings.RARToFrom = true;
+    FakeFacade fake;
+    fake.archives["Game.zip"].content = {{"game.bin", "g"}, {"lib.so", "l"}};
+    row.setup(fake);
+    WriteFile(h.In("Game.zip"), "old archive");
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In("Game.zip")}), Factory(fake));
+    EXPECT_EQ(ReadFile(h.In("Game.zip")), QByteArray("old archive"));
+    EXPECT_EQ(o.results[0].status, row.status);
+    EXPECT_EQ(o.results[0].rowState(), -1);
+    EXPECT_EQ(QFileInfo::exists(h.Out("Game.zip")), row.outputStays);
+    EXPECT_EQ(o.summary->errorCount, 1);
+  }
+}
+
 TEST(JobRunner, FailuresInsideAnItemLeaveNothingBehindAndTheRunGoesOn) {
   struct Row {
     std::function<void(FakeFacade&, RunnerHome&)> setup;

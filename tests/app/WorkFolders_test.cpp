@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "FakeFacade.h"
+#include "app/ItemOutcome.h"
 #include "app/SourceReplace.h"
 #include "app/WorkFolders.h"
 #include "support/TestSupport.h"
@@ -47,7 +48,13 @@ TEST(ReplaceSourceWithOutput, OnlyACheckedOutputTakesTheSourcesPlace) {
   EXPECT_FALSE(ReplaceSourceWithOutput(compress, output, source));  // no output
   EXPECT_EQ(ReadFile(source), QByteArray("old"));
 
+  // A packer's partial archive: readable, but below the plausible size.
   WriteFile(output, "new archive");
+  EXPECT_FALSE(ReplaceSourceWithOutput(compress, output, source));
+  EXPECT_EQ(ReadFile(source), QByteArray("old"));
+
+  const QByteArray whole = "new archive" + QByteArray(kPlausibleOutputSize, 'x');
+  WriteFile(output, whole);
   compress.listResult = crFailed;
   EXPECT_FALSE(ReplaceSourceWithOutput(compress, output, source));  // unreadable output
   EXPECT_EQ(ReadFile(source), QByteArray("old"));
@@ -57,7 +64,7 @@ TEST(ReplaceSourceWithOutput, OnlyACheckedOutputTakesTheSourcesPlace) {
   QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
   const QFile::Permissions before = QFile::permissions(source);
   ASSERT_TRUE(ReplaceSourceWithOutput(compress, output, source));
-  EXPECT_EQ(ReadFile(source), QByteArray("new archive"));
+  EXPECT_EQ(ReadFile(source), whole);
   EXPECT_EQ(QFile::permissions(source), before);
   EXPECT_FALSE(QFileInfo::exists(output));
   EXPECT_EQ(TreeListing(dir.file("in")), QStringList({"Game.zip"}));  // no temporary left beside it

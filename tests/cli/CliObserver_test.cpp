@@ -41,4 +41,30 @@ TEST(CliObserver, AnOutputThatMayBeDamagedIsNamedAsTheWindowNamesIt) {
   EXPECT_EQ(TCliObserver::ItemLine(1, r), QStringLiteral("1\t打包完毕\t/out/tiny.zip\t120"));
 }
 
+// A name may hold any byte but '/' and NUL: a tab or line break in it must not add a field or a
+// line, so those and the backslash that escapes them are written as C escapes.
+TEST(CliObserver, TabsAndLineBreaksInAPathCannotForgeFieldsOrLines) {
+  struct Case {
+    QString path;
+    QString shown;
+  };
+  const Case cases[] = {
+      {"/out/a\tb.zip", R"(/out/a\tb.zip)"},
+      {"/out/1\n0\t打包完毕\t/fake.zip\t9.zip", R"(/out/1\n0\t打包完毕\t/fake.zip\t9.zip)"},
+      {"/out/r\r.zip", R"(/out/r\r.zip)"},
+      {R"(/out/back\slash\t.zip)", R"(/out/back\\slash\\t.zip)"},
+  };
+  for (const Case& c : cases) {
+    TItemResult r;
+    r.CompressPath = c.path;
+    r.status = QStringLiteral("打包完毕");
+    r.outputExists = true;
+    r.fileSize = 7000;
+    const QString line = TCliObserver::ItemLine(3, r);
+    SCOPED_TRACE(line.toStdString());
+    EXPECT_FALSE(line.contains('\n') || line.contains('\r'));
+    EXPECT_EQ(line, "3\t打包完毕\t" + c.shown + "\t7000");
+  }
+}
+
 }  // namespace

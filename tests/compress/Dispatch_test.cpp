@@ -173,8 +173,8 @@ TEST_F(DispatchTest, PackingFollowsTheOutputExtensionInAnyCase) {
   }
 }
 
-// Whatever engine or program extracted them, links that point out of the destination are gone
-// before the caller gets the folder back.
+// Whatever engine or program extracted them, no link survives: each is a file holding its
+// target's text before the caller gets the folder back, so nothing later follows one out.
 TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {
   HM_REQUIRE_TOOL("bsdtar");
   engine.CopyShippedPlugin("tar.pk");
@@ -192,7 +192,11 @@ TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {
   const QString out = Destination();
   QDir().mkpath(out);
   EXPECT_EQ(compress.UnCompressFile(work.file("evil.tar"), out), crSuccess);
-  EXPECT_EQ(testsupport::TreeListing(out), QStringList({"inside.txt", "kept"}));
+  EXPECT_EQ(testsupport::TreeListing(out), QStringList({"etc", "inside.txt", "kept", "passwd"}));
+  for (const char* name : {"etc", "passwd", "kept"})
+    EXPECT_FALSE(QFileInfo(out + '/' + name).isSymLink()) << name;
+  EXPECT_EQ(testsupport::ReadFile(out + "/etc"), "/etc");
+  EXPECT_FALSE(compress.ExtractionComplete());
 }
 
 // Every engine that writes the files itself writes them through the one extraction target: a link

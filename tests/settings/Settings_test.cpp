@@ -112,6 +112,31 @@ TEST(LoadSettings, NumbersOutOfRangeOrUnreadableGiveTheDefault) {
   }
 }
 
+// The extraction limits are hand-edited keys in MiB; 0 lifts one, anything unreadable keeps the
+// default.
+TEST(LoadSettings, ExtractLimitsInMiBWithTheDefaultForAnythingElse) {
+  constexpr quint64 kMiB = TExtractLimits::kMiB;
+  const quint64 maxDefault = TExtractLimits::kDefaultMaxMiB * kMiB;
+  const quint64 reserveDefault = TExtractLimits::kDefaultReserveMiB * kMiB;
+  const struct {
+    QByteArray stored;
+    quint64 maxBytes;
+    quint64 reserveBytes;
+  } cases[] = {
+      {"", maxDefault, reserveDefault},        {"100", 100 * kMiB, 100 * kMiB},
+      {"0", 0, 0},                             {"-5", maxDefault, reserveDefault},
+      {"12MB", maxDefault, reserveDefault},    {"1.5", maxDefault, reserveDefault},
+      {"99999999999999999999", maxDefault, reserveDefault},
+  };
+  for (const auto& c : cases) {
+    TInstall install("[Setting]\r\nMaxUnpackMB=" + c.stored + "\r\nMinFreeMB=" + c.stored + "\r\n");
+    const TExtractLimits limits = install.Load().extractLimits;
+    EXPECT_EQ(limits.maxBytes, c.maxBytes) << c.stored.constData();
+    EXPECT_EQ(limits.reserveBytes, c.reserveBytes) << c.stored.constData();
+  }
+  EXPECT_EQ(TInstall().Load().extractLimits, TExtractLimits());
+}
+
 TEST(LoadSettings, Base64ValuesAndTheAmPmTexts) {
   const QByteArray am = Base64EncodeText(QStringLiteral("上午")).toLatin1();
   const struct {

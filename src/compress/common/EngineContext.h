@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class TExtractLedger;
+
 struct TEngineContext {
   QString engineFolder;   // ends with '/'
   QString commentFile;    // RAR and ZIP comments; empty: none
@@ -11,6 +13,9 @@ struct TEngineContext {
   QString compressPwd;    // for archives being created; empty: none
   QString unCompressPwd;  // offered when extracting or listing
   int m_Error = 0;        // last engine error number (RAR library numbering, 22 = bad password)
+  // The account of the extraction under way, which every write goes through; set by the facade,
+  // none for an engine used alone.
+  TExtractLedger* ledger = nullptr;
   // Why the last operation failed, in words for the log; the facade clears it before each
   // operation and logs it beside the result.
   QString cause;

@@ -12,8 +12,8 @@
 #include "util/NativePath.h"
 #include "util/PathSeparators.h"
 
-TExtractTarget::TExtractTarget(const QString& destDir)
-    : destDir_(WithoutTrailingSeparators(destDir)), root_(NativePath(destDir_)) {}
+TExtractTarget::TExtractTarget(const QString& destDir, TExtractLedger* ledger)
+    : destDir_(WithoutTrailingSeparators(destDir)), root_(NativePath(destDir_)), ledger_(ledger) {}
 
 std::optional<std::string> TExtractTarget::PathFor(const QString& entryName) const {
   const auto path = SafeEntryPath(destDir_, entryName);
@@ -65,6 +65,13 @@ bool TExtractTarget::PrepareFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(path.c_str());
   return true;
+}
+
+void TExtractTarget::GiveOwnerAccess(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return;
+  const mode_t needed = S_ISDIR(st.st_mode) ? S_IRWXU : S_ISREG(st.st_mode) ? (S_IRUSR | S_IWUSR) : 0;
+  if ((st.st_mode & needed) != needed) ::chmod(path.c_str(), (st.st_mode & 07777) | needed);
 }
 
 void TExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {

@@ -16,3 +16,8 @@ int RunEngine(const QString& program, const QString& parameters) {
 int RunEngine(const QString& program, const QStringList& arguments, const QString& workFolder) {
   return RunAndWait(program, arguments, workFolder.isEmpty() ? ProgramFolder(program) : workFolder, true);
 }
+
+int RunEngineWatched(const QString& program, const QStringList& arguments, const std::function<bool()>& keepGoing) {
+  constexpr int kWatchIntervalMs = 200;
+  return RunAndWatch(program, arguments, ProgramFolder(program), keepGoing, kWatchIntervalMs);
+}

@@ -5,9 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Parameters as one text, split by the Windows command-line rules (plug-in templates).
 // Returns the exit code; a program that cannot be started gives -1, a killed one 255.
 int RunEngine(const QString& program, const QString& parameters);
 // Arguments given one by one, so paths and passwords with spaces or quotes stay intact.
 // workFolder: the working folder instead of the program's own.
 int RunEngine(const QString& program, const QStringList& arguments, const QString& workFolder = {});
+// Arguments one by one, in the program's folder, while keepGoing is asked every little while;
+// when it says no, the program is killed (exit code 255).
+int RunEngineWatched(const QString& program, const QStringList& arguments, const std::function<bool()>& keepGoing);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "compress/common/ExtractedTree.h"
 #include "compress/common/RunEngine.h"
 #include "compress/plugin/PluginCommand.h"
 #include "compress/plugin/PluginFile.h"
@@ -32,7 +33,14 @@ int TPluginEngine::UnCompressByPlugin(const QString& CompressFile, const QString
   const QString destination = WithoutTrailingSeparator(Dir);
   const QStringList arguments =
       PluginArguments(plugin.uncompress, {CompressFile, destination, context_.unCompressPwd});
-  const int exitCode = RunEngine(program, arguments);
+  // The program writes the folder itself: the ledger can only watch what it has written so far.
+  TExtractLedger* ledger = context_.ledger;
+  const int exitCode =
+      ledger ? RunEngineWatched(program, arguments, [&] { return ledger->Observe(BytesBelow(destination)); })
+             : RunEngine(program, arguments);
+  // A program that ended before the first look is measured once it has.
+  if (ledger && (ledger->stopped() || !ledger->Observe(BytesBelow(destination))))
+    return context_.Fail(crFailed, ledger->stopCause());
   if (IsExpectedExitCode(exitCode, plugin.ok)) return crSuccess;
   return context_.Fail(
       crFailed, QStringLiteral("%1 exited with %2, success is %3").arg(program).arg(exitCode).arg(plugin.ok));

@@ -1,5 +1,6 @@
 #include "compress/rar/RAR.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -118,28 +119,34 @@ bool IsCopyOfEarlierEntry(unsigned redirType) {
   return redirType == FSREDIR_HARDLINK || redirType == FSREDIR_FILECOPY;
 }
 
-// A plain copy stands in for the link: both ends lie inside the destination, and the copy is
-// written through the target like any extracted file. An original that was not extracted gives
-// no copy; true unless the copy could not be written.
-bool CopyExtractedEntry(TExtractTarget& target, const std::string& from, const std::string& to) {
-  TFileDescriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat st {};
-  if (!source || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return true;
-  if (!target.MakeParentFolder(to)) return false;
-  TFileDescriptor copy = target.CreateFile(to);
-  if (!copy) return false;
-  QFile in;
+// Writes `in` (to its end) into a file the target creates at `path`, each block accounted first.
+bool WriteThroughTarget(TExtractTarget& target, const std::string& path, QIODevice& in, mode_t mode) {
+  TFileDescriptor fd = target.CreateFile(path);
   QFile out;
-  if (!in.open(source.get(), QIODevice::ReadOnly) || !out.open(copy.get(), QIODevice::WriteOnly)) return false;
+  if (!fd || !out.open(fd.get(), QIODevice::WriteOnly)) return false;
   constexpr qint64 kBlock = 1 << 20;
   while (!in.atEnd()) {
     const QByteArray block = in.read(kBlock);
-    if (block.isEmpty() || out.write(block) != block.size()) return false;
+    if (block.isEmpty() || !target.Reserve(quint64(block.size())) || out.write(block) != block.size())
+      return false;
   }
   if (!out.flush()) return false;
   out.close();
-  ::fchmod(copy.get(), st.st_mode & 07777);
-  return copy.close();
+  ::fchmod(fd.get(), mode);
+  return fd.close();
+}
+
+enum class TCopyResult { Copied, NoOriginal, WriteFailed };
+
+// A plain copy stands in for the link: both ends lie inside the destination, and the copy is
+// written through the target like any extracted file.
+TCopyResult CopyExtractedEntry(TExtractTarget& target, const std::string& from, const std::string& to) {
+  TFileDescriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!source || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return TCopyResult::NoOriginal;
+  QFile in;
+  if (!target.MakeParentFolder(to) || !in.open(source.get(), QIODevice::ReadOnly)) return TCopyResult::WriteFailed;
+  return WriteThroughTarget(target, to, in, st.st_mode & 07777) ? TCopyResult::Copied : TCopyResult::WriteFailed;
 }
 
 QString LastComponent(const QString& entryName) {
@@ -273,7 +280,8 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   olderVersions_ = Rar5OlderVersions(archive_);
   TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
   if (!handle) return false;
-  TExtractTarget target(Path);
+  TExtractTarget target(Path, Ledger);
+  extracting_ = &target;
   auto header = NewHeader();
   bool ok = true;
   while (ok && !abort_) {
@@ -290,6 +298,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   // A refused entry leaves the extraction incomplete: never repack it as if it were whole.
   ok = ok && !abort_ && !entryRefused_;
   CloseArchive(handle, roExtract);
+  extracting_ = nullptr;
   return ok;
 }
 
@@ -299,38 +308,58 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   const QString name = EntryName(wideName);
   currentEntry_ = name;
   std::optional<std::string> path;
-  // Symbolic links are never created: one pointing outside the folder would let a later entry,
-  // or a later cleanup step, write or delete through it.
-  const bool symbolicLink = header.RedirType != FSREDIR_NONE && !IsCopyOfEarlierEntry(header.RedirType);
-  const bool wanted =
-      !symbolicLink && !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
-  const bool flatFolder = !restoreFolder && (header.Flags & RHDF_DIRECTORY);
-  if (wanted && !flatFolder) {
+  const bool folder = (header.Flags & RHDF_DIRECTORY) != 0;
+  const bool wanted = !olderVersions_.contains(wideName) && (files.isEmpty() || files.contains(name));
+  if (wanted && (restoreFolder || !folder)) {
     path = target.PathFor(restoreFolder ? name : LastComponent(name));
     // The folders are made by the target, never through a link; the library then finds them made.
-    const bool ready =
-        path && ((header.Flags & RHDF_DIRECTORY) ? target.MakeFolder(*path) : target.PrepareFile(*path));
+    const bool ready = path && (folder ? target.MakeFolder(*path) : target.PrepareFile(*path));
     if (!ready) {
       entryRefused_ = true;
       path.reset();
     }
   }
   int result;
-  if (path && IsCopyOfEarlierEntry(header.RedirType)) {
+  if (path && header.RedirType != FSREDIR_NONE) {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
-    const QString original = FromWide(redirName_.data(), redirName_.size());
-    const auto source = target.PathFor(restoreFolder ? original : LastComponent(original));
-    if (result == ERAR_SUCCESS && source && !CopyExtractedEntry(target, *source, *path)) result = ERAR_ECREATE;
+    if (result == ERAR_SUCCESS) result = WriteRedirection(header.RedirType, target, name, *path, restoreFolder);
   } else if (path) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
     result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
+    // The library restores the stored mode; one without the owner's rights would keep the next
+    // entries out of a folder, and any later step out of a file.
+    if (result == ERAR_SUCCESS) target.GiveOwnerAccess(*path);
   } else {
     result = library_->RARProcessFile(handle.get(), RAR_SKIP, nullptr, nullptr);
   }
   if (result == ERAR_SUCCESS) return true;
   ReportError(result, roExtract);
   return false;
+}
+
+int TRAR::WriteRedirection(unsigned redirType, TExtractTarget& target, const QString& name,
+                           const std::string& path, bool restoreFolder) {
+  const QString original = FromWide(redirName_.data(), redirName_.size());
+  if (!IsCopyOfEarlierEntry(redirType)) {
+    QBuffer text;
+    text.setData(original.toUtf8());
+    if (!text.open(QIODevice::ReadOnly) || !WriteThroughTarget(target, path, text, 0644)) return ERAR_ECREATE;
+    target.Convert(name, QStringLiteral("a symbolic link, now a file holding its target"));
+    return ERAR_SUCCESS;
+  }
+  const auto source = target.PathFor(restoreFolder ? original : LastComponent(original));
+  switch (source ? CopyExtractedEntry(target, *source, path) : TCopyResult::NoOriginal) {
+    case TCopyResult::Copied:
+      return ERAR_SUCCESS;
+    case TCopyResult::NoOriginal:
+      // The copy would be missing from the destination: the extraction is not whole.
+      entryRefused_ = true;
+      return ERAR_SUCCESS;
+    case TCopyResult::WriteFailed:
+      break;
+  }
+  return ERAR_ECREATE;
 }
 
 int TRAR::Callback(unsigned msg, LPARAM userData, LPARAM p1, LPARAM p2) {
@@ -345,6 +374,11 @@ int TRAR::Callback(unsigned msg, LPARAM userData, LPARAM p1, LPARAM p2) {
       case UCM_CHANGEVOLUME:
         return self->AnswerVolume(msg, p1, p2);
       case UCM_PROCESSDATA:
+        // Asked before the library writes the data: past a limit the extraction stops here.
+        if (p2 > 0 && self->extracting_ && !self->extracting_->Reserve(quint64(p2))) {
+          self->abort_ = true;
+          return -1;
+        }
         if (p2 > 0) self->processedBytes_ += quint64(p2);
         return 0;
       default:

@@ -31,23 +31,26 @@ class TRAR {
   TOnRARListFile OnListFile;
   TOnRARPasswordRequired OnPasswordRequired;
   TOnRARVersionWarning OnVersionWarning;
+  // The account every byte Extract writes goes through; none: no limits.
+  TExtractLedger* Ledger = nullptr;
 
   // Lists every entry of the archive through OnListFile; false when the library cannot be
   // loaded or the archive cannot be read to its end.
   bool OpenFile(const QString& FileName);
   // Extracts the archive opened last into Path, through the extraction target every engine
   // shares. RestoreFolder keeps the stored folders (else files land flat in Path); a non-empty
-  // Files extracts only the entries named in it. Entries whose names would leave Path, or whose
-  // folder a link stands in the way of, are skipped and make the result false once the rest is
-  // extracted; symbolic links and the older versions of a file (`rar a -ver`) are skipped; hard
-  // links and file references become copies of the entry they name. Names that were not UTF-8 on
-  // the packing disk are read as the bytes they were (DecodeDiskName), here and in listings.
+  // Files extracts only the entries named in it. No link is made: a symbolic link or junction
+  // becomes a file holding its target (converted, in the ledger), a hard link or file reference a
+  // copy of the entry it names. Entries whose names would leave Path, whose folder a link stands
+  // in the way of, or that are copies of an entry that did not come out, are refused and make the
+  // result false once the rest is extracted; the older versions of a file (`rar a -ver`) are
+  // skipped. Names that were not UTF-8 on the packing disk are read as the bytes they were
+  // (DecodeDiskName), here and in listings. Every extracted file and folder is open to its owner.
   bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
 
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
   bool IsLoaded() const { return library_ != nullptr; }
-  // The last Extract skipped an entry whose name would leave the destination, or whose folder
-  // a link stands in the way of.
+  // The last Extract refused an entry (see Extract).
   bool EntryRefused() const { return entryRefused_; }
   // Bytes the library has unpacked so far.
   quint64 ProcessedBytes() const { return processedBytes_; }
@@ -58,6 +61,9 @@ class TRAR {
   bool CloseArchive(TRarArchiveHandle& handle, TRAROperation operation);
   bool ExtractEntry(TRarArchiveHandle& handle, const unrar::RARHeaderDataEx& header, TExtractTarget& target,
                     bool restoreFolder, const QStringList& files);
+  // A link entry, as Extract writes it; an unrar error code.
+  int WriteRedirection(unsigned redirType, TExtractTarget& target, const QString& name, const std::string& path,
+                       bool restoreFolder);
   void ReportError(int errorCode, TRAROperation operation);
   std::unique_ptr<unrar::RARHeaderDataEx> NewHeader();
 
@@ -72,7 +78,8 @@ class TRAR {
   QString archive_;
   bool opened_ = false;  // OpenFile has run: later password requests are for entries
   bool abort_ = false;
-  bool entryRefused_ = false;  // an entry whose name would leave the destination, or a link in its way
+  bool entryRefused_ = false;  // see EntryRefused
+  TExtractTarget* extracting_ = nullptr;  // during Extract
   bool widePasswordAsked_ = false;
   bool wideVolumeGoOn_ = false;
   QString passwordGiven_;

@@ -12,6 +12,7 @@ namespace {
 
 void Connect(TRAR& rar, TUnRarEngine& engine) {
   rar.DllName = engine.LibraryPath();
+  rar.Ledger = engine.Ledger();
   rar.OnError = [&engine](int code, TRAROperation) { engine.OnRarError(code); };
   rar.OnPasswordRequired = [&engine](bool, const QString&, QString& password, bool& cancel) {
     engine.OnRarPassword(password, cancel);
@@ -61,8 +62,9 @@ int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
   if (!rar.OpenFile(rarFile)) return Failed();
   if (!rar.Extract(destination, true)) {
     if (rar.EntryRefused() && context_.m_Error == kErrorNone)
-      return context_.Fail(crFailed, QStringLiteral("an entry was skipped: its name would leave the destination "
-                                                    "or a link stands in its way"));
+      return context_.Fail(crFailed, QStringLiteral("an entry was refused: its name would leave the destination, "
+                                                    "a link stands in its way, or it is a hard link or file "
+                                                    "copy whose original did not come out"));
     return Failed();
   }
   // The library reads a file cut off inside its first headers as an archive without entries.

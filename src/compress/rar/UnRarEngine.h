@@ -21,6 +21,8 @@ class TUnRarEngine {
   // Replaces fileList with the archive's entry names, folders included, in archive order.
   int ListRarFiles(const QString& archive, QStringList& fileList);  // TCompressResult
 
+  // The account of the extraction under way (the facade's), or none.
+  TExtractLedger* Ledger() const { return context_.ledger; }
   // The library file this engine loads: engine folder + "libunrar.so".
   QString LibraryPath() const;
   // The library tells only the version of its interface, not its release: that goes in the note.

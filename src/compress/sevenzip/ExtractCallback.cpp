@@ -3,8 +3,11 @@
 #include <cerrno>
 
 T7zExtractCallback::T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, const QString& destination,
-                                       T7zPassword password)
-    : plugin_(plugin), lookup_(std::move(lookup)), target_(destination), password_(std::move(password)) {}
+                                       TExtractLedger* ledger, T7zPassword password)
+    : plugin_(plugin),
+      lookup_(std::move(lookup)),
+      target_(destination, ledger),
+      password_(std::move(password)) {}
 
 z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOutStream** out,
                                           std::int32_t askMode) noexcept {
@@ -25,7 +28,8 @@ z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOu
   if (!target_.MakeParentFolder(*path)) return z7::kFail;
   TFileDescriptor fd = target_.CreateFile(*path);
   if (!fd) return HresultFromErrno(errno);
-  current_ = T7zOutFileStream::Adopt(std::move(fd));
+  if (item.isLink) target_.Convert(item.path, QStringLiteral("a symbolic link, now a file holding its target"));
+  current_ = T7zOutFileStream::Adopt(std::move(fd), &target_);
   *out = current_.get();
   current_->AddRef();
   return z7::kOk;

@@ -16,15 +16,19 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
   struct TItemInfo {
     QString path;
     bool isFolder = false;
+    bool isLink = false;  // a symbolic link: its data is the target, written as a file
   };
   using TItemLookup = std::function<TItemInfo(std::uint32_t index)>;
 
   T7zExtractCallback(const T7zPlugin& plugin, TItemLookup lookup, const QString& destination,
-                     T7zPassword password);
+                     TExtractLedger* ledger, T7zPassword password);
 
   const T7zExtractReport& Report() const { return report_; }
 
-  z7::HRESULT SetTotal(std::uint64_t) noexcept override { return z7::kOk; }
+  z7::HRESULT SetTotal(std::uint64_t total) noexcept override {
+    target_.SetTotal(total);
+    return z7::kOk;
+  }
   z7::HRESULT SetCompleted(const std::uint64_t*) noexcept override { return z7::kOk; }
   z7::HRESULT GetStream(std::uint32_t index, z7::ISequentialOutStream** out,
                         std::int32_t askMode) noexcept override;

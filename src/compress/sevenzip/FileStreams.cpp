@@ -77,16 +77,17 @@ TComPtr<T7zOutFileStream> T7zOutFileStream::Create(const QString& path, TCreateM
       O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (mode == TCreateMode::NewOnly ? O_EXCL : O_TRUNC);
   TFileDescriptor fd(::open(NativePath(path).c_str(), flags, 0666));
   if (!fd) return {};
-  return Adopt(std::move(fd));
+  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd), nullptr));
 }
 
-TComPtr<T7zOutFileStream> T7zOutFileStream::Adopt(TFileDescriptor fd) {
-  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd)));
+TComPtr<T7zOutFileStream> T7zOutFileStream::Adopt(TFileDescriptor fd, TExtractTarget* target) {
+  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd), target));
 }
 
 z7::HRESULT T7zOutFileStream::Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept {
   // Writes everything or fails, so a short write never passes unnoticed.
   if (processed) *processed = 0;
+  if (target_ && !target_->Reserve(size)) return HresultFromErrno(ENOSPC);
   const char* bytes = static_cast<const char*>(data);
   std::uint32_t done = 0;
   while (done < size) {

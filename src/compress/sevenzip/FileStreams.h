@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "compress/common/ExtractTarget.h"
 #include "compress/sevenzip/ComObject.h"
 #include "util/FileDescriptor.h"
 
@@ -32,8 +33,9 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
   // Creates the file (Replace: truncates an existing one; NewOnly: fails when it exists); never
   // follows a symbolic link at the path. An empty pointer with errno set on failure.
   static TComPtr<T7zOutFileStream> Create(const QString& path, TCreateMode mode = TCreateMode::Replace);
-  // A stream over a file already created (by the extraction target).
-  static TComPtr<T7zOutFileStream> Adopt(TFileDescriptor fd);
+  // A stream over a file the extraction target created; every write is reserved with it first
+  // and fails, as a full disk would, when the extraction must stop.
+  static TComPtr<T7zOutFileStream> Adopt(TFileDescriptor fd, TExtractTarget* target);
 
   z7::HRESULT Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
   z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
@@ -44,7 +46,8 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
   bool Close() { return fd_.close(); }
 
  private:
-  explicit T7zOutFileStream(TFileDescriptor fd) : fd_(std::move(fd)) {}
+  T7zOutFileStream(TFileDescriptor fd, TExtractTarget* target) : fd_(std::move(fd)), target_(target) {}
   TFileDescriptor fd_;
+  TExtractTarget* target_;
   std::uint64_t written_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "compress/sevenzip/ExtractCallback.h"
@@ -77,12 +79,20 @@ bool T7zInArchive::ItemIsFolder(std::uint32_t index) const {
   return value.ToBool();
 }
 
-T7zExtractReport T7zInArchive::ExtractTo2(const QString& path) {
+bool T7zInArchive::ItemIsLink(std::uint32_t index) const {
+  constexpr std::uint32_t kUnixExtension = 0x8000;  // FILE_ATTRIBUTE_UNIX_EXTENSION
+  TPropVariant value(plugin_);
+  if (open_) archive_->GetProperty(index, z7::kpidAttrib, value.get());
+  if (value.value().vt != z7::VT_UI4 || !(value.value().ulVal & kUnixExtension)) return false;
+  return S_ISLNK(value.value().ulVal >> 16);
+}
+
+T7zExtractReport T7zInArchive::ExtractTo2(const QString& path, TExtractLedger* ledger) {
   if (!open_) return {};
   auto lookup = [this](std::uint32_t index) {
-    return T7zExtractCallback::TItemInfo{ItemPath(index), ItemIsFolder(index)};
+    return T7zExtractCallback::TItemInfo{ItemPath(index), ItemIsFolder(index), ItemIsLink(index)};
   };
-  TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, password_));
+  TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, ledger, password_));
   const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, 0, callback.get());
   T7zExtractReport report = callback->Report();
   report.result = hr;

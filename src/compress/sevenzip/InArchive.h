@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "compress/common/ExtractLedger.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/Password.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
@@ -37,9 +38,11 @@ class T7zInArchive {
   // The item's path as stored ('/' separators); an unnamed item gets the archive's base name.
   QString ItemPath(std::uint32_t index) const;
   bool ItemIsFolder(std::uint32_t index) const;
+  // A symbolic link, as a Unix-made archive stores one (its mode in the high half of kpidAttrib).
+  bool ItemIsLink(std::uint32_t index) const;
 
-  // Extracts every item below path (not in test mode).
-  T7zExtractReport ExtractTo2(const QString& path);
+  // Extracts every item below path (not in test mode), each write accounted in the ledger.
+  T7zExtractReport ExtractTo2(const QString& path, TExtractLedger* ledger);
 
  private:
   const T7zPlugin& plugin_;

@@ -83,7 +83,7 @@ int TSevenZipEngine::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipD
   T7zInArchive archive(plugin);
   archive.SetPassword(context_.unCompressPwd);
   if (const z7::HRESULT opened = archive.Open(c7zipFile); opened != z7::kOk) return CannotOpen(opened);
-  const T7zExtractReport report = archive.ExtractTo2(c7zipDir);
+  const T7zExtractReport report = archive.ExtractTo2(c7zipDir, context_.ledger);
   // Any item that failed (bad data, wrong password, unsafe name) fails the whole archive, so
   // a damaged source is never repacked as if it were complete. An archive that yields no file
   // at all is a failure too; empty files count (7-Zip stores a folder of empty files without

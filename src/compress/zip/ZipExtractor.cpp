@@ -48,7 +48,10 @@ TZipExtractOutcome TZipExtractor::Extract(const TZipEntryRecord& entry, const QS
     default:
       return TZipExtractOutcome::Failed;
   }
-  return WriteFile(entry, *path);
+  const TZipExtractOutcome written = WriteFile(entry, *path);
+  if (written == TZipExtractOutcome::File && entry.IsUnixSymlink())
+    target_.Convert(name, QStringLiteral("a symbolic link, now a file holding its target"));
+  return written;
 }
 
 TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const std::string& path) {
@@ -56,7 +59,9 @@ TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const 
   TFileDescriptor fd = target_.CreateFile(path);
   if (!fd) return TZipExtractOutcome::Failed;
   const TZipEntryStatus status =
-      decoder_.Decode([&fd](const char* data, size_t size) { return WriteAll(fd.get(), data, size); });
+      decoder_.Decode([this, &fd](const char* data, size_t size) {
+        return target_.Reserve(size) && WriteAll(fd.get(), data, size);
+      });
   if (status == TZipEntryStatus::Ok) {
     const uint32_t mode = entry.UnixMode() & 0777;
     // Owner read and write stay, so later steps can clean the file up.

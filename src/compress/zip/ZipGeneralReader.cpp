@@ -9,17 +9,18 @@
 #include "compress/zip/ZipNames.h"
 
 TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
-                                     std::function<void()> onBadPassword)
+                                     TExtractLedger* ledger, std::function<void()> onBadPassword)
     : zipFile_(std::move(zipFile)),
       destDir_(std::move(destDir)),
       password_(std::move(password)),
       threads_(threads),
+      ledger_(ledger),
       onBadPassword_(std::move(onBadPassword)) {}
 
 int TZipGeneralReader::Run() {
   TZipDirectory archive;
   if (!archive.Open(zipFile_)) return Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
-  TExtractTarget target(destDir_);
+  TExtractTarget target(destDir_, ledger_);
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);

@@ -10,10 +10,13 @@
 
 #include <functional>
 
+class TExtractLedger;
+
 class TZipGeneralReader {
  public:
-  // Files are written on up to `threads` threads; the event fires on the caller's.
-  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
+  // Files are written on up to `threads` threads, each byte accounted in the ledger (if any); the
+  // event fires on the caller's.
+  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads, TExtractLedger* ledger,
                     std::function<void()> onBadPassword);
   // A TCompressResult: crSuccess, crWrongPassword (the event fired) or crFailed.
   int Run();
@@ -27,6 +30,7 @@ class TZipGeneralReader {
   QString destDir_;
   QByteArray password_;
   int threads_;
+  TExtractLedger* ledger_;
   std::function<void()> onBadPassword_;
   QString cause_;
 };

@@ -17,8 +17,8 @@ bool Accepts(const TZipEntryRecord& e) {
 
 }  // namespace
 
-TZipStrictReader::TZipStrictReader(QString zipFile, QString destDir, int threads)
-    : zipFile_(std::move(zipFile)), destDir_(std::move(destDir)), threads_(threads) {}
+TZipStrictReader::TZipStrictReader(QString zipFile, QString destDir, int threads, TExtractLedger* ledger)
+    : zipFile_(std::move(zipFile)), destDir_(std::move(destDir)), threads_(threads), ledger_(ledger) {}
 
 bool TZipStrictReader::Run() {
   TZipDirectory archive;
@@ -28,7 +28,7 @@ bool TZipStrictReader::Run() {
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << QString::fromUtf8(e.name);
-  TExtractTarget target(destDir_);
+  TExtractTarget target(destDir_, ledger_);
   for (const TZipExtractOutcome outcome :
        TZipExtractPool(zipFile_, archive, target, threads_).Run(names, QByteArray(), true))
     if (outcome != TZipExtractOutcome::File && outcome != TZipExtractOutcome::Folder) return false;

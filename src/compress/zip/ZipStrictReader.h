@@ -6,10 +6,12 @@
 // general reader then decides the result.
 #include <QString>
 
+class TExtractLedger;
+
 class TZipStrictReader {
  public:
-  // Files are written on up to `threads` threads.
-  TZipStrictReader(QString zipFile, QString destDir, int threads);
+  // Files are written on up to `threads` threads, each byte accounted in the ledger (if any).
+  TZipStrictReader(QString zipFile, QString destDir, int threads, TExtractLedger* ledger);
   // True when every entry was extracted.
   bool Run();
 
@@ -17,4 +19,5 @@ class TZipStrictReader {
   QString zipFile_;
   QString destDir_;
   int threads_;
+  TExtractLedger* ledger_;
 };

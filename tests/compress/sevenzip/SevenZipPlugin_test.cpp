@@ -184,7 +184,7 @@ TEST_F(SevenZipPasswordFacts, WrongPasswordFailsEveryEncryptedItemWhileExtractSu
   T7zInArchive reader(plugin);
   reader.SetPassword("wrong");
   ASSERT_EQ(reader.Open(archive), z7::kOk);  // headers are not encrypted
-  const T7zExtractReport report = reader.ExtractTo2(dir_.file("out"));
+  const T7zExtractReport report = reader.ExtractTo2(dir_.file("out"), nullptr);
   EXPECT_EQ(report.result, z7::kOk);
   EXPECT_GE(report.failedItems, 1);
   EXPECT_FALSE(report.Clean());

@@ -1,0 +1,158 @@
+#include "compress/common/ExtractLedger.h"
+
+#include <QFileInfo>
+
+#include <sys/statvfs.h>
+
+#include <limits>
+
+#include "util/FileOps.h"
+#include "util/NativePath.h"
+
+namespace {
+
+// The disk is asked again after this much, or sooner once the estimate nears the reserve.
+constexpr quint64 kAskEvery = 64 * TExtractLimits::kMiB;
+// Entries named in the log per kind.
+constexpr qsizetype kNamedEntries = 5;
+
+QString Named(const QStringList& entries) {
+  QStringList shown = entries.mid(0, kNamedEntries);
+  if (entries.size() > kNamedEntries) shown << QStringLiteral("%1 more").arg(entries.size() - kNamedEntries);
+  return shown.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+void TExtractLedger::SetProgressHook(TProgressHook hook) {
+  std::lock_guard lock(mutex_);
+  hook_ = std::move(hook);
+}
+
+void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits) {
+  std::lock_guard lock(mutex_);
+  destDir_ = destDir;
+  limits_ = limits;
+  written_ = 0;
+  total_ = 0;
+  freeEstimate_ = 0;
+  reservedSinceAsked_ = 0;
+  asked_ = false;
+  stopCause_.clear();
+  refused_.clear();
+  converted_.clear();
+}
+
+bool TExtractLedger::Reserve(quint64 bytes) {
+  std::unique_lock lock(mutex_);
+  if (!stopCause_.isEmpty()) return false;
+  if (limits_.maxBytes != 0 && written_ + bytes > limits_.maxBytes)
+    return Stop(QStringLiteral("it would write more than the limit of %1 (MaxUnpackMB)")
+                    .arg(SizeText(qint64(limits_.maxBytes))));
+  if (!ReserveLeft(bytes)) return false;
+  written_ += bytes;
+  lock.unlock();
+  return Report(true);
+}
+
+bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
+  std::unique_lock lock(mutex_);
+  if (!stopCause_.isEmpty()) return false;
+  if (limits_.maxBytes != 0 && bytesBelowDestination > limits_.maxBytes)
+    return Stop(QStringLiteral("it wrote more than the limit of %1 (MaxUnpackMB)")
+                    .arg(SizeText(qint64(limits_.maxBytes))));
+  asked_ = false;  // what the program wrote is on the disk already: ask it
+  written_ = bytesBelowDestination;
+  if (!ReserveLeft(0)) return false;
+  lock.unlock();
+  return Report(true);
+}
+
+void TExtractLedger::SetTotal(quint64 bytes) {
+  std::lock_guard lock(mutex_);
+  total_ = bytes;
+}
+
+bool TExtractLedger::Report(bool accepted) {
+  TProgressHook hook;
+  quint64 written = 0;
+  quint64 total = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!hook_ || !stopCause_.isEmpty()) return accepted;
+    hook = hook_;
+    written = written_;
+    total = total_;
+  }
+  hook(written, total);
+  return accepted;
+}
+
+bool TExtractLedger::ReserveLeft(quint64 bytes) {
+  if (limits_.reserveBytes == 0) return true;
+  const quint64 needed = limits_.reserveBytes + bytes;
+  if (!asked_ || reservedSinceAsked_ >= kAskEvery || freeEstimate_ < needed + kAskEvery) {
+    freeEstimate_ = FreeBytes();
+    reservedSinceAsked_ = 0;
+    asked_ = true;
+  }
+  if (freeEstimate_ < needed)
+    return Stop(QStringLiteral("it would leave less than %1 free on the disk of %2 (MinFreeMB)")
+                    .arg(SizeText(qint64(limits_.reserveBytes)), destDir_));
+  freeEstimate_ -= bytes;
+  reservedSinceAsked_ += bytes;
+  return true;
+}
+
+quint64 TExtractLedger::FreeBytes() const {
+  // The destination may not exist yet: its nearest folder that does lies on the same disk.
+  QString folder = destDir_;
+  while (!folder.isEmpty() && !QFileInfo(folder).isDir()) folder = QFileInfo(folder).path();
+  struct statvfs disk {};
+  if (folder.isEmpty() || ::statvfs(NativePath(folder).c_str(), &disk) != 0)
+    return std::numeric_limits<quint64>::max();
+  return quint64(disk.f_bavail) * disk.f_frsize;
+}
+
+bool TExtractLedger::Stop(const QString& cause) {
+  stopCause_ = QStringLiteral("stopped: ") + cause;
+  return false;
+}
+
+void TExtractLedger::Refuse(const QString& entry, const QString& why) {
+  std::lock_guard lock(mutex_);
+  refused_ << entry + QStringLiteral(" (") + why + ')';
+}
+
+void TExtractLedger::Convert(const QString& entry, const QString& what) {
+  std::lock_guard lock(mutex_);
+  converted_ << entry + QStringLiteral(" (") + what + ')';
+}
+
+bool TExtractLedger::stopped() const {
+  std::lock_guard lock(mutex_);
+  return !stopCause_.isEmpty();
+}
+
+QString TExtractLedger::stopCause() const {
+  std::lock_guard lock(mutex_);
+  return stopCause_;
+}
+
+bool TExtractLedger::refusedAny() const {
+  std::lock_guard lock(mutex_);
+  return !refused_.isEmpty();
+}
+
+bool TExtractLedger::complete() const {
+  std::lock_guard lock(mutex_);
+  return stopCause_.isEmpty() && refused_.isEmpty() && converted_.isEmpty();
+}
+
+QString TExtractLedger::Details() const {
+  std::lock_guard lock(mutex_);
+  QStringList parts;
+  if (!refused_.isEmpty()) parts << QStringLiteral("refused: ") + Named(refused_);
+  if (!converted_.isEmpty()) parts << QStringLiteral("converted: ") + Named(converted_);
+  return parts.join(QStringLiteral("; "));
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The account of one extraction, kept by the facade and fed by every engine: the bytes written
+// (checked against the size limit and the free-space reserve before they are written), and each
+// entry that did not come out as itself. Engines reach it through the extraction target; a
+// plug-in program, which writes the folder itself, is watched instead.
+//
+// Every byte an extraction writes passes Reserve once, so it is also the place to hear progress:
+// the hook hears the bytes written so far and the total, when an engine knows it.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <mutex>
+
+#include "util/ExtractLimits.h"
+
+class TExtractLedger {
+ public:
+  // written: bytes below the destination so far; total: what the whole extraction will write, 0
+  // while unknown. Called on the writing thread, outside the ledger's lock, after each accepted
+  // Reserve or Observe.
+  using TProgressHook = std::function<void(quint64 written, quint64 total)>;
+  void SetProgressHook(TProgressHook hook);
+
+  // A new extraction into destDir: nothing written, refused or converted, not stopped.
+  void Begin(const QString& destDir, const TExtractLimits& limits);
+
+  // Before `bytes` more are written below the destination; any thread. False when they would pass
+  // the size limit or leave less than the reserve free on the destination's disk: the extraction
+  // must stop, and every later call is false too.
+  bool Reserve(quint64 bytes);
+  // For a writer the ledger does not see (a plug-in program): all the bytes below the destination
+  // now. False as for Reserve.
+  bool Observe(quint64 bytesBelowDestination);
+  // What the whole extraction will write, once an engine knows it.
+  void SetTotal(quint64 bytes);
+
+  // An entry left out: a device, pipe or socket, a hard link without its original.
+  void Refuse(const QString& entry, const QString& why);
+  // An entry that came out as something else: a link written as a file holding its target.
+  void Convert(const QString& entry, const QString& what);
+
+  bool stopped() const;
+  // Why the extraction was stopped, for the log; empty when it was not.
+  QString stopCause() const;
+  bool refusedAny() const;
+  // Every entry came out as itself: nothing refused or converted, no stop.
+  bool complete() const;
+  // The refused and converted entries, for the log (the first few of each).
+  QString Details() const;
+
+ private:
+  bool Stop(const QString& cause);
+  // Free bytes on the destination's disk now; the largest value when it cannot be asked.
+  quint64 FreeBytes() const;
+  bool ReserveLeft(quint64 bytes);
+  // Tells the hook, if any, unless the extraction has stopped.
+  bool Report(bool accepted);
+
+  mutable std::mutex mutex_;
+  QString destDir_;
+  TExtractLimits limits_;
+  quint64 written_ = 0;
+  quint64 total_ = 0;
+  TProgressHook hook_;
+  quint64 freeEstimate_ = 0;       // free bytes when last asked, less what was reserved since
+  quint64 reservedSinceAsked_ = 0;
+  bool asked_ = false;
+  QString stopCause_;
+  QStringList refused_;
+  QStringList converted_;
+};
