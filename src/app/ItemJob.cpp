@@ -41,11 +41,15 @@ TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserve
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
       cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
-              std::move(stopRequests)) {}
+              std::move(stopRequests)),
+      throttle_([this](const TProgress& progress) { observer_.ShowItemProgress(progressIndex_, progress); }) {}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ShowLvState(index, TStatusText::Processing);
   observer_.ClearOutputColumns(index);
+  progressIndex_ = index;
+  throttle_.Reset();
+  compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
   TItemOutcome outcome;
   {
     TItem item(index, source, run_.paths.tempRoot());
@@ -62,6 +66,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
       outcome = Discarded(item, TStatusText::UnexpectedError);
     }
   }  // every work folder of the item is gone here
+  compress_.SetOnProgress({});
   return JudgeOutput(std::move(outcome));
 }
 

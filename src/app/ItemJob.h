@@ -10,6 +10,7 @@
 #include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
+#include "app/ProgressThrottle.h"
 #include "app/RunContext.h"
 #include "app/SourceFormat.h"
 #include "app/WorkFolders.h"
@@ -70,4 +71,6 @@ class TItemJob {
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
+  int progressIndex_ = -1;  // the item the facade's progress belongs to
+  TProgressThrottle throttle_;
 };

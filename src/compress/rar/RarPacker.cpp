@@ -3,9 +3,11 @@
 #include <QFileInfo>
 
 #include "compress/common/ProgramVersion.h"
+#include "compress/common/ExtractedTree.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
+#include "compress/rar/RarPercentReader.h"
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 
@@ -22,9 +24,16 @@ TEngineInfo TRarPacker::Describe() const {
   return info;
 }
 
-bool TRarPacker::Run(const QStringList& arguments, const QString& archive) {
+bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress) {
   if (!RarExeExists()) return Missing();
-  const int exitCode = RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath());
+  const QString folder = QFileInfo(archive).absolutePath();
+  int exitCode;
+  if (progress) {
+    TRarPercentReader reader(sourceBytes_, progress);
+    exitCode = RunEngineReading(RarExePath(), arguments, folder, [&](const QByteArray& piece) { reader.Read(piece); });
+  } else {
+    exitCode = RunEngine(RarExePath(), arguments, folder);
+  }
   if (RarRunSucceeded(exitCode)) return true;
   return context_.Fail(
       false, QStringLiteral("%1 %2 exited with %3").arg(RarExePath(), arguments.value(0)).arg(exitCode));
@@ -36,8 +45,12 @@ bool TRarPacker::Missing() {
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
-  const QString source = RarSource(rarDir, QFileInfo(rarDir).isDir());
-  return Run(RarAddArguments(rarFile, source, context_.lockFile, context_.compressPwd), rarFile);
+  const QFileInfo info(rarDir);
+  const QString source = RarSource(rarDir, info.isDir());
+  const TByteProgress progress = context_.PackingProgress();
+  // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
+  if (progress) sourceBytes_ = info.isDir() ? BytesBelow(rarDir) : quint64(info.size());
+  return Run(RarAddArguments(rarFile, source, context_.lockFile, context_.compressPwd), rarFile, progress);
 }
 
 bool TRarPacker::AddComment(const QString& CompressPath) {
