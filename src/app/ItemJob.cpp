@@ -42,7 +42,8 @@ TItemJob::TItemJob(const TRunContext& run, IArchiveFacade& compress, IJobObserve
       cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
               std::move(stopRequests)),
-      throttle_([this](const TProgress& progress) { observer_.ShowItemProgress(progressIndex_, progress); }) {}
+      throttle_([this](const TProgress& progress) { observer_.ShowItemProgress(progressIndex_, progress); }) {
+}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ShowLvState(index, TStatusText::Processing);

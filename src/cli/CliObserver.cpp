@@ -66,7 +66,9 @@ QString TCliObserver::StepLine(int index, const QString& step) const {
   return QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(step, FieldText(currentPath_));
 }
 
-void TCliObserver::ShowLvState(int index, const QString& stateStr) { ShowProgress(StepLine(index, stateStr)); }
+void TCliObserver::ShowLvState(int index, const QString& stateStr) {
+  ShowProgress(StepLine(index, stateStr));
+}
 
 QString TCliObserver::ProgressFigures(const TProgress& progress, qint64 bytesPerSecond) {
   QString text = TStatusText::InProgress(progress);
@@ -84,7 +86,8 @@ void TCliObserver::ShowItemProgress(int index, const TProgress& progress) {
     phaseClock_.start();
   }
   const qint64 ms = phaseClock_.elapsed();
-  const qint64 speed = ms > 0 ? qint64((progress.done - qMin(progress.done, phaseStartBytes_)) * 1000 / quint64(ms)) : 0;
+  const qint64 speed =
+      ms > 0 ? qint64((progress.done - qMin(progress.done, phaseStartBytes_)) * 1000 / quint64(ms)) : 0;
   ShowProgress(StepLine(index, ProgressFigures(progress, speed)));
 }
 

@@ -4,8 +4,8 @@
 #include <QProgressBar>
 #include <QThread>
 
-#include "gui/MainWindow.h"
 #include "app/StatusTexts.h"
+#include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 
 template <typename Step>
@@ -76,7 +76,8 @@ void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress)
     progressQueued_ = true;
   }
   // Queued before any later step of the item, so the row's next text always comes after it.
-  QMetaObject::invokeMethod(&window_, [this] { ShowLatestProgress(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &window_, [this] { ShowLatestProgress(); }, Qt::QueuedConnection);
 }
 
 void TMainWindowObserver::ShowLatestProgress() {

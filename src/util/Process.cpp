@@ -244,7 +244,8 @@ class TOutputReader {
 bool WaitForEnd(int pidFd, int timeoutMs, TOutputReader& reader) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     // poll skips a negative descriptor: without a pidfd or a reader it waits for the other, or
     // for the time alone.

@@ -317,8 +317,8 @@ TEST(JobRunner, ReplaceSourceNeedsACompleteExtractionAndAWholeOutput) {
     bool outputStays;
   };
   const Row rows[] = {
-      {"a link came out as a file", [](FakeFacade& f) { f.archives["Game.zip"].complete = false; }, "替换失败",
-       true},
+      {"a link came out as a file", [](FakeFacade& f) { f.archives["Game.zip"].complete = false; },
+       "替换失败", true},
       {"a partial archive", [](FakeFacade& f) { f.smallOutputs = {"Game"}; }, "替换失败", true},
       {"a file left out", [](FakeFacade& f) { f.leaveOut = {"lib.so"}; }, "压缩失败", false},
   };
@@ -589,11 +589,14 @@ TEST(JobRunner, ItemProgressReachesTheObserverThrottled) {
 }
 
 TEST(StatusTexts, InProgressAddsThePercentWhenTheTotalIsKnown) {
-  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 42, 100}), QStringLiteral("正在压缩中... 42%"));
-  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Extracting, 3, 3}), QStringLiteral("正在解压中... 100%"));
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 42, 100}),
+            QStringLiteral("正在压缩中... 42%"));
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Extracting, 3, 3}),
+            QStringLiteral("正在解压中... 100%"));
   EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Extracting, 5, 0}), TStatusText::Extracting);
   // An estimate the engine passes is shown as done, never beyond.
-  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 150, 100}), QStringLiteral("正在压缩中... 100%"));
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 150, 100}),
+            QStringLiteral("正在压缩中... 100%"));
 }
 
 }  // namespace

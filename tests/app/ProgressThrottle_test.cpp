@@ -33,8 +33,7 @@ TEST(ProgressThrottle, PassesTheFirstOnePerIntervalAndTheTotal) {
       {610, TPhase::Extracting, 100, true},   // the total, however soon
       {620, TPhase::Extracting, 100, false},  // the total again
       {630, TPhase::Packing, 5, true},        // a new phase starts at once
-      {640, TPhase::Packing, 6, false},
-      {900, TPhase::Packing, 7, true},
+      {640, TPhase::Packing, 6, false},      {900, TPhase::Packing, 7, true},
   };
   for (const TReport& r : reports) {
     now = r.at;

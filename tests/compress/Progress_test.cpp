@@ -85,9 +85,8 @@ TEST_P(ProgressTest, PackingAndExtractingRiseToTheTreesSize) {
   const std::vector<TProgress> packing = Take();
   ExpectRisesToTotal(packing, TProgress::TPhase::Packing, bytes);
   // Something between the start and the end: a display has something to show.
-  EXPECT_TRUE(std::any_of(packing.begin(), packing.end(), [](const TProgress& p) {
-    return p.percent() > 0 && p.percent() < 100;
-  }));
+  EXPECT_TRUE(std::any_of(packing.begin(), packing.end(),
+                          [](const TProgress& p) { return p.percent() > 0 && p.percent() < 100; }));
 
   ASSERT_EQ(compress.UnCompressFile(archive, work.file("unpacked")), crSuccess);
   const std::vector<TProgress> extracting = Take();

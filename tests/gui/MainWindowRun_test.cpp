@@ -7,9 +7,9 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QTreeWidget>
+#include <QUrl>
 #include <atomic>
 #include <thread>
-#include <QUrl>
 
 #include "WindowFixture.h"
 #include "gui/Theme.h"
@@ -117,8 +117,10 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
   // Between its steps, the row tells how far the step under way has come, up to its end.
   QStringList steps;
   for (const QString& text : firstRowStates) {
-    if (!text.contains(QRegularExpression(R"( \d+%$)"))) steps << text;
-    else EXPECT_TRUE(!steps.isEmpty() && text.startsWith(steps.last() + ' ')) << text.toStdString();
+    if (!text.contains(QRegularExpression(R"( \d+%$)")))
+      steps << text;
+    else
+      EXPECT_TRUE(!steps.isEmpty() && text.startsWith(steps.last() + ' ')) << text.toStdString();
   }
   EXPECT_EQ(steps, QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
   EXPECT_TRUE(firstRowStates.contains("正在解压中... 100%"));
@@ -243,7 +245,8 @@ struct HeldPackerHome : WindowHome {
       QFile::link(testsupport::EngineDir() + "/" + engine, home + "/Engine/" + engine);
     const QString realRar = QFileInfo(testsupport::EngineDir() + "/rar").canonicalFilePath();
     WriteFile(home + "/Engine/rar", ("#!/bin/sh\nprintf 'Adding    a.bin   \\b\\b\\b\\b 42%%'\n"
-                                     "while [ ! -e '" + go + "' ]; do sleep 0.02; done\nexec '" + realRar + "' \"$@\"\n")
+                                     "while [ ! -e '" +
+                                     go + "' ]; do sleep 0.02; done\nexec '" + realRar + "' \"$@\"\n")
                                         .toUtf8());
     QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     TSettings settings = QuickSettings();
@@ -263,7 +266,8 @@ TEST(MainWindowRun, TheRowShowsThePercentWhilePackingAndTheFinalTextAfter) {
   w.ListView1->AddPath(h.In("first"));
   Click(w.btnStart);
   const auto state = [&] { return w.ListView1->Row(0)->text(TBatchList::colState); };
-  EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("正在压缩中... 42%"); }, 60000)) << state().toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("正在压缩中... 42%"); }, 60000))
+      << state().toStdString();
   EXPECT_TRUE(w.isRunning());
 
   WriteFile(h.go, "");
@@ -284,7 +288,8 @@ TEST_F(ShownWindow, ProgressNeverWaitsForTheWindowAndShowsTheLatest) {
   TMainWindowObserver observer(w);
   std::atomic<bool> returned = false;
   std::thread engine([&] {
-    for (quint64 done = 1; done <= 500; ++done) observer.ShowItemProgress(0, {TProgress::TPhase::Packing, done, 500});
+    for (quint64 done = 1; done <= 500; ++done)
+      observer.ShowItemProgress(0, {TProgress::TPhase::Packing, done, 500});
     returned = true;
   });
   // The window thread handles no event meanwhile.
@@ -292,10 +297,9 @@ TEST_F(ShownWindow, ProgressNeverWaitsForTheWindowAndShowsTheLatest) {
   EXPECT_TRUE(returned) << "the reports waited for the window";
   EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colState), before);
   QStringList shown;
-  QObject::connect(w.ListView1, &QTreeWidget::itemChanged,
-                   [&](QTreeWidgetItem* item, int column) {
-                     if (column == TBatchList::colState) shown << item->text(column);
-                   });
+  QObject::connect(w.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
+    if (column == TBatchList::colState) shown << item->text(column);
+  });
   while (!returned) QCoreApplication::processEvents();
   engine.join();
   QCoreApplication::processEvents();

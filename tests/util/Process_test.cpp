@@ -127,8 +127,8 @@ TEST(RunAndWait, StandardInputIsEmptyAndOutputIsCaptured) {
 TEST(RunAndWatch, HandsTheOutputOverWhileTheProgramRuns) {
   TempDir dir;
   const QString flag = dir.file("seen");
-  const QString script = QStringLiteral(
-      "echo ready; while [ ! -e '%1' ]; do sleep 0.02; done; echo done >&2; exit 5").arg(flag);
+  const QString script =
+      QStringLiteral("echo ready; while [ ! -e '%1' ]; do sleep 0.02; done; echo done >&2; exit 5").arg(flag);
   QByteArray heard;
   QElapsedTimer timer;
   timer.start();
@@ -141,7 +141,8 @@ TEST(RunAndWatch, HandsTheOutputOverWhileTheProgramRuns) {
   EXPECT_EQ(heard, "ready\ndone\n");
 
   heard.clear();
-  EXPECT_EQ(RunAndWatch("/bin/sh", {"-c", "echo on; exec sleep 30"}, "", [] { return false; }, 50, read),
+  EXPECT_EQ(RunAndWatch(
+                "/bin/sh", {"-c", "echo on; exec sleep 30"}, "", [] { return false; }, 50, read),
             kExitKilled);
   EXPECT_EQ(RunAndWatch("/nonexistent/program", {}, "", inTime, 50, read), kStartFailed);
 }

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "compress/common/ProgramVersion.h"
 #include "compress/common/ExtractedTree.h"
+#include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
@@ -30,7 +30,8 @@ bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const
   int exitCode;
   if (progress) {
     TRarPercentReader reader(sourceBytes_, progress);
-    exitCode = RunEngineReading(RarExePath(), arguments, folder, [&](const QByteArray& piece) { reader.Read(piece); });
+    exitCode = RunEngineReading(RarExePath(), arguments, folder,
+                                [&](const QByteArray& piece) { reader.Read(piece); });
   } else {
     exitCode = RunEngine(RarExePath(), arguments, folder);
   }
