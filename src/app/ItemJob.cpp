@@ -44,7 +44,9 @@ TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
       cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
-              std::move(stopRequests)) {}
+              std::move(stopRequests)),
+      throttle_([this](const TProgress& progress) { observer_.ShowItemProgress(progressIndex_, progress); }) {
+}
 
 TItemOutcome TItemJob::Process(int index, const QString& source) {
   observer_.ShowLvState(index, TStatusText::Processing);
@@ -53,6 +55,9 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
     qCInfo(lcJob) << source << "is a volume of a set that another item of the run packs";
     return JudgeOutput({{}, TStatusText::OtherVolume, TItemVerdict::Skipped});
   }
+  progressIndex_ = index;
+  throttle_.Reset();
+  compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
   TItemOutcome outcome;
   {
     TItem item(index, source, runFolder_.path(), run_.dryRun);
@@ -73,6 +78,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   }  // every work folder of the item is gone here
   // The output is finished, or was removed with the item's failure.
   runFolder_.EndOutput();
+  compress_.SetOnProgress({});
   return JudgeOutput(std::move(outcome));
 }
 

@@ -13,6 +13,7 @@
 #include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
 #include "app/OutputNaming.h"
+#include "app/ProgressThrottle.h"
 #include "app/RunContext.h"
 #include "app/SourceFormat.h"
 #include "app/RunFolder.h"
@@ -113,4 +114,6 @@ class TItemJob {
   TContentCleaner cleaner_;
   TFolderPacker packer_;
   TVolumeSetPlan volumePlan_;
+  int progressIndex_ = -1;  // the item the facade's progress belongs to
+  TProgressThrottle throttle_;
 };

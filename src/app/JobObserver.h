@@ -8,6 +8,7 @@
 
 #include "app/ItemOutcome.h"
 #include "app/MyData.h"
+#include "compress/common/Progress.h"
 
 // The finished item, as the row shows it and its record keeps it.
 struct TItemResult {
@@ -60,6 +61,11 @@ class IJobObserver {
   virtual void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) = 0;
   // Status column of row `index`.
   virtual void ShowLvState(int index, const QString& stateStr) = 0;
+  // How far the item's extraction or packing has come, a few times a second at most (already
+  // thinned out). It may come from an engine's thread, but never while another step runs; it
+  // must not keep that thread waiting. The step that follows the extraction or packing shows the
+  // row's next text as usual.
+  virtual void ShowItemProgress(int index, const TProgress& progress) {}
   // Type column of row `index` (a self-extracting archive names its real format).
   virtual void SetLvExName(int index, const QString& str) = 0;
   // Output-name and output-size columns emptied as a checked item starts.

@@ -38,6 +38,11 @@ void TOrderedObserver::RecordResult(int index, const TItemResult& result) {
   Pass(index, [=](IJobObserver& o) { o.RecordResult(index, result); });
 }
 
+void TOrderedObserver::ShowItemProgress(int index, const TProgress& progress) {
+  std::lock_guard lock(mutex_);
+  if (index == first_) observer_.ShowItemProgress(index, progress);
+}
+
 void TOrderedObserver::Pass(int index, TStep step) {
   std::lock_guard lock(mutex_);
   if (index == first_)

@@ -26,6 +26,9 @@ class TOrderedObserver : public IJobObserver {
   void SetLvExName(int index, const QString& str) override;
   void ClearOutputColumns(int index) override;
   void RecordResult(int index, const TItemResult& result) override;
+  // Passed at once for the first item that has not finished; dropped for a later one, whose
+  // progress would be stale by the time its held steps are shown.
+  void ShowItemProgress(int index, const TProgress& progress) override;
 
   // Item `index` has had its last step; the held steps of the items after it that may now pass
   // are passed.

@@ -3,6 +3,8 @@
 // messages. They are the product's user interface and are used exactly as written.
 #include <QString>
 
+#include "compress/common/Progress.h"
+
 struct TStatusText {
   // While an item is worked on.
   static inline const QString Processing = QStringLiteral("正在处理中...");
@@ -10,6 +12,13 @@ struct TStatusText {
   static inline const QString Cleaning = QStringLiteral("正在清理中...");
   static inline const QString Extracting = QStringLiteral("正在解压中...");
   static inline const QString Compressing = QStringLiteral("正在压缩中...");
+  // The working text of a phase with how far it has come: "正在压缩中... 42%"; the text alone
+  // while the total is unknown.
+  static QString InProgress(const TProgress& progress) {
+    const QString& state = progress.phase == TProgress::TPhase::Packing ? Compressing : Extracting;
+    const int percent = progress.percent();
+    return percent < 0 ? state : state + ' ' + QString::number(percent) + '%';
+  }
 
   // Final.
   static inline const QString Packed = QStringLiteral("打包完毕");

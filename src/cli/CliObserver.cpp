@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/StatusTexts.h"
+#include "util/FileOps.h"
+
 namespace {
 
 // A name may hold any character but '/' and NUL; a tab or line break in it would add a field or a
@@ -120,8 +123,33 @@ void TCliObserver::AnnounceItem(int index, int progress, const QString& path, co
   currentPath_ = path;
 }
 
+QString TCliObserver::StepLine(int index, const QString& step) const {
+  return QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(step, FieldText(currentPath_));
+}
+
 void TCliObserver::ShowLvState(int index, const QString& stateStr) {
-  ShowProgress(QStringLiteral("[%1/%2] %3  %4").arg(index + 1).arg(itemCount_).arg(stateStr, FieldText(currentPath_)));
+  ShowProgress(StepLine(index, stateStr));
+}
+
+QString TCliObserver::ProgressFigures(const TProgress& progress, qint64 bytesPerSecond) {
+  QString text = TStatusText::InProgress(progress);
+  if (progress.percent() < 0) text += ' ' + SizeText(qint64(progress.done));
+  if (bytesPerSecond > 0) text += QStringLiteral("  ") + SizeText(bytesPerSecond) + QStringLiteral("/s");
+  return text;
+}
+
+void TCliObserver::ShowItemProgress(int index, const TProgress& progress) {
+  if (!progress_) return;
+  if (index != phaseIndex_ || progress.phase != phase_ || !phaseClock_.isValid()) {
+    phaseIndex_ = index;
+    phase_ = progress.phase;
+    phaseStartBytes_ = progress.done;
+    phaseClock_.start();
+  }
+  const qint64 ms = phaseClock_.elapsed();
+  const qint64 speed =
+      ms > 0 ? qint64((progress.done - qMin(progress.done, phaseStartBytes_)) * 1000 / quint64(ms)) : 0;
+  ShowProgress(StepLine(index, ProgressFigures(progress, speed)));
 }
 
 void TCliObserver::RecordResult(int index, const TItemResult& result) {

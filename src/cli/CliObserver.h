@@ -1,6 +1,7 @@
 #pragma once
 // The command line's view of a run: one line (or JSON object) per finished item on standard
 // output, then the summary; progress on standard error when that is a terminal.
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdio>
 
@@ -13,6 +14,9 @@ class TCliObserver : public IJobObserver {
   void ResetProgress() override {}
   void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override;
   void ShowLvState(int index, const QString& stateStr) override;
+  // On the progress line: percent (or the bytes so far while the total is unknown), the speed
+  // since the phase began, and the item.
+  void ShowItemProgress(int index, const TProgress& progress) override;
   void SetLvExName(int index, const QString& str) override {}
   void ClearOutputColumns(int index) override {}
   void RecordResult(int index, const TItemResult& result) override;
@@ -34,11 +38,15 @@ class TCliObserver : public IJobObserver {
   // "deleted" ({path, rule, byContent}), "rewritten" ({path, rule, replacement, line, text}) and
   // "renamed" ({path, newName}).
   static QString ItemJson(int index, const TItemResult& result);
+  // "正在压缩中... 42%  12.50MB/s": the phase's text with its percent or bytes so far, then the
+  // speed (none before a speed can be told).
+  static QString ProgressFigures(const TProgress& progress, qint64 bytesPerSecond);
 
  private:
   void Print(const QString& text);
   void ShowProgress(const QString& text);
   void ClearProgress();
+  QString StepLine(int index, const QString& step) const;
 
   int itemCount_;
   bool json_;
@@ -46,5 +54,10 @@ class TCliObserver : public IJobObserver {
   std::FILE* progress_;  // null: no progress shown
   bool progressShown_ = false;
   QString currentPath_;
+  // Where the phase under way began, for its speed.
+  int phaseIndex_ = -1;
+  TProgress::TPhase phase_ = TProgress::TPhase::Extracting;
+  quint64 phaseStartBytes_ = 0;
+  QElapsedTimer phaseClock_;
   bool anyFailed_ = true;
 };

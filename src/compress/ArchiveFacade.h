@@ -13,6 +13,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineLoadError.h"
+#include "compress/common/Progress.h"
 #include "util/ExtractLimits.h"
 
 class IArchiveFacade {
@@ -29,6 +30,11 @@ class IArchiveFacade {
   virtual void SetExtractLimits(const TExtractLimits& limits) = 0;
   // Where the engines' warnings for the user go (an outdated unrar library).
   virtual void SetOnEngineWarning(std::function<void(const QString& message)> handler) = 0;
+  // Hears how far each extraction and packing has come while it runs, on the working threads and
+  // unthrottled. Extraction reports the bytes written with the total the archive's listing gives
+  // (none for a plug-in); packing reports the source bytes packed (the RAR packer by its
+  // percentage). Empty: nobody listens.
+  virtual void SetOnProgress(TProgressHandler handler) = 0;
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "".
   virtual QString GetFileRealExt(const QString& FilePath) const = 0;

@@ -101,6 +101,10 @@ int TvxCompress::Listing(const QString& archive, const char* engine, Operation&&
 TvxCompress::TvxCompress(const QString& defaultEngineFolder)
     : defaultEngineFolder_(WithTrailingSeparator(defaultEngineFolder)) {
   context_.ledger = &ledger_;
+  // Every byte an extraction writes passes the ledger: the one place extraction progress comes from.
+  ledger_.SetProgressHook([this](quint64 written, quint64 total) {
+    if (context_.onProgress) context_.onProgress({TProgress::TPhase::Extracting, written, total});
+  });
 }
 
 TEngineContext& TvxCompress::Context() {

@@ -54,6 +54,7 @@ class TvxCompress : public IArchiveFacade {
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     OnEngineWarning = std::move(handler);
   }
+  void SetOnProgress(TProgressHandler handler) override { context_.onProgress = std::move(handler); }
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "" (also for files of 3 bytes or
   // less and files that cannot be read).

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QUrl>
 
@@ -29,6 +30,19 @@ QStringList LocalPaths(const QMimeData* mime) {
   return paths;
 }
 
+// The status column is narrow; a working text that does not fit ("正在压缩中... 42%") keeps its
+// end, where the percentage stands, and loses its middle.
+class TStatusDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = Qt::ElideMiddle;
+  }
+};
+
 }  // namespace
 
 TBatchList::TBatchList(QWidget* parent) : QTreeWidget(parent) {
@@ -38,6 +52,7 @@ TBatchList::TBatchList(QWidget* parent) : QTreeWidget(parent) {
   const int widths[colCount] = {125, 330, 70, 120, 70, 90};
   for (int column = 0; column < colCount; ++column) setColumnWidth(column, widths[column]);
   header()->setStretchLastSection(false);
+  setItemDelegateForColumn(colState, new TStatusDelegate(this));
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);

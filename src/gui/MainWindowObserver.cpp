@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QThread>
 
+#include "app/StatusTexts.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 
@@ -64,4 +65,29 @@ void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
 
 void TMainWindowObserver::ShowWarning(const QString& message) {
   OnWindowThread([&] { msgbox::Warning(&window_, message); });
+}
+
+void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress) {
+  {
+    std::lock_guard lock(progressMutex_);
+    progressIndex_ = index;
+    progress_ = progress;
+    if (progressQueued_) return;
+    progressQueued_ = true;
+  }
+  // Queued before any later step of the item, so the row's next text always comes after it.
+  QMetaObject::invokeMethod(
+      &window_, [this] { ShowLatestProgress(); }, Qt::QueuedConnection);
+}
+
+void TMainWindowObserver::ShowLatestProgress() {
+  int index;
+  TProgress progress;
+  {
+    std::lock_guard lock(progressMutex_);
+    index = progressIndex_;
+    progress = progress_;
+    progressQueued_ = false;
+  }
+  if (!detached_) window_.ListView1->SetCell(index, TBatchList::colState, TStatusText::InProgress(progress));
 }

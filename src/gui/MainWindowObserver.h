@@ -4,6 +4,7 @@
 // change in the runner's order and the window stays responsive between steps. This is the one
 // place that reads the runner's item results and summary.
 #include <atomic>
+#include <mutex>
 
 #include "app/JobObserver.h"
 
@@ -24,12 +25,22 @@ class TMainWindowObserver : public IJobObserver {
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
   void ShowWarning(const QString& message) override;
+  // The one step the worker does not wait for: the latest progress is kept and one call to show
+  // it is queued at a time, so a busy window never holds an engine up and nothing piles up.
+  void ShowItemProgress(int index, const TProgress& progress) override;
 
  private:
+  // On the window thread: the row's status cell shows the latest progress.
+  void ShowLatestProgress();
+
   // Runs the step on the window thread and returns when it is done.
   template <typename Step>
   void OnWindowThread(Step step);
 
   Tfrmmain& window_;
   std::atomic<bool> detached_{false};
+  std::mutex progressMutex_;  // guards what follows
+  int progressIndex_ = -1;
+  TProgress progress_;
+  bool progressQueued_ = false;
 };

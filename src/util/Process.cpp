@@ -197,14 +197,62 @@ class TDeadline {
   std::chrono::steady_clock::time_point end_;
 };
 
-// Waits up to timeoutMs for the child to end; true when it has (it is not reaped).
-bool WaitForEnd(int pidFd, int timeoutMs) {
-  if (pidFd < 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
-    return false;
+// The child's output for a reader that wants it while the child runs; nothing without a reader.
+class TOutputReader {
+ public:
+  explicit TOutputReader(const std::function<void(const QByteArray&)>& onOutput) : onOutput_(onOutput) {
+    if (!onOutput_) return;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    readEnd_ = TFileDescriptor(fds[0]);
+    writeEnd_ = TFileDescriptor(fds[1]);
+    ::fcntl(readEnd_.get(), F_SETFL, O_NONBLOCK);
   }
-  pollfd ended{pidFd, POLLIN, 0};
-  return ::poll(&ended, 1, timeoutMs) > 0;
+  bool ok() const { return readEnd_.get() >= 0; }
+  // For the child: its output goes here, or to /dev/null (-1) without a reader.
+  int writeEnd() const { return writeEnd_.get(); }
+  // Once the child has its copy: the pipe ends when the child (and whatever it started) ends.
+  void StartReading() { writeEnd_.reset(); }
+  int readEnd() const { return readEnd_.get(); }
+  // Hands over what the pipe holds now; never waits.
+  void ReadAvailable() {
+    if (!ok()) return;
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(readEnd_.get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        // At its end the pipe is read no more, so a waiter is not woken by it again.
+        if (n == 0) readEnd_.reset();
+        return;
+      }
+      onOutput_(QByteArray(buffer, n));
+    }
+  }
+
+ private:
+  const std::function<void(const QByteArray&)>& onOutput_;
+  TFileDescriptor readEnd_;
+  TFileDescriptor writeEnd_;
+};
+
+// Waits up to timeoutMs for the child to end, handing its output to the reader as it comes; true
+// when it has ended (it is not reaped).
+bool WaitForEnd(int pidFd, int timeoutMs, TOutputReader& reader) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    // poll skips a negative descriptor: without a pidfd or a reader it waits for the other, or
+    // for the time alone.
+    pollfd fds[2] = {{pidFd, POLLIN, 0}, {reader.readEnd(), POLLIN, 0}};
+    const int ready = ::poll(fds, 2, int(left.count()));
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready <= 0) continue;
+    if (fds[1].revents) reader.ReadAvailable();
+    if (fds[0].revents) return true;
+  }
 }
 
 int KillTimedOut(pid_t pid) {
@@ -229,8 +277,12 @@ int RunAndWait(const QString& program, const QStringList& arguments, const QStri
 }
 
 int RunAndWatch(const QString& program, const QStringList& arguments, const QString& workDir,
-                const std::function<bool()>& keepGoing, int intervalMs) {
-  const pid_t pid = Spawn(program, arguments, workDir, -1, true);
+                const std::function<bool()>& keepGoing, int intervalMs,
+                const std::function<void(const QByteArray& piece)>& onOutput) {
+  TOutputReader reader(onOutput);
+  if (onOutput && !reader.ok()) return kStartFailed;
+  const pid_t pid = Spawn(program, arguments, workDir, reader.writeEnd(), true);
+  reader.StartReading();
   if (pid < 0) return kStartFailed;
   // Readable once the child has ended; without it (an old kernel) the watcher polls by the clock.
   const TFileDescriptor pidFd(int(::syscall(SYS_pidfd_open, pid, 0)));
@@ -238,9 +290,12 @@ int RunAndWatch(const QString& program, const QStringList& arguments, const QStr
   for (;;) {
     int status = 0;
     const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) return ExitCodeOf(status);
+    if (done == pid) {
+      reader.ReadAvailable();
+      return ExitCodeOf(status);
+    }
     if (done < 0 && errno != EINTR) return kStartFailed;
-    if (WaitForEnd(pidFd.get(), waitMs)) continue;
+    if (WaitForEnd(pidFd.get(), waitMs, reader)) continue;
     const auto started = std::chrono::steady_clock::now();
     if (!keepGoing()) {
       kill(pid, SIGKILL);

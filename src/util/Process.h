@@ -39,8 +39,11 @@ int RunAndWait(const QString& program, const QStringList& arguments, const QStri
 // Like RunAndWait with wait, while a watcher looks on: keepGoing is called every intervalMs (less
 // often when it is slow itself) as long as the program runs; when it returns false the program is
 // killed and kExitKilled returned.
+// With onOutput, the program's standard output and error (interleaved) are handed to it piece by
+// piece as they come, on the calling thread, instead of being discarded.
 int RunAndWatch(const QString& program, const QStringList& arguments, const QString& workDir,
-                const std::function<bool()>& keepGoing, int intervalMs);
+                const std::function<bool()>& keepGoing, int intervalMs,
+                const std::function<void(const QByteArray& piece)>& onOutput = {});
 
 // Like RunAndWait with wait, but collects standard output and error (interleaved) into *output
 // when it is not null. For asking an engine for its version or listing. With timeoutMs >= 0, a

@@ -45,6 +45,9 @@ class FakeFacade : public IArchiveFacade {
   QStringList leaveOut;                // files packing leaves out of the output, silently
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                     // given to the warning handler at each extraction
+  // Called inside each extraction and packing with the handler SetOnProgress gave (an empty one
+  // when none), so a test can report progress as an engine would, and wait as a slow one does.
+  std::function<void(const TProgressHandler& report, TProgress::TPhase phase)> whileWorking;
 
   // Shared by copies, so a test can read what the run's own copies did (one per worker).
   struct Log {
@@ -78,6 +81,7 @@ class FakeFacade : public IArchiveFacade {
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     onWarning_ = std::move(handler);
   }
+  void SetOnProgress(TProgressHandler handler) override { onProgress_ = std::move(handler); }
 
   QString GetFileRealExt(const QString& path) const override {
     const QString name = QFileInfo(path).fileName();
@@ -149,6 +153,7 @@ class FakeFacade : public IArchiveFacade {
       testsupport::WriteFile(dir + "/partial.bin", "left by a failed try");
       return a.wrongPasswordCode;
     }
+    if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Extracting);
     if (a.code != crSuccess) return a.code;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
@@ -156,6 +161,7 @@ class FakeFacade : public IArchiveFacade {
     return crSuccess;
   }
   bool Pack(const QStringList& sources, const QString& archive) {
+    if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Packing);
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
       const QStringList tree = testsupport::TreeListing(source);
@@ -175,6 +181,7 @@ class FakeFacade : public IArchiveFacade {
   bool encrypted_ = false;
   bool extractionComplete_ = false;
   std::function<void(const QString&)> onWarning_;
+  TProgressHandler onProgress_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;
 };

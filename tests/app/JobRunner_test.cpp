@@ -378,8 +378,8 @@ TEST(JobRunner, ReplaceSourceNeedsACompleteExtractionAndAWholeOutput) {
     bool outputStays;
   };
   const Row rows[] = {
-      {"a link came out as a file", [](FakeFacade& f) { f.archives["Game.zip"].complete = false; }, "替换失败",
-       true},
+      {"a link came out as a file", [](FakeFacade& f) { f.archives["Game.zip"].complete = false; },
+       "替换失败", true},
       {"a partial archive", [](FakeFacade& f) { f.smallOutputs = {"Game"}; }, "替换失败", true},
       {"a file left out", [](FakeFacade& f) { f.leaveOut = {"lib.so"}; }, "压缩失败", false},
   };
@@ -608,6 +608,56 @@ TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {
   h.Run(o, RunnerHome::Checked({h.In("a.zip")}), Factory(fake));
   EXPECT_EQ(o.warnings, QStringList({fake.warning}));
   EXPECT_EQ(o.results[0].rowState(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The engines' progress reaches the observer thinned out, for the right row, between the step
+// that starts the extraction or packing and the one that follows it.
+TEST(JobRunner, ItemProgressReachesTheObserverThrottled) {
+  RunnerHome h;
+  FakeFacade fake;
+  fake.archives["a.zip"].content = {{"a.bin", "a"}};
+  fake.archives["b.zip"].content = {{"b.bin", "b"}};
+  WriteFile(h.In("a.zip"), "archive bytes");
+  WriteFile(h.In("b.zip"), "archive bytes");
+  // As fast as an engine writes blocks: far more reports than anyone could read.
+  fake.whileWorking = [](const TProgressHandler& report, TProgress::TPhase phase) {
+    ASSERT_TRUE(report);
+    for (quint64 done = 1; done <= 1000; ++done) report({phase, done, 1000});
+  };
+  RecordingObserver observer;
+  h.Run(observer, RunnerHome::Checked({h.In("a.zip"), h.In("b.zip")}), Factory(fake));
+
+  for (int index : {0, 1}) {
+    const QList<TProgress>& heard = observer.progress[index];
+    // At least the first and the last of each phase; a slow machine may see one more per interval.
+    ASSERT_GE(heard.size(), 4);
+    EXPECT_LT(heard.size(), 40);
+    EXPECT_EQ(heard.first().phase, TProgress::TPhase::Extracting);
+    EXPECT_EQ(heard.last().phase, TProgress::TPhase::Packing);
+    EXPECT_EQ(heard.last().done, 1000u);
+    for (qsizetype i = 1; i < heard.size(); ++i)
+      if (heard[i].phase == heard[i - 1].phase) EXPECT_GT(heard[i].done, heard[i - 1].done);
+    EXPECT_EQ(observer.results[index].status, TStatusText::Packed);
+  }
+  const auto at = [&](const QString& step) { return observer.steps.indexOf(step); };
+  EXPECT_LT(at("state 0 " + TStatusText::Extracting), at("progress 0 100"));
+  EXPECT_LT(at("progress 0 100"), at("state 0 " + TStatusText::Compressing));
+  EXPECT_LT(observer.steps.lastIndexOf("progress 0 100"), at("state 0 " + TStatusText::Packed));
+}
+
+TEST(StatusTexts, InProgressAddsThePercentWhenTheTotalIsKnown) {
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 42, 100}),
+            QStringLiteral("正在压缩中... 42%"));
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Extracting, 3, 3}),
+            QStringLiteral("正在解压中... 100%"));
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Extracting, 5, 0}), TStatusText::Extracting);
+  // An estimate the engine passes is shown as done, never beyond.
+  EXPECT_EQ(TStatusText::InProgress({TProgress::TPhase::Packing, 150, 100}),
+            QStringLiteral("正在压缩中... 100%"));
 }
 
 }  // namespace

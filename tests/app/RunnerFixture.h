@@ -15,6 +15,7 @@ class RecordingObserver : public IJobObserver {
   QMap<int, QStringList> states;
   std::optional<TRunSummary> summary;
   QStringList warnings;
+  QMap<int, QList<TProgress>> progress;  // what each item's progress steps carried
   // Called on the worker after each status step, e.g. to ask for a stop.
   std::function<void(int index, const QString& state)> onState;
   // Called on the worker after each step recorded in `steps`.
@@ -36,6 +37,10 @@ class RecordingObserver : public IJobObserver {
     Step(QStringLiteral("record %1").arg(index));
   }
   void ShowWarning(const QString& message) override { warnings << message; }
+  void ShowItemProgress(int index, const TProgress& p) override {
+    progress[index] << p;
+    Step(QStringLiteral("progress %1 %2").arg(index).arg(p.percent()));
+  }
   void ShowSummary(const TRunSummary& s) override {
     summary = s;
     Step("summary");

@@ -68,3 +68,18 @@ TEST(CliObserver, TabsAndLineBreaksInAPathCannotForgeFieldsOrLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliObserver, ProgressFiguresGivePercentOrBytesAndTheSpeed) {
+  using TPhase = TProgress::TPhase;
+  EXPECT_EQ(TCliObserver::ProgressFigures({TPhase::Packing, 42, 100}, 1 << 20),
+            "正在压缩中... 42%  1.00MB/s");
+  // No total yet (a plug-in): the bytes so far instead of a percent.
+  EXPECT_EQ(TCliObserver::ProgressFigures({TPhase::Extracting, 5 << 20, 0}, 2048),
+            "正在解压中... 5.00MB  2.00KB/s");
+  // No speed before one can be told.
+  EXPECT_EQ(TCliObserver::ProgressFigures({TPhase::Extracting, 0, 100}, 0), "正在解压中... 0%");
+}
+
+}  // namespace

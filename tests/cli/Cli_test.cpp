@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include "CliHome.h"
@@ -40,6 +41,36 @@ TEST(Cli, RepacksArchivesAndFoldersAndPrintsOneLinePerItem) {
   EXPECT_TRUE(QFileInfo::exists(h.home + "/Data/delete.dat"));
   EXPECT_FALSE(QFileInfo::exists(h.home + "/Data/Setting.ini"));
   EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+}
+
+// On a terminal the progress line tells how far an item's packing has come, with its speed and
+// the item; in a pipe nothing but the item lines and the summary is written.
+TEST(Cli, ProgressLineOnATerminalOnly) {
+  HM_REQUIRE_TOOL("script");
+  CliHome h;
+  WriteFile(h.In("big.bin"), RandomBytes(3 << 20));
+  const QStringList args{Cli(), "--home",   h.home,          "--format",
+                         "zip", "--output", h.home + "/out", h.In("big.bin")};
+  QStringList quoted;
+  for (const QString& arg : args) quoted << "'" + arg + "'";
+  // script(1) runs the program on a pseudo-terminal and copies what it writes there.
+  const ToolRun terminal = RunTool("script", {"-qefc", quoted.join(' '), "/dev/null"});
+  EXPECT_EQ(terminal.exitCode, 0) << terminal.out.constData();
+  const QString screen = QString::fromUtf8(terminal.out);
+  EXPECT_TRUE(screen.contains("[1/1] 正在压缩中... 100%")) << terminal.out.constData();
+  EXPECT_TRUE(screen.contains(
+      QRegularExpression(R"(100%  \d+\.\d\d[KMG]B/s  )" + QRegularExpression::escape(h.In("big.bin")))))
+      << terminal.out.constData();
+  // The line is cleared before the item line, so the item line stands alone.
+  EXPECT_TRUE(screen.contains("\x1b[K" + Line(0, "打包完毕", h.Out("big.zip")) + "\r\n"))
+      << terminal.out.constData();
+
+  QFile::remove(h.Out("big.zip"));
+  const ToolRun piped = h.Run(args.mid(3));
+  EXPECT_EQ(piped.exitCode, 0);
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(Lines(piped.out),
+            QStringList({Line(0, "打包完毕", h.Out("big.zip")), "状态:打包完毕,共完成1个。"}));
 }
 
 TEST(Cli, SettingsOfTheDataFolderAndOneRunOverrides) {

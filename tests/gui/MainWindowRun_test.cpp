@@ -4,8 +4,12 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
+#include <QTreeWidget>
 #include <QUrl>
+#include <atomic>
+#include <thread>
 
 #include "WindowFixture.h"
 #include "gui/Theme.h"
@@ -110,7 +114,17 @@ TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
       EXPECT_EQ(row->foreground(TBatchList::colPath).color(), colour);
     }
   }
-  EXPECT_EQ(firstRowStates, QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
+  // Between its steps, the row tells how far the step under way has come, up to its end.
+  QStringList steps;
+  for (const QString& text : firstRowStates) {
+    if (!text.contains(QRegularExpression(R"( \d+%$)")))
+      steps << text;
+    else
+      EXPECT_TRUE(!steps.isEmpty() && text.startsWith(steps.last() + ' ')) << text.toStdString();
+  }
+  EXPECT_EQ(steps, QStringList({"正在处理中...", "正在解压中...", "正在压缩中...", "打包完毕"}));
+  EXPECT_TRUE(firstRowStates.contains("正在解压中... 100%"));
+  EXPECT_TRUE(firstRowStates.contains("正在压缩中... 100%"));
   EXPECT_EQ(sixthRowLine, "状态:正在打包【" + h.In("photo.bin") + "】...");
   EXPECT_EQ(sixthRowProgress, 5 * 100 / 8);
   EXPECT_TRUE(allOnWindowThread) << "rows changed from the worker thread";
@@ -293,6 +307,79 @@ TEST(MainWindowRun, WhileRunningListChangesAreRefusedAndStopEndsThePacker) {
   w.N12->trigger();
   EXPECT_EQ(w.opened, 1);
   EXPECT_TRUE(w.close());
+}
+
+// The RAR packer of the build behind a stand-in that first tells 42%, as the packer does on its
+// console, and goes on only when the test says so.
+struct HeldPackerHome : WindowHome {
+  QString go = home + "/go";
+
+  HeldPackerHome() : WindowHome(true) {
+    QFile::remove(home + "/Engine");
+    MakeDir(home + "/Engine");
+    for (const char* engine : {"libunrar.so", "7z.so"})
+      QFile::link(testsupport::EngineDir() + "/" + engine, home + "/Engine/" + engine);
+    const QString realRar = QFileInfo(testsupport::EngineDir() + "/rar").canonicalFilePath();
+    WriteFile(home + "/Engine/rar", ("#!/bin/sh\nprintf 'Adding    a.bin   \\b\\b\\b\\b 42%%'\n"
+                                     "while [ ! -e '" +
+                                     go + "' ]; do sleep 0.02; done\nexec '" + realRar + "' \"$@\"\n")
+                                        .toUtf8());
+    QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TSettings settings = QuickSettings();
+    settings.CompressExt = ofRAR;
+    Save(settings);
+    WriteFile(In("first/a.bin"), RandomBytes(60000));
+  }
+};
+
+TEST(MainWindowRun, TheRowShowsThePercentWhilePackingAndTheFinalTextAfter) {
+  HM_REQUIRE_TOOL("rar");
+  ASSERT_TRUE(QFileInfo::exists(testsupport::EngineDir() + "/rar")) << "run scripts/setup";
+  HeldPackerHome h;
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+  w.ListView1->AddPath(h.In("first"));
+  Click(w.btnStart);
+  const auto state = [&] { return w.ListView1->Row(0)->text(TBatchList::colState); };
+  EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("正在压缩中... 42%"); }, 60000))
+      << state().toStdString();
+  EXPECT_TRUE(w.isRunning());
+
+  WriteFile(h.go, "");
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }, 60000));
+  EXPECT_EQ(state(), "打包完毕");
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colOutputName), "first.rar");
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成1个。");
+  EXPECT_EQ(recorder.texts(), QStringList());
+  EXPECT_EQ(RunTool("rar", {"lb", h.Out("first.rar")}).out, "a.bin\n");
+}
+
+// An engine's thread is never held up by a busy window: the reports return at once, and the
+// window, once it gets to them, shows the latest.
+TEST_F(ShownWindow, ProgressNeverWaitsForTheWindowAndShowsTheLatest) {
+  WriteFile(h.In("a.bin"), "a");
+  w.ListView1->AddPath(h.In("a.bin"));
+  const QString before = w.ListView1->Row(0)->text(TBatchList::colState);
+  TMainWindowObserver observer(w);
+  std::atomic<bool> returned = false;
+  std::thread engine([&] {
+    for (quint64 done = 1; done <= 500; ++done)
+      observer.ShowItemProgress(0, {TProgress::TPhase::Packing, done, 500});
+    returned = true;
+  });
+  // The window thread handles no event meanwhile.
+  for (int i = 0; i < 1000 && !returned; ++i) QThread::msleep(10);
+  EXPECT_TRUE(returned) << "the reports waited for the window";
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colState), before);
+  QStringList shown;
+  QObject::connect(w.ListView1, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item, int column) {
+    if (column == TBatchList::colState) shown << item->text(column);
+  });
+  while (!returned) QCoreApplication::processEvents();
+  engine.join();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shown, QStringList({"正在压缩中... 100%"}));
 }
 
 TEST(MainWindowRun, RefusedStartsChangeNothing) {

@@ -122,6 +122,32 @@ TEST(RunAndWait, StandardInputIsEmptyAndOutputIsCaptured) {
   EXPECT_EQ(RunAndCapture("/nonexistent/program", {}, "", &output), kStartFailed);
 }
 
+// A watched program's output reaches the reader while it runs, not only at its end: the program
+// here goes on only once the reader has seen its first line. Standard error comes too, and the
+// watcher can still stop it.
+TEST(RunAndWatch, HandsTheOutputOverWhileTheProgramRuns) {
+  TempDir dir;
+  const QString flag = dir.file("seen");
+  const QString script =
+      QStringLiteral("echo ready; while [ ! -e '%1' ]; do sleep 0.02; done; echo done >&2; exit 5").arg(flag);
+  QByteArray heard;
+  QElapsedTimer timer;
+  timer.start();
+  const auto read = [&](const QByteArray& piece) {
+    heard += piece;
+    if (heard.contains("ready\n")) QFile(flag).open(QIODevice::WriteOnly);
+  };
+  const auto inTime = [&] { return timer.elapsed() < 20000; };
+  EXPECT_EQ(RunAndWatch("/bin/sh", {"-c", script}, "", inTime, 50, read), 5);
+  EXPECT_EQ(heard, "ready\ndone\n");
+
+  heard.clear();
+  EXPECT_EQ(RunAndWatch(
+                "/bin/sh", {"-c", "echo on; exec sleep 30"}, "", [] { return false; }, 50, read),
+            kExitKilled);
+  EXPECT_EQ(RunAndWatch("/nonexistent/program", {}, "", inTime, 50, read), kStartFailed);
+}
+
 // A program given a time (one asked for its version) that does not end in it is ended, whether
 // it keeps writing, keeps its output open, or has closed its output and runs on.
 // Gone or a zombie: the process has ended.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "compress/common/Progress.h"
+
 class TExtractLedger;
 
 struct TEngineContext {
@@ -22,6 +24,17 @@ struct TEngineContext {
   // Why the last operation failed, in words for the log; the facade clears it before each
   // operation and logs it beside the result.
   QString cause;
+  // Hears how far the operation has come; set by the facade's user, may be empty.
+  TProgressHandler onProgress;
+
+  // What a packer reports through (extraction is reported by the ledger); empty when nobody
+  // listens, so an engine may skip the work of measuring.
+  TByteProgress PackingProgress() const {
+    if (!onProgress) return {};
+    return [handler = onProgress](quint64 done, quint64 total) {
+      handler({TProgress::TPhase::Packing, done, total});
+    };
+  }
 
   // Records why the operation failed and returns its result: `return context_.Fail(crFailed, ...)`.
   template <class Result>

@@ -6,6 +6,7 @@
 #include "util/Process.h"
 
 namespace {
+constexpr int kWatchIntervalMs = 200;
 QString ProgramFolder(const QString& program) { return WithTrailingSeparator(QFileInfo(program).absolutePath()); }
 }  // namespace
 
@@ -18,6 +19,11 @@ int RunEngine(const QString& program, const QStringList& arguments, const QStrin
 }
 
 int RunEngineWatched(const QString& program, const QStringList& arguments, const std::function<bool()>& keepGoing) {
-  constexpr int kWatchIntervalMs = 200;
   return RunAndWatch(program, arguments, ProgramFolder(program), keepGoing, kWatchIntervalMs);
+}
+
+int RunEngineReading(const QString& program, const QStringList& arguments, const QString& workFolder,
+                     const std::function<void(const QByteArray& piece)>& onOutput) {
+  // Nothing to watch: the output alone is wanted; a stop request kills the program as any other.
+  return RunAndWatch(program, arguments, workFolder, [] { return true; }, kWatchIntervalMs, onOutput);
 }

@@ -281,6 +281,8 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roInitArchive);
   if (!handle) return false;
   TExtractTarget target(Path, Ledger);
+  // Known from the listing OpenFile made; for progress only.
+  if (information_.Opened) target.SetTotal(information_.UnpackedSize);
   extracting_ = &target;
   auto header = NewHeader();
   bool ok = true;

@@ -8,11 +8,13 @@
 #include <cstring>
 #include <optional>
 
+#include "compress/common/ExtractedTree.h"
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarAddRuns.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
+#include "compress/rar/RarPercentReader.h"
 #include "util/NativePath.h"
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
@@ -30,12 +32,29 @@ TEngineInfo TRarPacker::Describe() const {
   return info;
 }
 
-bool TRarPacker::Run(const QStringList& arguments, const QString& archive) {
+bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress) {
   if (!RarExeExists()) return Missing();
-  const int exitCode = RunEngine(RarExePath(), arguments, QFileInfo(archive).absolutePath());
+  const QString folder = QFileInfo(archive).absolutePath();
+  int exitCode;
+  if (progress) {
+    TRarPercentReader reader(sourceBytes_, progress);
+    exitCode = RunEngineReading(RarExePath(), arguments, folder,
+                                [&](const QByteArray& piece) { reader.Read(piece); });
+  } else {
+    exitCode = RunEngine(RarExePath(), arguments, folder);
+  }
   if (RarRunSucceeded(exitCode)) return true;
   return context_.Fail(
       false, QStringLiteral("%1 %2 exited with %3").arg(RarExePath(), arguments.value(0)).arg(exitCode));
+}
+
+quint64 TRarPacker::SourceBytes(const QStringList& sources) {
+  quint64 bytes = 0;
+  for (const QString& source : sources) {
+    const QFileInfo info(source);
+    bytes += info.isDir() ? BytesBelow(source) : quint64(info.size());
+  }
+  return bytes;
 }
 
 bool TRarPacker::Missing() {
@@ -44,8 +63,12 @@ bool TRarPacker::Missing() {
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
-  const QString source = RarSource(rarDir, QFileInfo(rarDir).isDir());
-  return Run(RarAddArguments(rarFile, {source}, context_.lockFile, context_.compressPwd), rarFile);
+  const QFileInfo info(rarDir);
+  const QString source = RarSource(rarDir, info.isDir());
+  const TByteProgress progress = context_.PackingProgress();
+  // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
+  if (progress) sourceBytes_ = SourceBytes({rarDir});
+  return Run(RarAddArguments(rarFile, {source}, context_.lockFile, context_.compressPwd), rarFile, progress);
 }
 
 bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
@@ -62,13 +85,26 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   const QString commentPath = comment && comment->readable() ? comment->path() : QString();
 
   const QList<QStringList> runs = RarAddRuns(rarDirs);
+  const TByteProgress progress = context_.PackingProgress();
+  // Each run's share counts on from what the runs before it added, against all the runs' bytes.
+  quint64 total = 0;
+  QList<quint64> runBytes;
+  if (progress)
+    for (const QStringList& run : runs) total += runBytes.emplace_back(SourceBytes(run));
+  quint64 before = 0;
   for (qsizetype i = 0; i < runs.size(); ++i) {
     const bool last = i == runs.size() - 1;
     QStringList sources;
     for (const QString& dir : runs[i]) sources << RarSource(dir, QFileInfo(dir).isDir());
     const QStringList arguments = RarAddArguments(archive, sources, last && (lock || context_.lockFile),
                                                   context_.compressPwd, last ? commentPath : QString());
-    if (!Run(arguments, archive)) return false;
+    TByteProgress runProgress;
+    if (progress) {
+      sourceBytes_ = runBytes[i];
+      runProgress = [&progress, before, total](quint64 done, quint64) { progress(before + done, total); };
+      before += runBytes[i];
+    }
+    if (!Run(arguments, archive, runProgress)) return false;
   }
   if (std::rename(NativePath(archive).c_str(), NativePath(rarFile).c_str()) != 0)
     return context_.Fail(false, QStringLiteral("cannot put the archive in place: ") + std::strerror(errno));

@@ -40,9 +40,14 @@ class TRarPacker {
   TEngineInfo Describe() const;
 
  private:
-  bool Run(const QStringList& arguments, const QString& archive);
+  // With progress, the packer's percentage is read from its output as a share of sourceBytes_.
+  bool Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress = {});
   // The packer is not in the engine folder: false, with that as the cause.
   bool Missing();
 
+  // Bytes of the files and folders given.
+  static quint64 SourceBytes(const QStringList& sources);
+
   TEngineContext& context_;
+  quint64 sourceBytes_ = 0;  // of the files being added
 };

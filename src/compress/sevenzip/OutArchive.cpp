@@ -105,7 +105,7 @@ z7::HRESULT T7zOutArchive::ApplyProperties(z7::IOutArchive& archive) const {
   return hr;
 }
 
-z7::HRESULT T7zOutArchive::SaveToFile(const QString& path) {
+z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& progress) {
   TComPtr<z7::IOutArchive> archive;
   z7::HRESULT hr = plugin_.CreateObject(archive);
   if (z7::Failed(hr) || !archive) return z7::Failed(hr) ? hr : z7::kFail;
@@ -116,7 +116,7 @@ z7::HRESULT T7zOutArchive::SaveToFile(const QString& path) {
   const std::string temporaryName = NativePath(temporary);
   TComPtr<T7zOutFileStream> out = T7zOutFileStream::Create(temporary, T7zOutFileStream::TCreateMode::NewOnly);
   if (!out) return HresultFromErrno(errno);
-  TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_));
+  TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_, progress));
   hr = archive->UpdateItems(out.get(), static_cast<std::uint32_t>(items_.size()), callback.get());
   if (!out->Close() && hr == z7::kOk) hr = z7::kFail;
   if (hr == z7::kOk && std::rename(temporaryName.c_str(), NativePath(path).c_str()) != 0)

@@ -8,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "compress/common/Progress.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/Password.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
@@ -43,7 +44,8 @@ class T7zOutArchive {
 
   // Writes the archive to a new file beside path and moves it over path only when the library
   // reported success, so a failed run leaves no partial archive. Returns the library's result.
-  z7::HRESULT SaveToFile(const QString& path);
+  // progress hears the bytes read so far of the queued files' total.
+  z7::HRESULT SaveToFile(const QString& path, const TByteProgress& progress = {});
 
  private:
   z7::HRESULT ApplyProperties(z7::IOutArchive& archive) const;

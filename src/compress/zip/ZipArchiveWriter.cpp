@@ -43,6 +43,11 @@ bool TZipArchiveWriter::Fail(const QString& message) {
   return false;
 }
 
+void TZipArchiveWriter::Advance(uint64_t bytes) {
+  packedBytes_ += bytes;
+  if (options_.progress) options_.progress(packedBytes_, sourceBytes_);
+}
+
 bool TZipArchiveWriter::OutputFailed() {
   return Fail(QStringLiteral("cannot write the archive: ") + QString::fromLocal8Bit(std::strerror(errno)));
 }
@@ -50,6 +55,9 @@ bool TZipArchiveWriter::OutputFailed() {
 bool TZipArchiveWriter::Write(const std::vector<TZipSource>& sources) {
   written_.clear();
   written_.reserve(sources.size());
+  sourceBytes_ = 0;
+  packedBytes_ = 0;
+  for (const TZipSource& source : sources) sourceBytes_ += source.isFolder ? 0 : source.size;
   TZipDeflatePool pool(sources, options_.threads);
   for (const TZipSource& source : sources) {
     const bool ok = source.isFolder ? WriteFolder(source) : WriteFile(source, pool);
@@ -102,6 +110,7 @@ bool TZipArchiveWriter::WriteSinglePiece(TZipEntryRecord& r, const TZipSource& s
   r.crc = piece.crc;
   r.compressedSize = uint64_t(piece.data.size()) + (r.IsEncrypted() ? TZipCrypto::kHeaderSize : 0);
   if (!WriteHeader(r, source, false) || !BeginData(r) || !WriteData(piece.data)) return false;
+  Advance(source.size);
   written_.push_back({std::move(r), source.mtimeSeconds, false});
   return true;
 }
@@ -119,6 +128,7 @@ bool TZipArchiveWriter::WritePieces(TZipEntryRecord& r, const TZipSource& source
   uint64_t compressed = uint64_t(first.data.size());
   uint32_t crc = first.crc;
   if (!WriteData(first.data)) return false;
+  Advance(std::min<uint64_t>(kZipChunkSize, source.size));
   const uint64_t pieces = ZipChunkCount(source.size);
   for (uint64_t k = 1; k < pieces; ++k) {
     TZipChunkResult piece = pool.Next();
@@ -127,6 +137,7 @@ bool TZipArchiveWriter::WritePieces(TZipEntryRecord& r, const TZipSource& source
     crc = ZipCrc32Combine(crc, piece.crc, length);
     compressed += uint64_t(piece.data.size());
     if (!WriteData(piece.data)) return false;
+    Advance(length);
   }
   r.crc = crc;
   if (compressed >= source.size) return RewriteStored(r, source);

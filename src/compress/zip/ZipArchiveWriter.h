@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "compress/common/Progress.h"
 #include "compress/zip/ZipChunkDeflater.h"
 #include "compress/zip/ZipNames.h"
 #include "compress/zip/ZipRecords.h"
@@ -25,6 +26,7 @@ struct TZipWriteOptions {
   QByteArray comment;                  // ANSI code page, at most 65535 bytes
   int threads = 1;                     // deflate threads; the archive is the same for any number
   std::optional<uint64_t> cryptoSeed;  // fixes the encryption headers' random bytes (tests)
+  TByteProgress progress;              // hears the source bytes packed so far of their total
 };
 
 class TZipArchiveWriter {
@@ -56,6 +58,8 @@ class TZipArchiveWriter {
   bool WriteDirectory();
   bool Fail(const QString& message);
   bool OutputFailed();
+  // `bytes` more of the sources are in the archive.
+  void Advance(uint64_t bytes);
 
   TZipOutput& output_;
   TZipWriteOptions options_;
@@ -63,5 +67,7 @@ class TZipArchiveWriter {
   uint64_t seed_;
   std::unique_ptr<TZipCrypto> crypto_;  // the entry being written, when encrypted
   std::vector<TWritten> written_;
+  uint64_t sourceBytes_ = 0;  // of every file
+  uint64_t packedBytes_ = 0;  // of those written so far
   QString error_;
 };

@@ -40,6 +40,7 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
   options.password = context_.compressPwd.isEmpty() ? QByteArray() : ToAnsi(context_.compressPwd);
   options.comment = ZipCommentFromFile(context_.commentFile);
   options.threads = Threads();
+  options.progress = context_.PackingProgress();
   TZipArchiveWriter writer(output, std::move(options));
   if (!writer.Write(plan.sources())) return context_.Fail(false, writer.error());
   if (!output.Commit()) return context_.Fail(false, QStringLiteral("cannot complete the archive on disk"));

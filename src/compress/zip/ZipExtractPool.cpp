@@ -34,6 +34,10 @@ std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, c
   const std::vector<TZipEntryRecord>& entries = archive_.entries();
   std::vector<TZipExtractOutcome> outcomes(entries.size(), TZipExtractOutcome::Failed);
   std::atomic<bool> failed = false;
+  quint64 total = 0;
+  for (qsizetype i = 0; i < names.size(); ++i)
+    if (!IsFolderEntryName(names[i])) total += entries[size_t(i)].uncompressedSize;
+  target_.SetTotal(total);
   const auto extract = [&](TZipExtractor& extractor, size_t i) {
     try {
       outcomes[i] = extractor.Extract(entries[i], names[qsizetype(i)], password);
