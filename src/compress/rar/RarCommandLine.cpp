@@ -9,11 +9,13 @@ QString RarSource(const QString& rarDir, bool isFolder) {
   return source;
 }
 
-QStringList RarAddArguments(const QString& archive, const QString& source, bool lock,
-                            const QString& password) {
+QStringList RarAddArguments(const QString& archive, const QString& source, bool lock, const QString& password,
+                            const QString& exclusionList) {
   QStringList arguments{QStringLiteral("a"), QStringLiteral("-r")};
   if (lock) arguments << QStringLiteral("-k");
-  arguments << QStringLiteral("-EP1") << archive << source;
+  arguments << QStringLiteral("-EP1");
+  if (!exclusionList.isEmpty()) arguments << QStringLiteral("-x@") + exclusionList;
+  arguments << archive << source;
   if (!password.isEmpty()) arguments << QStringLiteral("-p") + password;
   return arguments;
 }
@@ -23,3 +25,15 @@ QStringList RarCommentArguments(const QString& commentFile, const QString& archi
 }
 
 QStringList RarLockArguments(const QString& archive) { return {QStringLiteral("k"), archive}; }
+
+std::optional<QByteArray> RarFolderExclusions(const QByteArray& root,
+                                              const std::vector<QByteArray>& folderLinks) {
+  QByteArray list;
+  for (const QByteArray& link : folderLinks) {
+    const QByteArray below = link.startsWith(root) ? link.mid(root.size()) : link;
+    if (link.contains('\n') || link.contains('\r') || below.contains('*') || below.contains('?'))
+      return std::nullopt;
+    list += link + "/\n";
+  }
+  return list;
+}

@@ -2,10 +2,16 @@
 
 #include <QFileInfo>
 
+#include <memory>
+
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
+#include "compress/rar/RarTemporaryFile.h"
+#include "util/NativePath.h"
+#include "util/PackableFiles.h"
+#include "util/PathSeparators.h"
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 
@@ -36,8 +42,30 @@ bool TRarPacker::Missing() {
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
-  const QString source = RarSource(rarDir, QFileInfo(rarDir).isDir());
-  return Run(RarAddArguments(rarFile, source, context_.lockFile, context_.compressPwd), rarFile);
+  const bool isFolder = QFileInfo(rarDir).isDir();
+  std::unique_ptr<TRarTemporaryFile> exclusions;
+  // The folder as the packer is given it, so that the listed links are the paths it meets.
+  if (isFolder && !ExcludeFolderLinks(WithoutTrailingSeparator(rarDir), exclusions)) return false;
+  const QString exclusionList = exclusions ? exclusions->path() : QString();
+  return Run(RarAddArguments(rarFile, RarSource(rarDir, isFolder), context_.lockFile, context_.compressPwd,
+                             exclusionList),
+             rarFile);
+}
+
+bool TRarPacker::ExcludeFolderLinks(const QString& folder, std::unique_ptr<TRarTemporaryFile>& list) {
+  const std::optional<std::vector<QByteArray>> links = ListFolderLinks(folder);
+  if (!links) return context_.Fail(false, QStringLiteral("cannot read every folder below ") + folder);
+  const std::optional<QByteArray> text =
+      RarFolderExclusions(QByteArray::fromStdString(NativePath(folder)), *links);
+  if (!text)
+    return context_.Fail(false, QStringLiteral("a link to a folder below %1 has a name the RAR packer cannot "
+                                               "leave out exactly (a wildcard or a line break)")
+                                    .arg(folder));
+  if (text->isEmpty()) return true;
+  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), *text);
+  if (list->path().isEmpty())
+    return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
+  return true;
 }
 
 bool TRarPacker::AddComment(const QString& CompressPath) {

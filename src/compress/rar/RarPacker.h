@@ -8,8 +8,11 @@
 // engine folder of an installed program is read-only.
 #include <QString>
 
+#include <memory>
+
 #include "compress/common/EngineContext.h"
 #include "compress/common/EngineInfo.h"
+#include "compress/rar/RarTemporaryFile.h"
 
 class TRarPacker {
  public:
@@ -18,7 +21,9 @@ class TRarPacker {
   // Whether engine folder + "rar" exists; every operation checks it first.
   bool RarExeExists() const;
   // Adds the folder's content (or the single file) to rarFile, creating it when missing and
-  // merging into it when it exists; with the context's password and lock flag.
+  // merging into it when it exists; with the context's password and lock flag. Links to folders
+  // are left out, as ListPackableFiles leaves them; a link to a folder whose name the packer
+  // cannot be told exactly (a wildcard or a line break) fails the add before the packer runs.
   bool RarFile(const QString& rarDir, const QString& rarFile);
   // Sets the archive comment from the context's comment file.
   bool AddComment(const QString& CompressPath);
@@ -32,6 +37,9 @@ class TRarPacker {
 
  private:
   bool Run(const QStringList& arguments, const QString& archive);
+  // The packer would follow links to folders, through one to an ancestor without end. list
+  // stays empty when there are none.
+  bool ExcludeFolderLinks(const QString& folder, std::unique_ptr<TRarTemporaryFile>& list);
   // The packer is not in the engine folder: false, with that as the cause.
   bool Missing();
 
