@@ -26,10 +26,11 @@ int main(int argc, char** argv) {
   long checked = 0;
   long missing = 0;
   for (const QString& name : QDir(args[3]).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-    const std::optional<QStringList> expected = ExpectedEntries({args[3] + '/' + name, args[1]});
+    const QString archive = args[4] + '/' + name + args[2];
+    const std::optional<QStringList> expected = ExpectedEntries({args[3] + '/' + name, args[1]}, archive);
     if (!expected) return 1;
     checked += expected->size();
-    missing += MissingEntries(compress, args[4] + '/' + name + args[2], *expected).size();
+    missing += MissingEntries(compress, archive, *expected).size();
   }
   std::printf("%ld names checked, %ld lacking\n", checked, missing);
   return 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the batch does to each archive, done with the engines' own tools: extract into a fresh
 # folder, pack the folder's content again, add the must-have files, and for RAR set the comment
-# and the lock; then remove the folder.
-# Usage: raw_repack.sh zip|7z|rar OUTPUT_DIR MUST_FILES_DIR COMMENT_FILE ARCHIVE...
+# and the lock; then remove the folder. rar1 is RAR in one packer run, as harrowmint packs it:
+# content, must-have files, comment and lock in one add.
+# Usage: raw_repack.sh zip|7z|rar|rar1 OUTPUT_DIR MUST_FILES_DIR COMMENT_FILE ARCHIVE...
 set -euo pipefail
 format=$1 out=$2 must=$3 comment=$4
 shift 4
@@ -29,6 +30,10 @@ for archive in "$@"; do
       rar a -idq -r -ep1 "$out/$name.rar" "$must/*"
       rar c -idq -z"$comment" "$out/$name.rar"
       rar k -idq "$out/$name.rar"
+      ;;
+    rar1)
+      unrar x -idq -y "$archive" "$dir/"
+      rar a -idq -r -ep1 -z"$comment" -k "$out/$name.rar" "$dir/*" "$must/*"
       ;;
   esac
   rm -rf "$dir"

@@ -11,10 +11,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-}  // namespace
-
 QString GetSingleRootFolder(const QString& folder) {
   std::error_code ec;
   fs::directory_iterator it(FileSystemPath(folder), ec);
@@ -59,10 +55,9 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   const bool addMustFiles = haveMustFiles && !mustPlaced;
   if (!FolderHasEntries(folder) && !addMustFiles) return prFailed;
 
-  // Taken before packing, so that the output itself, should it lie below the folder, is not one.
   QStringList sources{folder};
   if (addMustFiles) sources << mustFilesFolder_;
-  const std::optional<QStringList> expected = ExpectedEntries(sources);
+  const std::optional<QStringList> expected = ExpectedEntries(sources, archive);
   if (!expected) return prFailed;
 
   const int result = Pack(folder, archive, *kind, addMustFiles);
@@ -90,19 +85,12 @@ int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool w
     qCWarning(lcJob) << "cannot make" << archive << ": the RAR packer is not in the engine folder";
     return prEngineMissing;
   }
-  // A second add merges the must-have files into the archive root. Each add must succeed: after
-  // a failed first add, a second one would leave an archive of must-have files alone.
-  QStringList adds;
-  if (FolderHasEntries(folder)) adds << folder + '/';
-  if (withMustFiles) adds << mustFilesFolder_ + '/';
-  for (const QString& source : adds) {
-    const int result = RunPacker([&] { return compress_.RarFile(source, archive); });
-    if (result != prPacked) return result;
-  }
-  // The comment and lock do not judge the archive, but one a stop killed leaves it unfinished.
-  if (RunPacker([&] { return compress_.AddComment(archive); }) == prStopped) return prStopped;
-  if (LockRAR_ && RunPacker([&] { return compress_.SetLock(archive); }) == prStopped) return prStopped;
-  return prPacked;
+  // The must-have files merge into the archive root beside the folder's content; the comment and
+  // the lock are part of the same packing, so a failure of either fails the output.
+  QStringList sources;
+  if (FolderHasEntries(folder)) sources << folder + '/';
+  if (withMustFiles) sources << mustFilesFolder_ + '/';
+  return RunPacker([&] { return compress_.RarFile(sources, archive, LockRAR_); });
 }
 
 int TFolderPacker::RunPacker(const std::function<bool()>& run) const {

@@ -26,9 +26,10 @@ class TFolderPacker {
                 TStopRequests stopRequests = {});
 
   // Packs the folder (no trailing '/') into archive in the format given by its extension,
-  // compared exactly. Returns a TPackResult. The RAR comment and lock are applied after the adds;
-  // their own results do not judge the archive. An archive whose listing lacks a file of the
-  // folder or a must-have file added to it is a failed packing (prFailed).
+  // compared exactly. Returns a TPackResult. A RAR output gets the comment (when the comment file
+  // exists) and the lock (LockRAR) in the same packing: an output without the comment or lock
+  // it was to have is a failed packing (prFailed). So is an archive whose listing lacks a file of
+  // the folder or a must-have file added to it.
   int PackFolder(const QString& folder, const QString& archive, const QString& format);
 
  private:

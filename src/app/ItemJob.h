@@ -1,8 +1,8 @@
 #pragma once
 // One checked item of a run, from its output name to its packed archive: a folder is copied (or
 // cleaned in place) and packed, an archive is extracted, cleaned and packed again, any other file
-// is packed as it is. Each way through returns the item's outcome; work folders live only as long
-// as the item.
+// is packed as it is. Each way through returns the item's outcome; work folders and the hold on
+// the output's name live only as long as the item.
 #include <QString>
 
 #include <filesystem>
@@ -46,6 +46,7 @@ class TItemJob {
     int index;
     QString source;
     TWorkFolders folders;
+    TOutputReservations names;     // the output name, held from naming to the end of the item
     QString output;                // the archive being made; set when the item is named
     QString outputBaseName;        // what precedes its "_N" suffix and extension
     int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex

@@ -1,8 +1,9 @@
 #pragma once
-// Whoever shows a run's progress. The runner calls these steps from its worker thread, one at a
+// Whoever shows a run's progress. The runner calls these steps from its worker threads, one at a
 // time, and waits for each to return: the window marshals them to its own thread with blocking
-// queued calls, the command line handles them directly. Verdicts, counts and texts come from the
-// runner; an observer only shows them.
+// queued calls, the command line handles them directly. The steps of the items come item after
+// item in input order, whether the run works on one item at a time or on several. Verdicts,
+// counts and texts come from the runner; an observer only shows them.
 #include <QString>
 
 #include "app/ItemOutcome.h"

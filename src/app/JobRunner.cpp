@@ -32,7 +32,7 @@ TJobRunner::~TJobRunner() {
   Wait();
 }
 
-TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, bool dryRun) {
+TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items, const TRunOptions& options) {
   if (isRunning_) return {};
   if (items.isEmpty()) return {false, TRunText::NoItems};
   QStringList unreadable;
@@ -41,7 +41,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   std::optional<QStringList> passwordList = LoadPasswordList(paths_, settings, note);
   if (!passwordList) return {false, TRunText::PasswordListUnreadable(settings.PasswordsFile)};
   const QString outputPath = ResolveOutputFolder(settings.OutputFolder, paths_.programFolder(), settings.ampm,
-                                                 QDateTime::currentDateTime(), !dryRun);
+                                                 QDateTime::currentDateTime(), !options.dryRun);
   if (outputPath.isEmpty()) return {false, TRunText::InvalidOutputFolder};
 
   Wait();  // a finished worker may still be on its way out
@@ -55,9 +55,10 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   // The engines read the comment themselves; an unreadable one is found here.
   if (!TryLoadTextFile(CommentFile(paths_))) note(CommentFile(paths_));
   run_.unreadableFiles = unreadable;
-  run_.dryRun = dryRun;
+  run_.dryRun = options.dryRun;
   run_.passwordList = std::move(*passwordList);
   t_List = items;
+  workers_ = TItemWorkers::ForRequest(options.workers);
   isRunning_ = true;
   isExit_ = false;
   std::lock_guard lock(workerMutex_);
@@ -100,38 +101,63 @@ void TJobRunner::RunJob() {
 }
 
 void TJobRunner::StartCompress() {
-  const std::unique_ptr<IArchiveFacade> compress = factory_();
-  if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
-  compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
-  compress->SetCommentFile(CommentFile(run_.paths));
-  compress->SetExtractLimits(run_.settings.extractLimits);
-  compress->SetOnEngineWarning([this](const QString& message) { observer_.ShowWarning(message); });
-
-  TRunFolder runFolder(run_.paths.tempRoot());
-  TItemJob job(
-      run_, runFolder, *compress, observer_, [this] { return stopRequests_.load(); },
-      [this](const QString& path) { WarnUnreadable(path); });
-  job.PlanVolumeSets(t_List);
-  observer_.ResetProgress();
+  const int count = int(t_List.size());
+  TOrderedObserver observer(observer_, count);
+  observer.ResetProgress();
   tally_ = {};
   warnedFiles_.clear();
-  for (const QString& path : run_.unreadableFiles) WarnUnreadable(path);
-  const int count = int(t_List.size());
-  for (int i = 0; i < count && !isExit_; ++i) {
-    const TMyData& item = t_List[i];
-    observer_.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
-    if (!item.checked) continue;
-    const TItemOutcome outcome = job.Process(i, item.path);
-    observer_.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
-    observer_.ShowLvState(i, outcome.status);
-  }
+  failure_ = nullptr;
+  for (const QString& path : run_.unreadableFiles) WarnUnreadable(observer, path);
+  TItemWorkers workers(workers_, count);
+  workers.Run([&] { Work(workers, observer); });
+  observer.FinishAll();
+  if (failure_) std::rethrow_exception(failure_);
   ShowSummary();
 }
 
+void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer) {
+  try {
+    const std::unique_ptr<IArchiveFacade> compress = factory_();
+    if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
+    compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
+    compress->SetCommentFile(CommentFile(run_.paths));
+    compress->SetExtractLimits(run_.settings.extractLimits);
+    compress->SetOnEngineWarning([&observer](const QString& message) { observer.ShowWarning(message); });
+    // A folder of its own per worker: each notes the one output it is writing.
+    TRunFolder runFolder(run_.paths.tempRoot());
+    TItemJob job(
+        run_, runFolder, *compress, observer, [this] { return stopRequests_.load(); },
+        [this, &observer](const QString& path) { WarnUnreadable(observer, path); });
+    job.PlanVolumeSets(t_List);
+
+    const int count = int(t_List.size());
+    while (!isExit_) {
+      const std::optional<int> next = workers.Next();
+      if (!next) break;
+      const int i = *next;
+      const TMyData& item = t_List[i];
+      observer.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
+      if (item.checked) {
+        const TItemOutcome outcome = job.Process(i, item.path);
+        observer.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
+        observer.ShowLvState(i, outcome.status);
+      }
+      observer.Finish(i);
+    }
+  } catch (...) {
+    workers.Close();
+    std::lock_guard lock(sharedMutex_);
+    if (!failure_) failure_ = std::current_exception();
+  }
+}
+
 TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, const QString& pwd) {
-  ++tally_.recorded;
-  if (outcome.outputExists) ++tally_.successCount;
-  if (IsFailure(outcome.verdict)) ++tally_.errorCount;
+  {
+    std::lock_guard lock(sharedMutex_);
+    ++tally_.recorded;
+    if (outcome.outputExists) ++tally_.successCount;
+    if (IsFailure(outcome.verdict)) ++tally_.errorCount;
+  }
 
   TItemResult r;
   r.source = t_List[index].path;
@@ -151,11 +177,14 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   return r;
 }
 
-void TJobRunner::WarnUnreadable(const QString& path) {
-  if (warnedFiles_.contains(path)) return;
-  warnedFiles_.insert(path);
+void TJobRunner::WarnUnreadable(IJobObserver& observer, const QString& path) {
+  {
+    std::lock_guard lock(sharedMutex_);
+    if (warnedFiles_.contains(path)) return;
+    warnedFiles_.insert(path);
+  }
   qCWarning(lcJob) << path << "exists but cannot be read; its content is not used in this run";
-  observer_.ShowWarning(TRunText::DataFileUnreadable(path));
+  observer.ShowWarning(TRunText::DataFileUnreadable(path));
 }
 
 void TJobRunner::ShowSummary() {

@@ -1,16 +1,22 @@
 #pragma once
-// The batch run: fixes the run's inputs at start, then walks the snapshot on one worker thread,
-// turning every checked item into one output archive, and reports each step to the observer.
-// A stop request ends the running engine program at once and the run after the current item; the
-// current item is judged by its own results (only a packer the stop killed makes it "已停止").
+// The batch run: fixes the run's inputs at start, then walks the snapshot on its workers, turning
+// every checked item into one output archive, and reports each step to the observer. One worker
+// takes the items one after another; several take the next item in input order as each becomes
+// free, each with a facade of its own, and the observer still sees one item after another in
+// input order (TOrderedObserver). A stop request ends every running engine program at once and
+// the run after the items in progress; each of them is judged by its own results (only a packer
+// the stop killed makes it "已停止").
 #include <QSet>
 #include <QString>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <thread>
 
 #include "app/ItemJob.h"
+#include "app/ItemWorkers.h"
 #include "app/JobObserver.h"
+#include "app/OrderedObserver.h"
 #include "app/MyData.h"
 #include "app/RunContext.h"
 #include "compress/ArchiveFacade.h"
@@ -21,6 +27,12 @@ struct TStartResult {
   bool started = false;
   // why not: TRunText::NoItems, TRunText::InvalidOutputFolder or TRunText::PasswordListUnreadable
   QString message;
+};
+
+// How a run works, apart from its settings.
+struct TRunOptions {
+  int workers = 1;      // items at once; 0: one per processor core
+  bool dryRun = false;  // extract and clean only (RunContext.h)
 };
 
 class TJobRunner {
@@ -37,7 +49,7 @@ class TJobRunner {
   // changed, for an empty list, an output folder that cannot be used, a password list file given
   // in the settings that cannot be read, and while a run is active. A dry run (RunContext.h) does
   // not create the output folder either.
-  TStartResult Start(const TSettings& settings, const TSnapshot& items, bool dryRun = false);
+  TStartResult Start(const TSettings& settings, const TSnapshot& items, const TRunOptions& options = {});
   // Stop request: any thread, any number of times.
   void Stop();
   // Blocks until the current run's worker has ended.
@@ -51,20 +63,24 @@ class TJobRunner {
  private:
   void RunJob();
   void StartCompress();
+  // One worker: its own facade and item job, items from `workers` until none is left to start.
+  // An unexpected error ends this worker and closes the list; the first is kept in failure_.
+  void Work(TItemWorkers& workers, TOrderedObserver& observer);
   TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
   // Tells the user, once a run, that a data file cannot be read.
-  void WarnUnreadable(const QString& path);
+  void WarnUnreadable(IJobObserver& observer, const QString& path);
   void ShowSummary();
 
   TProgramPaths paths_;
   IJobObserver& observer_;
   TFacadeFactory factory_;
 
-  // Fixed at start, read by the worker only.
+  // Fixed at start, read by the workers only.
   TRunContext run_;
   TSnapshot t_List;
+  int workers_ = 1;
 
-  // The run's counters, the worker's alone.
+  // The run's counters, shared by its workers.
   struct TTally {
     int successCount = 0;  // outputs that exist
     int errorCount = 0;    // items whose verdict is not a success
@@ -72,6 +88,8 @@ class TJobRunner {
   } tally_;
   bool summaryShown_ = false;
   QSet<QString> warnedFiles_;
+  std::mutex sharedMutex_;  // tally_, warnedFiles_, failure_
+  std::exception_ptr failure_;
 
   std::atomic<bool> isRunning_{false};
   std::atomic<bool> isExit_{false};

@@ -5,6 +5,7 @@
 #include "app/JobLog.h"
 #include "compress/common/CompressResult.h"
 #include "util/PackableFiles.h"
+#include "util/PathSeparators.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ QString Normalized(QString name) { return name.replace('\\', '/'); }
 
 }  // namespace
 
-std::optional<QStringList> ExpectedEntries(const QStringList& folders) {
+std::optional<QStringList> ExpectedEntries(const QStringList& folders, const QString& archive) {
   QStringList names;
   for (const QString& folder : folders) {
     const std::optional<std::vector<TPackableFile>> files = ListPackableFiles(folder);
@@ -21,7 +22,10 @@ std::optional<QStringList> ExpectedEntries(const QStringList& folders) {
       qCWarning(lcJob) << "cannot read every folder below" << folder;
       return std::nullopt;
     }
-    for (const TPackableFile& file : *files) names << file.name;
+    const QString base = WithTrailingSeparator(folder);
+    const QString itself = archive.startsWith(base) ? archive.mid(base.size()) : QString();
+    for (const TPackableFile& file : *files)
+      if (file.name != itself) names << file.name;
   }
   return names;
 }

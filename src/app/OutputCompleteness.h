@@ -9,9 +9,10 @@
 
 #include "compress/ArchiveFacade.h"
 
-// The entry names a packing of these folders must store ('/'-separated, relative to their
-// folder): every file ListPackableFiles finds below each. Nothing when a folder cannot be read.
-std::optional<QStringList> ExpectedEntries(const QStringList& folders);
+// The entry names a packing of these folders into archive must store ('/'-separated, relative to
+// their folder): every file ListPackableFiles finds below each, except the archive itself, should
+// it lie below one (what holds its name there is no content). Nothing when a folder cannot be read.
+std::optional<QStringList> ExpectedEntries(const QStringList& folders, const QString& archive);
 
 // The names of `expected` the archive's listing lacks; all of them when it cannot be listed.
 QStringList MissingEntries(IArchiveFacade& compress, const QString& archive, const QStringList& expected);

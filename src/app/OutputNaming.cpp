@@ -71,7 +71,8 @@ QString TOutputNaming::OutputBaseName(const QString& source, const QDateTime& no
   return name;
 }
 
-TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now, const QString& formatExt) const {
+TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now, const QString& formatExt,
+                                TOutputReservations* reservations) const {
   const QString sourceExt = FileExtension(source);
   TOutputName out;
   out.baseName = OutputBaseName(source, now, formatExt);
@@ -83,14 +84,16 @@ TOutputName TOutputNaming::Name(const QString& source, const QDateTime& now, con
     else
       out.eligible = false;
   }
-  out.CompressPath = FreePath(out.baseName, ext);
+  out.CompressPath = FreePath(out.baseName, ext, reservations);
   return out;
 }
 
-QString TOutputNaming::FreePath(const QString& baseName, const QString& ext) const {
+QString TOutputNaming::FreePath(const QString& baseName, const QString& ext,
+                                TOutputReservations* reservations) const {
   QString suffix;
   for (int counter = 0;; suffix = '_' + QString::number(++counter)) {
     const QString path = outputPath_ + baseName + suffix + ext;
-    if (!NameTaken(path)) return path;
+    if (NameTaken(path)) continue;
+    if (!reservations || reservations->Hold(path) != TOutputReservations::THold::Taken) return path;
   }
 }

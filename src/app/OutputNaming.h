@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/OutputReservations.h"
 #include "settings/DataFolder.h"
 #include "settings/Settings.h"
 
@@ -19,7 +20,7 @@ QString FilterFileName(const QString& name, const QString& nameDeleteFile);
 QString StripVersionText(const QString& name);
 
 struct TOutputName {
-  QString CompressPath;  // nothing exists at this path at naming time
+  QString CompressPath;  // nothing else exists at this path at naming time
   bool eligible = true;  // false: replace-source mode and not a ".zip", ".rar" or ".7z" source
   QString baseName;      // what precedes the "_N" suffix and the extension
 };
@@ -33,16 +34,21 @@ class TOutputNaming {
 
   // formatExt: the extension that names the source's format when it is longer than the last one
   // (".tar.gz" of a file a plug-in extracts), so the base name loses all of it; "" for the last.
-  TOutputName Name(const QString& source, const QDateTime& now, const QString& formatExt = {}) const;
-  TOutputName Name(const QString& source, const QString& formatExt = {}) const {
-    return Name(source, QDateTime::currentDateTime(), formatExt);
+  // With reservations, the name is held there as well (FreePath).
+  TOutputName Name(const QString& source, const QDateTime& now, const QString& formatExt = {},
+                   TOutputReservations* reservations = nullptr) const;
+  TOutputName Name(const QString& source, const QString& formatExt = {},
+                   TOutputReservations* reservations = nullptr) const {
+    return Name(source, QDateTime::currentDateTime(), formatExt, reservations);
   }
 
   // Base name and template, before the suffix and extension.
   QString OutputBaseName(const QString& source, const QDateTime& now, const QString& formatExt = {}) const;
 
-  // The first path of outputPath + baseName + ("" or "_1", "_2", ...) + ext where nothing exists.
-  QString FreePath(const QString& baseName, const QString& ext) const;
+  // The first path of outputPath + baseName + ("" or "_1", "_2", ...) + ext where nothing exists;
+  // with reservations, the first such path they could hold (another item or program may take a
+  // free name before this one holds it), or one they cannot hold at all.
+  QString FreePath(const QString& baseName, const QString& ext, TOutputReservations* reservations = nullptr) const;
 
  private:
   const TSettings& settings_;

@@ -77,6 +77,14 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
     options.passwordsFile = AbsoluteClean(value("passwords"));
   }
   options.keepTime = isSet("keep-time");
+  if (isSet("jobs")) {
+    bool isNumber = false;
+    options.jobs = value("jobs").toInt(&isNumber);
+    if (!isNumber || options.jobs < 0) {
+      *error = QStringLiteral("--jobs needs a count of 0 or more, not \"%1\"").arg(value("jobs"));
+      return std::nullopt;
+    }
+  }
   options.json = isSet("json");
   options.dryRun = isSet("dry-run");
 

@@ -17,6 +17,7 @@ struct TCliOptions {
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   std::optional<QString> passwordsFile;  // --passwords, absolute
   bool keepTime = false;
+  int jobs = 1;  // --jobs: items worked on at once; 0: one per processor core
   bool json = false;
   bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error

@@ -60,9 +60,10 @@ class IArchiveFacade {
   virtual QStringList FileList() const = 0;
 
   virtual bool RarExeExists() const = 0;
-  virtual bool RarFile(const QString& rarDir, const QString& rarFile) = 0;
-  virtual bool AddComment(const QString& CompressPath) = 0;
-  virtual bool SetLock(const QString& CompressPath) = 0;
+  // A new RAR archive of the folders' content (or single files) at its root, with the comment
+  // file's text as comment when that file exists, locked when `lock`; false when any of it
+  // failed. Replaces what lies at rarFile only when complete.
+  virtual bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) = 0;
   virtual bool ZipFile(const QStringList& zipDirList, const QString& ZipFile) = 0;
   // May raise E7zLoadError.
   virtual bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) = 0;

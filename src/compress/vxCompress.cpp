@@ -206,6 +206,10 @@ bool TvxCompress::RarFile(const QString& rarDir, const QString& rarFile) {
   return Packing(rarFile, kRarPacker, [&] { return TRarPacker(Context()).RarFile(rarDir, rarFile); });
 }
 
+bool TvxCompress::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
+  return Packing(rarFile, kRarPacker, [&] { return TRarPacker(Context()).RarFile(rarDirs, rarFile, lock); });
+}
+
 bool TvxCompress::AddComment(const QString& CompressPath) {
   return RunOperation(QStringLiteral("adding the comment to ") + Quoted(CompressPath), false,
                       [&] { return TRarPacker(Context()).AddComment(CompressPath); });

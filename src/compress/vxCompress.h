@@ -75,10 +75,12 @@ class TvxCompress : public IArchiveFacade {
   // Runs a program hidden from its own folder and waits; -1 when it cannot be started.
   int RunEngine(const QString& program, const QString& parameters) const;
 
-  // RAR packing through the command-line packer.
-  bool RarFile(const QString& rarDir, const QString& rarFile) override;
-  bool AddComment(const QString& CompressPath) override;
-  bool SetLock(const QString& CompressPath) override;
+  // RAR packing through the command-line packer: one operation per run.
+  bool RarFile(const QString& rarDir, const QString& rarFile);
+  bool AddComment(const QString& CompressPath);
+  bool SetLock(const QString& CompressPath);
+  // A whole output in as few runs as give the same archive (TRarPacker).
+  bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override;
   // Extraction through the unrar library.
   int UnRarFile(const QString& rarFile, const QString& rarDir);
 

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 
@@ -45,9 +46,10 @@ class FakeFacade : public IArchiveFacade {
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                     // given to the warning handler at each extraction
 
-  // Shared by copies, so a test can read what the run's own copy did.
+  // Shared by copies, so a test can read what the run's own copies did (one per worker).
   struct Log {
-    QStringList calls;               // "RarFile <source>", "SetLock", ...
+    std::mutex mutex;
+    QStringList calls;               // "RarFile <source>|<source> -k", "ZipFile <source>", ...
     QList<QStringList> packedTrees;  // what each add saw below its source folder
     QString unCompressPwd;
     QStringList triedPasswords;  // the decompression password of each extraction
@@ -61,9 +63,18 @@ class FakeFacade : public IArchiveFacade {
 
   void SetCompressPwd(const QString& value) override { compressPwd = value; }
   QString CompressPwd() const override { return compressPwd; }
-  void SetUnCompressPwd(const QString& value) override { log->unCompressPwd = value; }
-  void SetCommentFile(const QString& value) override { log->commentFile = value; }
-  void SetExtractLimits(const TExtractLimits& limits) override { log->limits = limits; }
+  void SetUnCompressPwd(const QString& value) override {
+    std::lock_guard lock(log->mutex);
+    log->unCompressPwd = value;
+  }
+  void SetCommentFile(const QString& value) override {
+    std::lock_guard lock(log->mutex);
+    log->commentFile = value;
+  }
+  void SetExtractLimits(const TExtractLimits& limits) override {
+    std::lock_guard lock(log->mutex);
+    log->limits = limits;
+  }
   void SetOnEngineWarning(std::function<void(const QString& message)> handler) override {
     onWarning_ = std::move(handler);
   }
@@ -76,11 +87,14 @@ class FakeFacade : public IArchiveFacade {
     return QStringLiteral(";.zip;.rar;.7z;.exe;").contains(';' + extName + ';');
   }
   int UnCompressFile(const QString& archive, const QString& dir) override {
-    calls << "UnCompressFile";
+    Call("UnCompressFile");
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
     compressFileExt_ = a.detected;
-    log->triedPasswords << log->unCompressPwd;
-    log->extractedInto << dir + (QDir(dir).isEmpty() ? " empty" : " not empty");
+    {
+      std::lock_guard lock(log->mutex);
+      log->triedPasswords << log->unCompressPwd;
+      log->extractedInto << dir + (QDir(dir).isEmpty() ? " empty" : " not empty");
+    }
     const int code = Extract(a, dir);
     if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
     return code;
@@ -92,46 +106,46 @@ class FakeFacade : public IArchiveFacade {
     return pluginExts.value(QFileInfo(archive).fileName());
   }
   int UnCompressByPlugin(const QString& archive, const QString& dir, const QString& pluginExt) override {
-    calls << "UnCompressByPlugin " + pluginExt;
+    Call("UnCompressByPlugin " + pluginExt);
     return Extract(archives[QFileInfo(archive).fileName()], dir);
   }
   int GetFileList(const QString& archive) override {
-    calls << "GetFileList";
+    Call("GetFileList");
     fileList_ = packed_.value(archive);
     return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
   QStringList FileList() const override { return fileList_; }
 
   bool RarExeExists() const override { return !rarMissing; }
-  bool RarFile(const QString& rarDir, const QString& rarFile) override {
-    calls << "RarFile " + rarDir;
+  bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override {
+    Call("RarFile " + rarDirs.join('|') + (lock ? " -k" : ""));
     if (whileRarRuns) whileRarRuns();
-    return Pack(QStringList{rarDir}, rarFile);
-  }
-  bool AddComment(const QString&) override {
-    calls << "AddComment";
-    return true;
-  }
-  bool SetLock(const QString&) override {
-    calls << "SetLock";
-    return true;
+    return Pack(rarDirs, rarFile);
   }
   bool ZipFile(const QStringList& sources, const QString& archive) override {
-    calls << "ZipFile " + sources.join('|');
+    Call("ZipFile " + sources.join('|'));
     return Pack(sources, archive);
   }
   bool c7ZipFile(const QStringList& dirs, const QString& archive) override {
-    calls << "c7ZipFile " + dirs.join('|');
+    Call("c7ZipFile " + dirs.join('|'));
     if (throwLoadErrorOn7z) throw E7zLoadError("7z.so is not a 7z library");
     return Pack(dirs, archive);
   }
 
  private:
+  QString UnCompressPwd() const {
+    std::lock_guard lock(log->mutex);
+    return log->unCompressPwd;
+  }
+  void Call(const QString& call) {
+    std::lock_guard lock(log->mutex);
+    log->calls << call;
+  }
   int Extract(const FakeArchive& a, const QString& dir) {
     if (!warning.isEmpty()) onWarning_(warning);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
     encrypted_ = a.password.has_value();
-    if (a.password && *a.password != log->unCompressPwd) {
+    if (a.password && *a.password != UnCompressPwd()) {
       testsupport::WriteFile(dir + "/partial.bin", "left by a failed try");
       return a.wrongPasswordCode;
     }
@@ -144,8 +158,12 @@ class FakeFacade : public IArchiveFacade {
   bool Pack(const QStringList& sources, const QString& archive) {
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
-      log->packedTrees << testsupport::TreeListing(source);
-      for (const QString& entry : log->packedTrees.last())
+      const QStringList tree = testsupport::TreeListing(source);
+      {
+        std::lock_guard lock(log->mutex);
+        log->packedTrees << tree;
+      }
+      for (const QString& entry : tree)
         if (!entry.endsWith('/') && !leaveOut.contains(entry)) packed_[archive] << entry;
     }
     const bool small = packFails || smallOutputs.contains(QFileInfo(archive).completeBaseName());

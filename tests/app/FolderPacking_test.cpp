@@ -99,6 +99,45 @@ TEST_P(PackingWithEngines, MustFilesAtRootOrInTheSingleRootFolder) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, PackingWithEngines, testing::Values(".zip", ".7z", ".rar"));
 
+// A comment or lock that was asked for is part of the packing: when the packer fails it (here the
+// real packer does its work and then reports the failure), the output fails and is not kept.
+TEST(FolderPacking, ARarCommentOrLockThatFailedFailsThePacking) {
+  TvxCompress builtEngines(testsupport::EngineDir() + '/');
+  if (!builtEngines.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+  HM_REQUIRE_TOOL("unrar");
+  const struct {
+    const char* failingSwitch;  // a shell pattern of the argument the packer fails on
+    bool lock;
+    int expected;
+  } rows[] = {
+      {"-k", true, prFailed},
+      {"-z*", false, prFailed},
+      {"-k", false, prPacked},  // no lock asked for: nothing fails
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.failingSwitch) + (row.lock ? " lock" : ""));
+    Packing p;
+    p.lockRar = row.lock;
+    WriteFile(p.folder + "/game.bin", testsupport::RandomBytes(9000));
+    const QString engines = p.dir.path() + "/Engine/";
+    MakeDir(engines);
+    ASSERT_TRUE(QFile::link(testsupport::EngineDir() + "/libunrar.so", engines + "libunrar.so"));
+    const QString realRar = QFileInfo(testsupport::EngineDir() + "/rar").canonicalFilePath();
+    WriteFile(engines + "rar", QStringLiteral("#!/bin/sh\n'%1' \"$@\"; code=$?\n"
+                                              "for a in \"$@\"; do case \"$a\" in %2) exit 3;; esac; done\n"
+                                              "exit $code\n")
+                                   .arg(realRar, row.failingSwitch)
+                                   .toUtf8());
+    QFile::setPermissions(engines + "rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TvxCompress compress(engines);
+    compress.SetCommentFile(p.dir.path() + "/Comment.txt");
+    WriteFile(p.dir.path() + "/Comment.txt", "site comment");
+    const QString archive = p.dir.path() + "/out.rar";
+    EXPECT_EQ(p.Pack(compress, archive, ".rar"), row.expected);
+    EXPECT_EQ(QFileInfo::exists(archive), row.expected == prPacked);
+  }
+}
+
 TEST(FolderPacking, CallsPerFormat) {
   struct Row {
     QString format;
@@ -110,8 +149,8 @@ TEST(FolderPacking, CallsPerFormat) {
   const QString f = p.folder;
   const QString m = p.must;
   const Row rows[] = {
-      {".rar", true, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "SetLock", "GetFileList"}},
-      {"", false, {"RarFile " + f + '/', "RarFile " + m + '/', "AddComment", "GetFileList"}},
+      {".rar", true, {"RarFile " + f + "/|" + m + "/ -k", "GetFileList"}},  // one packing, locked
+      {"", false, {"RarFile " + f + "/|" + m + '/', "GetFileList"}},
       {".zip", true, {"ZipFile " + f + "/*|" + m + "/*", "GetFileList"}},  // no comment call, no lock
       {".7z", true, {"c7ZipFile " + f + "/|" + m + '/', "GetFileList"}},
       {".RAR", true, {}},
@@ -158,11 +197,11 @@ TEST(FolderPacking, AnOutputThatLacksAFileIsAFailedPacking) {
 TEST(FolderPacking, FailuresAreNotHidden) {
   Packing p;
   WriteFile(p.folder + "/game.bin", "x");
-  {  // a failed first add stops there: no archive of must-have files alone
+  {  // a failed packing is not listed
     FakeFacade fake;
     fake.packFails = true;
     EXPECT_EQ(p.Pack(fake, p.dir.path() + "/a.rar", ".rar"), prFailed);
-    EXPECT_EQ(fake.calls, QStringList({"RarFile " + p.folder + '/'}));
+    EXPECT_EQ(fake.calls, QStringList({"RarFile " + p.folder + "/|" + p.must + '/'}));
     EXPECT_EQ(p.Pack(fake, p.dir.path() + "/a.zip", ".zip"), prFailed);
   }
   {
@@ -208,7 +247,7 @@ TEST(FolderPacking, StoppedOnlyWhenTheStopKilledThePacker) {
                        }).PackFolder(p.folder, p.dir.path() + "/c.rar", ".rar");
     EXPECT_EQ(result, row.expected) << row.what;
     if (row.expected == prPacked) {
-      EXPECT_TRUE(fake.calls.contains("SetLock")) << row.what;
+      EXPECT_TRUE(fake.calls.first().endsWith(" -k")) << row.what;
     }
   }
 }

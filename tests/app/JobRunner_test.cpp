@@ -97,6 +97,71 @@ TEST(JobRunner, StatusTable) {
   EXPECT_EQ(h.TempLeftovers(), QStringList());
 }
 
+// Several items at once show the observer what one after another shows: the same steps in the
+// same order, the same results and counts. Two items that want the same output name both get one.
+TEST(JobRunner, SeveralWorkersShowWhatOneWorkerShows) {
+  struct Run {
+    RunnerHome h;
+    RecordingObserver o;
+  };
+  const auto runWith = [](Run& run, int workers) {
+    RunnerHome& h = run.h;
+    FakeFacade fake;
+    fake.archives["good.zip"].content = {{"game.bin", "g"}, {"ad.url", "ad"}};
+    fake.archives["same.zip"].content = {{"s.bin", "s"}};
+    fake.archives["locked.rar"] = {".rar", crWrongPassword, {}, {}};
+    fake.archives["broken.zip"] = {".zip", crFailed, {}, {}};
+    fake.archives["setup.exe"] = {".exe", crSuccess, ".rar", {{"setup.bin", "s"}}};
+    fake.smallOutputs = {"small"};
+    QStringList paths;
+    for (const char* name : {"good.zip", "same.zip", "locked.rar", "broken.zip", "setup.exe"}) {
+      WriteFile(h.In(name), "archive bytes");
+      paths << h.In(name);
+    }
+    WriteFile(h.In("same/data.bin"), "d");  // wants same.zip as well
+    WriteFile(h.In("small/data.bin"), "d");
+    WriteFile(h.In("file.bin"), "f");
+    paths << h.In("same") << h.In("missing.zip") << h.In("small") << h.In("file.bin");
+    TSnapshot items = RunnerHome::Checked(paths);
+    items.insert(3, TMyData{h.In("file.bin"), {}, false, isNotProcessed});
+    h.Data("delete.dat", "*.url");
+    h.Run(run.o, items, Factory(fake), {}, workers);
+  };
+  Run one, several;
+  runWith(one, 1);
+  runWith(several, 3);
+
+  EXPECT_EQ(several.o.steps, one.o.steps);
+  EXPECT_EQ(several.o.states, one.o.states);
+  EXPECT_EQ(several.o.exNames, one.o.exNames);
+  ASSERT_EQ(several.o.results.keys(), one.o.results.keys());
+  QStringList namesOne, namesSeveral;
+  for (const int i : one.o.results.keys()) {
+    const TItemResult &a = one.o.results[i], &b = several.o.results[i];
+    SCOPED_TRACE(a.source.toStdString());
+    EXPECT_EQ(b.status, a.status);
+    EXPECT_EQ(b.verdict, a.verdict);
+    EXPECT_EQ(b.outputExists, a.outputExists);
+    EXPECT_EQ(b.fileSize, a.fileSize);
+    EXPECT_EQ(b.progress, a.progress);
+    namesOne << QFileInfo(a.CompressPath).fileName();
+    namesSeveral << QFileInfo(b.CompressPath).fileName();
+  }
+  // Which of the two same-named items gets the suffix depends on which is named first.
+  namesOne.sort();
+  namesSeveral.sort();
+  EXPECT_EQ(namesSeveral, namesOne);
+  EXPECT_TRUE(namesOne.contains("same.zip") && namesOne.contains("same_1.zip"))
+      << namesOne.join(' ').toStdString();
+  ASSERT_TRUE(one.o.summary && several.o.summary);
+  EXPECT_EQ(several.o.summary->successCount, one.o.summary->successCount);
+  EXPECT_EQ(several.o.summary->errorCount, one.o.summary->errorCount);
+  EXPECT_EQ(several.o.summary->allPlausible, one.o.summary->allPlausible);
+  EXPECT_EQ(testsupport::TreeListing(several.h.home.path() + "/out"),
+            testsupport::TreeListing(one.h.home.path() + "/out"));
+  EXPECT_EQ(several.h.TempLeftovers(), QStringList());
+}
+
 TEST(JobRunner, PlausibleSizeBoundary) {
   for (const qint64 size : {6143, 6144}) {
     RunnerHome h;

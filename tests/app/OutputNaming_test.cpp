@@ -1,5 +1,9 @@
 // Output naming: base names, version stripping, the ".." pass, the template, "_N" suffixes and
 // replace-source eligibility.
+#include <QFile>
+#include <QSet>
+#include <thread>
+
 #include "app/OutputNaming.h"
 #include "support/TestSupport.h"
 #include "util/FileOps.h"
@@ -126,6 +130,46 @@ TEST(OutputNaming, NameByDateWithinOneSecondGetsSuffixes) {
     WriteFile(name.CompressPath, "made");  // the runner creates the output right after naming
   }
   EXPECT_EQ(names, QStringList({"20150701090503.rar", "20150701090503_1.rar", "20150701090503_2.rar"}));
+}
+
+// Items that run at once, or programs that share the output folder, name their outputs at the
+// same moment: each name is held as soon as it is found free, so each gets a name of its own,
+// with the suffix rule. A name is held by an empty file until the archive takes its place, and
+// let go (the empty file removed) when no archive did.
+TEST(OutputNaming, HeldNamesAreEachItemsOwn) {
+  Namer namer;
+  WriteFile(namer.dir.file("NameDelete.dat"), {});
+  const TOutputNaming naming(namer.settings, namer.OutputPath(), ".rar", namer.dir.file("NameDelete.dat"));
+  testsupport::MakeDir(namer.OutputPath());
+  constexpr int kItems = 24;
+  std::vector<std::unique_ptr<TOutputReservations>> holds;
+  for (int i = 0; i < kItems; ++i) holds.push_back(std::make_unique<TOutputReservations>());
+  QStringList names(kItems);
+  {
+    std::vector<std::thread> items;
+    for (int i = 0; i < kItems; ++i)
+      items.emplace_back([&, i] { names[i] = naming.Name("/in/Game.zip", k2015, {}, holds[i].get()).CompressPath; });
+    for (std::thread& item : items) item.join();
+  }
+  QSet<QString> expected{namer.OutputPath() + "Game.rar"};
+  for (int i = 1; i < kItems; ++i) expected.insert(namer.OutputPath() + QStringLiteral("Game_%1.rar").arg(i));
+  EXPECT_EQ(QSet<QString>(names.begin(), names.end()), expected);
+  for (const QString& name : names) EXPECT_EQ(testsupport::ReadFile(name), QByteArray());
+
+  // An archive renamed over its held name stays; names no archive took are let go.
+  WriteFile(namer.dir.file("made.rar"), "archive");
+  ASSERT_TRUE(QFile::remove(names[0]));
+  ASSERT_TRUE(QFile::rename(namer.dir.file("made.rar"), names[0]));
+  holds[1]->LetGo(names[1]);
+  EXPECT_FALSE(QFileInfo::exists(names[1]));
+  holds.clear();
+  EXPECT_EQ(testsupport::TreeListing(namer.OutputPath()), QStringList({QFileInfo(names[0]).fileName()}));
+
+  // A folder does not take a name, and nothing can hold it either: the name is used as it is.
+  testsupport::MakeDir(namer.OutputPath() + "Tool.rar");
+  TOutputReservations hold;
+  EXPECT_EQ(namer.Relative(naming.Name("/in/Tool.zip", k2015, {}, &hold)), "Tool.rar");
+  EXPECT_EQ(hold.Hold(namer.OutputPath() + "Tool.rar"), TOutputReservations::THold::Unheld);
 }
 
 TEST(OutputNaming, ReplaceSourceEligibility) {

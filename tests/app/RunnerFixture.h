@@ -74,11 +74,11 @@ struct RunnerHome {
     return items;
   }
 
-  // One whole run; the runner is idle again when this returns.
+  // One whole run, on `workers` items at once; the runner is idle again when this returns.
   void Run(RecordingObserver& observer, const TSnapshot& items, TFacadeFactory factory = {},
-           const std::function<void(TJobRunner&)>& whileRunning = {}) const {
+           const std::function<void(TJobRunner&)>& whileRunning = {}, int workers = 1) const {
     TJobRunner runner(paths, observer, std::move(factory));
-    const TStartResult start = runner.Start(settings, items);
+    const TStartResult start = runner.Start(settings, items, {.workers = workers});
     ASSERT_TRUE(start.started) << start.message.toStdString();
     if (whileRunning) whileRunning(runner);
     runner.Wait();

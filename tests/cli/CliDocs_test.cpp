@@ -17,8 +17,9 @@ QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
 const QStringList kShownOptions = {
     "--home",      "--format",    "--output",         "--password", "--unpack-password",
-    "--passwords", "--keep-time", "--plugin-formats", "--json",     "--dry-run",
-    "--verbose",   "--engines",   "--version",        "--help",     "-h"};
+    "--passwords", "--keep-time", "--plugin-formats", "--jobs",     "--json",
+    "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
+    "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QThread>
 
-#include "support/TestSupport.h"
+#include "CliHome.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -18,40 +18,9 @@ using testsupport::TempDir;
 using testsupport::ToolRun;
 using testsupport::TreeListing;
 using testsupport::WriteFile;
+using namespace clitest;
 
 namespace {
-
-QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
-
-// A program folder of its own: the built engines, and a seed data folder that the first run
-// turns into the data folder.
-struct CliHome {
-  TempDir dir;
-  QString home = dir.path();
-
-  CliHome() {
-    QFile::link(testsupport::EngineDir(), home + "/Engine");
-    WriteFile(home + "/SysDb/Data/delete.dat", "*.url\r\n");
-    WriteFile(home + "/SysDb/Data/MustFiles/Readme.txt", "must have\r\n");
-    MakeDir(home + "/in");
-  }
-  QString In(const QString& name) const { return home + "/in/" + name; }
-  QString Out(const QString& name) const { return home + "/out/" + name; }
-  ToolRun Run(const QStringList& args) const { return RunTool(Cli(), QStringList{"--home", home} + args); }
-  // A ZIP made by zip(1) holding a payload and an advertising link.
-  void MakeZip(const QString& name) const {
-    const QString tree = home + "/tree-" + name;
-    WriteFile(tree + "/data.bin", RandomBytes(20000));
-    WriteFile(tree + "/visit.url", "ad");
-    ASSERT_EQ(RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
-  }
-};
-
-QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
-
-QString Line(int index, const QString& status, const QString& output) {
-  return QStringLiteral("%1\t%2\t%3\t%4").arg(index).arg(status, output).arg(QFileInfo(output).size());
-}
 
 TEST(Cli, RepacksArchivesAndFoldersAndPrintsOneLinePerItem) {
   HM_REQUIRE_TOOL("zip");
@@ -189,6 +158,48 @@ TEST(Cli, PasswordListAndKeepTime) {
   EXPECT_GT(QFileInfo(h.Out("c.zip")).lastModified(), QDateTime::currentDateTime().addSecs(-600));
 }
 
+// The same day's batch on the command line, two items at once: three passwords from a list, an
+// AES ZIP and a password-protected RAR set given as all its volumes; every output holds every file.
+TEST(Cli, MixedPasswordsAnAesZipAndAVolumeSetOnTwoWorkers) {
+  HM_REQUIRE_TOOL("7z");
+  HM_REQUIRE_TOOL("rar");
+  HM_REQUIRE_TOOL("unzip");
+  CliHome h;
+  const QString tree = h.home + "/tree";
+  const QByteArray small = RandomBytes(20000);
+  const QByteArray large = RandomBytes(150000);
+  WriteFile(tree + "/data.bin", small);
+  WriteFile(tree + "/sub/notes.txt", "kept");
+  WriteFile(h.home + "/big/large.bin", large);
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pfirst", h.In("a.rar"), tree + "/*"}).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecond", h.In("b.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-pthird", h.In("c.7z"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("rar", {"a", "-v64k", "-idq", "-ep1", "-pthird", h.In("set.rar"), h.home + "/big/*"}).exitCode,
+      0);
+  WriteFile(h.home + "/list.txt", "first\r\nsecond\r\nthird\r\n");
+
+  const QStringList sources{h.In("a.rar"),         h.In("b.zip"),         h.In("c.7z"),
+                            h.In("set.part1.rar"), h.In("set.part2.rar"), h.In("set.part3.rar")};
+  const ToolRun run = h.Run(QStringList{"--jobs", "2", "--passwords", h.home + "/list.txt", "--format", "zip",
+                                        "--output", h.home + "/out"} +
+                            sources);
+  EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
+  const QStringList lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 7) << run.out.constData();
+  const QString statuses[] = {"打包完毕", "打包完毕",           "打包完毕",
+                              "打包完毕", "分卷，随第一卷处理", "分卷，随第一卷处理"};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_TRUE(lines[i].startsWith(QString::number(i) + '\t' + statuses[i])) << lines[i].toStdString();
+  for (const char* output : {"a.zip", "b.zip", "c.zip"}) {
+    SCOPED_TRACE(output);
+    EXPECT_EQ(RunTool("unzip", {"-p", h.Out(output), "data.bin"}).out, small);
+    EXPECT_EQ(RunTool("unzip", {"-p", h.Out(output), "sub/notes.txt"}).out, "kept");
+  }
+  EXPECT_EQ(RunTool("unzip", {"-p", h.Out("set.zip"), "large.bin"}).out, large);
+}
+
 TEST(Cli, FailedItemsGiveExitCodeOneAndTheFailureText) {
   CliHome h;
   WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
@@ -293,7 +304,9 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
                                     {"--format", "tar", h.In("a.bin")},
                                     {"--bogus", h.In("a.bin")},
                                     {"--output"},
-                                    {"--passwords", "", h.In("a.bin")}};
+                                    {"--passwords", "", h.In("a.bin")},
+                                    {"--jobs", "-1", h.In("a.bin")},
+                                    {"--jobs", "two", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

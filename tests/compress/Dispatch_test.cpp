@@ -307,6 +307,7 @@ TEST(MissingEngines, EachOperationGivesItsCode) {
   EXPECT_FALSE(compress.RarFile(work.file("src"), work.file("new.rar")));
   EXPECT_FALSE(compress.AddComment(work.file("a.rar")));
   EXPECT_FALSE(compress.SetLock(work.file("a.rar")));
+  EXPECT_FALSE(compress.RarFile(QStringList{work.file("src")}, work.file("new.rar"), true));
   EXPECT_FALSE(compress.CompressFile(work.file("src"), work.file("new.rar")));
   EXPECT_FALSE(QFileInfo::exists(work.file("new.rar")));
   EXPECT_THROW(compress.CompressFile(work.file("src"), work.file("new.7z")), E7zLoadError);

@@ -172,6 +172,49 @@ TEST(MainWindowRun, AVolumeSetIsOneItem) {
   EXPECT_EQ(RunTool("unzip", {"-Z1", h.Out("set.zip")}).out, "a.bin\nb.bin\n");
 }
 
+// What a site receives in a day: sources with three different passwords from the data folder's
+// password list, an AES ZIP and a password-protected RAR volume set given as all its volumes.
+// Every output holds every file, byte for byte; the set's other volumes go with it.
+TEST(MainWindowRun, MixedPasswordsAnAesZipAndAVolumeSet) {
+  for (const char* tool : {"rar", "7z", "unzip"}) HM_REQUIRE_TOOL(tool);
+  WindowHome h(true);
+  h.Save(h.QuickSettings());
+  const QByteArray small = RandomBytes(20000);
+  const QByteArray large = RandomBytes(150000);
+  WriteFile(h.home + "/tree/data.bin", small);
+  WriteFile(h.home + "/tree/sub/notes.txt", "kept");
+  WriteFile(h.home + "/big/large.bin", large);
+  const auto made = [](const testsupport::ToolRun& run) { return run.exitCode == 0; };
+  ASSERT_TRUE(
+      made(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-pfirst", h.In("a.rar"), h.home + "/tree/*"})));
+  ASSERT_TRUE(made(
+      RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecond", h.In("b.zip"), "."}, h.home + "/tree")));
+  ASSERT_TRUE(made(RunTool("7z", {"a", "-bd", "-pthird", h.In("c.7z"), "."}, h.home + "/tree")));
+  ASSERT_TRUE(
+      made(RunTool("rar", {"a", "-v64k", "-idq", "-ep1", "-pthird", h.In("set.rar"), h.home + "/big/*"})));
+  WriteFile(h.paths.dataFolder() + "Passwords.dat", "first\r\nsecond\r\nthird\r\n");
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+  for (const char* source : {"a.rar", "b.zip", "c.7z", "set.part1.rar", "set.part2.rar", "set.part3.rar"})
+    w.ListView1->AddPath(h.In(source));
+
+  Click(w.btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }));
+  const QStringList states = {"打包完毕", "打包完毕",           "打包完毕",
+                              "打包完毕", "分卷，随第一卷处理", "分卷，随第一卷处理"};
+  for (int i = 0; i < states.size(); ++i)
+    EXPECT_EQ(w.ListView1->Row(i)->text(TBatchList::colState), states[i]) << i;
+  EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成4个。");
+  EXPECT_EQ(recorder.texts(), QStringList());
+  for (const char* output : {"a.zip", "b.zip", "c.zip"}) {
+    SCOPED_TRACE(output);
+    EXPECT_EQ(RunTool("unzip", {"-p", h.Out(output), "data.bin"}).out, small);
+    EXPECT_EQ(RunTool("unzip", {"-p", h.Out(output), "sub/notes.txt"}).out, "kept");
+  }
+  EXPECT_EQ(RunTool("unzip", {"-p", h.Out("set.zip"), "large.bin"}).out, large);
+}
+
 // A program folder whose RAR packer takes a minute, and says when it has started.
 struct SlowPackerHome : WindowHome {
   QString marker = home + "/packer-started";

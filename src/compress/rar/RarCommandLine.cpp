@@ -9,13 +9,15 @@ QString RarSource(const QString& rarDir, bool isFolder) {
   return source;
 }
 
-QStringList RarAddArguments(const QString& archive, const QString& source, bool lock, const QString& password,
+QStringList RarAddArguments(const QString& archive, const QStringList& sources, bool lock,
+                            const QString& password, const QString& commentFile,
                             const QString& exclusionList) {
   QStringList arguments{QStringLiteral("a"), QStringLiteral("-r")};
   if (lock) arguments << QStringLiteral("-k");
   arguments << QStringLiteral("-EP1");
+  if (!commentFile.isEmpty()) arguments << QStringLiteral("-z") + commentFile;
   if (!exclusionList.isEmpty()) arguments << QStringLiteral("-x@") + exclusionList;
-  arguments << archive << source;
+  arguments << archive << sources;
   if (!password.isEmpty()) arguments << QStringLiteral("-p") + password;
   return arguments;
 }

@@ -13,9 +13,12 @@
 // or a single file. One trailing '/' of rarDir is ignored.
 QString RarSource(const QString& rarDir, bool isFolder);
 
-// "a -r -EP1 <archive> <source>", with "-k" after "-r" when locking, "-x@<exclusionList>" after
-// "-EP1" when a list is given, and "-p<password>" last when a password is given.
-QStringList RarAddArguments(const QString& archive, const QString& source, bool lock, const QString& password,
+// "a -r -EP1 <archive> <sources...>", with "-k" after "-r" when locking, "-z<commentFile>" after
+// "-EP1" when a comment file is given, then "-x@<exclusionList>" when a list is given, and
+// "-p<password>" last when a password is given. Every source's content is stored relative to its
+// own base folder, so all of them land at the root.
+QStringList RarAddArguments(const QString& archive, const QStringList& sources, bool lock,
+                            const QString& password, const QString& commentFile = {},
                             const QString& exclusionList = {});
 
 // The text of the exclusion list that keeps the packer out of these links to folders below root

@@ -19,6 +19,7 @@ TRarCommentFile::TRarCommentFile(const QString& commentFile) : path_(commentFile
   if (commentFile.isEmpty() || !original.open(QIODevice::ReadOnly)) return;
   const QByteArray bytes = original.readAll();
   if (original.error() != QFileDevice::NoError) return;
+  readable_ = true;
   const QByteArray utf8 = QByteArray("\xEF\xBB\xBF") + DecodeCommentFile(bytes).toUtf8();
   auto copy = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-comment-XXXXXX.txt"), utf8);
   if (copy->path().isEmpty()) return;

@@ -20,8 +20,11 @@ class TRarCommentFile {
 
   // What to name after "-z": the copy, or the original when no copy was needed or possible.
   QString path() const { return path_; }
+  // The comment file could be read whole.
+  bool readable() const { return readable_; }
 
  private:
   std::unique_ptr<TRarTemporaryFile> copy_;
   QString path_;
+  bool readable_ = false;
 };

@@ -1,17 +1,32 @@
 #include "compress/rar/RarPacker.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include <memory>
 
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
+#include "compress/rar/RarAddRuns.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
 #include "compress/rar/RarTemporaryFile.h"
 #include "util/NativePath.h"
 #include "util/PackableFiles.h"
 #include "util/PathSeparators.h"
+
+namespace {
+
+QString ExclusionListPath(const std::unique_ptr<TRarTemporaryFile>& list) {
+  return list ? list->path() : QString();
+}
+
+}  // namespace
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 
@@ -44,25 +59,63 @@ bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
   const bool isFolder = QFileInfo(rarDir).isDir();
   std::unique_ptr<TRarTemporaryFile> exclusions;
-  // The folder as the packer is given it, so that the listed links are the paths it meets.
-  if (isFolder && !ExcludeFolderLinks(WithoutTrailingSeparator(rarDir), exclusions)) return false;
-  const QString exclusionList = exclusions ? exclusions->path() : QString();
-  return Run(RarAddArguments(rarFile, RarSource(rarDir, isFolder), context_.lockFile, context_.compressPwd,
-                             exclusionList),
+  if (!ExcludeFolderLinks({rarDir}, exclusions)) return false;
+  return Run(RarAddArguments(rarFile, {RarSource(rarDir, isFolder)}, context_.lockFile, context_.compressPwd,
+                             {}, ExclusionListPath(exclusions)),
              rarFile);
 }
 
-bool TRarPacker::ExcludeFolderLinks(const QString& folder, std::unique_ptr<TRarTemporaryFile>& list) {
-  const std::optional<std::vector<QByteArray>> links = ListFolderLinks(folder);
-  if (!links) return context_.Fail(false, QStringLiteral("cannot read every folder below ") + folder);
-  const std::optional<QByteArray> text =
-      RarFolderExclusions(QByteArray::fromStdString(NativePath(folder)), *links);
-  if (!text)
-    return context_.Fail(false, QStringLiteral("a link to a folder below %1 has a name the RAR packer cannot "
-                                               "leave out exactly (a wildcard or a line break)")
-                                    .arg(folder));
-  if (text->isEmpty()) return true;
-  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), *text);
+bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
+  if (!RarExeExists()) return Missing();
+  std::unique_ptr<TRarTemporaryFile> exclusions;
+  if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
+  QTemporaryDir staging(QFileInfo(rarFile).absolutePath() + QStringLiteral("/.hm-rar-XXXXXX"));
+  if (!staging.isValid())
+    return context_.Fail(
+        false, QStringLiteral("cannot create a folder beside the archive: ") + staging.errorString());
+  const QString archive = staging.filePath(QStringLiteral("archive.rar"));
+
+  // A comment file that exists but cannot be read was told to the user at the run's start, as
+  // left out of this run; the archive is made without it.
+  std::optional<TRarCommentFile> comment;
+  if (QFileInfo(context_.commentFile).isFile()) comment.emplace(context_.commentFile);
+  const QString commentPath = comment && comment->readable() ? comment->path() : QString();
+
+  const QList<QStringList> runs = RarAddRuns(rarDirs);
+  for (qsizetype i = 0; i < runs.size(); ++i) {
+    const bool last = i == runs.size() - 1;
+    QStringList sources;
+    for (const QString& dir : runs[i]) sources << RarSource(dir, QFileInfo(dir).isDir());
+    // One list serves every run: a path of another run's folder matches nothing in this one.
+    const QStringList arguments =
+        RarAddArguments(archive, sources, last && (lock || context_.lockFile), context_.compressPwd,
+                        last ? commentPath : QString(), ExclusionListPath(exclusions));
+    if (!Run(arguments, archive)) return false;
+  }
+  if (std::rename(NativePath(archive).c_str(), NativePath(rarFile).c_str()) != 0)
+    return context_.Fail(false, QStringLiteral("cannot put the archive in place: ") + std::strerror(errno));
+  return true;
+}
+
+bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list) {
+  QByteArray text;
+  for (const QString& rarDir : rarDirs) {
+    if (!QFileInfo(rarDir).isDir()) continue;
+    // The folder as RarSource gives it to the packer, so that the listed links are the paths it meets.
+    const QString folder = WithoutTrailingSeparator(rarDir);
+    const std::optional<std::vector<QByteArray>> links = ListFolderLinks(folder);
+    if (!links) return context_.Fail(false, QStringLiteral("cannot read every folder below ") + folder);
+    const std::optional<QByteArray> lines =
+        RarFolderExclusions(QByteArray::fromStdString(NativePath(folder)), *links);
+    if (!lines)
+      return context_.Fail(false,
+                           QStringLiteral("a link to a folder below %1 has a name the RAR packer cannot "
+                                          "leave out exactly (a wildcard or a line break)")
+                               .arg(folder));
+    text += *lines;
+  }
+  if (text.isEmpty()) return true;
+  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
   if (list->path().isEmpty())
     return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
   return true;

@@ -1,11 +1,11 @@
 #pragma once
-// RAR output through the command-line packer "rar" in the engine folder: one run per operation,
-// judged by its exit code alone (0 = success). A stop request kills the running packer; the run
-// then reports 255 and the operation fails.
+// RAR output through the command-line packer "rar" in the engine folder, each run judged by its
+// exit code alone (0 = success). A stop request kills the running packer; the run then reports
+// 255 and the operation fails.
 //
 // The packer writes the new copy of an archive it changes (adding to it, comment, lock) into its
-// working folder, so it runs in the archive's folder, which it must be able to write anyway: the
-// engine folder of an installed program is read-only.
+// working folder, so it runs in the archive's folder (or a folder of its own there), which it
+// must be able to write anyway: the engine folder of an installed program is read-only.
 #include <QString>
 
 #include <memory>
@@ -25,6 +25,15 @@ class TRarPacker {
   // are left out, as ListPackableFiles leaves them; a link to a folder whose name the packer
   // cannot be told exactly (a wildcard or a line break) fails the add before the packer runs.
   bool RarFile(const QString& rarDir, const QString& rarFile);
+  // A new archive holding the content of every folder (or the single file) of rarDirs at its
+  // root, links to folders left out as above, with the comment file's text as its comment when
+  // that file exists and can be read, and locked when `lock` (or the context's lock flag) is set:
+  // the same archive as adding each source in turn, then the comment, then the lock, made in one
+  // packer run, or in one run per group of sources when two of them hold the same path (RarAddRuns). The
+  // comment and lock go into the last run, so their failure fails the operation. The archive is made in a
+  // folder of its own beside rarFile and renamed over it when complete: whatever lies at rarFile (an empty
+  // file that reserves the name) is replaced then, and is left as it was on a failure.
+  bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock);
   // Sets the archive comment from the context's comment file.
   bool AddComment(const QString& CompressPath);
   // Locks the archive against further change.
@@ -37,9 +46,9 @@ class TRarPacker {
 
  private:
   bool Run(const QStringList& arguments, const QString& archive);
-  // The packer would follow links to folders, through one to an ancestor without end. list
-  // stays empty when there are none.
-  bool ExcludeFolderLinks(const QString& folder, std::unique_ptr<TRarTemporaryFile>& list);
+  // The list of the links to folders below the folders of rarDirs, which the packer would follow
+  // (through one to an ancestor without end). list stays empty when there are none.
+  bool ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list);
   // The packer is not in the engine folder: false, with that as the cause.
   bool Missing();
 

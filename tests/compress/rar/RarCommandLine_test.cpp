@@ -6,32 +6,53 @@
 TEST(RarCommandLine, AddArguments) {
   const struct {
     const char* label;
+    QStringList sources;
     bool lock;
     QString password;
+    QString comment;
     QStringList expected;
     QString exclusionList = {};
   } cases[] = {
-      {"plain", false, {}, {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*"}},
-      {"locked while creating", true, {}, {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*"}},
-      {"password last, one argument", false, "pw", {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
-      {"both", true, "pw", {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
+      {"plain", {"/w/1/*"}, false, {}, {}, {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*"}},
+      {"locked while creating", {"/w/1/*"}, true, {}, {}, {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*"}},
+      {"password last, one argument",
+       {"/w/1/*"},
+       false,
+       "pw",
+       {},
+       {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
+      {"both", {"/w/1/*"}, true, "pw", {}, {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*", "-ppw"}},
       {"spaces and quotes kept",
+       {"/w/1/*"},
        false,
        R"(a "b" c\)",
+       {},
        {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", R"(-pa "b" c\)"}},
       {"password that looks like a switch",
+       {"/w/1/*"},
        false,
        "-r -k",
+       {},
        {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*", "-p-r -k"}},
-      {"links to leave out",
+      {"a whole output: two sources, comment, lock and password",
+       {"/w/1/*", "/data/Must Files/*"},
        true,
        "pw",
-       {"a", "-r", "-k", "-EP1", "-x@/tmp/hm-exclude 1.lst", "/out/x.rar", "/w/1/*", "-ppw"},
+       "/tmp/my comment.txt",
+       {"a", "-r", "-k", "-EP1", "-z/tmp/my comment.txt", "/out/x.rar", "/w/1/*", "/data/Must Files/*",
+        "-ppw"}},
+      {"links to leave out, after the comment",
+       {"/w/1/*"},
+       true,
+       "pw",
+       "/tmp/c.txt",
+       {"a", "-r", "-k", "-EP1", "-z/tmp/c.txt", "-x@/tmp/hm-exclude 1.lst", "/out/x.rar", "/w/1/*", "-ppw"},
        "/tmp/hm-exclude 1.lst"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    EXPECT_EQ(RarAddArguments("/out/x.rar", "/w/1/*", c.lock, c.password, c.exclusionList), c.expected);
+    EXPECT_EQ(RarAddArguments("/out/x.rar", c.sources, c.lock, c.password, c.comment, c.exclusionList),
+              c.expected);
   }
 }
 

@@ -100,6 +100,97 @@ TEST_F(RarPackerTest, ThePackingStepsOfOneOutput) {
   EXPECT_FALSE(packer.RarFile(mustFiles + '/', archive));
 }
 
+// `unrar lt` without what differs between two packings of the same files: the archive's own
+// path, the times, and the MACs that replace checksums under a password (salted per archive).
+// Entries are compared as a set: one packer run may store them in another order.
+QStringList TechnicalListing(const QString& archive, const QString& password) {
+  const auto run = UnRar({"lt", "-p" + (password.isEmpty() ? QStringLiteral("-") : password), archive});
+  EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+  QStringList blocks;
+  for (const QString& block : QString::fromUtf8(run.out).split(QStringLiteral("\n\n"))) {
+    QStringList lines;
+    for (const QString& line : block.split('\n')) {
+      const QString field = line.trimmed().section(':', 0, 0);
+      if (field == "Archive" || field.endsWith("time") || field == "CRC32 MAC") continue;
+      lines << line;
+    }
+    blocks << lines.join('\n');
+  }
+  blocks.sort();
+  return blocks;
+}
+
+// One packer run per output makes the archive the add, add, comment and lock runs made: the same
+// entries and names, comment, lock and encryption, and the same bytes in every file. Must-have
+// files that share paths with the folder (a file the must-have copy replaces, a folder both
+// fill) take a second run, since the packer would store those paths twice in one.
+TEST_F(RarPackerTest, OneRunMakesTheArchiveOfAddsCommentAndLock) {
+  const struct {
+    const char* label;
+    QStringList mustFiles;  // relative paths below the must-have folder
+    bool comment;
+    bool lock;
+    QString password;
+  } cases[] = {
+      {"beside each other, all asked for", {"must-have.txt", "extra/more.txt"}, true, true, "pw 密码"},
+      {"shared file and folder", {"readme.txt", "sub/extra.txt", "new.txt"}, true, true, {}},
+      {"no comment file, no lock", {"must-have.txt"}, false, false, {}},
+      {"no must-have files", {}, true, false, "pw"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    testsupport::TempDir run;
+    const QString must = run.file("MustFiles");
+    testsupport::MakeDir(must);
+    for (const QString& name : c.mustFiles) WriteFile(must + '/' + name, "must have " + name.toUtf8());
+    TEngineContext withComment = context;
+    withComment.compressPwd = c.password;
+    withComment.commentFile = run.file("Comment.txt");
+    if (c.comment) WriteFile(withComment.commentFile, ToAnsi(QString::fromUtf8("下载站\r\nsecond line")));
+    TRarPacker packer(withComment);
+    QStringList sources{work + '/'};
+    if (!c.mustFiles.isEmpty()) sources << must + '/';
+
+    const QString steps = run.file("steps.rar");
+    for (const QString& source : sources) ASSERT_TRUE(packer.RarFile(source, steps));
+    EXPECT_EQ(packer.AddComment(steps), c.comment);
+    if (c.lock) {
+      ASSERT_TRUE(packer.SetLock(steps));
+    }
+
+    const QString oneRun = run.file("one.rar");
+    ASSERT_TRUE(packer.RarFile(sources, oneRun, c.lock));
+
+    const QStringList listing = TechnicalListing(oneRun, c.password);
+    EXPECT_EQ(listing, TechnicalListing(steps, c.password));
+    EXPECT_EQ(listing.join('\n').contains("Details: RAR 5, lock"), c.lock);
+    EXPECT_EQ(QString::fromUtf8(UnRar({"l", "-p-", oneRun}).out).contains(QString::fromUtf8("下载站")),
+              c.comment);
+    for (const QString& archive : {steps, oneRun})
+      ASSERT_EQ(UnRar({"x", "-idq", "-p" + (c.password.isEmpty() ? "-" : c.password), archive,
+                       run.file("x-" + QFileInfo(archive).baseName()) + '/'})
+                    .exitCode,
+                0);
+    ExpectSameTree(run.file("x-steps"), run.file("x-one"));
+    EXPECT_EQ(TreeListing(run.path()).filter(".hm-rar"), QStringList());
+  }
+}
+
+// The new archive takes the place of whatever reserves its name only when it is complete.
+TEST_F(RarPackerTest, OneRunReplacesTheNamesPlaceholderOnlyWhenComplete) {
+  TRarPacker packer(context);
+  const QString archive = dir.file("out/reserved.rar");
+  WriteFile(archive, {});
+  ASSERT_TRUE(packer.RarFile({work}, archive, false));
+  EXPECT_EQ(Listed(archive), EntryNames(sourceListing));
+
+  const QString failed = dir.file("out/failed.rar");
+  WriteFile(failed, {});
+  EXPECT_FALSE(packer.RarFile({dir.file("no such folder") + '/'}, failed, false));
+  EXPECT_EQ(ReadFile(failed), QByteArray());
+  EXPECT_EQ(TreeListing(dir.file("out")), QStringList({"failed.rar", "reserved.rar"}));
+}
+
 TEST_F(RarPackerTest, LockWhileCreating) {
   context.lockFile = true;
   TRarPacker packer(context);
@@ -192,10 +283,17 @@ TEST_F(RarPackerTest, LinksToFoldersAreLeftOutSoLoopsEnd) {
   const QString folder = dir.file("links");
   WriteFile(folder + "/data.txt", "data");
   WriteFile(folder + "/sub/b.txt", "b");
-  for (const auto& [target, link] : std::initializer_list<std::pair<const char*, const char*>>{
-           {".", "self"}, {"..", "sub/up"}, {".", "ends in a blank "}, {"..", "sub/\xC4\xE3"},
-           {"sub", "linked folder"}, {"data.txt", "file link"}})
+  for (const auto& [target, link] :
+       std::initializer_list<std::pair<const char*, const char*>>{{".", "self"},
+                                                                  {"..", "sub/up"},
+                                                                  {".", "ends in a blank "},
+                                                                  {"..", "sub/\xC4\xE3"},
+                                                                  {"sub", "linked folder"},
+                                                                  {"data.txt", "file link"}})
     ASSERT_EQ(::symlink(target, QFile::encodeName(folder + '/') + link), 0) << link;
+  const QString mustFiles = dir.file("Must");
+  WriteFile(mustFiles + "/must.txt", "m");
+  ASSERT_TRUE(QFile::link(".", mustFiles + "/again"));
   TRarPacker packer(context);
   std::atomic<bool> done = false;
   std::atomic<bool> killed = false;
@@ -205,19 +303,26 @@ TEST_F(RarPackerTest, LinksToFoldersAreLeftOutSoLoopsEnd) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   });
-  const bool packed = packer.RarFile(folder, dir.file("links.rar"));
+  const bool added = packer.RarFile(folder, dir.file("add.rar"));
+  const bool whole = packer.RarFile(QStringList{folder + '/', mustFiles + '/'}, dir.file("whole.rar"), true);
   done = true;
   guard.join();
   ASSERT_FALSE(killed) << "the packer walked the links without end";
-  ASSERT_TRUE(packed) << context.cause.toStdString();
-  EXPECT_EQ(Listed(dir.file("links.rar")), QStringList({"data.txt", "file link", "sub", "sub/b.txt"}));
-  EXPECT_EQ(Test(dir.file("links.rar")), 0);
+  ASSERT_TRUE(added && whole) << context.cause.toStdString();
+  const QStringList files{"data.txt", "file link", "sub", "sub/b.txt"};
+  EXPECT_EQ(Listed(dir.file("add.rar")), files);
+  EXPECT_EQ(Listed(dir.file("whole.rar")),
+            QStringList({"data.txt", "file link", "must.txt", "sub", "sub/b.txt"}));
+  EXPECT_EQ(Test(dir.file("whole.rar")), 0);
 
   // A wildcard would leave out other folders too: the add fails before the packer runs.
   ASSERT_TRUE(QFile::link(".", folder + "/sub/st*r"));
-  EXPECT_FALSE(packer.RarFile(folder, dir.file("wild.rar")));
-  EXPECT_TRUE(context.cause.contains("cannot leave out exactly")) << context.cause.toStdString();
-  EXPECT_FALSE(QFileInfo::exists(dir.file("wild.rar")));
+  for (const bool wholeOutput : {false, true}) {
+    EXPECT_FALSE(wholeOutput ? packer.RarFile(QStringList{folder}, dir.file("wild.rar"), false)
+                             : packer.RarFile(folder, dir.file("wild.rar")));
+    EXPECT_TRUE(context.cause.contains("cannot leave out exactly")) << context.cause.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("wild.rar")));
+  }
 }
 
 TEST(RarCommentFile, DecodesByMarkElseAnsi) {
