@@ -6,9 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
-
 #include <memory>
+#include <optional>
 
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
