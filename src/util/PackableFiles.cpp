@@ -1,6 +1,5 @@
 #include "util/PackableFiles.h"
 
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,7 +34,9 @@ QByteArray RealPath(const QByteArray& path) {
 
 class TWalk {
  public:
-  TWalk(QByteArray root, bool recursive) : root_(std::move(root)), recursive_(recursive) {
+  // folderLinks, when given, receives the links to folders met on the way.
+  TWalk(QByteArray root, bool recursive, std::vector<QByteArray>* folderLinks = nullptr)
+      : root_(std::move(root)), recursive_(recursive), folderLinks_(folderLinks) {
     realRoot_ = RealPath(root_);
   }
 
@@ -70,8 +71,10 @@ class TWalk {
           if (errno != ENOENT) return false;  // ENOENT: removed while we looked
         } else if (S_ISDIR(st.st_mode)) {
           children.push_back({name, true});
-        } else if (S_ISREG(st.st_mode) || (S_ISLNK(st.st_mode) && LinksToFileInside(path + '/' + name))) {
+        } else if (S_ISREG(st.st_mode)) {
           children.push_back({name, false});
+        } else if (S_ISLNK(st.st_mode)) {
+          Link(path + '/' + name, name, children);
         }
       }
       errno = 0;
@@ -79,25 +82,43 @@ class TWalk {
     return errno == 0;
   }
 
-  bool LinksToFileInside(const QByteArray& link) const {
+  // A link to a file inside the folder is that file; a link to a folder is only noted.
+  void Link(const QByteArray& link, const char* name, std::vector<TChild>& children) const {
     struct stat st;
-    if (::stat(link.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    const QByteArray target = RealPath(link);
-    return !realRoot_.isEmpty() && target.startsWith(realRoot_ + '/');
+    if (::stat(link.constData(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+      if (folderLinks_) folderLinks_->push_back(link);
+    } else if (S_ISREG(st.st_mode) && !realRoot_.isEmpty() && RealPath(link).startsWith(realRoot_ + '/')) {
+      children.push_back({name, false});
+    }
   }
 
   QByteArray root_;
   QByteArray realRoot_;
   bool recursive_;
+  std::vector<QByteArray>* folderLinks_;
 };
 
-}  // namespace
-
-std::optional<std::vector<TPackableFile>> ListPackableFiles(const QString& folder, bool recursive) {
+// Walks the folder as a packing does; nothing when it is not a folder, nullopt when a folder
+// below cannot be read.
+std::optional<std::vector<TPackableFile>> Walk(const QString& folder, bool recursive,
+                                               std::vector<QByteArray>* folderLinks) {
   const QByteArray root = QByteArray::fromStdString(NativePath(WithoutTrailingSeparators(folder)));
   std::vector<TPackableFile> files;
   struct stat st;
   if (::stat(root.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return files;
-  if (!TWalk(root, recursive).Folder(root, QString(), files)) return std::nullopt;
+  if (!TWalk(root, recursive, folderLinks).Folder(root, QString(), files)) return std::nullopt;
   return files;
+}
+
+}  // namespace
+
+std::optional<std::vector<TPackableFile>> ListPackableFiles(const QString& folder, bool recursive) {
+  return Walk(folder, recursive, nullptr);
+}
+
+std::optional<std::vector<QByteArray>> ListFolderLinks(const QString& folder) {
+  std::vector<QByteArray> links;
+  if (!Walk(folder, true, &links)) return std::nullopt;
+  return links;
 }

@@ -19,3 +19,9 @@ struct TPackableFile {
 // each by the bytes of their names. Without recursive only the folder's own files.
 // A missing folder (or a file in its place) has none; nothing when a folder below cannot be read.
 std::optional<std::vector<TPackableFile>> ListPackableFiles(const QString& folder, bool recursive = true);
+
+// The symbolic links below the folder that lead to a folder, which ListPackableFiles does not
+// enter (a packer that follows them may store a folder twice or, through a link to an ancestor,
+// walk without end). Full paths as the file system has them, the folder's path without trailing
+// '/' before each, in no set order. Nothing when a folder below cannot be read.
+std::optional<std::vector<QByteArray>> ListFolderLinks(const QString& folder);

@@ -3,7 +3,9 @@
 // that ends the running packer program.
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -360,6 +362,78 @@ TEST(RunnerWithEngines, LinksToTheirOwnFolderDoNotHangTheRarPacker) {
   EXPECT_EQ(o.results[0].rowState(), 1) << o.results[0].status.toStdString();
   const QString listing = RunTool("rar", {"lb", o.results[0].CompressPath}).out;
   EXPECT_EQ(listing.split('\n', Qt::SkipEmptyParts), QStringList({"data.bin", "loop1", "loop2"}));
+}
+
+// Waits for the run to end. One still going after two minutes hangs: it is stopped (which ends
+// its packer program) and the test fails, so that a hang cannot stall the suite.
+void StopIfHanging(TJobRunner& runner) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (runner.isRunning() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (!runner.isRunning()) return;
+  ADD_FAILURE() << "the run did not end";
+  while (runner.isRunning()) {
+    runner.Stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
+// Every entry below root with what it is: a link's target, a file's bytes, or a folder.
+QStringList FolderState(const QString& root) {
+  namespace fs = std::filesystem;
+  QStringList state;
+  const fs::path base = QFile::encodeName(root).toStdString();
+  for (const auto& entry : fs::recursive_directory_iterator(base)) {
+    const QString name = QString::fromStdString(entry.path().lexically_relative(base).native());
+    if (entry.is_symlink())
+      state << name + " -> " + QString::fromStdString(fs::read_symlink(entry.path()).native());
+    else if (entry.is_directory())
+      state << name + '/';
+    else
+      state << name + ": " + QString::fromLatin1(ReadFile(QFile::decodeName(entry.path().c_str())).toHex());
+  }
+  state.sort();
+  return state;
+}
+
+// A folder in the list (not an archive) keeps its links. Links to the folder itself and to an
+// ancestor made the RAR packer walk without end, cleaned in place or copied first; ZIP and 7z
+// never enter linked folders. Every format finishes with the same files, and the user's folder
+// is left as it was.
+TEST(RunnerWithEngines, FolderWithLinksToItselfPacksTheSameFilesInEveryFormat) {
+  for (const char* tool : {"7z", "unzip", "unrar"}) HM_REQUIRE_TOOL(tool);
+  for (const bool copyFolder : {false, true}) {
+    SCOPED_TRACE(copyFolder ? "copied first" : "cleaned in place");
+    RunnerHome h;
+    h.LinkBuiltEngines();
+    h.settings.CopyFolder = copyFolder;
+    const QString folder = h.In("Looping");
+    WriteFile(folder + "/data.bin", RandomBytes(20000));
+    WriteFile(folder + "/sub/b.txt", "b");
+    WriteFile(folder + "/real/r.txt", "r");
+    ASSERT_TRUE(QFile::link(".", folder + "/self"));
+    ASSERT_TRUE(QFile::link("..", folder + "/sub/up"));
+    ASSERT_TRUE(QFile::link("real", folder + "/linked folder"));
+    ASSERT_TRUE(QFile::link("data.bin", folder + "/file link"));
+    const QStringList before = FolderState(folder);
+
+    QMap<QString, QStringList> stored;
+    for (const int format : {int(ofRAR), int(ofZIP), int(of7z)}) {
+      h.settings.CompressExt = format;
+      RecordingObserver o;
+      h.Run(o, RunnerHome::Checked({folder}), {}, StopIfHanging);
+      const TItemResult& r = o.results[0];
+      EXPECT_EQ(r.status, TStatusText::Packed) << GetOutputExt(format).toStdString();
+      EXPECT_EQ(r.rowState(), 1);
+      stored[GetOutputExt(format)] = listing::FileNames(r.CompressPath);
+      EXPECT_EQ(h.TempLeftovers(), QStringList());
+    }
+    const QStringList files{"data.bin", "file link", "real/r.txt", "sub/b.txt"};
+    EXPECT_EQ(stored.value(".rar"), files);
+    EXPECT_EQ(stored.value(".zip"), files);
+    EXPECT_EQ(stored.value(".7z"), files);
+    EXPECT_EQ(FolderState(folder), before);
+  }
 }
 
 TEST(RunnerWithEngines, StopEndsThePackerAndTheRun) {

@@ -1,6 +1,9 @@
 // The files a packing stores: every regular file at any depth, links to files inside taken as
 // files, and nothing that would lead out of the folder or block a reader.
 #include <QFile>
+#include <QList>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +60,32 @@ TEST(ListPackableFiles, EveryFileInsideAndNothingThatLeadsOut) {
     EXPECT_EQ(Names(ListPackableFiles(root)), QStringList({"<unreadable>"}));
     ::chmod(QFile::encodeName(root + "/sub").constData(), 0755);
   }
+}
+
+// Links to folders are noted, not entered: with links to the folder itself and to an ancestor
+// the walk still ends, and the links are named by the same paths as the files.
+TEST(ListFolderLinks, LinksToFoldersOnlyLoopsIncluded) {
+  TempDir dir;
+  const QString root = dir.file("work");
+  WriteFile(root + "/a.txt", "a");
+  WriteFile(root + "/sub/b.txt", "b");
+  MakeDir(dir.file("elsewhere"));
+  Link(".", root + "/self");
+  Link("..", root + "/sub/up");
+  Link("sub", root + "/sub-link");
+  Link(dir.file("elsewhere"), root + "/sub/out-link");
+  Link("a.txt", root + "/file-link");
+  Link("missing", root + "/dangling");
+
+  const auto links = ListFolderLinks(root + '/');
+  ASSERT_TRUE(links);
+  QList<QByteArray> sorted(links->begin(), links->end());
+  std::sort(sorted.begin(), sorted.end());
+  const QByteArray native = QFile::encodeName(root);
+  EXPECT_EQ(sorted, (QList<QByteArray>{native + "/self", native + "/sub-link", native + "/sub/out-link",
+                                       native + "/sub/up"}));
+  EXPECT_EQ(Names(ListPackableFiles(root)), (QStringList{"sub/b.txt", "a.txt", "file-link"}));
+  EXPECT_EQ(ListFolderLinks(dir.file("missing")), std::vector<QByteArray>());
 }
 
 }  // namespace

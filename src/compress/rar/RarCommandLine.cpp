@@ -10,11 +10,13 @@ QString RarSource(const QString& rarDir, bool isFolder) {
 }
 
 QStringList RarAddArguments(const QString& archive, const QStringList& sources, bool lock,
-                            const QString& password, const QString& commentFile) {
+                            const QString& password, const QString& commentFile,
+                            const QString& exclusionList) {
   QStringList arguments{QStringLiteral("a"), QStringLiteral("-r")};
   if (lock) arguments << QStringLiteral("-k");
   arguments << QStringLiteral("-EP1");
   if (!commentFile.isEmpty()) arguments << QStringLiteral("-z") + commentFile;
+  if (!exclusionList.isEmpty()) arguments << QStringLiteral("-x@") + exclusionList;
   arguments << archive << sources;
   if (!password.isEmpty()) arguments << QStringLiteral("-p") + password;
   return arguments;
@@ -25,3 +27,15 @@ QStringList RarCommentArguments(const QString& commentFile, const QString& archi
 }
 
 QStringList RarLockArguments(const QString& archive) { return {QStringLiteral("k"), archive}; }
+
+std::optional<QByteArray> RarFolderExclusions(const QByteArray& root,
+                                              const std::vector<QByteArray>& folderLinks) {
+  QByteArray list;
+  for (const QByteArray& link : folderLinks) {
+    const QByteArray below = link.startsWith(root) ? link.mid(root.size()) : link;
+    if (link.contains('\n') || link.contains('\r') || below.contains('*') || below.contains('?'))
+      return std::nullopt;
+    list += link + "/\n";
+  }
+  return list;
+}

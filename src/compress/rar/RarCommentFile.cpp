@@ -1,6 +1,5 @@
 #include "compress/rar/RarCommentFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStringConverter>
 #include <QStringDecoder>
@@ -21,11 +20,9 @@ TRarCommentFile::TRarCommentFile(const QString& commentFile) : path_(commentFile
   const QByteArray bytes = original.readAll();
   if (original.error() != QFileDevice::NoError) return;
   readable_ = true;
-  auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/hm-comment-XXXXXX.txt"));
-  if (!copy->open()) return;
   const QByteArray utf8 = QByteArray("\xEF\xBB\xBF") + DecodeCommentFile(bytes).toUtf8();
-  if (copy->write(utf8) != utf8.size() || !copy->flush()) return;
-  copy->close();
-  path_ = copy->fileName();
+  auto copy = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-comment-XXXXXX.txt"), utf8);
+  if (copy->path().isEmpty()) return;
+  path_ = copy->path();
   copy_ = std::move(copy);
 }

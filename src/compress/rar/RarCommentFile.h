@@ -4,9 +4,10 @@
 // garble; it is handed a UTF-8 copy with a mark instead, removed when this object goes.
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryFile>
 
 #include <memory>
+
+#include "compress/rar/RarTemporaryFile.h"
 
 // The text of a comment file: a UTF-8 or UTF-16 byte-order mark decides, else the ANSI code page.
 QString DecodeCommentFile(const QByteArray& bytes);
@@ -23,7 +24,7 @@ class TRarCommentFile {
   bool readable() const { return readable_; }
 
  private:
-  std::unique_ptr<QTemporaryFile> copy_;
+  std::unique_ptr<TRarTemporaryFile> copy_;
   QString path_;
   bool readable_ = false;
 };

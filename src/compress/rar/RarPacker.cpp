@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "compress/common/ExtractedTree.h"
@@ -15,7 +16,18 @@
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
 #include "compress/rar/RarPercentReader.h"
+#include "compress/rar/RarTemporaryFile.h"
 #include "util/NativePath.h"
+#include "util/PackableFiles.h"
+#include "util/PathSeparators.h"
+
+namespace {
+
+QString ExclusionListPath(const std::unique_ptr<TRarTemporaryFile>& list) {
+  return list ? list->path() : QString();
+}
+
+}  // namespace
 
 TRarPacker::TRarPacker(TEngineContext& context) : context_(context) {}
 
@@ -63,19 +75,25 @@ bool TRarPacker::Missing() {
 
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
-  const QFileInfo info(rarDir);
-  const QString source = RarSource(rarDir, info.isDir());
+  const bool isFolder = QFileInfo(rarDir).isDir();
+  std::unique_ptr<TRarTemporaryFile> exclusions;
+  if (!ExcludeFolderLinks({rarDir}, exclusions)) return false;
   const TByteProgress progress = context_.PackingProgress();
   // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
   if (progress) sourceBytes_ = SourceBytes({rarDir});
-  return Run(RarAddArguments(rarFile, {source}, context_.lockFile, context_.compressPwd), rarFile, progress);
+  return Run(RarAddArguments(rarFile, {RarSource(rarDir, isFolder)}, context_.lockFile, context_.compressPwd,
+                             {}, ExclusionListPath(exclusions)),
+             rarFile, progress);
 }
 
 bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
   if (!RarExeExists()) return Missing();
+  std::unique_ptr<TRarTemporaryFile> exclusions;
+  if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
   QTemporaryDir staging(QFileInfo(rarFile).absolutePath() + QStringLiteral("/.hm-rar-XXXXXX"));
   if (!staging.isValid())
-    return context_.Fail(false, QStringLiteral("cannot create a folder beside the archive: ") + staging.errorString());
+    return context_.Fail(
+        false, QStringLiteral("cannot create a folder beside the archive: ") + staging.errorString());
   const QString archive = staging.filePath(QStringLiteral("archive.rar"));
 
   // A comment file that exists but cannot be read was told to the user at the run's start, as
@@ -96,8 +114,10 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
     const bool last = i == runs.size() - 1;
     QStringList sources;
     for (const QString& dir : runs[i]) sources << RarSource(dir, QFileInfo(dir).isDir());
-    const QStringList arguments = RarAddArguments(archive, sources, last && (lock || context_.lockFile),
-                                                  context_.compressPwd, last ? commentPath : QString());
+    // One list serves every run: a path of another run's folder matches nothing in this one.
+    const QStringList arguments =
+        RarAddArguments(archive, sources, last && (lock || context_.lockFile), context_.compressPwd,
+                        last ? commentPath : QString(), ExclusionListPath(exclusions));
     TByteProgress runProgress;
     if (progress) {
       sourceBytes_ = runBytes[i];
@@ -108,6 +128,30 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   }
   if (std::rename(NativePath(archive).c_str(), NativePath(rarFile).c_str()) != 0)
     return context_.Fail(false, QStringLiteral("cannot put the archive in place: ") + std::strerror(errno));
+  return true;
+}
+
+bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list) {
+  QByteArray text;
+  for (const QString& rarDir : rarDirs) {
+    if (!QFileInfo(rarDir).isDir()) continue;
+    // The folder as RarSource gives it to the packer, so that the listed links are the paths it meets.
+    const QString folder = WithoutTrailingSeparator(rarDir);
+    const std::optional<std::vector<QByteArray>> links = ListFolderLinks(folder);
+    if (!links) return context_.Fail(false, QStringLiteral("cannot read every folder below ") + folder);
+    const std::optional<QByteArray> lines =
+        RarFolderExclusions(QByteArray::fromStdString(NativePath(folder)), *links);
+    if (!lines)
+      return context_.Fail(false,
+                           QStringLiteral("a link to a folder below %1 has a name the RAR packer cannot "
+                                          "leave out exactly (a wildcard or a line break)")
+                               .arg(folder));
+    text += *lines;
+  }
+  if (text.isEmpty()) return true;
+  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
+  if (list->path().isEmpty())
+    return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
   return true;
 }
 

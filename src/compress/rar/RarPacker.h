@@ -8,8 +8,11 @@
 // must be able to write anyway: the engine folder of an installed program is read-only.
 #include <QString>
 
+#include <memory>
+
 #include "compress/common/EngineContext.h"
 #include "compress/common/EngineInfo.h"
+#include "compress/rar/RarTemporaryFile.h"
 
 class TRarPacker {
  public:
@@ -18,15 +21,17 @@ class TRarPacker {
   // Whether engine folder + "rar" exists; every operation checks it first.
   bool RarExeExists() const;
   // Adds the folder's content (or the single file) to rarFile, creating it when missing and
-  // merging into it when it exists; with the context's password and lock flag.
+  // merging into it when it exists; with the context's password and lock flag. Links to folders
+  // are left out, as ListPackableFiles leaves them; a link to a folder whose name the packer
+  // cannot be told exactly (a wildcard or a line break) fails the add before the packer runs.
   bool RarFile(const QString& rarDir, const QString& rarFile);
   // A new archive holding the content of every folder (or the single file) of rarDirs at its
-  // root, with the comment file's text as its comment when that file exists and can be read, and
-  // locked when `lock` (or the context's lock flag) is set: the same archive as adding each
-  // source in turn, then the comment, then the lock, made in one packer run, or in one run per
-  // group of sources when two of them hold the same path (RarAddRuns). The comment and lock go
-  // into the last run, so their failure fails the operation. The archive is made in a folder of
-  // its own beside rarFile and renamed over it when complete: whatever lies at rarFile (an empty
+  // root, links to folders left out as above, with the comment file's text as its comment when
+  // that file exists and can be read, and locked when `lock` (or the context's lock flag) is set:
+  // the same archive as adding each source in turn, then the comment, then the lock, made in one
+  // packer run, or in one run per group of sources when two of them hold the same path (RarAddRuns). The
+  // comment and lock go into the last run, so their failure fails the operation. The archive is made in a
+  // folder of its own beside rarFile and renamed over it when complete: whatever lies at rarFile (an empty
   // file that reserves the name) is replaced then, and is left as it was on a failure.
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock);
   // Sets the archive comment from the context's comment file.
@@ -42,6 +47,9 @@ class TRarPacker {
  private:
   // With progress, the packer's percentage is read from its output as a share of sourceBytes_.
   bool Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress = {});
+  // The list of the links to folders below the folders of rarDirs, which the packer would follow
+  // (through one to an ancestor without end). list stays empty when there are none.
+  bool ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list);
   // The packer is not in the engine folder: false, with that as the cause.
   bool Missing();
 

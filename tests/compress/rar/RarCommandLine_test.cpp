@@ -11,6 +11,7 @@ TEST(RarCommandLine, AddArguments) {
     QString password;
     QString comment;
     QStringList expected;
+    QString exclusionList = {};
   } cases[] = {
       {"plain", {"/w/1/*"}, false, {}, {}, {"a", "-r", "-EP1", "/out/x.rar", "/w/1/*"}},
       {"locked while creating", {"/w/1/*"}, true, {}, {}, {"a", "-r", "-k", "-EP1", "/out/x.rar", "/w/1/*"}},
@@ -38,11 +39,46 @@ TEST(RarCommandLine, AddArguments) {
        true,
        "pw",
        "/tmp/my comment.txt",
-       {"a", "-r", "-k", "-EP1", "-z/tmp/my comment.txt", "/out/x.rar", "/w/1/*", "/data/Must Files/*", "-ppw"}},
+       {"a", "-r", "-k", "-EP1", "-z/tmp/my comment.txt", "/out/x.rar", "/w/1/*", "/data/Must Files/*",
+        "-ppw"}},
+      {"links to leave out, after the comment",
+       {"/w/1/*"},
+       true,
+       "pw",
+       "/tmp/c.txt",
+       {"a", "-r", "-k", "-EP1", "-z/tmp/c.txt", "-x@/tmp/hm-exclude 1.lst", "/out/x.rar", "/w/1/*", "-ppw"},
+       "/tmp/hm-exclude 1.lst"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    EXPECT_EQ(RarAddArguments("/out/x.rar", c.sources, c.lock, c.password, c.comment), c.expected);
+    EXPECT_EQ(RarAddArguments("/out/x.rar", c.sources, c.lock, c.password, c.comment, c.exclusionList),
+              c.expected);
+  }
+}
+
+// Each link a line ending in '/', the one form the packer matches exactly whatever the name ends
+// in (it trims blanks at the end of a line); a wildcard below the folder would match other
+// folders too, and a line break would split the line.
+TEST(RarCommandLine, FolderExclusions) {
+  const QByteArray root = "/w/a?b";
+  const struct {
+    const char* label;
+    std::vector<QByteArray> links;
+    std::optional<QByteArray> expected;
+  } cases[] = {
+      {"none", {}, QByteArray()},
+      {"loops and a linked folder",
+       {"/w/a?b/self", "/w/a?b/sub/up", "/w/a?b/ends in blanks \t"},
+       QByteArray("/w/a?b/self/\n/w/a?b/sub/up/\n/w/a?b/ends in blanks \t/\n")},
+      {"names as bytes", {"/w/a?b/\xC4\xE3 #;-x@"}, QByteArray("/w/a?b/\xC4\xE3 #;-x@/\n")},
+      {"star in the name", {"/w/a?b/self", "/w/a?b/st*r"}, std::nullopt},
+      {"question mark in a folder below", {"/w/a?b/d?r/up"}, std::nullopt},
+      {"line feed", {"/w/a?b/x\ny"}, std::nullopt},
+      {"carriage return", {"/w/a?b/x\r"}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(RarFolderExclusions(root, c.links), c.expected);
   }
 }
 

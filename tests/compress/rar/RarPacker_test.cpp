@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -162,7 +164,8 @@ TEST_F(RarPackerTest, OneRunMakesTheArchiveOfAddsCommentAndLock) {
     const QStringList listing = TechnicalListing(oneRun, c.password);
     EXPECT_EQ(listing, TechnicalListing(steps, c.password));
     EXPECT_EQ(listing.join('\n').contains("Details: RAR 5, lock"), c.lock);
-    EXPECT_EQ(QString::fromUtf8(UnRar({"l", "-p-", oneRun}).out).contains(QString::fromUtf8("下载站")), c.comment);
+    EXPECT_EQ(QString::fromUtf8(UnRar({"l", "-p-", oneRun}).out).contains(QString::fromUtf8("下载站")),
+              c.comment);
     for (const QString& archive : {steps, oneRun})
       ASSERT_EQ(UnRar({"x", "-idq", "-p" + (c.password.isEmpty() ? "-" : c.password), archive,
                        run.file("x-" + QFileInfo(archive).baseName()) + '/'})
@@ -271,6 +274,55 @@ TEST_F(RarPackerTest, StopRequestKillsTheRunningPacker) {
   stopButton.join();
   EXPECT_FALSE(packed);
   EXPECT_GE(killed, 1);
+}
+
+// The packer follows links to folders, through links to the folder itself and to an ancestor
+// without end (two such links branch at every level). Like every packing of a folder it leaves
+// them out; a guard kills the packer should that regress, so the test fails instead of hanging.
+TEST_F(RarPackerTest, LinksToFoldersAreLeftOutSoLoopsEnd) {
+  const QString folder = dir.file("links");
+  WriteFile(folder + "/data.txt", "data");
+  WriteFile(folder + "/sub/b.txt", "b");
+  for (const auto& [target, link] :
+       std::initializer_list<std::pair<const char*, const char*>>{{".", "self"},
+                                                                  {"..", "sub/up"},
+                                                                  {".", "ends in a blank "},
+                                                                  {"..", "sub/\xC4\xE3"},
+                                                                  {"sub", "linked folder"},
+                                                                  {"data.txt", "file link"}})
+    ASSERT_EQ(::symlink(target, QFile::encodeName(folder + '/') + link), 0) << link;
+  const QString mustFiles = dir.file("Must");
+  WriteFile(mustFiles + "/must.txt", "m");
+  ASSERT_TRUE(QFile::link(".", mustFiles + "/again"));
+  TRarPacker packer(context);
+  std::atomic<bool> done = false;
+  std::atomic<bool> killed = false;
+  std::thread guard([&] {  // two minutes, for a slow machine
+    for (int tenths = 0; !done; ++tenths) {
+      if (tenths > 1200 && KillChildProcesses(QCoreApplication::applicationPid(), false) > 0) killed = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  const bool added = packer.RarFile(folder, dir.file("add.rar"));
+  const bool whole = packer.RarFile(QStringList{folder + '/', mustFiles + '/'}, dir.file("whole.rar"), true);
+  done = true;
+  guard.join();
+  ASSERT_FALSE(killed) << "the packer walked the links without end";
+  ASSERT_TRUE(added && whole) << context.cause.toStdString();
+  const QStringList files{"data.txt", "file link", "sub", "sub/b.txt"};
+  EXPECT_EQ(Listed(dir.file("add.rar")), files);
+  EXPECT_EQ(Listed(dir.file("whole.rar")),
+            QStringList({"data.txt", "file link", "must.txt", "sub", "sub/b.txt"}));
+  EXPECT_EQ(Test(dir.file("whole.rar")), 0);
+
+  // A wildcard would leave out other folders too: the add fails before the packer runs.
+  ASSERT_TRUE(QFile::link(".", folder + "/sub/st*r"));
+  for (const bool wholeOutput : {false, true}) {
+    EXPECT_FALSE(wholeOutput ? packer.RarFile(QStringList{folder}, dir.file("wild.rar"), false)
+                             : packer.RarFile(folder, dir.file("wild.rar")));
+    EXPECT_TRUE(context.cause.contains("cannot leave out exactly")) << context.cause.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("wild.rar")));
+  }
 }
 
 TEST(RarCommentFile, DecodesByMarkElseAnsi) {
