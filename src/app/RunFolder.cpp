@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "app/JobLog.h"
+#include "compress/rar/RarPacker.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
 
@@ -25,7 +26,8 @@ std::unique_ptr<QLockFile> NewLock(const QString& folder) {
   return lock;
 }
 
-// A partial output is a file of the run's own making: never a folder, never through a link.
+// A partial output is a file of the run's own making: never a folder, never through a link; the
+// packers' temporaries beside it are found by its name.
 void RemovePartialOutput(const QString& output) {
   const QFileInfo info(output);
   if (info.isFile() && !info.isSymLink()) DeletePath(output);
@@ -35,6 +37,11 @@ void RemovePartialOutput(const QString& output) {
   for (const QFileInfo& sibling : folder.entryInfoList({info.fileName() + QStringLiteral(".*.tmp")}, QDir::Files))
     if (temporary.match(sibling.fileName().mid(info.fileName().size())).hasMatch() && !sibling.isSymLink())
       DeletePath(sibling.filePath());
+  // The RAR packer writes in a folder of its own beside the output, named after it.
+  const QString staging = QFileInfo(RarStagingPrefix(output)).fileName();
+  for (const QFileInfo& sibling :
+       folder.entryInfoList({staging + QStringLiteral("??????")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+    if (!sibling.isSymLink()) DeletePath(sibling.filePath());
 }
 
 void RemoveRunLeftovers(const QString& folder) {

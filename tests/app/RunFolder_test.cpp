@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "app/RunFolder.h"
+#include "compress/rar/RarPacker.h"
 #include "support/TestSupport.h"
 
 using testsupport::ReadFile;
@@ -19,14 +20,15 @@ using testsupport::WriteFile;
 
 namespace {
 
-// What a run leaves while it packs `output`: a work folder with content, the partial output and
-// the 7z packer's temporary beside it. Returns the work folder.
+// What a run leaves while it packs `output`: a work folder with content, the partial output, and
+// beside it the 7z packer's temporary and the RAR packer's folder. Returns the work folder.
 QString WorkAsARun(TRunFolder& run, const QString& output) {
   const QString work = run.path() + "work";
   WriteFile(work + "/big.bin", QByteArray(1000, 'w'));
   run.BeginOutput(output);
   WriteFile(output, "partial");
   WriteFile(output + ".0123abcd.tmp", "partial temporary");
+  WriteFile(RarStagingPrefix(output) + "Ab12Cd/archive.rar", "partial archive");
   return work;
 }
 
@@ -51,12 +53,14 @@ TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
   ::waitpid(killed, nullptr, 0);
 
   WriteFile(dir.file("out/Finished.7z"), "an output of an earlier run");
+  WriteFile(dir.file("out/.Killed.7z.kept/note.txt"), "not a packer's folder");
   TRunFolder live(tempRoot);
   const QString liveWork = WorkAsARun(live, dir.file("out/Live.7z"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 1);
   EXPECT_FALSE(QFileInfo::exists(killedWork));
   EXPECT_EQ(TreeListing(dir.file("out")),
-            QStringList({"Finished.7z", "Live.7z", "Live.7z.0123abcd.tmp"}));
+            QStringList({".Killed.7z.kept/", ".Killed.7z.kept/note.txt", ".Live.7z.hm-rar-Ab12Cd/",
+                         ".Live.7z.hm-rar-Ab12Cd/archive.rar", "Finished.7z", "Live.7z", "Live.7z.0123abcd.tmp"}));
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 0);  // the live run again
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
@@ -69,6 +73,7 @@ TEST(RunFolder, ARunThatEndsRemovesItsOwnAndKeepsItsFinishedOutput) {
     TRunFolder run(tempRoot);
     WorkAsARun(run, dir.file("out/Done.7z"));
     QFile::remove(dir.file("out/Done.7z.0123abcd.tmp"));
+    QDir(RarStagingPrefix(dir.file("out/Done.7z")) + "Ab12Cd").removeRecursively();
     run.EndOutput();  // finished
   }
   EXPECT_EQ(TreeListing(tempRoot), QStringList());

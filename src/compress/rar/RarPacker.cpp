@@ -69,6 +69,11 @@ quint64 TRarPacker::SourceBytes(const QStringList& sources) {
   return bytes;
 }
 
+QString RarStagingPrefix(const QString& rarFile) {
+  const QFileInfo info(rarFile);
+  return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".hm-rar-");
+}
+
 bool TRarPacker::Missing() {
   return context_.Fail(false, QStringLiteral("no RAR packer at ") + RarExePath());
 }
@@ -90,7 +95,7 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   if (!RarExeExists()) return Missing();
   std::unique_ptr<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
-  QTemporaryDir staging(QFileInfo(rarFile).absolutePath() + QStringLiteral("/.hm-rar-XXXXXX"));
+  QTemporaryDir staging(RarStagingPrefix(rarFile) + QStringLiteral("XXXXXX"));
   if (!staging.isValid())
     return context_.Fail(
         false, QStringLiteral("cannot create a folder beside the archive: ") + staging.errorString());

@@ -14,6 +14,11 @@
 #include "compress/common/EngineInfo.h"
 #include "compress/rar/RarTemporaryFile.h"
 
+// Where the packer writes an output before renaming it into place: a hidden folder beside the
+// output, named after it, so that what a killed run left can be found by the output's name.
+// The folder is this prefix and six more characters.
+QString RarStagingPrefix(const QString& rarFile);
+
 class TRarPacker {
  public:
   explicit TRarPacker(TEngineContext& context);
