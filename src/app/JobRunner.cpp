@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QDateTime>
 #include <algorithm>
+#include <utility>
 
 #include "app/JobLog.h"
 #include "app/StatusTexts.h"
@@ -57,7 +58,10 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   run_.unreadableFiles = unreadable;
   run_.dryRun = options.dryRun;
   run_.passwordList = std::move(*passwordList);
+  // Workers read the list at once: it must never detach under them (a non-const access to a
+  // list shared with the caller's copies would), so it is made its own here and read as const.
   t_List = items;
+  t_List.detach();
   workers_ = TItemWorkers::ForRequest(options.workers);
   isRunning_ = true;
   isExit_ = false;
@@ -135,7 +139,7 @@ void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer) {
       const std::optional<int> next = workers.Next();
       if (!next) break;
       const int i = *next;
-      const TMyData& item = t_List[i];
+      const TMyData& item = std::as_const(t_List)[i];
       observer.AnnounceItem(i, i * 100 / count, item.path, TRunText::Announce(item.path));
       if (item.checked) {
         const TItemOutcome outcome = job.Process(i, item.path);
@@ -160,7 +164,7 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   }
 
   TItemResult r;
-  r.source = t_List[index].path;
+  r.source = std::as_const(t_List)[index].path;
   r.CompressPath = outcome.CompressPath;
   r.pwd = pwd;
   r.verdict = outcome.verdict;
