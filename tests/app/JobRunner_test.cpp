@@ -640,7 +640,9 @@ TEST(JobRunner, ItemProgressReachesTheObserverThrottled) {
     EXPECT_EQ(heard.last().phase, TProgress::TPhase::Packing);
     EXPECT_EQ(heard.last().done, 1000u);
     for (qsizetype i = 1; i < heard.size(); ++i)
-      if (heard[i].phase == heard[i - 1].phase) EXPECT_GT(heard[i].done, heard[i - 1].done);
+      if (heard[i].phase == heard[i - 1].phase) {
+        EXPECT_GT(heard[i].done, heard[i - 1].done);
+      }
     EXPECT_EQ(observer.results[index].status, TStatusText::Packed);
   }
   const auto at = [&](const QString& step) { return observer.steps.indexOf(step); };

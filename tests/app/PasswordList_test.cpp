@@ -73,7 +73,9 @@ TEST(PasswordList, TriedInOrderUntilOneOpensTheArchive) {
     EXPECT_EQ(QSet<QString>(fake.log->extractedInto.begin(), fake.log->extractedInto.end()).size(),
               fake.log->extractedInto.size());
     EXPECT_EQ(h.TempLeftovers(), QStringList());
-    if (c.status == packed) EXPECT_EQ(fake.log->packedTrees.last(), QStringList({"file.txt"}));
+    if (c.status == packed) {
+      EXPECT_EQ(fake.log->packedTrees.last(), QStringList({"file.txt"}));
+    }
   }
 }
 
