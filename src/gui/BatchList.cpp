@@ -30,8 +30,8 @@ QStringList LocalPaths(const QMimeData* mime) {
   return paths;
 }
 
-// The status column is narrow; a working text that does not fit ("正在压缩中... 42%") keeps its
-// end, where the percentage stands, and loses its middle.
+// A working text that does not fit the status column ("正在压缩中... 42%") keeps its end, where
+// the percentage stands, and loses its middle.
 class TStatusDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -51,7 +51,9 @@ TBatchList::TBatchList(QWidget* parent) : QTreeWidget(parent) {
       {tr("类型"), tr("原文件路径"), tr("文件大小"), tr("输出文件名"), tr("输出大小"), tr("处理状态")});
   const int widths[colCount] = {125, 330, 70, 120, 70, 90};
   for (int column = 0; column < colCount; ++column) setColumnWidth(column, widths[column]);
-  header()->setStretchLastSection(false);
+  // The status column takes the width the others leave (the window is never narrower than its
+  // design size), so a working text with its percentage fits and no empty header band is left.
+  header()->setStretchLastSection(true);
   setItemDelegateForColumn(colState, new TStatusDelegate(this));
   setRootIsDecorated(false);
   setUniformRowHeights(true);
