@@ -44,12 +44,13 @@ TEngineInfo TRarPacker::Describe() const {
   return info;
 }
 
-bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress) {
+bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress,
+                     quint64 sourceBytes) {
   if (!RarExeExists()) return Missing();
   const QString folder = QFileInfo(archive).absolutePath();
   int exitCode;
   if (progress) {
-    TRarPercentReader reader(sourceBytes_, progress);
+    TRarPercentReader reader(sourceBytes, progress);
     exitCode = RunEngineReading(RarExePath(), arguments, folder,
                                 [&](const QByteArray& piece) { reader.Read(piece); });
   } else {
@@ -85,10 +86,9 @@ bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!ExcludeFolderLinks({rarDir}, exclusions)) return false;
   const TByteProgress progress = context_.PackingProgress();
   // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
-  if (progress) sourceBytes_ = SourceBytes({rarDir});
   return Run(RarAddArguments(rarFile, {RarSource(rarDir, isFolder)}, context_.lockFile, context_.compressPwd,
                              {}, ExclusionListPath(exclusions)),
-             rarFile, progress);
+             rarFile, progress, progress ? SourceBytes({rarDir}) : 0);
 }
 
 bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
@@ -124,12 +124,13 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
         RarAddArguments(archive, sources, last && (lock || context_.lockFile), context_.compressPwd,
                         last ? commentPath : QString(), ExclusionListPath(exclusions));
     TByteProgress runProgress;
+    quint64 bytes = 0;
     if (progress) {
-      sourceBytes_ = runBytes[i];
+      bytes = runBytes[i];
       runProgress = [&progress, before, total](quint64 done, quint64) { progress(before + done, total); };
-      before += runBytes[i];
+      before += bytes;
     }
-    if (!Run(arguments, archive, runProgress)) return false;
+    if (!Run(arguments, archive, runProgress, bytes)) return false;
   }
   if (std::rename(NativePath(archive).c_str(), NativePath(rarFile).c_str()) != 0)
     return context_.Fail(false, QStringLiteral("cannot put the archive in place: ") + std::strerror(errno));
