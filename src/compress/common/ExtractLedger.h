@@ -9,18 +9,17 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <mutex>
 
+#include "compress/common/Progress.h"
 #include "util/ExtractLimits.h"
 
 class TExtractLedger {
  public:
-  // written: bytes below the destination so far; total: what the whole extraction will write, 0
-  // while unknown. Called on the writing thread, outside the ledger's lock, after each accepted
+  // Hears the bytes below the destination so far and what the whole extraction will write (0
+  // while unknown). Called on the writing thread, outside the ledger's lock, after each accepted
   // Reserve or Observe.
-  using TProgressHook = std::function<void(quint64 written, quint64 total)>;
-  void SetProgressHook(TProgressHook hook);
+  void SetProgressHook(TByteProgress hook);
 
   // A new extraction into destDir: nothing written, refused or converted, not stopped.
   void Begin(const QString& destDir, const TExtractLimits& limits);
@@ -54,15 +53,15 @@ class TExtractLedger {
   // Free bytes on the destination's disk now; the largest value when it cannot be asked.
   quint64 FreeBytes() const;
   bool ReserveLeft(quint64 bytes);
-  // Tells the hook, if any, unless the extraction has stopped.
-  bool Report(bool accepted);
+  // Tells the hook, if any, what is written now; unlocks first, so the hook runs outside the lock.
+  void Report(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
   QString destDir_;
   TExtractLimits limits_;
   quint64 written_ = 0;
   quint64 total_ = 0;
-  TProgressHook hook_;
+  TByteProgress hook_;
   quint64 freeEstimate_ = 0;       // free bytes when last asked, less what was reserved since
   quint64 reservedSinceAsked_ = 0;
   bool asked_ = false;
