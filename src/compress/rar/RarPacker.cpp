@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <optional>
 
 #include "compress/common/ExtractedTree.h"
@@ -23,7 +22,7 @@
 
 namespace {
 
-QString ExclusionListPath(const std::unique_ptr<TRarTemporaryFile>& list) {
+QString ExclusionListPath(const std::optional<TRarTemporaryFile>& list) {
   return list ? list->path() : QString();
 }
 
@@ -82,7 +81,7 @@ bool TRarPacker::Missing() {
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
   const bool isFolder = QFileInfo(rarDir).isDir();
-  std::unique_ptr<TRarTemporaryFile> exclusions;
+  std::optional<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks({rarDir}, exclusions)) return false;
   const TByteProgress progress = context_.PackingProgress();
   // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
@@ -93,7 +92,7 @@ bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
 
 bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
   if (!RarExeExists()) return Missing();
-  std::unique_ptr<TRarTemporaryFile> exclusions;
+  std::optional<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
   QTemporaryDir staging(RarStagingPrefix(rarFile) + QStringLiteral("XXXXXX"));
   if (!staging.isValid())
@@ -137,7 +136,7 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   return true;
 }
 
-bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list) {
+bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::optional<TRarTemporaryFile>& list) {
   QByteArray text;
   for (const QString& rarDir : rarDirs) {
     if (!QFileInfo(rarDir).isDir()) continue;
@@ -155,7 +154,7 @@ bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<
     text += *lines;
   }
   if (text.isEmpty()) return true;
-  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
+  list.emplace(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
   if (list->path().isEmpty())
     return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
   return true;
