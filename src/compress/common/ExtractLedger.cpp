@@ -68,6 +68,11 @@ bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
   return true;
 }
 
+bool TExtractLedger::ReserveSpace(quint64 bytes) {
+  std::lock_guard lock(mutex_);
+  return stopCause_.isEmpty() && ReserveLeft(bytes);
+}
+
 void TExtractLedger::SetTotal(quint64 bytes) {
   std::lock_guard lock(mutex_);
   total_ = bytes;

@@ -31,6 +31,10 @@ class TExtractLedger {
   // For a writer the ledger does not see (a plug-in program): all the bytes below the destination
   // now. False as for Reserve.
   bool Observe(quint64 bytesBelowDestination);
+  // Before `bytes` more go to the disk that were counted already (the own copy of a file of
+  // several names, each of which Observe counted): the free-space reserve only. False as for
+  // Reserve.
+  bool ReserveSpace(quint64 bytes);
   // What the whole extraction will write, once an engine knows it.
   void SetTotal(quint64 bytes);
 

@@ -126,6 +126,8 @@ class TSettler {
       const mode_t mode = (st.st_mode & 07777) | kOwnerFile;
       if (mode != (st.st_mode & 07777)) ::fchmodat(folderFd, name.c_str(), mode, 0);
       if (st.st_nlink > 1) {
+        // Past the reserve the ledger stops, which fails the extraction; the names stay shared.
+        if (!ledger_.ReserveSpace(quint64(st.st_size))) return;
         if (!MakeOwnCopy(folderFd, name)) {
           ledger_.Refuse(relative, QStringLiteral("a file of several names that cannot be copied"));
           return;

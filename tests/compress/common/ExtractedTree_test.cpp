@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -54,6 +55,41 @@ TEST(ExtractedTree, AFileOfSeveralNamesWithoutRightsBecomesOwnCopies) {
             0);
   ASSERT_EQ(::chmod(QFile::encodeName(tree + "/first.bin").constData(), 0), 0);
   EXPECT_EXIT(std::_Exit(SettleSharedFileAsNobody(dir.path(), tree)), testing::ExitedWithCode(0), "");
+}
+
+// The own copies of a file of several names take disk space as any write does: they keep the
+// free-space reserve, or the extraction stops with the names still shared and their content whole.
+TEST(ExtractedTree, OwnCopiesKeepTheFreeSpaceReserve) {
+  testsupport::TempDir dir;
+  const QString tree = dir.file("tree");
+  constexpr quint64 kMiB = TExtractLimits::kMiB;
+  const QByteArray content = testsupport::RandomBytes(64 * kMiB);
+  WriteFile(tree + "/first.bin", content);
+  ASSERT_EQ(::link(QFile::encodeName(tree + "/first.bin").constData(),
+                   QFile::encodeName(tree + "/second.bin").constData()),
+            0);
+  struct statvfs disk {};
+  ASSERT_EQ(::statvfs(QFile::encodeName(tree).constData(), &disk), 0);
+  const quint64 freeBytes = quint64(disk.f_bavail) * disk.f_frsize;
+  ASSERT_GT(freeBytes, 1024 * kMiB);
+
+  // Other writers on the disk change the free space by far less than these margins.
+  TExtractLedger ledger;
+  ledger.Begin(tree, {0, freeBytes - 16 * kMiB});
+  SettleExtractedTree(tree, ledger);
+  EXPECT_TRUE(ledger.stopCause().contains("MinFreeMB")) << ledger.stopCause().toStdString();
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(tree + "/second.bin").constData(), &st), 0);
+  EXPECT_EQ(st.st_nlink, 2u);
+  EXPECT_EQ(ReadFile(tree + "/second.bin"), content);
+
+  ledger.Begin(tree, {0, freeBytes - 512 * kMiB});
+  SettleExtractedTree(tree, ledger);
+  EXPECT_TRUE(ledger.complete()) << ledger.Details().toStdString();
+  ASSERT_EQ(::stat(QFile::encodeName(tree + "/second.bin").constData(), &st), 0);
+  EXPECT_EQ(st.st_nlink, 1u);
+  EXPECT_EQ(ReadFile(tree + "/first.bin"), content);
+  EXPECT_EQ(ReadFile(tree + "/second.bin"), content);
 }
 
 }  // namespace
