@@ -24,7 +24,7 @@ QString Named(const QStringList& entries) {
 
 }  // namespace
 
-void TExtractLedger::SetProgressHook(TProgressHook hook) {
+void TExtractLedger::SetProgressHook(TByteProgress hook) {
   std::lock_guard lock(mutex_);
   hook_ = std::move(hook);
 }
@@ -51,8 +51,8 @@ bool TExtractLedger::Reserve(quint64 bytes) {
                     .arg(SizeText(qint64(limits_.maxBytes))));
   if (!ReserveLeft(bytes)) return false;
   written_ += bytes;
-  lock.unlock();
-  return Report(true);
+  Report(lock);
+  return true;
 }
 
 bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
@@ -64,8 +64,13 @@ bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
   asked_ = false;  // what the program wrote is on the disk already: ask it
   written_ = bytesBelowDestination;
   if (!ReserveLeft(0)) return false;
-  lock.unlock();
-  return Report(true);
+  Report(lock);
+  return true;
+}
+
+bool TExtractLedger::ReserveSpace(quint64 bytes) {
+  std::lock_guard lock(mutex_);
+  return stopCause_.isEmpty() && ReserveLeft(bytes);
 }
 
 void TExtractLedger::SetTotal(quint64 bytes) {
@@ -73,19 +78,13 @@ void TExtractLedger::SetTotal(quint64 bytes) {
   total_ = bytes;
 }
 
-bool TExtractLedger::Report(bool accepted) {
-  TProgressHook hook;
-  quint64 written = 0;
-  quint64 total = 0;
-  {
-    std::lock_guard lock(mutex_);
-    if (!hook_ || !stopCause_.isEmpty()) return accepted;
-    hook = hook_;
-    written = written_;
-    total = total_;
-  }
+void TExtractLedger::Report(std::unique_lock<std::mutex>& lock) {
+  if (!hook_) return;
+  const TByteProgress hook = hook_;
+  const quint64 written = written_;
+  const quint64 total = total_;
+  lock.unlock();
   hook(written, total);
-  return accepted;
 }
 
 bool TExtractLedger::ReserveLeft(quint64 bytes) {

@@ -9,18 +9,17 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <mutex>
 
+#include "compress/common/Progress.h"
 #include "util/ExtractLimits.h"
 
 class TExtractLedger {
  public:
-  // written: bytes below the destination so far; total: what the whole extraction will write, 0
-  // while unknown. Called on the writing thread, outside the ledger's lock, after each accepted
+  // Hears the bytes below the destination so far and what the whole extraction will write (0
+  // while unknown). Called on the writing thread, outside the ledger's lock, after each accepted
   // Reserve or Observe.
-  using TProgressHook = std::function<void(quint64 written, quint64 total)>;
-  void SetProgressHook(TProgressHook hook);
+  void SetProgressHook(TByteProgress hook);
 
   // A new extraction into destDir: nothing written, refused or converted, not stopped.
   void Begin(const QString& destDir, const TExtractLimits& limits);
@@ -32,6 +31,10 @@ class TExtractLedger {
   // For a writer the ledger does not see (a plug-in program): all the bytes below the destination
   // now. False as for Reserve.
   bool Observe(quint64 bytesBelowDestination);
+  // Before `bytes` more go to the disk that were counted already (the own copy of a file of
+  // several names, each of which Observe counted): the free-space reserve only. False as for
+  // Reserve.
+  bool ReserveSpace(quint64 bytes);
   // What the whole extraction will write, once an engine knows it.
   void SetTotal(quint64 bytes);
 
@@ -54,15 +57,15 @@ class TExtractLedger {
   // Free bytes on the destination's disk now; the largest value when it cannot be asked.
   quint64 FreeBytes() const;
   bool ReserveLeft(quint64 bytes);
-  // Tells the hook, if any, unless the extraction has stopped.
-  bool Report(bool accepted);
+  // Tells the hook, if any, what is written now; unlocks first, so the hook runs outside the lock.
+  void Report(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
   QString destDir_;
   TExtractLimits limits_;
   quint64 written_ = 0;
   quint64 total_ = 0;
-  TProgressHook hook_;
+  TByteProgress hook_;
   quint64 freeEstimate_ = 0;       // free bytes when last asked, less what was reserved since
   quint64 reservedSinceAsked_ = 0;
   bool asked_ = false;

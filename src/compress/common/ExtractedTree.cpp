@@ -122,13 +122,18 @@ class TSettler {
       }
       Folder(sub.get(), relative + '/');
     } else if (S_ISREG(st.st_mode)) {
-      const bool shared = st.st_nlink > 1;
-      if (shared && !MakeOwnCopy(folderFd, name)) {
-        ledger_.Refuse(relative, QStringLiteral("a file of several names that cannot be copied"));
-        return;
+      // Before any copy: a file unpacked with mode 000 could not be read for one.
+      const mode_t mode = (st.st_mode & 07777) | kOwnerFile;
+      if (mode != (st.st_mode & 07777)) ::fchmodat(folderFd, name.c_str(), mode, 0);
+      if (st.st_nlink > 1) {
+        // Past the reserve the ledger stops, which fails the extraction; the names stay shared.
+        if (!ledger_.ReserveSpace(quint64(st.st_size))) return;
+        if (!MakeOwnCopy(folderFd, name)) {
+          ledger_.Refuse(relative, QStringLiteral("a file of several names that cannot be copied"));
+          return;
+        }
+        ::fchmodat(folderFd, name.c_str(), mode, 0);  // the copy's own
       }
-      if (shared || (st.st_mode & kOwnerFile) != kOwnerFile)
-        ::fchmodat(folderFd, name.c_str(), (st.st_mode & 07777) | kOwnerFile, 0);
     } else if (S_ISLNK(st.st_mode)) {
       std::string target(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
       const ssize_t length = ::readlinkat(folderFd, name.c_str(), target.data(), target.size());

@@ -10,7 +10,8 @@
 //   converted), so no later step follows it out of the folder or round in a loop;
 // - a device, pipe or socket is removed (the ledger notes it as refused): none is content, and
 //   reading one would hang or never end;
-// - a file with several names becomes a file of its own, so writing it changes nothing else.
+// - a file with several names becomes a file of its own, so writing it changes nothing else; the
+//   copies keep the ledger's free-space reserve (past it the ledger stops and the names stay).
 // An entry that cannot be settled (a folder that cannot be read) is refused as well.
 void SettleExtractedTree(const QString& dir, TExtractLedger& ledger);
 

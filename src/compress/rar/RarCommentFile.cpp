@@ -21,8 +21,6 @@ TRarCommentFile::TRarCommentFile(const QString& commentFile) : path_(commentFile
   if (original.error() != QFileDevice::NoError) return;
   readable_ = true;
   const QByteArray utf8 = QByteArray("\xEF\xBB\xBF") + DecodeCommentFile(bytes).toUtf8();
-  auto copy = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-comment-XXXXXX.txt"), utf8);
-  if (copy->path().isEmpty()) return;
-  path_ = copy->path();
-  copy_ = std::move(copy);
+  copy_.emplace(QStringLiteral("hm-comment-XXXXXX.txt"), utf8);
+  if (!copy_->path().isEmpty()) path_ = copy_->path();
 }

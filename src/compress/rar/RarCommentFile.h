@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
+#include <optional>
 
 #include "compress/rar/RarTemporaryFile.h"
 
@@ -24,7 +24,7 @@ class TRarCommentFile {
   bool readable() const { return readable_; }
 
  private:
-  std::unique_ptr<TRarTemporaryFile> copy_;
+  std::optional<TRarTemporaryFile> copy_;
   QString path_;
   bool readable_ = false;
 };

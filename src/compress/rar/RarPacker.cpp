@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <optional>
 
 #include "compress/common/ExtractedTree.h"
@@ -23,7 +22,7 @@
 
 namespace {
 
-QString ExclusionListPath(const std::unique_ptr<TRarTemporaryFile>& list) {
+QString ExclusionListPath(const std::optional<TRarTemporaryFile>& list) {
   return list ? list->path() : QString();
 }
 
@@ -44,12 +43,13 @@ TEngineInfo TRarPacker::Describe() const {
   return info;
 }
 
-bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress) {
+bool TRarPacker::Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress,
+                     quint64 sourceBytes) {
   if (!RarExeExists()) return Missing();
   const QString folder = QFileInfo(archive).absolutePath();
   int exitCode;
   if (progress) {
-    TRarPercentReader reader(sourceBytes_, progress);
+    TRarPercentReader reader(sourceBytes, progress);
     exitCode = RunEngineReading(RarExePath(), arguments, folder,
                                 [&](const QByteArray& piece) { reader.Read(piece); });
   } else {
@@ -81,19 +81,18 @@ bool TRarPacker::Missing() {
 bool TRarPacker::RarFile(const QString& rarDir, const QString& rarFile) {
   if (!RarExeExists()) return Missing();
   const bool isFolder = QFileInfo(rarDir).isDir();
-  std::unique_ptr<TRarTemporaryFile> exclusions;
+  std::optional<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks({rarDir}, exclusions)) return false;
   const TByteProgress progress = context_.PackingProgress();
   // The packer tells a share of the job; the bytes it stands for are only measured for a listener.
-  if (progress) sourceBytes_ = SourceBytes({rarDir});
   return Run(RarAddArguments(rarFile, {RarSource(rarDir, isFolder)}, context_.lockFile, context_.compressPwd,
                              {}, ExclusionListPath(exclusions)),
-             rarFile, progress);
+             rarFile, progress, progress ? SourceBytes({rarDir}) : 0);
 }
 
 bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) {
   if (!RarExeExists()) return Missing();
-  std::unique_ptr<TRarTemporaryFile> exclusions;
+  std::optional<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
   QTemporaryDir staging(RarStagingPrefix(rarFile) + QStringLiteral("XXXXXX"));
   if (!staging.isValid())
@@ -124,19 +123,20 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
         RarAddArguments(archive, sources, last && (lock || context_.lockFile), context_.compressPwd,
                         last ? commentPath : QString(), ExclusionListPath(exclusions));
     TByteProgress runProgress;
+    quint64 bytes = 0;
     if (progress) {
-      sourceBytes_ = runBytes[i];
+      bytes = runBytes[i];
       runProgress = [&progress, before, total](quint64 done, quint64) { progress(before + done, total); };
-      before += runBytes[i];
+      before += bytes;
     }
-    if (!Run(arguments, archive, runProgress)) return false;
+    if (!Run(arguments, archive, runProgress, bytes)) return false;
   }
   if (std::rename(NativePath(archive).c_str(), NativePath(rarFile).c_str()) != 0)
     return context_.Fail(false, QStringLiteral("cannot put the archive in place: ") + std::strerror(errno));
   return true;
 }
 
-bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list) {
+bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::optional<TRarTemporaryFile>& list) {
   QByteArray text;
   for (const QString& rarDir : rarDirs) {
     if (!QFileInfo(rarDir).isDir()) continue;
@@ -154,7 +154,7 @@ bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<
     text += *lines;
   }
   if (text.isEmpty()) return true;
-  list = std::make_unique<TRarTemporaryFile>(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
+  list.emplace(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
   if (list->path().isEmpty())
     return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
   return true;

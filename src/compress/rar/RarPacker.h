@@ -8,7 +8,7 @@
 // must be able to write anyway: the engine folder of an installed program is read-only.
 #include <QString>
 
-#include <memory>
+#include <optional>
 
 #include "compress/common/EngineContext.h"
 #include "compress/common/EngineInfo.h"
@@ -50,11 +50,12 @@ class TRarPacker {
   TEngineInfo Describe() const;
 
  private:
-  // With progress, the packer's percentage is read from its output as a share of sourceBytes_.
-  bool Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress = {});
+  // With progress, the packer's percentage is read from its output as a share of sourceBytes.
+  bool Run(const QStringList& arguments, const QString& archive, const TByteProgress& progress = {},
+           quint64 sourceBytes = 0);
   // The list of the links to folders below the folders of rarDirs, which the packer would follow
   // (through one to an ancestor without end). list stays empty when there are none.
-  bool ExcludeFolderLinks(const QStringList& rarDirs, std::unique_ptr<TRarTemporaryFile>& list);
+  bool ExcludeFolderLinks(const QStringList& rarDirs, std::optional<TRarTemporaryFile>& list);
   // The packer is not in the engine folder: false, with that as the cause.
   bool Missing();
 
@@ -62,5 +63,4 @@ class TRarPacker {
   static quint64 SourceBytes(const QStringList& sources);
 
   TEngineContext& context_;
-  quint64 sourceBytes_ = 0;  // of the files being added
 };

@@ -1,6 +1,5 @@
 #include "compress/rar/UnRarLibrary.h"
 
-
 #include <dlfcn.h>
 
 #include <type_traits>

@@ -1,6 +1,5 @@
 #include "compress/sevenzip/SevenZipPlugin.h"
 
-
 #include <dlfcn.h>
 
 #include <string>
