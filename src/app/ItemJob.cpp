@@ -35,9 +35,11 @@ void RemoveUnfinishedOutput(const QString& path) {
 
 }  // namespace
 
-TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
-                   TStopRequests stopRequests, TUnreadableFile onUnreadable)
+TItemJob::TItemJob(const TRunContext& run, const TVolumeSetPlan& volumePlan, TRunFolder& runFolder,
+                   IArchiveFacade& compress, IJobObserver& observer, TStopRequests stopRequests,
+                   TUnreadableFile onUnreadable)
     : run_(run),
+      volumePlan_(volumePlan),
       runFolder_(runFolder),
       compress_(compress),
       observer_(observer),
