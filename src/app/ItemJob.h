@@ -56,6 +56,10 @@ class TItemJob {
     std::optional<TVolumeSet> volumeSet;
     bool dryRun;  // nothing is packed, nothing outside the work folders touched
     TCleanupReport cleanup;
+
+    // Where naming holds the output's name; none in a dry run, which writes nothing in the output
+    // folder.
+    TOutputReservations* reservations() { return dryRun ? nullptr : &names; }
   };
 
   struct TExtraction {
