@@ -32,7 +32,6 @@ TCleanupReport TContentCleaner::CleanFolder(const QString& root) {
   report_.clear();
   tmpDelFileList.clear();
   nameDeleteList_ = LoadListFile(rules_.nameDeleteFile, onUnreadable_);
-  replaceRules_.reset();
 
   TEasyFileSearch search;
   search.SetRootPath(root);
@@ -149,7 +148,8 @@ QString TContentCleaner::Relative(const QString& path) const {
 }
 
 const std::vector<TxtReplaceRule>& TContentCleaner::Rules() {
-  // The rules cannot change during a run (the settings are closed), so one reading serves the tree.
+  // The rules cannot change during a run (the settings are closed), so one reading serves every
+  // tree the cleaner cleans.
   if (replaceRules_) return *replaceRules_;
   QString error;
   replaceRules_ = TryLoadTxtReplaceRules(rules_.databaseFile, &error);

@@ -79,7 +79,7 @@ class TContentCleaner {
   QStringList nameDeleteList_;
   // Folders whose names are filtered after the walk, deepest last.
   QStringList tmpDelFileList;
-  // Read at the first text file of a cleanup.
+  // Read at the first text file the cleaner meets; a cleaner serves one run.
   std::optional<std::vector<TxtReplaceRule>> replaceRules_;
   TCleanupReport report_;
 };

@@ -35,9 +35,11 @@ void RemoveUnfinishedOutput(const QString& path) {
 
 }  // namespace
 
-TItemJob::TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
-                   TStopRequests stopRequests, TUnreadableFile onUnreadable)
+TItemJob::TItemJob(const TRunContext& run, const TVolumeSetPlan& volumePlan, TRunFolder& runFolder,
+                   IArchiveFacade& compress, IJobObserver& observer, TStopRequests stopRequests,
+                   TUnreadableFile onUnreadable)
     : run_(run),
+      volumePlan_(volumePlan),
       runFolder_(runFolder),
       compress_(compress),
       observer_(observer),
@@ -95,10 +97,8 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
                                : info.isFile()
                                    ? DetectSourceFormat(compress_, item.source, run_.settings.PluginFormats)
                                    : TSourceFormat{};
-  // A dry run holds no name: it writes nothing in the output folder.
-  TOutputReservations* const names = item.dryRun ? nullptr : &item.names;
-  const TOutputName name =
-      naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source, format.pluginExt, names);
+  const TOutputName name = naming_.Name(item.volumeSet ? item.volumeSet->setPath : item.source,
+                                        format.pluginExt, item.reservations());
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
@@ -231,9 +231,8 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   // repacked in its own format and then takes the source's place. Anything else is named by the
   // format it really has and stays beside the other outputs.
   if (FileExtension(item.output) != run_.outputExt) {
-    TOutputReservations* const names = item.dryRun ? nullptr : &item.names;
-    if (names) names->LetGo(item.output);
-    item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, names);
+    if (TOutputReservations* const names = item.reservations()) names->LetGo(item.output);
+    item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, item.reservations());
   }
   if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, PackFolder(item, folder, run_.outputExt));

@@ -29,11 +29,10 @@ class TItemJob {
   // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
   // be read (NameDelete.dat, data.db); the item goes on without its rules.
   // runFolder: where the item's work folders go, and where the output being written is noted.
-  TItemJob(const TRunContext& run, TRunFolder& runFolder, IArchiveFacade& compress, IJobObserver& observer,
-           TStopRequests stopRequests, TUnreadableFile onUnreadable = {});
-
-  // The run's list, for its volume sets: a volume whose set another item packs is skipped.
-  void PlanVolumeSets(const TSnapshot& items) { volumePlan_ = TVolumeSetPlan(items); }
+  // volumePlan: the run's, shared by its workers; a volume whose set another item packs is skipped.
+  TItemJob(const TRunContext& run, const TVolumeSetPlan& volumePlan, TRunFolder& runFolder,
+           IArchiveFacade& compress, IJobObserver& observer, TStopRequests stopRequests,
+           TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
   // every work folder and any output it began removed.
@@ -57,6 +56,10 @@ class TItemJob {
     std::optional<TVolumeSet> volumeSet;
     bool dryRun;  // nothing is packed, nothing outside the work folders touched
     TCleanupReport cleanup;
+
+    // Where naming holds the output's name; none in a dry run, which writes nothing in the output
+    // folder.
+    TOutputReservations* reservations() { return dryRun ? nullptr : &names; }
   };
 
   struct TExtraction {
@@ -107,13 +110,13 @@ class TItemJob {
   void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
 
   const TRunContext& run_;
+  const TVolumeSetPlan& volumePlan_;
   TRunFolder& runFolder_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;
-  TVolumeSetPlan volumePlan_;
   int progressIndex_ = -1;  // the item the facade's progress belongs to
   TProgressThrottle throttle_;
 };

@@ -112,14 +112,16 @@ void TJobRunner::StartCompress() {
   warnedFiles_.clear();
   failure_ = nullptr;
   for (const QString& path : run_.unreadableFiles) WarnUnreadable(observer, path);
+  // Once for the run: finding the sets looks at every listed volume's siblings.
+  const TVolumeSetPlan volumePlan(t_List);
   TItemWorkers workers(workers_, count);
-  workers.Run([&] { Work(workers, observer); });
+  workers.Run([&] { Work(workers, observer, volumePlan); });
   observer.FinishAll();
   if (failure_) std::rethrow_exception(failure_);
   ShowSummary();
 }
 
-void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer) {
+void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer, const TVolumeSetPlan& volumePlan) {
   try {
     const std::unique_ptr<IArchiveFacade> compress = factory_();
     if (run_.settings.SetCompressPwd) compress->SetCompressPwd(run_.settings.CompressPwd);
@@ -130,9 +132,8 @@ void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer) {
     // A folder of its own per worker: each notes the one output it is writing.
     TRunFolder runFolder(run_.paths.tempRoot());
     TItemJob job(
-        run_, runFolder, *compress, observer, [this] { return stopRequests_.load(); },
+        run_, volumePlan, runFolder, *compress, observer, [this] { return stopRequests_.load(); },
         [this, &observer](const QString& path) { WarnUnreadable(observer, path); });
-    job.PlanVolumeSets(t_List);
 
     const int count = int(t_List.size());
     while (!isExit_) {

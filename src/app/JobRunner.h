@@ -19,6 +19,7 @@
 #include "app/OrderedObserver.h"
 #include "app/MyData.h"
 #include "app/RunContext.h"
+#include "app/VolumeSetPlan.h"
 #include "compress/ArchiveFacade.h"
 #include "settings/Settings.h"
 #include "util/ProgramPaths.h"
@@ -65,7 +66,7 @@ class TJobRunner {
   void StartCompress();
   // One worker: its own facade and item job, items from `workers` until none is left to start.
   // An unexpected error ends this worker and closes the list; the first is kept in failure_.
-  void Work(TItemWorkers& workers, TOrderedObserver& observer);
+  void Work(TItemWorkers& workers, TOrderedObserver& observer, const TVolumeSetPlan& volumePlan);
   TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
   // Tells the user, once a run, that a data file cannot be read.
   void WarnUnreadable(IJobObserver& observer, const QString& path);

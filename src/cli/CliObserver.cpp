@@ -35,13 +35,6 @@ QString FieldText(const QString& text) {
   return field;
 }
 
-}  // namespace
-
-TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress)
-    : itemCount_(itemCount), json_(json), out_(out), progress_(progress) {}
-
-namespace {
-
 QString ActionLine(const TCleanupAction& a) {
   const QString tab = QStringLiteral("\t");
   switch (a.kind) {
@@ -83,6 +76,9 @@ QString ReportedOutput(const TItemResult& result) {
 }
 
 }  // namespace
+
+TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* progress)
+    : itemCount_(itemCount), json_(json), out_(out), progress_(progress) {}
 
 QString TCliObserver::ItemLine(int index, const TItemResult& result) {
   QString line = QString::number(index) + '\t' + FieldText(result.status) + '\t' +

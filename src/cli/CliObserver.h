@@ -30,7 +30,8 @@ class TCliObserver : public IJobObserver {
   // The item line: index, status, output path (empty when none), size in bytes, tab-separated.
   // A backslash, tab, line feed or carriage return inside a field is written as \\, \t, \n or
   // \r, so every item is one line of four fields whatever its names hold.
-  // Action fields are escaped the same way. A dry run's item names the output it would get, and a line per cleanup action follows:
+  // A dry run's item names the output it would get, and a line per cleanup action follows, its
+  // fields escaped the same way:
   // "\tdeleted\tPATH\tPATTERN", "\tdeleted by content\tPATH\tPATTERN",
   // "\trewrote\tPATH:LINE\tFIND -> REPLACEMENT\tLINE AFTER", "\trenamed\tPATH\tNEW NAME".
   static QString ItemLine(int index, const TItemResult& result);

@@ -82,35 +82,44 @@ class VolumeSets : public testing::TestWithParam<TSetMaker> {
   QString Volume(int k) const { return h.In(GetParam().volumes[k]); }
   QString Opener() const { return Volume(GetParam().opener); }
 
+  // A run over every volume of the set, on `workers` items at once: one whole output, named after
+  // the set, and the other volumes skipped.
+  void ExpectOneOutputFromAllVolumes(int workers) {
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({Volume(0), Volume(1), Volume(2)}), {}, {}, workers);
+
+    const int opener = GetParam().opener;
+    for (int k = 0; k < 3; ++k) {
+      const TItemResult& r = o.results[k];
+      SCOPED_TRACE(r.source.toStdString());
+      if (k == opener) {
+        EXPECT_EQ(r.status, TStatusText::Packed);
+        EXPECT_EQ(r.CompressPath, h.Out("set.zip"));  // named after the set, not after a volume
+        ExpectWholeTree(r.CompressPath, tree, h.home.file("check"));
+      } else {
+        EXPECT_EQ(r.status, TStatusText::OtherVolume);
+        EXPECT_FALSE(r.outputExists);
+        EXPECT_EQ(r.rowState(), isNotProcessed);
+      }
+    }
+    ASSERT_TRUE(o.summary);
+    EXPECT_EQ(o.summary->successCount, 1);
+    EXPECT_EQ(o.summary->errorCount, 0);
+    EXPECT_TRUE(o.summary->allPlausible);
+    EXPECT_EQ(QDir(h.Out("")).entryList(QDir::Files), QStringList{"set.zip"});
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
+  }
+
   RunnerHome h;
   QString tree = h.home.file("tree");
 };
 
 TEST_P(VolumeSets, AllVolumesGivenMakeOneCompleteOutputAndTwoSkippedRows) {
-  RecordingObserver o;
-  h.Run(o, RunnerHome::Checked({Volume(0), Volume(1), Volume(2)}));
-
-  const int opener = GetParam().opener;
-  for (int k = 0; k < 3; ++k) {
-    const TItemResult& r = o.results[k];
-    SCOPED_TRACE(r.source.toStdString());
-    if (k == opener) {
-      EXPECT_EQ(r.status, TStatusText::Packed);
-      EXPECT_EQ(r.CompressPath, h.Out("set.zip"));  // named after the set, not after a volume
-      ExpectWholeTree(r.CompressPath, tree, h.home.file("check"));
-    } else {
-      EXPECT_EQ(r.status, TStatusText::OtherVolume);
-      EXPECT_FALSE(r.outputExists);
-      EXPECT_EQ(r.rowState(), isNotProcessed);
-    }
-  }
-  ASSERT_TRUE(o.summary);
-  EXPECT_EQ(o.summary->successCount, 1);
-  EXPECT_EQ(o.summary->errorCount, 0);
-  EXPECT_TRUE(o.summary->allPlausible);
-  EXPECT_EQ(QDir(h.Out("")).entryList(QDir::Files), QStringList{"set.zip"});
-  EXPECT_EQ(h.TempLeftovers(), QStringList());
+  ExpectOneOutputFromAllVolumes(1);
 }
+
+// Workers share the run's plan of its sets: whichever worker takes a volume, the set is packed once.
+TEST_P(VolumeSets, SeveralWorkersStillPackTheSetOnce) { ExpectOneOutputFromAllVolumes(3); }
 
 TEST_P(VolumeSets, TheOpeningVolumeAloneOrAnotherVolumeAloneBringsTheWholeSet) {
   const int other = GetParam().opener == 0 ? 1 : 0;
