@@ -25,7 +25,6 @@ class TSettingReader {
     return FlagTextToBool(Text(key, BoolToFlagText(defaultValue)));
   }
   QString Base64(const QString& key) const { return Base64DecodeText(Text(key, {})); }
-  // Out of range or not a number: the default.
   // MiB as bytes; a value that is not a whole number of MiB the bytes can hold gives the default.
   quint64 MiB(const QString& key, quint64 defaultMiB) const {
     bool ok = false;
@@ -33,6 +32,7 @@ class TSettingReader {
     return (ok && value <= std::numeric_limits<quint64>::max() / TExtractLimits::kMiB ? value : defaultMiB) *
            TExtractLimits::kMiB;
   }
+  // Out of range or not a number: the default.
   int Index(const QString& key, int defaultValue, int last) const {
     const int value = ini_.ReadInteger(kSection, key, defaultValue);
     return (value < 0 || value > last) ? defaultValue : value;

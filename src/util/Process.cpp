@@ -26,6 +26,9 @@ extern char** environ;
 
 namespace {
 
+// How often a captured program's time is looked at; its end wakes the waiter at once.
+constexpr int kCaptureIntervalMs = 50;
+
 // Arguments and paths go to the child as UTF-8. A child whose inherited locale is not UTF-8
 // (no LANG, as under cron, a service or CI) would misread them: the RAR packer then stores every
 // non-ASCII name as the same placeholder. Such children get LC_ALL=C.UTF-8.
@@ -172,35 +175,10 @@ bool ReadParent(const char* pidText, qint64* parent, char* state) {
   return true;
 }
 
-// The time a captured program is given; none when negative.
-class TDeadline {
- public:
-  explicit TDeadline(int timeoutMs)
-      : unlimited_(timeoutMs < 0), end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {}
-  bool Unlimited() const { return unlimited_; }
-  bool Passed() const { return !unlimited_ && std::chrono::steady_clock::now() >= end_; }
-  // Waits until fd can be read (or is at its end); false when the time ran out first.
-  bool WaitReadable(int fd) const {
-    if (unlimited_) return true;
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      pollfd readable{fd, POLLIN, 0};
-      const int ready = ::poll(&readable, 1, int(left.count()));
-      if (ready > 0) return true;
-      if (ready < 0 && errno != EINTR) return true;  // the read reports it
-    }
-  }
-
- private:
-  bool unlimited_;
-  std::chrono::steady_clock::time_point end_;
-};
-
 // The child's output for a reader that wants it while the child runs; nothing without a reader.
 class TOutputReader {
  public:
-  explicit TOutputReader(const std::function<void(const QByteArray&)>& onOutput) : onOutput_(onOutput) {
+  explicit TOutputReader(std::function<void(const QByteArray&)> onOutput) : onOutput_(std::move(onOutput)) {
     if (!onOutput_) return;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;
@@ -231,7 +209,7 @@ class TOutputReader {
   }
 
  private:
-  const std::function<void(const QByteArray&)>& onOutput_;
+  std::function<void(const QByteArray&)> onOutput_;
   TFileDescriptor readEnd_;
   TFileDescriptor writeEnd_;
 };
@@ -255,10 +233,34 @@ bool WaitForEnd(int pidFd, int timeoutMs, TOutputReader& reader) {
   }
 }
 
-int KillTimedOut(pid_t pid) {
-  kill(pid, SIGKILL);
-  WaitFor(pid);
-  return kTimedOut;
+// Waits for a started child to end, handing its output to the reader as it comes. keepGoing is
+// asked each time intervalMs passes (less often when it is slow itself); when it says no, the
+// child is killed and stoppedCode returned. Otherwise the child's exit code.
+int Supervise(pid_t pid, TOutputReader& reader, const std::function<bool()>& keepGoing, int intervalMs,
+              int stoppedCode) {
+  // Readable once the child has ended; without it (an old kernel) the watcher polls by the clock.
+  const TFileDescriptor pidFd(int(::syscall(SYS_pidfd_open, pid, 0)));
+  int waitMs = intervalMs;
+  for (;;) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+      reader.ReadAvailable();
+      return ExitCodeOf(status);
+    }
+    if (done < 0 && errno != EINTR) return kStartFailed;
+    if (WaitForEnd(pidFd.get(), waitMs, reader)) continue;
+    const auto started = std::chrono::steady_clock::now();
+    if (!keepGoing()) {
+      kill(pid, SIGKILL);
+      WaitFor(pid);
+      return stoppedCode;
+    }
+    // A watcher that takes long (a large folder to measure) is asked less often.
+    const auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    waitMs = std::max(intervalMs, int(std::min<qint64>(took.count() * 4, 60000)));
+  }
 }
 
 struct DirCloser {
@@ -284,58 +286,21 @@ int RunAndWatch(const QString& program, const QStringList& arguments, const QStr
   const pid_t pid = Spawn(program, arguments, workDir, reader.writeEnd(), true);
   reader.StartReading();
   if (pid < 0) return kStartFailed;
-  // Readable once the child has ended; without it (an old kernel) the watcher polls by the clock.
-  const TFileDescriptor pidFd(int(::syscall(SYS_pidfd_open, pid, 0)));
-  int waitMs = intervalMs;
-  for (;;) {
-    int status = 0;
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) {
-      reader.ReadAvailable();
-      return ExitCodeOf(status);
-    }
-    if (done < 0 && errno != EINTR) return kStartFailed;
-    if (WaitForEnd(pidFd.get(), waitMs, reader)) continue;
-    const auto started = std::chrono::steady_clock::now();
-    if (!keepGoing()) {
-      kill(pid, SIGKILL);
-      WaitFor(pid);
-      return kExitKilled;
-    }
-    // A watcher that takes long (a large folder to measure) is asked less often.
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    waitMs = std::max(intervalMs, int(std::min<qint64>(took.count() * 4, 60000)));
-  }
+  return Supervise(pid, reader, keepGoing, intervalMs, kExitKilled);
 }
 
 int RunAndCapture(const QString& program, const QStringList& arguments, const QString& workDir,
                   QByteArray* output, int timeoutMs) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return kStartFailed;
-  TFileDescriptor readEnd(fds[0]);
-  TFileDescriptor writeEnd(fds[1]);
-  const pid_t pid = Spawn(program, arguments, workDir, writeEnd.get(), true);
-  writeEnd.reset();
+  TOutputReader reader([output](const QByteArray& piece) {
+    if (output) output->append(piece);
+  });
+  if (!reader.ok()) return kStartFailed;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  const pid_t pid = Spawn(program, arguments, workDir, reader.writeEnd(), true);
+  reader.StartReading();
   if (pid < 0) return kStartFailed;
-  const TDeadline deadline(timeoutMs);
-  char buffer[65536];
-  for (;;) {
-    if (!deadline.WaitReadable(readEnd.get())) return KillTimedOut(pid);
-    const ssize_t n = ::read(readEnd.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    if (output) output->append(buffer, n);
-  }
-  // The output is closed; the program may still be running.
-  while (!deadline.Unlimited()) {
-    int status = 0;
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) return ExitCodeOf(status);
-    if (done < 0 && errno != EINTR) return kStartFailed;
-    if (deadline.Passed()) return KillTimedOut(pid);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return WaitFor(pid);
+  const auto inTime = [&] { return timeoutMs < 0 || std::chrono::steady_clock::now() < end; };
+  return Supervise(pid, reader, inTime, kCaptureIntervalMs, kTimedOut);
 }
 
 int KillChildProcesses(qint64 processId, bool includeSelf) {
