@@ -161,7 +161,11 @@ int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& di
   bool first = true;
   bool encrypted = false;
   for (const auto& [format, extract] : attempts) {
-    if (!std::exchange(first, false)) EmptyFolder(dir);
+    if (!std::exchange(first, false) && !EmptyFolder(dir)) {
+      // What the failed attempt left would be packed with the next one's files.
+      qCWarning(lcEngine).noquote() << "cannot empty" << Quoted(dir) << "between attempts at" << Quoted(compressFile);
+      break;
+    }
     result = (this->*extract)(compressFile, dir);
     encrypted = encrypted || context_.encryptedContent;
     if (result == crSuccess) {
