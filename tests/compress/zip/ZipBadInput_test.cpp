@@ -363,6 +363,7 @@ TEST(ZipBadInput, EntriesThatShareTheirDataAreRefused) {
     Engine e;
     EXPECT_EQ(e.zip.UnZipFile(archive, out), crFailed);
     EXPECT_EQ(e.context.m_Error, 0);
+    EXPECT_FALSE(e.context.cause.isEmpty()) << "the log says why";
     if (c.nothingWritten) {
       EXPECT_EQ(TreeListing(out), QStringList());
     } else {
