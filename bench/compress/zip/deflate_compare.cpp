@@ -52,11 +52,9 @@ double CpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-size_t PieceCount(size_t size) { return size == 0 ? 1 : (size + kPiece - 1) / kPiece; }
-
 // Calls piece(offset, length, last) for each piece of a file, in order.
 void ForEachPiece(size_t size, const std::function<void(size_t, size_t, bool)>& piece) {
-  const size_t count = PieceCount(size);
+  const size_t count = size_t(ZipChunkCount(size));
   for (size_t k = 0; k < count; ++k) piece(k * kPiece, std::min(kPiece, size - k * kPiece), k + 1 == count);
 }
 
