@@ -3,9 +3,9 @@
 #include <QStringList>
 
 #include "compress/common/CompressResult.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
-#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipNames.h"
 
 TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
