@@ -77,7 +77,7 @@ TEST_F(ZipMethodsTest, EveryMethodAndEncryptionExtractsTheWholeTree) {
 
 TEST_F(ZipMethodsTest, WrongOrMissingPasswordOnAnAesZipIsAWrongPassword) {
   const QString archive = MakeZip("aes.zip", {"-mem=AES256", "-pSecret"});
-  for (const QString password : {QStringLiteral("wrong"), QString()}) {
+  for (const QString& password : {QStringLiteral("wrong"), QString()}) {
     SCOPED_TRACE(password.toStdString());
     const QString dir = Destination();
     EXPECT_EQ(Extract(archive, dir, password), crWrongPassword);
