@@ -4,11 +4,8 @@
 # "secret" (names too), with a symbolic link, a hard link and a file copy, a file of mode 000, and
 # a self-extracting stub in front of a RAR.
 set -euo pipefail
-out=$(realpath -m "${1:?usage: make-facade-seeds.sh OUTDIR}")
 here=$(dirname "$(realpath "$0")")
-mkdir -p "$out"
 . "$here/seed-tree.sh"
-cd "$work/src"
 ln a.txt hard.txt
 printf 'closed\n' > closed.bin
 chmod 000 closed.bin

@@ -4,11 +4,8 @@
 # and ZIP64 records; 7-Zip; bsdtar; python streaming with data descriptors) and the hand-made
 # archives of the tests.
 set -euo pipefail
-out=$(realpath -m "${1:?usage: make-zip-seeds.sh OUTDIR}")
 here=$(dirname "$(realpath "$0")")
-mkdir -p "$out"
 . "$here/seed-tree.sh"
-cd "$work/src"
 zip -qr "$out/zip-deflated.zip" .
 zip -qr0 "$out/zip-stored.zip" .
 zip -qry "$out/zip-link.zip" .

@@ -52,11 +52,9 @@ double CpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-size_t PieceCount(size_t size) { return size == 0 ? 1 : (size + kPiece - 1) / kPiece; }
-
 // Calls piece(offset, length, last) for each piece of a file, in order.
 void ForEachPiece(size_t size, const std::function<void(size_t, size_t, bool)>& piece) {
-  const size_t count = PieceCount(size);
+  const size_t count = size_t(ZipChunkCount(size));
   for (size_t k = 0; k < count; ++k) piece(k * kPiece, std::min(kPiece, size - k * kPiece), k + 1 == count);
 }
 
@@ -127,8 +125,8 @@ class TLibdeflate {
     TBytes out;
     ForEachPiece(in.size(), [&](size_t offset, size_t length, bool last) {
       QByteArray piece(qsizetype(libdeflate_deflate_compress_bound(c_.get(), length)), Qt::Uninitialized);
-      piece.resize(qsizetype(
-          libdeflate_deflate_compress(c_.get(), in.data() + offset, length, piece.data(), size_t(piece.size()))));
+      piece.resize(qsizetype(libdeflate_deflate_compress(c_.get(), in.data() + offset, length, piece.data(),
+                                                         size_t(piece.size()))));
       if (!last && !joiner_.MakeContinuable(piece)) std::abort();
       out.insert(out.end(), piece.begin(), piece.end());
     });
@@ -207,7 +205,8 @@ bool LibdeflateInflate(const TBytes& in, TBytes& out, size_t size) {
   static libdeflate_decompressor* d = libdeflate_alloc_decompressor();
   out.resize(size);
   size_t made = 0;
-  return libdeflate_deflate_decompress(d, in.data(), in.size(), out.data(), size, &made) == LIBDEFLATE_SUCCESS &&
+  return libdeflate_deflate_decompress(d, in.data(), in.size(), out.data(), size, &made) ==
+             LIBDEFLATE_SUCCESS &&
          made == size;
 }
 
@@ -290,18 +289,25 @@ int main(int argc, char** argv) {
   const std::vector<TRow> rows = {
       {"deflate", "zlib 6, primed pieces (the engine before)",
        deflateRow([](const TFile& f) { return ZlibPrimed(f.data, true); })},
-      {"deflate", "zlib 6, pieces from a fresh start", deflateRow([](const TFile& f) { return ZlibPrimed(f.data, false); })},
-      {"deflate", "libdeflate 6, joined pieces", deflateRow([&](const TFile& f) { return libdeflate6.Deflate(f.data); })},
+      {"deflate", "zlib 6, pieces from a fresh start",
+       deflateRow([](const TFile& f) { return ZlibPrimed(f.data, false); })},
+      {"deflate", "libdeflate 6, joined pieces",
+       deflateRow([&](const TFile& f) { return libdeflate6.Deflate(f.data); })},
       {"deflate", "libdeflate 6, joined, incompressible stored (engine)",
        deflateRow([&](const TFile& f) { return Engine(engine, f); })},
-      {"deflate", "ISA-L 3, primed pieces", deflateRow([&](const TFile& f) { return isal3.Deflate(f.data); })},
-      {"deflate", "ISA-L 1, primed pieces", deflateRow([&](const TFile& f) { return isal1.Deflate(f.data); })},
-      {"inflate", "zlib, streaming", inflateRow([](const TBytes& in, TBytes& o, size_t) { return ZlibInflate(in, o); })},
+      {"deflate", "ISA-L 3, primed pieces",
+       deflateRow([&](const TFile& f) { return isal3.Deflate(f.data); })},
+      {"deflate", "ISA-L 1, primed pieces",
+       deflateRow([&](const TFile& f) { return isal1.Deflate(f.data); })},
+      {"inflate", "zlib, streaming",
+       inflateRow([](const TBytes& in, TBytes& o, size_t) { return ZlibInflate(in, o); })},
       {"inflate", "ISA-L, streaming (engine)",
        inflateRow([](const TBytes& in, TBytes& o, size_t) { return IsalInflate(in, o); })},
       {"inflate", "libdeflate, whole entry in memory", inflateRow(LibdeflateInflate)},
-      {"crc32", "zlib", crcRow([](const unsigned char* p, size_t n) { return uint32_t(crc32(0, p, uInt(n))); })},
-      {"crc32", "libdeflate (engine)", crcRow([](const unsigned char* p, size_t n) { return libdeflate_crc32(0, p, n); })},
+      {"crc32", "zlib",
+       crcRow([](const unsigned char* p, size_t n) { return uint32_t(crc32(0, p, uInt(n))); })},
+      {"crc32", "libdeflate (engine)",
+       crcRow([](const unsigned char* p, size_t n) { return libdeflate_crc32(0, p, n); })},
       {"crc32", "ISA-L", crcRow([](const unsigned char* p, size_t n) { return crc32_gzip_refl(0, p, n); })},
   };
 

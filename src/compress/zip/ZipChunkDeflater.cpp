@@ -70,8 +70,8 @@ TZipChunkResult TZipChunkDeflater::Compress(const TZipSource& source, const TZip
   if (!(wholeFile && incompressible)) {
     out.resize(qsizetype(PieceBound(chunk.length)));
     libdeflate_compressor* compressor = incompressible ? storer_.get() : compressor_.get();
-    const size_t made =
-        libdeflate_deflate_compress(compressor, input.constData(), chunk.length, out.data(), size_t(out.size()));
+    const size_t made = libdeflate_deflate_compress(compressor, input.constData(), chunk.length, out.data(),
+                                                    size_t(out.size()));
     out.resize(qsizetype(made));
     if (made == 0 || (!chunk.last && !joiner_.MakeContinuable(out))) {
       result.error = QStringLiteral("deflate failed");

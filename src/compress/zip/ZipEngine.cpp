@@ -50,8 +50,8 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
 int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   if (TZipStrictReader(zipFile, unzipDir, Threads(), context_.ledger).Run()) return crSuccess;
   context_.m_Error = kErrorNone;
-  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd), Threads(),
-                           context_.ledger, [this] { OnZipBadPassword(); });
+  TZipGeneralReader reader(zipFile, WithoutTrailingSeparator(unzipDir), ToAnsi(context_.unCompressPwd),
+                           Threads(), context_.ledger, [this] { OnZipBadPassword(); });
   const int result = reader.Run();
   if (result == crSuccess) return result;
   return context_.Fail(result, reader.cause());

@@ -9,8 +9,8 @@
 #include <thread>
 #include <tuple>
 
-#include "compress/zip/ZipDirectory.h"
 #include "compress/common/ExtractTarget.h"
+#include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipInput.h"
 
 namespace {
@@ -64,8 +64,9 @@ std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, c
   }
   // Files of one path (or, rarely, of paths that share a hash: no harm) form a run, in archive
   // order; runs are handed out in the order of their first entries.
-  std::sort(files.begin(), files.end(),
-            [](const TFile& a, const TFile& b) { return std::tie(a.pathHash, a.entry) < std::tie(b.pathHash, b.entry); });
+  std::sort(files.begin(), files.end(), [](const TFile& a, const TFile& b) {
+    return std::tie(a.pathHash, a.entry) < std::tie(b.pathHash, b.entry);
+  });
   std::vector<size_t> runs;  // where each run starts in `files`
   for (size_t k = 0; k < files.size(); ++k)
     if (k == 0 || files[k].pathHash != files[k - 1].pathHash) runs.push_back(k);

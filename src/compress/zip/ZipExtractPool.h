@@ -23,7 +23,8 @@ class TZipExtractPool {
 
   // The outcome of every entry, in entry order; names[i] is the name of entry i. With
   // stopAtFailure, entries not yet begun when one fails are left alone and count as Failed.
-  std::vector<TZipExtractOutcome> Run(const QStringList& names, const QByteArray& password, bool stopAtFailure);
+  std::vector<TZipExtractOutcome> Run(const QStringList& names, const QByteArray& password,
+                                      bool stopAtFailure);
 
  private:
   QString zipFile_;

@@ -58,10 +58,9 @@ TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const 
   if (!target_.MakeParentFolder(path)) return TZipExtractOutcome::Failed;
   TFileDescriptor fd = target_.CreateFile(path);
   if (!fd) return TZipExtractOutcome::Failed;
-  const TZipEntryStatus status =
-      decoder_.Decode([this, &fd](const char* data, size_t size) {
-        return target_.Reserve(size) && WriteAll(fd.get(), data, size);
-      });
+  const TZipEntryStatus status = decoder_.Decode([this, &fd](const char* data, size_t size) {
+    return target_.Reserve(size) && WriteAll(fd.get(), data, size);
+  });
   if (status == TZipEntryStatus::Ok) {
     const uint32_t mode = entry.UnixMode() & 0777;
     // Owner read and write stay, so later steps can clean the file up.

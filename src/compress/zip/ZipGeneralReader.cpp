@@ -3,9 +3,9 @@
 #include <QStringList>
 
 #include "compress/common/CompressResult.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
-#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipNames.h"
 
 TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
@@ -20,13 +20,13 @@ TZipGeneralReader::TZipGeneralReader(QString zipFile, QString destDir, QByteArra
 int TZipGeneralReader::Run() {
   TZipDirectory archive;
   if (!archive.Open(zipFile_)) return Fail(crFailed, QStringLiteral("cannot read the archive's directory"));
+  // Entries that share their data (a zip bomb) are refused before anything is made.
+  if (!archive.EntriesApart())
+    return Fail(crFailed, QStringLiteral("entries share their data (a zip bomb, or damage)"));
   TExtractTarget target(destDir_, ledger_);
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
   for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);
-
-  // Entries that share their data (a zip bomb) are refused before anything is made.
-  if (!archive.EntriesApart()) return crFailed;
 
   // Every entry's folders first; one that cannot be made is left to its entry to report.
   for (const QString& name : names) {

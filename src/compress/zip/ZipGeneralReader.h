@@ -16,8 +16,8 @@ class TZipGeneralReader {
  public:
   // Files are written on up to `threads` threads, each byte accounted in the ledger (if any); the
   // event fires on the caller's.
-  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads, TExtractLedger* ledger,
-                    std::function<void()> onBadPassword);
+  TZipGeneralReader(QString zipFile, QString destDir, QByteArray password, int threads,
+                    TExtractLedger* ledger, std::function<void()> onBadPassword);
   // A TCompressResult: crSuccess, crWrongPassword (the event fired) or crFailed.
   int Run();
   // Why Run failed, for the log.

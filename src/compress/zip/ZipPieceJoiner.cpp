@@ -52,7 +52,8 @@ bool TZipPieceJoiner::MakeContinuable(QByteArray& piece) {
   }
   if (s->total_in != uLong(piece.size()) || paddingBits < 0) return false;
 
-  piece[qsizetype(finalHeaderBit / 8)] = char(piece[qsizetype(finalHeaderBit / 8)] & ~(1 << (finalHeaderBit % 8)));
+  piece[qsizetype(finalHeaderBit / 8)] =
+      char(piece[qsizetype(finalHeaderBit / 8)] & ~(1 << (finalHeaderBit % 8)));
   // The stored block's three header bits are zero: they fit in the final byte's padding when it
   // has room, else in one more byte. Then come its length, 0, and the length's complement.
   if (paddingBits < 3) piece.append('\0');

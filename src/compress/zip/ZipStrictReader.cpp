@@ -1,9 +1,9 @@
 #include "compress/zip/ZipStrictReader.h"
 
 #include "compress/common/EntryPath.h"
+#include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
-#include "compress/common/ExtractTarget.h"
 
 namespace {
 

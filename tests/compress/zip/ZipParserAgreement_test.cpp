@@ -101,13 +101,11 @@ TEST(ZipParserAgreement, EndRecordsAndDirectoriesReadAsTheReferenceReadersReadTh
       {"found-empty-in-damaged", {}, true},
   };
   TempDir dir;
-  QStringList names;
-  for (const Case& c : cases) names << c.name;
-  ASSERT_TRUE(Craft(dir.path(), names));
+  ASSERT_TRUE(Craft(dir, cases));
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const QString archive = dir.file(QString("%1.zip").arg(c.name));
+    const QString archive = Crafted(dir, c.name);
     QList<Reading> references;
     QString told;
     for (const ReferenceReader& reference : kReferences) {

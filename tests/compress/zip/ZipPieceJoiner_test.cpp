@@ -18,11 +18,12 @@
 namespace {
 
 QByteArray Deflate(const QByteArray& data, int level) {
-  std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(libdeflate_alloc_compressor(level),
-                                                                             libdeflate_free_compressor);
-  QByteArray out(qsizetype(libdeflate_deflate_compress_bound(c.get(), size_t(data.size()))), Qt::Uninitialized);
-  out.resize(qsizetype(
-      libdeflate_deflate_compress(c.get(), data.constData(), size_t(data.size()), out.data(), size_t(out.size()))));
+  std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> c(
+      libdeflate_alloc_compressor(level), libdeflate_free_compressor);
+  QByteArray out(qsizetype(libdeflate_deflate_compress_bound(c.get(), size_t(data.size()))),
+                 Qt::Uninitialized);
+  out.resize(qsizetype(libdeflate_deflate_compress(c.get(), data.constData(), size_t(data.size()), out.data(),
+                                                   size_t(out.size()))));
   return out;
 }
 
@@ -55,7 +56,8 @@ int PaddingBits(const QByteArray& stream, const QByteArray& data) {
 
 QByteArray Text(qsizetype size, int seed) {
   QByteArray t;
-  for (int i = 0; t.size() < size; ++i) t += "line " + QByteArray::number(i * seed % 9973) + " of some text\n";
+  for (int i = 0; t.size() < size; ++i)
+    t += "line " + QByteArray::number(i * seed % 9973) + " of some text\n";
   return t.left(size);
 }
 

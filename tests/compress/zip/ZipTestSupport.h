@@ -112,12 +112,20 @@ out.close()
   return run.exitCode == 0;
 }
 
-// Writes dir/CASE.zip for each named case of zip_craft.py (hand-made archives no writer makes).
-inline bool Craft(const QString& dir, const QStringList& cases) {
+// Writes dir/NAME.zip for the name of each case of a table, each a case of zip_craft.py (hand-made
+// archives no writer makes).
+template <class Cases>
+bool Craft(const testsupport::TempDir& dir, const Cases& cases) {
+  QStringList names;
+  for (const auto& c : cases) names << c.name;
   const QString script = testsupport::SourceDir() + QStringLiteral("/tests/compress/zip/zip_craft.py");
-  const auto run = testsupport::RunTool(QStringLiteral("python3"), QStringList{script, dir} + cases);
+  const auto run = testsupport::RunTool(QStringLiteral("python3"), QStringList{script, dir.path()} + names);
   EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
   return run.exitCode == 0;
+}
+// The archive Craft wrote for a case.
+inline QString Crafted(const testsupport::TempDir& dir, const char* name) {
+  return dir.file(QString("%1.zip").arg(name));
 }
 
 }  // namespace ziptest

@@ -258,7 +258,8 @@ TEST(ZipUnpack, ThreadCountDoesNotChangeTheExtraction) {
     SCOPED_TRACE(encoding.toStdString());
     QList<PyEntry> entries{{"empty/", {}, encoding}};
     for (int i = 0; i < 240; ++i) {
-      entries << PyEntry{QString("d%1/f%2.txt").arg(i % 7).arg(i), "content " + QByteArray::number(i), encoding};
+      entries << PyEntry{QString("d%1/f%2.txt").arg(i % 7).arg(i), "content " + QByteArray::number(i),
+                         encoding};
       if (i % 60 == 0) entries << PyEntry{"same.txt", "version " + QByteArray::number(i), encoding};
     }
     entries << PyEntry{"damaged.txt", "DAMAGED DATA", encoding, false};
