@@ -14,17 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "util/DirHandle.h"
 #include "util/FileMask.h"
 #include "util/FileDescriptor.h"
 #include "util/NativePath.h"
 #include "util/PathSeparators.h"
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // One entry as the listing gave it, before any event fires.
 struct ListedEntry {
@@ -94,7 +90,7 @@ bool ListFolder(const QString& folder, bool details, std::vector<ListedEntry>* e
   entries->clear();
   TFileDescriptor fd(::open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd) return false;
-  DirHandle dir(fdopendir(fd.get()));
+  TDirHandle dir(fdopendir(fd.get()));
   if (!dir) {
     const int error = errno;
     fd.reset();

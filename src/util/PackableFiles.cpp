@@ -11,16 +11,12 @@
 #include <cstring>
 #include <memory>
 
+#include "util/DirHandle.h"
 #include "util/DiskNames.h"
 #include "util/NativePath.h"
 #include "util/PathSeparators.h"
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, DirCloser>;
 
 struct TChild {
   QByteArray name;

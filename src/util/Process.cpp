@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "util/DirHandle.h"
 #include "util/FileDescriptor.h"
 #include "util/NativePath.h"
 
@@ -263,10 +264,6 @@ int Supervise(pid_t pid, TOutputReader& reader, const std::function<bool()>& kee
   }
 }
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
 }  // namespace
 
 int RunAndWait(const QString& program, const QString& parameters, const QString& workDir, quint16 /*showCmd*/,
@@ -304,7 +301,7 @@ int RunAndCapture(const QString& program, const QStringList& arguments, const QS
 }
 
 int KillChildProcesses(qint64 processId, bool includeSelf) {
-  const std::unique_ptr<DIR, DirCloser> proc(opendir("/proc"));
+  const TDirHandle proc(opendir("/proc"));
   if (!proc) return 0;
   int killed = 0;
   while (const dirent* entry = readdir(proc.get())) {

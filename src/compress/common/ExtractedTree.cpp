@@ -15,15 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "util/DirHandle.h"
 #include "util/FileDescriptor.h"
 #include "util/NativePath.h"
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, DirCloser>;
 
 constexpr mode_t kOwnerFile = S_IRUSR | S_IWUSR;
 constexpr mode_t kOwnerFolder = S_IRWXU;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "compress/zip/ZipFileHandle.h"
+#include "util/DirHandle.h"
 #include "util/DiskNames.h"
 #include "util/FileMask.h"
 #include "util/FileOps.h"
@@ -20,11 +21,6 @@ struct TZipSourcePlan::TChild {
 };
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* d) const { closedir(d); }
-};
-using TDirHandle = std::unique_ptr<DIR, DirCloser>;
 
 bool IsMask(const QString& s) { return s.isEmpty() || s.contains('*') || s.contains('?'); }
 
