@@ -57,8 +57,10 @@ void RemoveRunLeftovers(const QString& folder) {
 }  // namespace
 
 TRunFolder::TRunFolder(const QString& tempRoot) {
-  QDir().mkpath(tempRoot);
   for (int attempt = 0; attempt < 100; ++attempt) {
+    // Each time: another program's start removes the temp root once it finds it empty, and a run
+    // without its marked folder would have its work taken by the next sweep.
+    QDir().mkpath(tempRoot);
     folder_ = tempRoot + kPrefix + GetDateRandomName();
     auto lock = NewLock(folder_);
     // The lock comes first, so a start that finds the folder finds its owner too.

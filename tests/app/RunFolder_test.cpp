@@ -1,5 +1,6 @@
 // A run's marked leftovers: a killed run's work folder and partial output are removed by the next
-// start, a live run's are kept, and a run that ends removes its own.
+// start, a live run's are kept, also while the start sweeps as runs begin and end, and a run that
+// ends removes its own.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "app/RunFolder.h"
 #include "compress/rar/RarPacker.h"
@@ -64,6 +68,44 @@ TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 0);  // the live run again
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
+}
+
+// Another program's start sweeps the temp root while runs (a worker's each) begin and end: it takes
+// nothing of a live run, and a run that begins meanwhile gets its marked folder even when the sweep
+// has just removed the emptied temp root.
+TEST(RunFolder, ASweepWhileRunsBeginAndEndTakesNothingLive) {
+  TempDir dir;
+  const QString tempRoot = dir.file("tmp/");
+  std::atomic<bool> done{false};
+  std::thread sweeper([&] {
+    while (!done) {
+      RemoveEndedRuns(tempRoot);
+      std::this_thread::yield();
+    }
+  });
+  std::atomic<int> unmarked{0}, lost{0};
+  std::vector<std::thread> workers;
+  for (int w = 0; w < 2; ++w)
+    workers.emplace_back([&] {
+      for (int i = 0; i < 150; ++i) {
+        TRunFolder run(tempRoot);
+        if (!QFileInfo(run.path()).isDir()) {
+          ++unmarked;
+          continue;
+        }
+        QFile work(run.path() + "work.bin");
+        if (!work.open(QIODevice::WriteOnly) || work.write("w") != 1) ++lost;
+        work.close();
+        QThread::usleep(200);
+        if (!QFileInfo::exists(work.fileName())) ++lost;
+      }
+    });
+  for (std::thread& worker : workers) worker.join();
+  done = true;
+  sweeper.join();
+  EXPECT_EQ(unmarked, 0) << "a run began without its folder";
+  EXPECT_EQ(lost, 0) << "a live run's work was swept";
+  EXPECT_EQ(RemoveEndedRuns(tempRoot), 0);
 }
 
 TEST(RunFolder, ARunThatEndsRemovesItsOwnAndKeepsItsFinishedOutput) {
