@@ -4,7 +4,7 @@
 out=$(realpath -m "${1:?usage: $(basename "$0") OUTDIR}")
 mkdir -p "$out"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "${work:?}"' EXIT
 mkdir -p "$work/src/sub" "$work/src/empty" "$work/src/中文"
 printf 'alpha\n' > "$work/src/a.txt"
 seq 1 400 > "$work/src/sub/numbers.txt"

@@ -10,6 +10,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+// clang 14 does not deduce an aggregate's arguments by itself (the sanitizer builds use it).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 qint64 TruncateToInt64(double value) {
   if (std::isnan(value)) return 0;
