@@ -10,11 +10,24 @@
 
 template <typename Step>
 void TMainWindowObserver::OnWindowThread(Step step) {
-  const auto guarded = [this, &step] {
+  if (QThread::currentThread() == thread()) {
     if (!detached_) step();
-  };
-  if (QThread::currentThread() == window_.thread()) return guarded();
-  QMetaObject::invokeMethod(&window_, guarded, Qt::BlockingQueuedConnection);
+    return;
+  }
+  // Called by name: a call object of Qt's making, which no worker frees while the window reads it.
+  THandedStep handed{[&step] { step(); }};
+  handed.handed.store(true, std::memory_order_release);
+  QMetaObject::invokeMethod(this, "RunHandedStep", Qt::BlockingQueuedConnection,
+                            Q_ARG(void*, &handed));
+  // Also when the call was dropped with the window: then nothing ran.
+  (void)handed.done.load(std::memory_order_acquire);
+}
+
+void TMainWindowObserver::RunHandedStep(void* handed) {
+  auto& step = *static_cast<THandedStep*>(handed);
+  (void)step.handed.load(std::memory_order_acquire);
+  if (!detached_) step.step();
+  step.done.store(true, std::memory_order_release);
 }
 
 void TMainWindowObserver::ResetProgress() {

@@ -3,15 +3,19 @@
 // carried out on the window thread while the worker waits for it, so rows, labels and messages
 // change in the runner's order and the window stays responsive between steps. This is the one
 // place that reads the runner's item results and summary.
+#include <QObject>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 #include "app/JobObserver.h"
 
 class Tfrmmain;
 
-class TMainWindowObserver : public IJobObserver {
+class TMainWindowObserver : public QObject, public IJobObserver {
+  Q_OBJECT
  public:
+  // Lives on the window's thread.
   explicit TMainWindowObserver(Tfrmmain& window) : window_(window) {}
 
   // The window is going away: steps still to come are dropped instead of shown.
@@ -33,9 +37,19 @@ class TMainWindowObserver : public IJobObserver {
   // On the window thread: the row's status cell shows the latest progress.
   void ShowLatestProgress();
 
+  // A step a worker hands over. Qt's own wait for a blocking call is invisible to the race
+  // checker; these two flags order the worker's data before the step and the step before the
+  // worker goes on, so that what the step reads and writes is checked like any of ours.
+  struct THandedStep {
+    std::function<void()> step;
+    std::atomic<bool> handed{false};
+    std::atomic<bool> done{false};
+  };
   // Runs the step on the window thread and returns when it is done.
   template <typename Step>
   void OnWindowThread(Step step);
+  // On the window thread: runs a step a worker waits for (a THandedStep).
+  Q_INVOKABLE void RunHandedStep(void* handed);
 
   Tfrmmain& window_;
   std::atomic<bool> detached_{false};

@@ -499,9 +499,12 @@ TEST(JobRunner, StopRequestEndsTheRunAfterTheCurrentItem) {
     WriteFile(h.In(name), "PK");
   }
   RecordingObserver o;
-  TJobRunner* current = nullptr;
+  // Set by the test's thread once the run has started, read by the worker.
+  std::atomic<TJobRunner*> current{nullptr};
   o.onState = [&](int index, const QString& state) {
-    if (index == 1 && state == TStatusText::Extracting) current->Stop();
+    if (index != 1 || state != TStatusText::Extracting) return;
+    while (!current) std::this_thread::yield();
+    current.load()->Stop();
   };
   h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("b.zip"), h.In("c.zip")}), Factory(fake),
         [&](TJobRunner& runner) { current = &runner; });

@@ -4,9 +4,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+
+#include <signal.h>
 
 #include "CliHome.h"
 
@@ -127,21 +128,18 @@ TEST(CliJobs, TerminationEndsEveryRunningPacker) {
   QFile::setPermissions(h.home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   for (const char* name : {"first", "second", "third"}) WriteFile(h.In(name) + "/a.bin", name);
 
-  QProcess cli;
-  cli.start(Cli(), {"--home", h.home, "--jobs", "2", "--format", "rar", "--output", h.home + "/out",
-                    h.In("first"), h.In("second"), h.In("third")});
-  ASSERT_TRUE(cli.waitForStarted());
+  ToolProcess cli(Cli(), {"--home", h.home, "--jobs", "2", "--format", "rar", "--output", h.home + "/out",
+                         h.In("first"), h.In("second"), h.In("third")});
+  ASSERT_TRUE(cli.started());
   const auto started = [&h] { return QDir(h.home).entryList({"started-*"}).size(); };
   for (int i = 0; i < 600 && started() < 2; ++i) QThread::msleep(50);
   ASSERT_EQ(started(), 2);
-  cli.terminate();
-  ASSERT_TRUE(cli.waitForFinished(30000));
-  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(cli.exitCode(), 1);
+  cli.Signal(SIGTERM);
+  const ToolRun run = cli.Finish({}, 30000);
+  EXPECT_EQ(run.exitCode, 1) << "not ended in time, or ended by the signal";
   // Both items in progress were stopped; the third never began.
-  EXPECT_EQ(Lines(cli.readAllStandardOutput()),
-            QStringList({"0\t已停止\t\t0", "1\t已停止\t\t0", "状态:打包完毕,共完成0个。",
-                         "2个打包失败，请注意核对。"}));
+  EXPECT_EQ(Lines(run.out), QStringList({"0\t已停止\t\t0", "1\t已停止\t\t0", "状态:打包完毕,共完成0个。",
+                                         "2个打包失败，请注意核对。"}));
   EXPECT_EQ(started(), 2);
   EXPECT_EQ(TreeListing(h.home + "/out"), QStringList());
   EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());

@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
@@ -81,26 +80,7 @@ QStringList TreeListing(const QString& root) {
 
 ToolRun RunTool(const QString& program, const QStringList& args, const QString& workDir,
                 const QByteArray& input, int timeoutMs) {
-  ToolRun run;
-  QProcess p;
-  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
-  // The checking tools print and read names in the locale's encoding: make it UTF-8 whatever
-  // the environment the tests run in.
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-  p.setProcessEnvironment(environment);
-  p.start(program, args);
-  if (!p.waitForStarted()) return run;
-  if (!input.isEmpty()) p.write(input);
-  p.closeWriteChannel();
-  if (!p.waitForFinished(timeoutMs)) {
-    p.kill();
-    p.waitForFinished();
-  }
-  run.out = p.readAllStandardOutput();
-  run.err = p.readAllStandardError();
-  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  return run;
+  return ToolProcess(program, args, workDir).Finish(input, timeoutMs);
 }
 
 bool HaveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }

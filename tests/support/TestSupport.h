@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/ToolProcess.h"
+
 namespace testsupport {
 
 // The built programs (harrowmint-cli, Engine/) and the source tree.
@@ -41,12 +43,6 @@ void WriteFileAtRawPath(const QString& root, const QByteArray& relative, const Q
 
 // Every entry below root, relative, sorted; folders end with '/'. Links are listed, not followed.
 QStringList TreeListing(const QString& root);
-
-struct ToolRun {
-  int exitCode = -1;  // -1: could not start, or crashed
-  QByteArray out;
-  QByteArray err;
-};
 
 // Runs a program with an argument vector (no shell), standard input closed or fed with `input`.
 ToolRun RunTool(const QString& program, const QStringList& args, const QString& workDir = {},

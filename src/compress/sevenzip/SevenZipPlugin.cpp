@@ -52,7 +52,9 @@ void T7zPlugin::LibraryCloser::operator()(void* handle) const { dlclose(handle);
 
 T7zPlugin::T7zPlugin(const QString& libraryPath) {
   // RTLD_LOCAL keeps the library's symbols (it exports many generic names) out of our namespace.
-  library_.reset(dlopen(NativePath(libraryPath).c_str(), RTLD_NOW | RTLD_LOCAL));
+  // RTLD_NODELETE keeps it loaded once loaded: every archive would otherwise set the library up
+  // and tear it down again, and with several workers one's tear-down ran beside another's set-up.
+  library_.reset(dlopen(NativePath(libraryPath).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
   if (!library_) ThrowLoadError("Error loading library %1", libraryPath);
   createObject_ = Symbol<z7::CreateObjectFunc>(library_.get(), "CreateObject");
   if (!createObject_) ThrowLoadError("%1 is not a 7z library", libraryPath);
