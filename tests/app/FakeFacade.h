@@ -24,7 +24,8 @@ struct FakeArchive {
   // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
-  bool complete = true;                       // ExtractionComplete: nothing refused or converted
+  bool complete = true;  // ExtractionComplete: nothing refused or converted
+  QString warning;       // given to the warning handler as it is extracted
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -146,7 +147,8 @@ class FakeFacade : public IArchiveFacade {
     log->calls << call;
   }
   int Extract(const FakeArchive& a, const QString& dir) {
-    if (!warning.isEmpty()) onWarning_(warning);
+    for (const QString& w : {warning, a.warning})
+      if (!w.isEmpty()) onWarning_(w);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
     encrypted_ = a.password.has_value();
     if (a.password && *a.password != UnCompressPwd()) {

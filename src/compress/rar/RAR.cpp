@@ -178,7 +178,7 @@ TRarArchiveHandle TRAR::OpenArchive(unsigned openMode, TRAROperation operation) 
   data.OpenMode = openMode;
   data.CmtBufW = comment_.data();
   data.CmtBufSize = unsigned(comment_.size());
-  TRarArchiveHandle handle(*library_, library_->RAROpenArchiveEx(&data));
+  TRarArchiveHandle handle = TRarArchiveHandle::Open(*library_, data);
   if (!handle) {
     ReportError(kRarErrorNotLoaded, operation);
     return {};
