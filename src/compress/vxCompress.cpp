@@ -199,9 +199,7 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FFileList.clear();
-  if (ext == QLatin1String(".rar"))
-    return Listing(CompressFile, kUnRarLibrary,
-                   [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".rar")) return ListRar(CompressFile);
   if (ext == QLatin1String(".zip"))
     return Listing(CompressFile, kZipEngine,
                    [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
@@ -209,6 +207,20 @@ int TvxCompress::GetFileList(const QString& CompressFile) {
     return Listing(CompressFile, k7zLibrary,
                    [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
   return 0;
+}
+
+// Packing RAR needs only the packer, so its outputs are listed by the packer when the library is
+// not there (or cannot read them); a failure of both is the library's, when it is there.
+int TvxCompress::ListRar(const QString& archive) {
+  const bool haveLibrary = QFileInfo::exists(UnRarEngine().LibraryPath());
+  int result = crEngineLoadFailed;
+  if (haveLibrary || !RarExeExists()) {
+    result = Listing(archive, kUnRarLibrary, [&] { return UnRarEngine().ListRarFiles(archive, FFileList); });
+    if (result == crSuccess || !RarExeExists()) return result;
+  }
+  const int packerResult =
+      Listing(archive, kRarPacker, [&] { return TRarPacker(Context()).ListRarFiles(archive, FFileList); });
+  return packerResult == crSuccess || !haveLibrary ? packerResult : result;
 }
 
 bool TvxCompress::RarExeExists() const {

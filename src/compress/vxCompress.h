@@ -61,7 +61,8 @@ class TvxCompress : public IArchiveFacade {
   TExtractResult UnCompressFile(const QString& CompressFile, const QString& Dir) override;
   // Packs the folder or file Dir; the format follows CompressFile's extension (any case).
   bool CompressFile(const QString& Dir, const QString& CompressFile);
-  // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format.
+  // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format. RAR is listed
+  // through the unrar library, or through the RAR packer when the library is missing or cannot.
   int GetFileList(const QString& CompressFile) override;
 
   // The engine folder in use, ending with '/'.
@@ -99,6 +100,7 @@ class TvxCompress : public IArchiveFacade {
   // The context with the engine folder of this moment, for the engine of one operation.
   TEngineContext& Context();
   TExtractResult UnSelfExtracting(const QString& compressFile, const QString& dir);
+  int ListRar(const QString& archive);
   TUnRarEngine UnRarEngine();
   // Runs one engine operation: the one place where an engine's failure (an exception included)
   // becomes the operation's result, and where its cause is logged. `what` names the operation
