@@ -11,12 +11,11 @@
 #include <cwchar>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "compress/common/ExtractTarget.h"
 #include "compress/rar/Rar5Versions.h"
+#include "compress/rar/RarEntryName.h"
 #include "compress/rar/RarErrors.h"
-#include "util/DiskNames.h"
 #include "util/NativePath.h"
 
 using namespace unrar;
@@ -75,31 +74,10 @@ QDateTime EntryTime(const RARHeaderDataEx& header) {
   return QDateTime(date, time);
 }
 
-// unrar gives the bytes of a name that was not UTF-8 on the disk rar read as U+E080..U+E0FF,
-// behind a U+FFFE mark. Such names are read as the bytes they were, the way names from Windows
-// disks are read everywhere else; every other name is taken as it stands.
-QString EntryName(const QString& wideName) {
-  constexpr char16_t kMappedMark = 0xFFFE;
-  constexpr char16_t kMapStart = 0xE000;
-  if (!wideName.contains(QChar(kMappedMark))) return wideName;
-  QByteArray bytes;
-  QString text;
-  for (const QChar c : wideName) {
-    if (c.unicode() == kMappedMark) continue;
-    if (c.unicode() >= kMapStart + 0x80 && c.unicode() <= kMapStart + 0xFF) {
-      bytes += std::exchange(text, {}).toUtf8();
-      bytes += char(c.unicode() - kMapStart);
-    } else {
-      text += c;
-    }
-  }
-  return DecodeDiskPath(bytes + text.toUtf8());
-}
-
 TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   TRARFileItem item;
   item.FileNameW = FromWide(header.FileNameW, std::size(header.FileNameW));
-  item.FileName = EntryName(item.FileNameW);
+  item.FileName = RarEntryName(item.FileNameW);
   item.CompressedSize = Join64(header.PackSize, header.PackSizeHigh);
   item.UnCompressedSize = Join64(header.UnpSize, header.UnpSizeHigh);
   item.HostOS = HostOSText(header.HostOS);
@@ -200,7 +178,7 @@ TRarArchiveHandle TRAR::OpenArchive(unsigned openMode, TRAROperation operation) 
   data.OpenMode = openMode;
   data.CmtBufW = comment_.data();
   data.CmtBufSize = unsigned(comment_.size());
-  TRarArchiveHandle handle(*library_, library_->RAROpenArchiveEx(&data));
+  TRarArchiveHandle handle = TRarArchiveHandle::Open(*library_, data);
   if (!handle) {
     ReportError(kRarErrorNotLoaded, operation);
     return {};
@@ -307,7 +285,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
 bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, TExtractTarget& target,
                         bool restoreFolder, const QStringList& files) {
   const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));
-  const QString name = EntryName(wideName);
+  const QString name = RarEntryName(wideName);
   currentEntry_ = name;
   std::optional<std::string> path;
   const bool folder = (header.Flags & RHDF_DIRECTORY) != 0;

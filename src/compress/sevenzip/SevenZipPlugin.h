@@ -1,6 +1,8 @@
 #pragma once
 // T7zPlugin: one loaded copy of the 7-Zip library. It is loaded by full path when constructed
 // and unloaded when destroyed, so every object it created must be released before it goes.
+// Workers each load their own (the loader counts the loads of the one file) and create their own
+// objects for each operation: no object of the library is shared between threads.
 #include <QString>
 
 #include <memory>
