@@ -14,20 +14,39 @@ void TMainWindowObserver::OnWindowThread(Step step) {
     if (!detached_) step();
     return;
   }
-  // Called by name: a call object of Qt's making, which no worker frees while the window reads it.
   THandedStep handed{[&step] { step(); }};
-  handed.handed.store(true, std::memory_order_release);
-  QMetaObject::invokeMethod(this, "RunHandedStep", Qt::BlockingQueuedConnection,
-                            Q_ARG(void*, &handed));
-  // Also when the call was dropped with the window: then nothing ran.
-  (void)handed.done.load(std::memory_order_acquire);
+  std::unique_lock lock(handOverMutex_);
+  if (detached_) return;
+  handedSteps_.push_back(&handed);
+  // One call for each step; whichever step a call runs, every worker waits for its own.
+  QMetaObject::invokeMethod(this, "RunHandedStep", Qt::QueuedConnection);
+  stepDone_.wait(lock, [&handed] { return handed.done; });
 }
 
-void TMainWindowObserver::RunHandedStep(void* handed) {
-  auto& step = *static_cast<THandedStep*>(handed);
-  (void)step.handed.load(std::memory_order_acquire);
-  if (!detached_) step.step();
-  step.done.store(true, std::memory_order_release);
+void TMainWindowObserver::RunHandedStep() {
+  THandedStep* step;
+  {
+    std::lock_guard lock(handOverMutex_);
+    if (handedSteps_.empty()) return;
+    step = handedSteps_.front();
+    handedSteps_.pop_front();
+  }
+  if (!detached_) step->run();
+  {
+    std::lock_guard lock(handOverMutex_);
+    step->done = true;
+  }
+  stepDone_.notify_all();
+}
+
+void TMainWindowObserver::Detach() {
+  {
+    std::lock_guard lock(handOverMutex_);
+    detached_ = true;
+    for (THandedStep* step : handedSteps_) step->done = true;
+    handedSteps_.clear();
+  }
+  stepDone_.notify_all();
 }
 
 void TMainWindowObserver::ResetProgress() {

@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 
@@ -19,8 +21,9 @@ class TMainWindowObserver : public QObject, public IJobObserver {
   // Lives on the window's thread.
   explicit TMainWindowObserver(Tfrmmain& window) : window_(window) {}
 
-  // The window is going away: steps still to come are dropped instead of shown.
-  void Detach() { detached_ = true; }
+  // The window is going away: steps still to come are dropped instead of shown, and no worker
+  // waits for one any longer.
+  void Detach();
 
   void ResetProgress() override;
   void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override;
@@ -38,22 +41,26 @@ class TMainWindowObserver : public QObject, public IJobObserver {
   // On the window thread: each row's status cell shows its latest progress.
   void ShowLatestProgress();
 
-  // A step a worker hands over. Qt's own wait for a blocking call is invisible to the race
-  // checker; these two flags order the worker's data before the step and the step before the
-  // worker goes on, so that what the step reads and writes is checked like any of ours.
+  // A step a worker hands over and waits for.
   struct THandedStep {
-    std::function<void()> step;
-    std::atomic<bool> handed{false};
-    std::atomic<bool> done{false};
+    std::function<void()> run;
+    bool done = false;  // run, or dropped with the window
   };
-  // Runs the step on the window thread and returns when it is done.
+  // Runs the step on the window thread and returns when it is done. The step waits in the list
+  // below for a call that carries nothing, and the worker waits for its own step, not for the
+  // call: a step that opens a message box holds up its own worker only. Qt's hand-over of a call
+  // is invisible to the race checker; the list's lock orders the worker's data before the step
+  // and the step before the worker goes on, so what a step reads and writes is checked.
   template <typename Step>
   void OnWindowThread(Step step);
-  // On the window thread: runs a step a worker waits for (a THandedStep).
-  Q_INVOKABLE void RunHandedStep(void* handed);
+  // On the window thread: runs the step that has waited longest.
+  Q_INVOKABLE void RunHandedStep();
 
   Tfrmmain& window_;
   std::atomic<bool> detached_{false};
+  std::mutex handOverMutex_;  // guards the handed steps
+  std::condition_variable stepDone_;
+  std::deque<THandedStep*> handedSteps_;  // not run yet, in the order they came
   std::mutex progressMutex_;       // guards what follows
   QMap<int, TProgress> progress_;  // by row, not shown yet
   bool progressQueued_ = false;

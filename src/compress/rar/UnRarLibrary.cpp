@@ -13,8 +13,9 @@ void TUnRarLibrary::DlCloser::operator()(void* handle) const {
 std::unique_ptr<TUnRarLibrary> TUnRarLibrary::Load(const QString& path) {
   if (path.isEmpty()) return nullptr;
   // RTLD_LOCAL keeps its symbols out of the process; RTLD_NOW finds a broken library here, not
-  // in the middle of an extraction.
-  Handle handle(dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL));
+  // in the middle of an extraction. RTLD_NODELETE keeps it loaded once loaded: every archive
+  // would otherwise load and unload it, one worker's unloading beside another's loading.
+  Handle handle(dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
   if (!handle) return nullptr;
   std::unique_ptr<TUnRarLibrary> library(new TUnRarLibrary(std::move(handle)));
   if (!library->Resolve()) return nullptr;
