@@ -106,9 +106,9 @@ void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress)
     if (progressQueued_) return;
     progressQueued_ = true;
   }
-  // Queued before any later step of the item, so the row's next text always comes after it.
-  QMetaObject::invokeMethod(
-      &window_, [this] { ShowLatestProgress(); }, Qt::QueuedConnection);
+  // Queued before any later step of the item, so the row's next text always comes after it; by
+  // name, so that the call carries nothing of the worker's (the progress waits under the lock).
+  QMetaObject::invokeMethod(this, "ShowLatestProgress", Qt::QueuedConnection);
 }
 
 void TMainWindowObserver::ShowLatestProgress() {

@@ -39,7 +39,7 @@ class TMainWindowObserver : public QObject, public IJobObserver {
 
  private:
   // On the window thread: each row's status cell shows its latest progress.
-  void ShowLatestProgress();
+  Q_INVOKABLE void ShowLatestProgress();
 
   // A step a worker hands over and waits for.
   struct THandedStep {

@@ -1,6 +1,7 @@
 // The job runner with a scripted facade: the status of every way an item can go, the counters,
 // the size rule, replace-source mode, failures, refusals and stop requests.
 #include <QFile>
+#include <QThread>
 #include <atomic>
 #include <thread>
 
@@ -160,6 +161,72 @@ TEST(JobRunner, SeveralWorkersShowWhatOneWorkerShows) {
   EXPECT_EQ(testsupport::TreeListing(several.h.home.path() + "/out"),
             testsupport::TreeListing(one.h.home.path() + "/out"));
   EXPECT_EQ(several.h.TempLeftovers(), QStringList());
+}
+
+// Holds each thread that arrives until `count` have, or a while has passed.
+class Meeting {
+ public:
+  explicit Meeting(int count) : count_(count) {}
+  void Arrive() {
+    ++arrived_;
+    for (int waited = 0; arrived_ < count_ && waited < 20000; ++waited) QThread::msleep(1);
+  }
+  int arrived() const { return arrived_; }
+
+ private:
+  const int count_;
+  std::atomic<int> arrived_{0};
+};
+
+// The scripted facade, with every worker of a run made ready before any of them takes an item:
+// what the workers do with the facade then orders none of their first items before another's.
+class FacadeReadyTogether : public FakeFacade {
+ public:
+  FacadeReadyTogether(const FakeFacade& script, Meeting& ready) : FakeFacade(script), ready_(ready) {}
+  // The runner's last call before a worker's first item.
+  void SetTempFolder(const QString& folder) override {
+    FakeFacade::SetTempFolder(folder);
+    ready_.Arrive();
+  }
+
+ private:
+  Meeting& ready_;
+};
+
+// The workers read their first items at once (each is made ready with the others, and none goes
+// on past its first extraction before all have begun one) while the caller still holds its copy of
+// the list: every item is read as the caller listed it, and the caller's copy is left as it was.
+// Nothing orders one worker's first read after another's, so under the race checker (label
+// `concurrency`) a list that detaches under the workers is reported whichever worker runs first.
+TEST(JobRunner, WorkersReadTheirFirstItemsAtOnce) {
+  constexpr int kWorkers = 4;
+  RunnerHome h;
+  FakeFacade fake;
+  QStringList paths;
+  for (int i = 0; i < 2 * kWorkers; ++i) {
+    const QString name = QStringLiteral("item%1.zip").arg(i);
+    fake.archives[name].content = {{QStringLiteral("file%1.bin").arg(i), "x"}};
+    WriteFile(h.In(name), "archive bytes");
+    paths << h.In(name);
+  }
+  Meeting ready(kWorkers), extracting(kWorkers);
+  std::atomic<int> extractions{0};
+  fake.whileWorking = [&](const TProgressHandler&, TProgress::TPhase phase) {
+    if (phase == TProgress::TPhase::Extracting && ++extractions <= kWorkers) extracting.Arrive();
+  };
+  const TFacadeFactory together = [&] { return std::make_unique<FacadeReadyTogether>(fake, ready); };
+  const TSnapshot items = RunnerHome::Checked(paths);
+
+  RecordingObserver o;
+  h.Run(o, items, together, {}, kWorkers);
+  EXPECT_EQ(ready.arrived(), kWorkers);
+  EXPECT_EQ(extracting.arrived(), kWorkers);
+  ASSERT_EQ(o.results.size(), paths.size());
+  for (int i = 0; i < int(paths.size()); ++i) {
+    EXPECT_EQ(o.results[i].source, paths[i]);
+    EXPECT_EQ(o.results[i].status, TStatusText::Packed) << paths[i].toStdString();
+    EXPECT_EQ(items[i].path, paths[i]) << "the caller's copy changed";
+  }
 }
 
 TEST(JobRunner, PlausibleSizeBoundary) {
