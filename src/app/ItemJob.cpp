@@ -1,11 +1,13 @@
 #include "app/ItemJob.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <exception>
 #include <optional>
 
 #include "app/JobLog.h"
+#include "app/PasswordBudget.h"
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
@@ -62,7 +64,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
   TItemOutcome outcome;
   {
-    TItem item(index, source, runFolder_.path(), run_.dryRun);
+    TItem item(index, source, runFolder_, run_.dryRun);
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
@@ -189,14 +191,29 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
   QStringList tried;
   std::optional<int> otherFailure;
   int code = crFailed;
+  TPasswordBudget budget(run_.settings.MaxPasswordSeconds);
   for (int i = -1; i < int(run_.passwordList.size()); ++i) {
     const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
     if (tried.contains(password)) continue;
     tried << password;
     compress_.SetUnCompressPwd(password);
+    const double estimated = compress_.PasswordTrySeconds(archive);
+    if (!budget.Allows(estimated)) {
+      qCWarning(lcJob).noquote() << item.source
+                                 << ": no further password tried: the next try would take about"
+                                 << QString::number(budget.Expected(estimated), 'f', 1)
+                                 << "s (key derivation) after" << QString::number(budget.spent(), 'f', 1)
+                                 << "s spent, beyond MaxPasswordSeconds ="
+                                 << run_.settings.MaxPasswordSeconds;
+      code = crWrongPassword;
+      break;
+    }
     const QString folder = item.folders.NewWorkFolder();
+    QElapsedTimer timer;
+    timer.start();
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
     code = ExtractSource(compress_, format, archive, folder);
+    budget.Spend(double(timer.nsecsElapsed()) * 1e-9, estimated);
     if (code == crSuccess) {
       compress_.SetUnCompressPwd(boxPassword);
       item.unpackPasswordIndex = i;

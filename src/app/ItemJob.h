@@ -41,8 +41,13 @@ class TItemJob {
  private:
   // The item in progress: what its ways share, for as long as it lasts.
   struct TItem {
-    TItem(int index, QString source, const QString& tempRoot, bool dryRun)
-        : index(index), source(std::move(source)), folders(tempRoot), dryRun(dryRun) {}
+    // The work folders go in the run's folder, which notes the names held too.
+    TItem(int index, QString source, TRunFolder& runFolder, bool dryRun)
+        : index(index),
+          source(std::move(source)),
+          folders(runFolder.path()),
+          names(&runFolder),
+          dryRun(dryRun) {}
     int index;
     QString source;
     TWorkFolders folders;
@@ -74,15 +79,17 @@ class TItemJob {
   // archive: what is extracted, the source or the volume that opens its set.
   TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
   // Extracts the archive with the decompression password and then, while another password may
-  // open it, with each password of the run's list in order, every try into a new work folder.
-  // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
-  // wrong password stands (the first one).
+  // open it, with each password of the run's list in order, every try into a new work folder;
+  // a try that would take the item past MaxPasswordSeconds is not made. The code is
+  // crWrongPassword only when every try said so (or none was made); otherwise a failure that is
+  // not a wrong password stands (the first one).
   TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
   bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
-  // Packs the folder into item.output, noted as the run's output in progress until the item ends.
+  // Packs the folder into item.output, noted as the run's output in progress (as it is from its
+  // naming on) until the item ends.
   int PackFolder(const TItem& item, const QString& folder, const QString& format);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);

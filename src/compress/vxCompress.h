@@ -30,6 +30,7 @@ class TvxCompress : public IArchiveFacade {
   // Properties: each reads its field; writing stores the value unchanged.
   QString CommentFile() const { return context_.commentFile; }
   void SetCommentFile(const QString& value) override { context_.commentFile = value; }
+  void SetTempFolder(const QString& folder) override { context_.tempFolder = folder; }
   bool LockFile() const { return context_.lockFile; }
   void SetLockFile(bool value) { context_.lockFile = value; }
   QString CompressPwd() const override { return context_.compressPwd; }
@@ -40,6 +41,7 @@ class TvxCompress : public IArchiveFacade {
   // Format found by the last UnCompressFile: ".rar", ".zip", ".7z", ".exe" or "".
   QString CompressFileExt() const override { return FCompressFileExt; }
   bool LastExtractionEncrypted() const override { return context_.encryptedContent; }
+  double PasswordTrySeconds(const QString& CompressFile) const override;
   // Entry names filled by GetFileList.
   QStringList FileList() const override { return FFileList; }
 

@@ -25,6 +25,7 @@ struct FakeArchive {
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
   bool complete = true;                       // ExtractionComplete: nothing refused or converted
+  double secondsPerTry = 0;                   // PasswordTrySeconds with a password set
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -58,6 +59,7 @@ class FakeFacade : public IArchiveFacade {
     QStringList triedPasswords;  // the decompression password of each extraction
     QStringList extractedInto;   // the folder of each extraction, and whether it was empty
     QString commentFile;
+    QString tempFolder;
     std::optional<TExtractLimits> limits;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
@@ -73,6 +75,10 @@ class FakeFacade : public IArchiveFacade {
   void SetCommentFile(const QString& value) override {
     std::lock_guard lock(log->mutex);
     log->commentFile = value;
+  }
+  void SetTempFolder(const QString& folder) override {
+    std::lock_guard lock(log->mutex);
+    log->tempFolder = folder;
   }
   void SetExtractLimits(const TExtractLimits& limits) override {
     std::lock_guard lock(log->mutex);
@@ -106,6 +112,9 @@ class FakeFacade : public IArchiveFacade {
   bool ExtractionComplete() const override { return extractionComplete_; }
   QString CompressFileExt() const override { return compressFileExt_; }
   bool LastExtractionEncrypted() const override { return encrypted_; }
+  double PasswordTrySeconds(const QString& archive) const override {
+    return UnCompressPwd().isEmpty() ? 0 : archives.value(QFileInfo(archive).fileName()).secondsPerTry;
+  }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());
   }
