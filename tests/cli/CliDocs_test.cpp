@@ -105,7 +105,9 @@ TEST(CliDocs, ManualPagesReadWithoutWarningsAndListTheirOptions) {
     for (const char* section : {"SYNOPSIS", "OPTIONS", "EXIT STATUS", "FILES", "ENVIRONMENT", "SEE ALSO"})
       EXPECT_TRUE(text.contains(section)) << section;
     EXPECT_TRUE(text.contains("$XDG_DATA_HOME/harrowmint")) << text.toStdString();
-    if (c.program == Cli()) EXPECT_TRUE(text.contains("--format rar|zip|7z")) << text.toStdString();
+    if (c.program == Cli()) {
+      EXPECT_TRUE(text.contains("--format rar|zip|7z")) << text.toStdString();
+    }
   }
 }
 

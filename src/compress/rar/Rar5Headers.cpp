@@ -5,11 +5,11 @@
 
 #include <zlib.h>
 
+#include "compress/common/ArchiveStart.h"
+
 namespace {
 
 const QByteArray kRar5Signature("Rar!\x1A\x07\x01\x00", 8);
-// A self-extracting stub before the signature, as far as the library looks.
-constexpr qint64 kMaxStubSize = 0x200000;
 constexpr qint64 kMaxHeaderSize = 0x200000;
 constexpr std::uint64_t kEndHeader = 5;
 enum : std::uint64_t { kHasExtraArea = 0x01, kHasDataArea = 0x02 };
@@ -46,7 +46,7 @@ std::optional<QByteArrayView> TRar5Reader::Bytes(std::uint64_t count) {
 bool WalkRar5Headers(const QString& archive, const std::function<bool(const TRar5Header&)>& visit) {
   QFile file(archive);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  const qsizetype signature = file.read(kMaxStubSize + kRar5Signature.size()).indexOf(kRar5Signature);
+  const qint64 signature = FindArchiveStart(file, kRar5Signature);
   if (signature < 0) return false;
   qint64 pos = signature + kRar5Signature.size();
   while (file.seek(pos)) {

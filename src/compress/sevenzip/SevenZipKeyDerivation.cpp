@@ -7,11 +7,11 @@
 
 #include <cstdint>
 
+#include "compress/common/ArchiveStart.h"
+
 namespace {
 
 const QByteArray kSignature("7z\xBC\xAF\x27\x1C", 6);
-// A self-extracting stub before the signature.
-constexpr qint64 kMaxStubSize = 0x200000;
 constexpr qint64 kStartHeaderSize = 32;
 // Far beyond what a plain header of the first folders needs; a hostile size reads no further.
 constexpr std::uint64_t kMaxHeaderSize = 0x1000000;
@@ -162,7 +162,7 @@ bool CrcMatches(QByteArrayView bytes, const char* expected) {
 std::optional<T7zAesKey> SevenZipAesKey(const QString& archive) {
   QFile file(archive);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const qsizetype signature = file.read(kMaxStubSize + kSignature.size()).indexOf(kSignature);
+  const qint64 signature = FindArchiveStart(file, kSignature);
   if (signature < 0 || !file.seek(signature)) return std::nullopt;
   const QByteArray start = file.read(kStartHeaderSize);
   if (start.size() != kStartHeaderSize ||
