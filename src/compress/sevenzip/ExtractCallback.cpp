@@ -16,9 +16,12 @@ z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOu
   current_.Reset();
   if (askMode != z7::kAskExtract) return z7::kOk;
   const TItemInfo item = lookup_(index);
-  // Folders are not created: only files carry content to repack.
-  if (item.isFolder) return z7::kOk;
   const std::optional<std::string> path = target_.PathFor(item.path);
+  // Folders are not created: only files carry content to repack.
+  if (item.isFolder) {
+    if (path && item.time) target_.RememberFolderTime(*path, item.time->tv_sec, item.time->tv_nsec);
+    return z7::kOk;
+  }
   if (!path) {
     // The library decodes and drops the data; the extraction as a whole is then a failure, so
     // the archive is never repacked without this file.
@@ -30,6 +33,7 @@ z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOu
   if (!fd) return HresultFromErrno(errno);
   if (item.isLink) target_.Convert(item.path, QStringLiteral("a symbolic link, now a file holding its target"));
   current_ = T7zOutFileStream::Adopt(std::move(fd), &target_);
+  currentTime_ = item.time;
   *out = current_.get();
   current_->AddRef();
   return z7::kOk;
@@ -39,6 +43,7 @@ z7::HRESULT T7zExtractCallback::SetOperationResult(std::int32_t opRes) noexcept 
   if (opRes != z7::kOpOk) ++report_.failedItems;
   if (current_) {
     report_.producedFiles = true;
+    if (currentTime_) current_->SetTime(*currentTime_);
     if (!current_->Close()) ++report_.writeErrors;
     current_.Reset();
   }

@@ -162,6 +162,11 @@ z7::HRESULT T7zOutFileStream::Write(const void* data, std::uint32_t size, std::u
   return z7::kOk;
 }
 
+void T7zOutFileStream::SetTime(const timespec& time) {
+  const timespec times[2] = {time, time};
+  ::futimens(fd_.get(), times);
+}
+
 z7::HRESULT T7zOutFileStream::Seek(std::int64_t offset, std::uint32_t origin,
                                    std::uint64_t* newPosition) noexcept {
   return SeekFd(fd_.get(), offset, origin, newPosition);

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <ctime>
 #include <vector>
 
 #include "compress/common/ExtractTarget.h"
@@ -66,6 +67,8 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
   z7::HRESULT SetSize(std::uint64_t newSize) noexcept override;
 
   std::uint64_t BytesWritten() const { return written_; }
+  // Gives the file this modification (and access) time, once its data is written.
+  void SetTime(const timespec& time);
   // Closes the file before the library lets go of the stream; false when closing failed.
   bool Close() { return fd_.close(); }
 
