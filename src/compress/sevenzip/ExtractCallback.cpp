@@ -28,11 +28,18 @@ z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOu
     ++report_.unsafeItems;
     return z7::kOk;
   }
-  if (!target_.MakeParentFolder(*path)) return z7::kFail;
+  // A file that cannot be made stops the library; that says nothing of the password.
+  if (!target_.MakeParentFolder(*path)) {
+    ++report_.writeErrors;
+    return z7::kFail;
+  }
   TFileDescriptor fd = target_.CreateFile(*path);
-  if (!fd) return HresultFromErrno(errno);
+  if (!fd) {
+    ++report_.writeErrors;
+    return HresultFromErrno(errno);
+  }
   if (item.isLink) target_.Convert(item.path, QStringLiteral("a symbolic link, now a file holding its target"));
-  current_ = T7zOutFileStream::Adopt(std::move(fd), &target_);
+  current_ = T7zOutFileStream::Adopt(std::move(fd), &target_, *path);
   currentTime_ = item.time;
   *out = current_.get();
   current_->AddRef();
@@ -44,10 +51,19 @@ z7::HRESULT T7zExtractCallback::SetOperationResult(std::int32_t opRes) noexcept 
   if (current_) {
     report_.producedFiles = true;
     if (currentTime_) current_->SetTime(*currentTime_);
-    if (!current_->Close()) ++report_.writeErrors;
+    if (!current_->Close() || current_->refused()) ++report_.writeErrors;
     current_.Reset();
   }
   return z7::kOk;
+}
+
+void T7zExtractCallback::Finish() {
+  if (current_) {
+    current_->Close();
+    if (current_->refused()) ++report_.writeErrors;
+    current_.Reset();
+  }
+  target_.ApplyFolderTimes();
 }
 
 z7::HRESULT T7zExtractCallback::CryptoGetTextPassword(z7::BSTR* password) noexcept {

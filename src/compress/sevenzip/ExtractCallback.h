@@ -27,9 +27,10 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
                      TExtractLedger* ledger, T7zPassword password);
 
   const T7zExtractReport& Report() const { return report_; }
-  // After the extraction: the stored times of the folders that came to exist (folders are made
-  // only for the files in them), once nothing is written into them any more.
-  void ApplyFolderTimes() { target_.ApplyFolderTimes(); }
+  // After the extraction: a file the library left open (it stops at a write the system refused)
+  // is closed and counted, and the folders that came to exist (folders are made only for the
+  // files in them) get their stored times, once nothing is written into them any more.
+  void Finish();
 
   z7::HRESULT SetTotal(std::uint64_t total) noexcept override {
     target_.SetTotal(total);

@@ -134,7 +134,7 @@ T7zExtractReport T7zInArchive::ExtractTo2(const QString& path, TExtractLedger* l
   };
   TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, ledger, password_));
   const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, 0, callback.get());
-  callback->ApplyFolderTimes();
+  callback->Finish();
   T7zExtractReport report = callback->Report();
   report.result = hr;
   return report;
