@@ -90,7 +90,7 @@ TEST_F(ExtractedContent, APluginsLinksBecomeFilesHoldingTheirTarget) {
   ASSERT_TRUE(QFile::link("../../nowhere", tree + "/sub/dangling.lnk"));
   const QString dest = Destination();
 
-  ASSERT_EQ(compress.UnCompressFile(Tar(tree, "links.tar"), dest), crSuccess);
+  ASSERT_EQ(compress.UnCompressFile(Tar(tree, "links.tar"), dest).code, crSuccess);
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   const std::pair<const char*, QByteArray> converted[] = {{"inside.lnk", "data.bin"},
                                                           {"outside.lnk", "/etc/hostname"},
@@ -122,7 +122,7 @@ TEST_F(ExtractedContent, PipesAndDevicesFailTheExtraction) {
       continue;
     }
     const QString dest = Destination();
-    EXPECT_EQ(compress.UnCompressFile(Tar(tree, QStringLiteral("%1.tar").arg(c.name)), dest), crFailed);
+    EXPECT_EQ(compress.UnCompressFile(Tar(tree, QStringLiteral("%1.tar").arg(c.name)), dest).code, crFailed);
     EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   }
 }
@@ -135,11 +135,12 @@ TEST_F(ExtractedContent, ARarSymbolicLinkBecomesAFileHoldingItsTarget) {
   ASSERT_TRUE(QFile::link("libx.so.1.2", tree + "/lib/libx.so"));
   ASSERT_EQ(RunTool("rar", {"a", "-r", "-ol", "-idq", work.file("links.rar"), "lib"}, tree).exitCode, 0);
   const QString dest = Destination();
-  ASSERT_EQ(compress.UnCompressFile(work.file("links.rar"), dest), crSuccess);
+  const TExtractResult extracted = compress.UnCompressFile(work.file("links.rar"), dest);
+  ASSERT_EQ(extracted.code, crSuccess);
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so.1.2"), QByteArray(7000, 'l'));
-  EXPECT_FALSE(compress.ExtractionComplete());  // never to take its source's place
+  EXPECT_FALSE(extracted.complete);  // never to take its source's place
 }
 
 // A link stored by the ZIP or 7z packer comes out as a file too, and the extraction says it was
@@ -155,15 +156,19 @@ TEST_F(ExtractedContent, AZipOr7zLinkMakesTheExtractionIncomplete) {
     SCOPED_TRACE(type);
     const QString linked = work.file(QStringLiteral("links.%1").arg(type));
     const QString whole = work.file(QStringLiteral("plain.%1").arg(type));
-    ASSERT_EQ(RunTool("7z", {"a", "-bd", "-snl", QStringLiteral("-t%1").arg(type), linked, "lib"}, tree).exitCode, 0);
+    ASSERT_EQ(
+        RunTool("7z", {"a", "-bd", "-snl", QStringLiteral("-t%1").arg(type), linked, "lib"}, tree).exitCode,
+        0);
     ASSERT_EQ(RunTool("7z", {"a", "-bd", QStringLiteral("-t%1").arg(type), whole, "lib"}, plain).exitCode, 0);
     QString dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(linked, dest), crSuccess);
+    const TExtractResult fromLinks = compress.UnCompressFile(linked, dest);
+    ASSERT_EQ(fromLinks.code, crSuccess);
     EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
-    EXPECT_FALSE(compress.ExtractionComplete());
+    EXPECT_FALSE(fromLinks.complete);
     dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(whole, dest), crSuccess);
-    EXPECT_TRUE(compress.ExtractionComplete());
+    const TExtractResult fromFiles = compress.UnCompressFile(whole, dest);
+    ASSERT_EQ(fromFiles.code, crSuccess);
+    EXPECT_TRUE(fromFiles.complete);
   }
 }
 
@@ -172,7 +177,8 @@ TEST_F(ExtractedContent, AZipOr7zLinkMakesTheExtractionIncomplete) {
 TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
   HM_REQUIRE_TOOL("7z");
   const QString tree = work.file("zeros");
-  for (const char* name : {"a.bin", "b.bin", "c.bin"}) WriteFile(tree + '/' + name, QByteArray(2 << 20, '\0'));
+  for (const char* name : {"a.bin", "b.bin", "c.bin"})
+    WriteFile(tree + '/' + name, QByteArray(2 << 20, '\0'));
   ASSERT_EQ(ff::MakeRar(tree, work.file("zeros.rar")), 0);
   ASSERT_EQ(ff::Make7z(tree, work.file("zeros.zip"), "zip"), 0);
   ASSERT_EQ(ff::Make7z(tree, work.file("zeros.7z")), 0);
@@ -201,12 +207,13 @@ TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
       QStringList lines;
       const TLogTap tap([&lines](const TLogLine& line) { lines << line.message; });
       const QString dest = Destination();
-      EXPECT_EQ(compress.UnCompressFile(work.file(archive), dest), c.result);
+      const TExtractResult extracted = compress.UnCompressFile(work.file(archive), dest);
+      EXPECT_EQ(extracted.code, c.result);
       if (c.result == crSuccess) {
         EXPECT_EQ(BytesBelow(dest), quint64(6 << 20));
-        EXPECT_TRUE(compress.ExtractionComplete());
+        EXPECT_TRUE(extracted.complete);
       } else {
-        EXPECT_FALSE(compress.ExtractionComplete());
+        EXPECT_FALSE(extracted.complete);
         EXPECT_TRUE(lines.join('\n').contains(c.cause)) << lines.join('\n').toStdString();
       }
     }
@@ -261,8 +268,8 @@ class TSmallDisk {
   int error_ = 0;
 };
 
-// An extraction that cannot write fails with the system's reason in its log line, not an
-// engine's guess ("damaged", "write error"): for the ZIP engine, the 7z library (its own format
+// An extraction that cannot write fails with the system's reason as its cause, not an engine's
+// guess ("damaged", "write error"): for the ZIP engine, the 7z library (its own format
 // and, for AES, its ZIP reader) and the unrar library, under a file-size limit and on a full disk.
 // A plug-in program's errors are not heard: only a disk that is full shows.
 TEST_F(ExtractedContent, AFailedWriteLogsTheSystemsReason) {
@@ -280,12 +287,9 @@ TEST_F(ExtractedContent, AFailedWriteLogsTheSystemsReason) {
   compress.SetUnCompressPwd("secret");
 
   const auto failsWith = [&](const QString& archive, const QString& dest, const QString& reason) {
-    QStringList lines;
-    const TLogTap tap([&lines](const TLogLine& line) { lines << line.message; });
-    EXPECT_EQ(compress.UnCompressFile(archive, dest), crFailed);
-    if (!reason.isEmpty()) {
-      EXPECT_TRUE(lines.join('\n').contains(reason)) << lines.join('\n').toStdString();
-    }
+    const TExtractResult extracted = compress.UnCompressFile(archive, dest);
+    EXPECT_EQ(extracted.code, crFailed);
+    EXPECT_TRUE(extracted.cause.contains(reason)) << extracted.cause.toStdString();
   };
   const char* engines[] = {"big.zip", "aes.zip", "big.7z", "big.rar"};
   {
@@ -316,7 +320,8 @@ TEST_F(ExtractedContent, EveryFileAndFolderIsOpenToItsOwner) {
   const QByteArray locked = QFile::encodeName(tree + "/locked");
   ASSERT_EQ(::chmod(QFile::encodeName(tree + "/locked/inner.bin").constData(), 0), 0);
   ASSERT_EQ(::chmod(closed.constData(), 0), 0);
-  ASSERT_EQ(RunTool("rar", {"a", "-r", "-idq", work.file("closed.rar"), "closed.bin", "locked"}, tree).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("rar", {"a", "-r", "-idq", work.file("closed.rar"), "closed.bin", "locked"}, tree).exitCode, 0);
   ASSERT_EQ(::chmod(locked.constData(), 0), 0);
   Tar(tree, "closed.tar");
   ::chmod(locked.constData(), 0700);  // so the fixture can remove it
@@ -328,7 +333,7 @@ TEST_F(ExtractedContent, EveryFileAndFolderIsOpenToItsOwner) {
   for (const char* archive : {"closed.rar", "closed.tar"}) {
     SCOPED_TRACE(archive);
     const QString dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(work.file(archive), dest), crSuccess);
+    ASSERT_EQ(compress.UnCompressFile(work.file(archive), dest).code, crSuccess);
     EXPECT_EQ(mode(dest + "/closed.bin") & 0600, 0600u);
     EXPECT_EQ(mode(dest + "/locked/inner.bin") & 0600, 0600u);
     EXPECT_EQ(mode(dest + "/locked") & 0700, 0700u);
@@ -365,7 +370,8 @@ QByteArray PatchRar5Header(QByteArray rar, const QByteArray& within, const QByte
     if (header.contains(within) && header.contains(from)) {
       header.replace(header.indexOf(from), from.size(), to);
       rar.replace(sizeStart, header.size(), header);
-      const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(header.constData()), uInt(header.size())));
+      const quint32 crc =
+          quint32(crc32(0, reinterpret_cast<const Bytef*>(header.constData()), uInt(header.size())));
       for (int i = 0; i < 4; ++i) rar[start + i] = char((crc >> (8 * i)) & 0xFF);
       return rar;
     }
@@ -384,10 +390,13 @@ TEST_F(ExtractedContent, RarHardLinksAndFileCopiesNeedTheirOriginal) {
   ASSERT_EQ(::link(QFile::encodeName(tree + "/a.txt"), QFile::encodeName(tree + "/b.txt")), 0);
   WriteFile(tree + "/c.txt", "the original's content");
   ASSERT_EQ(RunTool("rar", {"a", "-oh", "-idq", work.file("hard.rar"), "a.txt", "b.txt"}, tree).exitCode, 0);
-  ASSERT_EQ(RunTool("rar", {"a", "-oi:1", "-idq", work.file("copy.rar"), "a.txt", "c.txt"}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-oi:1", "-idq", work.file("copy.rar"), "a.txt", "c.txt"}, tree).exitCode,
+            0);
   for (const char* name : {"hard.rar", "copy.rar"}) {
     QFile::copy(work.file(name), work.file(QStringLiteral("missing-%1").arg(name)));
-    ASSERT_EQ(RunTool("rar", {"d", "-idq", work.file(QStringLiteral("missing-%1").arg(name)), "a.txt"}).exitCode, 0);
+    ASSERT_EQ(
+        RunTool("rar", {"d", "-idq", work.file(QStringLiteral("missing-%1").arg(name)), "a.txt"}).exitCode,
+        0);
     // "a.txt" and "../ab" have the same length, so only the header's CRC changes.
     WriteFile(work.file(QStringLiteral("outside-%1").arg(name)),
               PatchRar5Header(ReadFile(work.file(name)), name == QByteArray("hard.rar") ? "b.txt" : "c.txt",
@@ -397,15 +406,16 @@ TEST_F(ExtractedContent, RarHardLinksAndFileCopiesNeedTheirOriginal) {
     const char* archive;
     int result;
   };
-  const Case cases[] = {{"hard.rar", crSuccess},         {"copy.rar", crSuccess},
-                        {"missing-hard.rar", crFailed},  {"missing-copy.rar", crFailed},
-                        {"outside-hard.rar", crFailed},  {"outside-copy.rar", crFailed}};
+  const Case cases[] = {{"hard.rar", crSuccess},        {"copy.rar", crSuccess},
+                        {"missing-hard.rar", crFailed}, {"missing-copy.rar", crFailed},
+                        {"outside-hard.rar", crFailed}, {"outside-copy.rar", crFailed}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.archive);
     const QString dest = Destination();
-    EXPECT_EQ(compress.UnCompressFile(work.file(c.archive), dest), c.result);
+    EXPECT_EQ(compress.UnCompressFile(work.file(c.archive), dest).code, c.result);
     if (c.result == crSuccess) {
-      EXPECT_EQ(testsupport::TreeListing(dest), QStringList({"a.txt", c.archive[0] == 'h' ? "b.txt" : "c.txt"}));
+      EXPECT_EQ(testsupport::TreeListing(dest),
+                QStringList({"a.txt", c.archive[0] == 'h' ? "b.txt" : "c.txt"}));
     }
     EXPECT_FALSE(QFileInfo::exists(work.path() + "/ab"));
   }
@@ -432,8 +442,9 @@ TEST_F(ExtractedContent, ASelfExtractingAttemptStartsFromAnEmptyFolder) {
                 .exitCode,
             0);
   const QString dest = Destination();
-  ASSERT_EQ(compress.UnCompressFile(work.file("polyglot.exe"), dest), crSuccess);
-  EXPECT_EQ(compress.CompressFileExt(), ".zip");
+  const TExtractResult extracted = compress.UnCompressFile(work.file("polyglot.exe"), dest);
+  ASSERT_EQ(extracted.code, crSuccess);
+  EXPECT_EQ(extracted.format, ".zip");
   EXPECT_EQ(testsupport::TreeListing(dest), QStringList({"from-zip.txt"}));
 }
 
