@@ -108,7 +108,7 @@ z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& 
 
   TWorkingFile working(path);
   if (!working.created()) return HresultFromErrno(working.error());
-  TComPtr<T7zOutFileStream> out = T7zOutFileStream::Adopt(working.TakeDescriptor(), nullptr);
+  TComPtr<T7zOutFileStream> out = T7zOutFileStream::Adopt(working.TakeDescriptor(), nullptr, NativePath(working.path()));
   TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_, progress));
   hr = archive->UpdateItems(out.get(), static_cast<std::uint32_t>(items_.size()), callback.get());
   if (!out->Close() && hr == z7::kOk) hr = z7::kFail;
