@@ -81,6 +81,7 @@ TExtractResult TvxCompress::Extraction(const QString& archive, const char* engin
         SettleExtractedTree(dir, ledger_);
         if (ledger_.stopped()) return context_.Fail(int(crFailed), ledger_.stopCause());
         if (ledger_.refusedAny()) return context_.Fail(int(crFailed), ledger_.Details());
+        if (extracted != crSuccess) ExplainWriteFailure();
         return extracted;
       });
   result.encrypted = context_.encryptedContent;
@@ -96,6 +97,16 @@ TExtractResult TvxCompress::Extraction(const QString& archive, const char* engin
     qCInfo(lcEngine).noquote() << "extracted" << Quoted(archive) << "with entries that did not come out as"
                                << "themselves:" << ledger_.Details();
   return result;
+}
+
+// An engine that could not write says so in its own terms ("write error", "damaged or cannot be
+// written"): the system's reason is the cause where it was heard, and a full disk where it shows.
+void TvxCompress::ExplainWriteFailure() {
+  if (const QString failure = ledger_.writeFailure(); !failure.isEmpty()) {
+    context_.cause = failure;
+  } else if (const QString full = ledger_.FullDisk(); !full.isEmpty()) {
+    context_.cause = context_.cause.isEmpty() ? full : context_.cause + QStringLiteral("; ") + full;
+  }
 }
 
 template <class Operation>

@@ -111,10 +111,14 @@ class TvxCompress : public IArchiveFacade {
   Result RunOperation(const QString& what, Result failure, Operation&& operation);
   // RunOperation for the three kinds, named for the log. An extraction is accounted in the
   // ledger while it runs; then its folder is settled (regular files and folders only), and a
-  // stop or a refused entry fails it with the cause logged. Its result is of the given format.
+  // stop or a refused entry fails it with the cause logged; a failure to write is logged with the
+  // system's reason (ExplainWriteFailure). Its result is of the given format.
   template <class Operation>
   TExtractResult Extraction(const QString& archive, const char* engine, const QString& format,
                             const QString& dir, Operation&& operation);
+  // After a failed extraction: the cause becomes the system's reason for the first write that
+  // failed, or tells that the folder's disk is full, where the engine's own words hide it.
+  void ExplainWriteFailure();
   template <class Operation>
   bool Packing(const QString& archive, const char* engine, Operation&& operation);
   template <class Operation>
