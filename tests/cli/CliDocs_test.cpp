@@ -20,6 +20,7 @@ QString Window() { return testsupport::BinDir() + "/harrowmint"; }
 const QStringList kShownOptions = {
     "--home",      "--format",    "--output",         "--password", "--unpack-password",
     "--passwords", "--keep-time", "--plugin-formats", "--jobs",     "--json",
+    "--nested",    "--test-output",
     "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
     "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
