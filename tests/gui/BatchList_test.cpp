@@ -172,6 +172,7 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     dialog->setDirectory(h.home + "/in");
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.bin\" \"b c.bin\"");
+    WaitUntilSettled(dialog);
     static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
   });
   Click(w.btnAddFiles);
@@ -180,6 +181,7 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     dialog->setDirectory(h.home + "/in");
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("album");
+    WaitUntilSettled(dialog);
     static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
   });
   Click(w.btnAddFolder);
@@ -192,6 +194,29 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
   EXPECT_EQ(paths, QStringList({h.In("a.bin"), h.In("b c.bin"), h.In("album")}));
   EXPECT_EQ(w.ListView1->Row(2)->text(TBatchList::colType), "文件夹");
   EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+// A Return in the folder picker chooses the folder it shows, but not in the picker's first moment
+// on the screen, when it can only be a key typed ahead by a user who has not seen the picker.
+TEST_F(BatchListWindow, APickerAcceptsOnlyAfterItsFirstMomentOnTheScreen) {
+  for (const bool settled : {false, true}) {
+    SCOPED_TRACE(settled);
+    w.ListView1->clear();
+    bool stayed = false;
+    OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(h.home + "/in");
+      if (settled) WaitUntilSettled(dialog);
+      QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+      stayed = dialog->isVisible();
+      if (stayed) dialog->reject();
+    });
+    Click(w.btnAddFolder);
+    EXPECT_EQ(stayed, !settled);
+    EXPECT_EQ(w.ListView1->RowCount(), settled ? 1 : 0);
+    if (settled) {
+      EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colPath), h.home + "/in");
+    }
+  }
 }
 
 QList<bool> Checks(const TBatchList& list) {
