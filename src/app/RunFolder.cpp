@@ -57,8 +57,10 @@ void RemoveRunLeftovers(const QString& folder) {
 }  // namespace
 
 TRunFolder::TRunFolder(const QString& tempRoot) {
-  QDir().mkpath(tempRoot);
   for (int attempt = 0; attempt < 100; ++attempt) {
+    // Made again each time: the start of another program removes the temp root when it finds it
+    // empty, maybe just before this run's lock is in it.
+    QDir().mkpath(tempRoot);
     folder_ = tempRoot + kPrefix + GetDateRandomName();
     auto lock = NewLock(folder_);
     // The lock comes first, so a start that finds the folder finds its owner too.
