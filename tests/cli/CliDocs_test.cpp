@@ -18,6 +18,7 @@ QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 const QStringList kShownOptions = {
     "--home",      "--format",    "--output",         "--password", "--unpack-password",
     "--passwords", "--keep-time", "--plugin-formats", "--jobs",     "--json",
+    "--nested",    "--test-output",
     "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
     "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
