@@ -19,7 +19,13 @@ QString TCliOption::synopsis() const {
 const QList<TCliOption>& CliOptionTable() {
   using O = TCliOption;
   static const QList<TCliOption> table = {
-      {{"home"}, O::argFolder, "DIR", {}, "program folder holding Data/, Engine/ and tmp/ (portable layout)"},
+      {{"home"},
+       O::argFolder,
+       "DIR",
+       {},
+       "program folder holding Data/, Engine/ and tmp/ (portable layout)",
+       false,
+       true},
       {{"format"}, O::argChoice, "FORMAT", {"rar", "zip", "7z"}, "output format"},
       {{"output"}, O::argFolder, "DIR", {}, "output folder"},
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
@@ -31,14 +37,16 @@ const QList<TCliOption>& CliOptionTable() {
        {},
        "passwords to try in order when a source does not open (in place of Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
+      {{"nested"}, O::argText, "N", {}, "also open the archives inside an extracted archive, N levels deep (0 to 3)"},
+      {{"test-output"}, O::argNone, {}, {}, "read every output's data back and check it before it counts"},
       {{"jobs"}, O::argText, "N", {}, "items worked on at once (default 1; 0: one per processor core)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"dry-run"}, O::argNone, {}, {}, "show what the cleanup would do; nothing is packed or changed"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
-      {{"version"}, O::argNone, {}, {}, "print the program's version"},
-      {{"help", "h"}, O::argNone, {}, {}, "print this text"},
-      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true},
+      {{"version"}, O::argNone, {}, {}, "print the program's version", false, true},
+      {{"help", "h"}, O::argNone, {}, {}, "print this text", false, true},
+      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true, true},
       {{"print-completion"}, O::argNone, {}, {}, "print the bash completion script", true},
   };
   return table;

@@ -1,6 +1,7 @@
 // Whole runs through the real facade and engines: archives made by independent tools go in,
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -14,6 +15,7 @@
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
 #include "util/FileOps.h"
+#include "util/LogTap.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -152,6 +154,45 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   EXPECT_EQ(ReadFile(check + "/link.bin"), ReadFile(folder + "/data.bin"));
 }
 
+// Every file keeps its modification time from the source archive to the output, whichever tool
+// made the source and whichever format the output is; 7z's listing reads the outputs.
+TEST_P(RunnerWithEngines, FileTimesSurviveTheRepacking) {
+  for (const char* tool : {"zip", "7z", "rar"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  h.settings.CompressExt = GetParam();
+  const QString tree = h.home.file("tree");
+  const QMap<QString, QDateTime> times{{"a.txt", QDateTime(QDate(2016, 5, 4), QTime(3, 2, 2))},
+                                       {"sub/b.bin", QDateTime(QDate(2017, 6, 5), QTime(4, 3, 4))}};
+  for (auto it = times.begin(); it != times.end(); ++it) {
+    WriteFile(tree + '/' + it.key(), RandomBytes(20000));
+    QFile file(tree + '/' + it.key());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(it.value(), QFileDevice::FileModificationTime));
+  }
+  ASSERT_EQ(RunTool("zip", {"-qr", h.In("src.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", h.In("src.7z"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", h.In("src.rar"), tree + "/*"}).exitCode, 0);
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("src.zip"), h.In("src.7z"), h.In("src.rar")}));
+  for (int i = 0; i < 3; ++i) {
+    const TItemResult& r = o.results[i];
+    SCOPED_TRACE(r.source.toStdString());
+    ASSERT_EQ(r.status, TStatusText::Packed);
+    const QString listing = QString::fromUtf8(RunTool("7z", {"l", "-slt", "-p-", r.CompressPath}).out);
+    for (auto it = times.begin(); it != times.end(); ++it) {
+      const qsizetype at = listing.indexOf("Path = " + it.key() + '\n');
+      ASSERT_GE(at, 0) << listing.toStdString();
+      const qsizetype modified = listing.indexOf("Modified = ", at);
+      ASSERT_GE(modified, 0) << listing.toStdString();
+      const QDateTime stored = QDateTime::fromString(listing.mid(modified + 11, 19), "yyyy-MM-dd HH:mm:ss");
+      // ZIP's own date and time count in steps of two seconds.
+      EXPECT_LE(std::abs(stored.secsTo(it.value())), 1) << it.key().toStdString() << " "
+                                                        << stored.toString(Qt::ISODate).toStdString();
+    }
+  }
+}
+
 // The source tree as a .tar.gz (bsdtar), an ISO image (xorriso) and a cabinet (gcab), the formats
 // the shipped plug-ins open; returns their paths.
 QStringList MakePluginFormatArchives(const RunnerHome& h, const QString& tree) {
@@ -264,6 +305,34 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   h.Run(right, RunnerHome::Checked({h.In("locked.zip"), h.In("locked.rar"), h.In("locked.7z")}));
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(right.results[i].rowState(), 1) << right.results[i].status.toStdString();
+}
+
+// A small upload whose headers ask the highest key-derivation count (2^24 iterations: seconds a
+// password) fails at once as a wrong password, with the cause logged, instead of holding the run
+// for every line of the list; an ordinary encrypted archive beside it still opens by its line.
+TEST(RunnerWithEngines, AHostileKeyDerivationCountEndsThePasswordTriesAtTheBound) {
+  for (const char* tool : {"rar", "python3"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  // One try at 2^24 is estimated beyond this on any machine; one at the packer's 2^15, far within.
+  h.settings.MaxPasswordSeconds = 2;
+  h.Data("Passwords.dat", "one\r\ntwo\r\n");
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  ASSERT_TRUE(testsupport::MakeRar5WithKdfCount(tree + "/data.bin", h.In("hostile.rar"), 24));
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-hptwo", h.In("ordinary.rar"), tree + "/*"}).exitCode,
+            0);
+
+  QStringList log;
+  const TLogTap tap([&log](const TLogLine& line) { log << line.message; });
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("hostile.rar"), h.In("ordinary.rar")}));
+  EXPECT_EQ(o.results[0].status, TStatusText::WrongPassword);
+  EXPECT_TRUE(log.filter("hostile.rar").join('\n').contains("MaxPasswordSeconds"))
+      << log.join('\n').toStdString();
+  EXPECT_EQ(o.results[1].status, TStatusText::Packed);
+  EXPECT_EQ(o.results[1].unpackPasswordIndex, 1);
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
 }
 
 // Sources from uploaders with different passwords, AES and Deflate64 ZIPs among them: the list

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -14,6 +17,8 @@
 
 #include <zlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "compress/FacadeFixture.h"
@@ -212,6 +217,96 @@ TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
         EXPECT_TRUE(lines.join('\n').contains(c.cause)) << lines.join('\n').toStdString();
       }
     }
+  }
+}
+
+// Lowers the file-size limit of this process (and the programs it starts) until it goes; a write
+// past it then fails with EFBIG instead of ending the process.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previousAction_);
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::sigaction(SIGXFSZ, &previousAction_, nullptr);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  struct sigaction previousAction_ {};
+};
+
+// A small tmpfs the test mounts (it needs root) and removes.
+class TSmallDisk {
+ public:
+  explicit TSmallDisk(const char* size) {
+    const QByteArray options = QByteArray("size=") + size;
+    mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    if (!mounted_) error_ = errno;
+  }
+  ~TSmallDisk() {
+    if (mounted_) ::umount(QFile::encodeName(dir_.path()).constData());
+  }
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+  bool mounted() const { return mounted_; }
+  QString whyNot() const { return QString::fromLocal8Bit(std::strerror(error_)); }
+  QString file(const QString& name) const { return dir_.file(name); }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
+  int error_ = 0;
+};
+
+// An extraction that cannot write fails with the system's reason as its cause, not an engine's
+// guess ("damaged", "write error"): for the ZIP engine, the 7z library (its own format
+// and, for AES, its ZIP reader) and the unrar library, under a file-size limit and on a full disk.
+// A plug-in program's errors are not heard: only a disk that is full shows.
+TEST_F(ExtractedContent, AFailedWriteLogsTheSystemsReason) {
+  HM_REQUIRE_TOOL("7z");
+  const QString tree = work.file("big");
+  WriteFile(tree + "/small.txt", "small");
+  WriteFile(tree + "/sub/big.bin", testsupport::RandomBytes(3 << 20));
+  ASSERT_EQ(ff::MakeRar(tree, work.file("big.rar")), 0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("big.zip"), "zip"), 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecret", work.file("aes.zip"), "*"}, tree).exitCode,
+            0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("big.7z")), 0);
+  Tar(tree, "big.tar");
+  compress.SetExtractLimits({0, 0});
+  compress.SetUnCompressPwd("secret");
+
+  const auto failsWith = [&](const QString& archive, const QString& dest, const QString& reason) {
+    const TExtractResult extracted = compress.UnCompressFile(archive, dest);
+    EXPECT_EQ(extracted.code, crFailed);
+    EXPECT_TRUE(extracted.cause.contains(reason)) << extracted.cause.toStdString();
+  };
+  const char* engines[] = {"big.zip", "aes.zip", "big.7z", "big.rar"};
+  {
+    const TFileSizeLimit limit(1 << 20);
+    for (const char* archive : engines) {
+      SCOPED_TRACE(QStringLiteral("%1, file-size limit").arg(archive).toStdString());
+      failsWith(work.file(archive), Destination(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+    }
+    SCOPED_TRACE("big.tar, file-size limit");
+    failsWith(work.file("big.tar"), Destination(), {});
+  }
+  for (const char* archive : {"big.zip", "aes.zip", "big.7z", "big.rar", "big.tar"}) {
+    SCOPED_TRACE(QStringLiteral("%1, full disk").arg(archive).toStdString());
+    const TSmallDisk disk("1m");
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << disk.whyNot().toStdString();
+    testsupport::MakeDir(disk.file("out"));  // as the item makes its work folder
+    failsWith(work.file(archive), disk.file("out"), QString::fromLocal8Bit(std::strerror(ENOSPC)));
   }
 }
 

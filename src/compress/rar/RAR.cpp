@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -90,6 +91,14 @@ TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   item.Directory = (header.Flags & RHDF_DIRECTORY) != 0;
   item.Link = header.RedirType != 0;
   return item;
+}
+
+bool IsWriteError(int result) {
+  return result == ERAR_ECREATE || result == ERAR_EWRITE || result == ERAR_ECLOSE;
+}
+
+bool IsStorageError(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EIO || error == EROFS;
 }
 
 // Hard links and file references name an earlier entry whose content they share.
@@ -282,6 +291,32 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   return ok;
 }
 
+bool TRAR::Test() {
+  abort_ = false;
+  TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roTest);
+  if (!handle) return false;
+  auto header = NewHeader();
+  bool ok = true;
+  while (ok && !abort_) {
+    const int read = library_->RARReadHeaderEx(handle.get(), header.get());
+    if (read == ERAR_END_ARCHIVE) break;
+    if (read != ERAR_SUCCESS) {
+      ReportError(read, roTest);
+      ok = false;
+      break;
+    }
+    currentEntry_ = RarEntryName(FromWide(header->FileNameW, std::size(header->FileNameW)));
+    const int tested = library_->RARProcessFile(handle.get(), RAR_TEST, nullptr, nullptr);
+    if (tested != ERAR_SUCCESS) {
+      ReportError(tested, roTest);
+      ok = false;
+    }
+  }
+  ok = ok && !abort_;
+  CloseArchive(handle, roTest);
+  return ok;
+}
+
 bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, TExtractTarget& target,
                         bool restoreFolder, const QStringList& files) {
   const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));
@@ -310,7 +345,12 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   } else if (path) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
+    errno = 0;
     result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
+    // The library tells only that it could not write. The system's reason may still be in errno,
+    // or a later call of its own may have replaced it (telling a full disk as "Inappropriate
+    // ioctl for device"): only a reason about the storage is taken.
+    if (IsWriteError(result) && IsStorageError(errno)) target.WriteFailed(*path, errno);
     // The library restores the stored mode; one without the owner's rights would keep the next
     // entries out of a folder, and any later step out of a file.
     if (result == ERAR_SUCCESS && linkInData) result = LinkToFile(target, name, *path);
