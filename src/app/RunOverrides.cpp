@@ -11,5 +11,6 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
   if (overrides.pluginFormats) settings.PluginFormats = *overrides.pluginFormats;
   if (overrides.passwordsFile) settings.PasswordsFile = *overrides.passwordsFile;
   if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
+  if (overrides.jobs) settings.Jobs = *overrides.jobs;
   return settings;
 }

@@ -31,7 +31,7 @@ const QList<TCliOption>& CliOptionTable() {
        {},
        "passwords to try in order when a source does not open (in place of Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
-      {{"jobs"}, O::argText, "N", {}, "items worked on at once (default 1; 0: one per processor core)"},
+      {{"jobs"}, O::argText, "N", {}, "items worked on at once (0: one per processor core; default: the setting Jobs, 0 unless changed)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"dry-run"}, O::argNone, {}, {}, "show what the cleanup would do; nothing is packed or changed"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},

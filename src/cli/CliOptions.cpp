@@ -80,7 +80,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   if (isSet("jobs")) {
     bool isNumber = false;
     options.jobs = value("jobs").toInt(&isNumber);
-    if (!isNumber || options.jobs < 0) {
+    if (!isNumber || *options.jobs < 0) {
       *error = QStringLiteral("--jobs needs a count of 0 or more, not \"%1\"").arg(value("jobs"));
       return std::nullopt;
     }

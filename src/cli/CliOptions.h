@@ -17,7 +17,8 @@ struct TCliOptions {
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   std::optional<QString> passwordsFile;  // --passwords, absolute
   bool keepTime = false;
-  int jobs = 1;  // --jobs: items worked on at once; 0: one per processor core
+  // --jobs: items worked on at once, 0 for one per processor core; none: the setting Jobs.
+  std::optional<int> jobs;
   bool json = false;
   bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error

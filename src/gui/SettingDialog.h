@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class TRuleListPage;
 
@@ -84,6 +85,7 @@ class TfrmSetting : public QDialog {
   QCheckBox* chkPluginFormats;
   QCheckBox* chkInfoTip;
   QCheckBox* chkCopyFolder;
+  QSpinBox* edtJobs;  // items worked on at once
   // The text pages.
   QPlainTextEdit* mmoComment;
   QPlainTextEdit* mmoList;

@@ -82,6 +82,7 @@ TSettings LoadSettings(const TProgramPaths& paths) {
 
   s.nameType = ini.Index(QStringLiteral("nameType"), ntBySourceName, ntBySourceName);
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);
+  s.Jobs = ini.Index(QStringLiteral("Jobs"), 0, kMaxJobs);
   return s;
 }
 
@@ -108,7 +109,7 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
          flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats) &&
-         flag("KeepTime", s.KeepTime);
+         flag("KeepTime", s.KeepTime) && number("Jobs", s.Jobs);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

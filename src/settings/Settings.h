@@ -12,6 +12,9 @@ enum TOutputFormat : int { ofRAR = 0, ofZIP = 1, of7z = 2 };
 // Naming modes (`nameType`).
 enum TNameType : int { ntByDate = 0, ntBySourceName = 1 };
 
+// The most items a run works on at once by the settings (the command line may ask for more).
+inline constexpr int kMaxJobs = 64;
+
 struct TSettings {
   QString OutputFolder;                               // "OutputPath"; default program folder + "OutputPath"
   QString fileNameFormat = QStringLiteral("<name>");  // "FileName"
@@ -33,6 +36,8 @@ struct TSettings {
   // extension when there is one, instead of being packed as it is.
   bool PluginFormats = false;
   bool KeepTime = false;  // "KeepTime": an output gets its source's modification time
+  // "Jobs": items worked on at once, 0 for one per processor core; 0..kMaxJobs, else 0.
+  int Jobs = 0;
 
   // Never stored: the password list a run was given in place of the data folder's Passwords.dat
   // (empty: that one).
