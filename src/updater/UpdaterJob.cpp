@@ -27,9 +27,9 @@ QString Unpack(const QString& programFolder) {
   DeletePath(staging);
   if (!QDir().mkpath(staging)) return {};
   TvxCompress facade(programFolder + QStringLiteral("Engine/"));
-  const int result = facade.UnCompressFile(PackagePath(programFolder), staging);
-  if (result != crSuccess || facade.CompressFileExt() != QLatin1String(".zip")) {
-    qCWarning(lcUpdate) << "the update package could not be unpacked:" << result << facade.CompressFileExt();
+  const TExtractResult unpacked = facade.UnCompressFile(PackagePath(programFolder), staging);
+  if (!unpacked.succeeded() || unpacked.format != QLatin1String(".zip")) {
+    qCWarning(lcUpdate) << "the update package could not be unpacked:" << unpacked.code << unpacked.format;
     DeletePath(staging);
     return {};
   }

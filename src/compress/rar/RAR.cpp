@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -90,6 +91,14 @@ TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   item.Directory = (header.Flags & RHDF_DIRECTORY) != 0;
   item.Link = header.RedirType != 0;
   return item;
+}
+
+bool IsWriteError(int result) {
+  return result == ERAR_ECREATE || result == ERAR_EWRITE || result == ERAR_ECLOSE;
+}
+
+bool IsStorageError(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EIO || error == EROFS;
 }
 
 // Hard links and file references name an earlier entry whose content they share.
@@ -310,7 +319,12 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   } else if (path) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
+    errno = 0;
     result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
+    // The library tells only that it could not write. The system's reason may still be in errno,
+    // or a later call of its own may have replaced it (telling a full disk as "Inappropriate
+    // ioctl for device"): only a reason about the storage is taken.
+    if (IsWriteError(result) && IsStorageError(errno)) target.WriteFailed(*path, errno);
     // The library restores the stored mode; one without the owner's rights would keep the next
     // entries out of a folder, and any later step out of a file.
     if (result == ERAR_SUCCESS && linkInData) result = LinkToFile(target, name, *path);

@@ -5,7 +5,9 @@
 // objects for each operation: no object of the library is shared between threads.
 #include <QString>
 
+#include <ctime>
 #include <memory>
+#include <optional>
 
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/SevenZipAbi.h"
@@ -60,6 +62,8 @@ class TPropVariant {
   const z7::PROPVARIANT& value() const { return value_; }
   QString ToString() const;
   bool ToBool() const;
+  // A FILETIME (100-ns ticks since 1601, UTC) as Unix time; nothing for any other type.
+  std::optional<timespec> ToUnixTime() const;
 
  private:
   const T7zPlugin& plugin_;
