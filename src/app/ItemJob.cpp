@@ -1,11 +1,13 @@
 #include "app/ItemJob.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <exception>
 #include <optional>
 
 #include "app/JobLog.h"
+#include "app/PasswordBudget.h"
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
@@ -62,10 +64,12 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
   TItemOutcome outcome;
   {
-    TItem item(index, source, runFolder_.path(), run_.dryRun);
+    TItem item(index, source, runFolder_, run_.dryRun);
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
+      outcome.nestedOpened = item.nestedOpened;
+      outcome.nestedKept = item.nestedKept;
       if (run_.settings.KeepTime && outcome.verdict == TItemVerdict::Success) KeepSourceTime(item, outcome);
     } catch (const E7zLoadError&) {
       // The facade has logged why.
@@ -150,19 +154,22 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   }
   const int code = extraction.result.code;
   const QString& workFolder = extraction.folder;
+  item.unpackPasswordIndex = extraction.passwordIndex;
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(item.index,
                             QString(extraction.result.format).remove('.') + TRunText::SelfExtractingSuffix);
     if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
+    bool complete = extraction.result.complete;
+    if (run_.settings.NestedDepth > 0 && !OpenNested(item, workFolder, extraction.result.written, &complete))
+      return Failed(item, TStatusText::CannotExtract);
     ShowState(item, TStatusText::Compressing);
     Clean(item, workFolder);
-    if (item.dryRun) {
-      const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
-      return Previewed(item, replaces ? item.source : item.output);
-    }
-    const TItemOutcome packed = PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output)));
+    const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
+    if (item.dryRun) return Previewed(item, replaces ? item.source : item.output);
+    const TItemOutcome packed =
+        PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output), replaces));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
     if (item.volumeSet) {
       // One archive cannot take the place of several files; the set stays as it was.
@@ -170,7 +177,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
                     << item.volumeSet->setPath << "untouched; the output stays at" << item.output;
       return Made(item, TStatusText::VolumesKept);
     }
-    return ReplaceSource(item, extraction.result.complete);
+    return ReplaceSource(item, complete);
   }
   if (exe) {
     TItemOutcome packed = PackSourceFile(item, true);
@@ -182,24 +189,38 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   return Failed(item, TStatusText::CannotExtract);
 }
 
-TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
+TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
   const QString& boxPassword = run_.settings.UnCompressPwd;
   QStringList tried;
   std::optional<int> otherFailure;
   TExtractResult extracted;
+  TPasswordBudget budget(run_.settings.MaxPasswordSeconds);
   for (int i = -1; i < int(run_.passwordList.size()); ++i) {
     const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
     if (tried.contains(password)) continue;
     tried << password;
     compress_.SetUnCompressPwd(password);
+    const double estimated = compress_.PasswordTrySeconds(archive);
+    if (!budget.Allows(estimated)) {
+      qCWarning(lcJob).noquote() << item.source
+                                 << ": no further password tried: the next try would take about"
+                                 << QString::number(budget.Expected(estimated), 'f', 1)
+                                 << "s (key derivation) after" << QString::number(budget.spent(), 'f', 1)
+                                 << "s spent, beyond MaxPasswordSeconds ="
+                                 << run_.settings.MaxPasswordSeconds;
+      extracted.code = crWrongPassword;
+      break;
+    }
     const QString folder = item.folders.NewWorkFolder();
+    QElapsedTimer timer;
+    timer.start();
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
     extracted = ExtractSource(compress_, format, archive, folder);
+    budget.Spend(double(timer.nsecsElapsed()) * 1e-9, estimated);
     if (extracted.succeeded()) {
       compress_.SetUnCompressPwd(boxPassword);
-      item.unpackPasswordIndex = i;
-      if (i >= 0) qCInfo(lcJob) << item.source << "opened with line" << i + 1 << "of the password list";
-      return {extracted, folder};
+      if (i >= 0) qCInfo(lcJob) << archive << "opened with line" << i + 1 << "of the password list";
+      return {extracted, folder, i};
     }
     // The next try starts from an empty folder.
     item.folders.Remove(folder);
@@ -213,7 +234,35 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
 
 bool TItemJob::AnotherPasswordMayOpen(const TExtractResult& extracted) {
   // 7z cannot tell a wrong password from damage: a failure on encrypted content may be either.
+  // The extraction limits stop every try alike.
+  if (extracted.overLimit) return false;
   return extracted.code == crWrongPassword || (extracted.code == crFailed && extracted.encrypted);
+}
+
+bool TItemJob::OpenNested(TItem& item, const QString& folder, quint64 written, bool* complete) {
+  const TExtractLimits& runLimits = run_.settings.extractLimits;
+  // The facade serves the worker's next items too: its limits are the run's again whatever ends this.
+  struct TRestoreLimits {
+    IArchiveFacade& compress;
+    const TExtractLimits& limits;
+    ~TRestoreLimits() { compress.SetExtractLimits(limits); }
+  } restore{compress_, runLimits};
+  TNestedArchives nested(compress_, run_.settings.PluginFormats, item.folders,
+                         [&](const QString& archive, const TSourceFormat& format, quint64 priorBytes) {
+                           TExtractLimits limits = runLimits;
+                           limits.priorBytes = priorBytes;
+                           compress_.SetExtractLimits(limits);
+                           return Extract(item, archive, format);
+                         });
+  const TNestedReport report = nested.Open(folder, run_.settings.NestedDepth, written);
+  item.nestedOpened = report.opened;
+  item.nestedKept = report.kept;
+  if (report.overLimit) {
+    qCWarning(lcJob) << item.source << ": the archives inside it reach the extraction limits together";
+    return false;
+  }
+  *complete = *complete && report.complete;
+  return true;
 }
 
 TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {
@@ -234,12 +283,14 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, item.reservations());
   }
   if (item.dryRun) return Previewed(item, item.output);
-  return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
+  return PackOutcome(item, PackFolder(item, folder, run_.outputExt, false));
 }
 
-int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format) {
+int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource) {
   runFolder_.BeginOutput(item.output);
-  return packer_.PackFolder(folder, item.output, format);
+  const int test = run_.settings.TestOutput;
+  return packer_.PackFolder(folder, item.output, format,
+                            test == toAlways || (test == toWhenReplacing && replacesSource));
 }
 
 void TItemJob::KeepSourceTime(const TItem& item, const TItemOutcome& outcome) {

@@ -12,6 +12,7 @@
 #include "app/FolderPacking.h"
 #include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
+#include "app/NestedArchives.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressThrottle.h"
 #include "app/RunContext.h"
@@ -41,8 +42,13 @@ class TItemJob {
  private:
   // The item in progress: what its ways share, for as long as it lasts.
   struct TItem {
-    TItem(int index, QString source, const QString& tempRoot, bool dryRun)
-        : index(index), source(std::move(source)), folders(tempRoot), dryRun(dryRun) {}
+    // The work folders go in the run's folder, which notes the names held too.
+    TItem(int index, QString source, TRunFolder& runFolder, bool dryRun)
+        : index(index),
+          source(std::move(source)),
+          folders(runFolder.path()),
+          names(&runFolder),
+          dryRun(dryRun) {}
     int index;
     QString source;
     TWorkFolders folders;
@@ -56,15 +62,12 @@ class TItemJob {
     std::optional<TVolumeSet> volumeSet;
     bool dryRun;  // nothing is packed, nothing outside the work folders touched
     TCleanupReport cleanup;
+    QStringList nestedOpened;  // TItemOutcome::nestedOpened
+    QStringList nestedKept;    // TItemOutcome::nestedKept
 
     // Where naming holds the output's name; none in a dry run, which writes nothing in the output
     // folder.
     TOutputReservations* reservations() { return dryRun ? nullptr : &names; }
-  };
-
-  struct TExtraction {
-    TExtractResult result;  // of the try that opened it; the code that stands when none did
-    QString folder;         // the work folder holding the content, after a success
   };
 
   TItemOutcome ProcessSource(TItem& item);
@@ -74,16 +77,24 @@ class TItemJob {
   // archive: what is extracted, the source or the volume that opens its set.
   TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
   // Extracts the archive with the decompression password and then, while another password may
-  // open it, with each password of the run's list in order, every try into a new work folder.
-  // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
-  // wrong password stands (the first one).
+  // open it, with each password of the run's list in order, every try into a new work folder;
+  // a try that would take the item past MaxPasswordSeconds is not made. The code is
+  // crWrongPassword only when every try said so (or none was made); otherwise a failure that is
+  // not a wrong password stands (the first one).
   TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
   static bool AnotherPasswordMayOpen(const TExtractResult& extracted);
+  // NestedDepth: opens the archives inside the extracted tree in their place (NestedArchives.h),
+  // every extraction of the item counted together against the extraction limits. False when
+  // those are reached: the item cannot be extracted. Clears *complete when an archive opened did
+  // not come out whole.
+  bool OpenNested(TItem& item, const QString& folder, quint64 written, bool* complete);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
-  // Packs the folder into item.output, noted as the run's output in progress until the item ends.
-  int PackFolder(const TItem& item, const QString& folder, const QString& format);
+  // Packs the folder into item.output, noted as the run's output in progress (as it is from its
+  // naming on) until the item ends; its data is tested as TestOutput asks for an output that is to
+  // replace its source or not.
+  int PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
   // KeepTime: the output made gets the source's modification time.

@@ -11,6 +11,8 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
   if (overrides.pluginFormats) settings.PluginFormats = *overrides.pluginFormats;
   if (overrides.passwordsFile) settings.PasswordsFile = *overrides.passwordsFile;
   if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
+  if (overrides.nestedDepth) settings.NestedDepth = *overrides.nestedDepth;
+  if (overrides.testOutput) settings.TestOutput = *overrides.testOutput;
   if (overrides.jobs) settings.Jobs = *overrides.jobs;
   return settings;
 }

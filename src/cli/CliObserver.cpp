@@ -84,8 +84,11 @@ TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* 
 QString TCliObserver::ItemLine(int index, const TItemResult& result) {
   QString line = QString::number(index) + '\t' + FieldText(result.status) + '\t' +
                  FieldText(ReportedOutput(result)) + '\t' + QString::number(result.fileSize);
-  if (result.dryRun)
+  if (result.dryRun) {
+    // The archives inside were opened before the cleanup began.
+    for (const QString& opened : result.nestedOpened) line += QStringLiteral("\n\topened\t") + FieldText(opened);
     for (const TCleanupAction& action : result.cleanup) line += '\n' + ActionLine(action);
+  }
   return line;
 }
 
@@ -100,6 +103,11 @@ QString TCliObserver::ItemJson(int index, const TItemResult& result) {
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
   item[QStringLiteral("unpackPasswordIndex")] = result.unpackPasswordIndex;
+  // Only where archives inside were looked at, so a run that opens none reads as it always did.
+  if (!result.nestedOpened.isEmpty())
+    item[QStringLiteral("nestedOpened")] = QJsonArray::fromStringList(result.nestedOpened);
+  if (!result.nestedKept.isEmpty())
+    item[QStringLiteral("nestedKept")] = QJsonArray::fromStringList(result.nestedKept);
   if (result.dryRun) {
     item[QStringLiteral("dryRun")] = true;
     QJsonArray deleted, rewritten, renamed;

@@ -23,7 +23,8 @@ std::optional<int> FormatIndex(const QString& name) {
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error) {
   QCommandLineParser parser;
   for (const TCliOption& option : CliOptionTable())
-    parser.addOption(QCommandLineOption(
+    if (!option.windowOnly)
+      parser.addOption(QCommandLineOption(
         option.names, option.help, option.argument == TCliOption::argNone ? QString() : option.argumentName));
 
   // QCommandLineParser expects the program name first.
@@ -77,6 +78,16 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
     options.passwordsFile = AbsoluteClean(value("passwords"));
   }
   options.keepTime = isSet("keep-time");
+  if (isSet("nested")) {
+    bool isNumber = false;
+    const int depth = value("nested").toInt(&isNumber);
+    if (!isNumber || depth < 0 || depth > kMaxNestedDepth) {
+      *error = QStringLiteral("--nested needs a depth from 0 to %1, not \"%2\"").arg(kMaxNestedDepth).arg(value("nested"));
+      return std::nullopt;
+    }
+    options.nestedDepth = depth;
+  }
+  options.testOutput = isSet("test-output");
   if (isSet("jobs")) {
     bool isNumber = false;
     options.jobs = value("jobs").toInt(&isNumber);

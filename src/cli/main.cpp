@@ -39,6 +39,8 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
        .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
        .passwordsFile = options.passwordsFile,
        .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
+       .nestedDepth = options.nestedDepth,
+       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt,
        .jobs = options.jobs});
 
   TSnapshot items;

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,9 +27,11 @@
 #include "gui/EngineInfoDialog.h"
 #include "gui/FileList.h"
 #include "gui/MessageBox.h"
+#include "gui/PathPicker.h"
 #include "gui/SettingDialog.h"
 #include "gui/Theme.h"
 #include "settings/DataFolder.h"
+#include "update/UpdateFailureNote.h"
 #include "update/UpdateLog.h"
 #include "util/FileOps.h"
 #include "util/SystemInfo.h"
@@ -216,6 +217,9 @@ void Tfrmmain::FormShow() {
   // Leftovers of earlier runs that ended before their work folders were removed; a command-line
   // run going on beside the window keeps its own.
   RemoveEndedRuns(paths_.tempRoot());
+  // The updater ends after this program did: why it could not install an update is said here.
+  if (const QString failure = TakeUpdateFailure(paths_.programFolder()); !failure.isEmpty())
+    msgbox::Warning(this, failure);
   connect(&channel_, &TInstanceChannel::PathsHanded, this, &Tfrmmain::PathsHanded);
   channel_.Listen();
   // Once the window is on the screen, as if the user pressed the button.
@@ -358,19 +362,16 @@ void Tfrmmain::SetStartButton(const QString& caption, int imageIndex) {
 
 void Tfrmmain::btnAddFilesClick() {
   if (RefusedWhileRunning()) return;
-  QFileDialog dialog(this, tr("添加文件"));
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  if (dialog.exec() != QDialog::Accepted) return;
-  for (const QString& path : dialog.selectedFiles()) ListView1->AddPath(path);
+  TPathPicker picker(this, tr("添加文件"), QFileDialog::ExistingFiles);
+  for (const QString& path : picker.Choose()) ListView1->AddPath(path);
 }
 
 void Tfrmmain::btnAddFolderClick() {
   if (RefusedWhileRunning()) return;
-  QFileDialog dialog(this, tr("请选择要打包的文件夹,整个文件夹都会被当做整体被打包。"));
-  dialog.setFileMode(QFileDialog::Directory);
-  dialog.setOption(QFileDialog::ShowDirsOnly);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  ListView1->AddPath(dialog.selectedFiles().first());
+  TPathPicker picker(this, tr("请选择要打包的文件夹,整个文件夹都会被当做整体被打包。"),
+                     QFileDialog::Directory);
+  const QStringList chosen = picker.Choose();
+  if (!chosen.isEmpty()) ListView1->AddPath(chosen.first());
 }
 
 void Tfrmmain::btnClearClick() {

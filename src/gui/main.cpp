@@ -5,7 +5,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
+#include "cli/CliDocs.h"
 #include "gui/InstanceChannel.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
@@ -18,19 +21,25 @@ namespace {
 // plausible archive, 1 some did not, 2 the run could not start.
 enum TExitCode { ecOk = 0, ecAlreadyRunning = 1, ecUsage = 2 };
 
-QString Usage() {
-  return QStringLiteral(
-      "Usage: harrowmint [--home DIR] [--start [--quit-when-done]] [PATH...]\n"
-      "  --home DIR        use DIR as the program folder (data, engines, temp root)\n"
-      "  --start           press 开始打包 as soon as the window is shown\n"
-      "  --quit-when-done  with --start: close the window when the run has ended; the exit status is\n"
-      "                    the command line's (0 all made, 1 some failed, 2 the run did not start)\n"
-      "  PATH...           archives, folders and files to put in the list; when a window of the same\n"
-      "                    program folder runs, they go to that window (started there with --start)\n"
-      "                    and this start ends\n"
-      "  --version         print the version\n"
-      "Environment: HARROWMINT_MESSAGES=stderr writes every message box to standard error and\n"
-      "answers it (OK, or Cancel to a question) instead of showing it, for unattended use.\n");
+// The options that only print a text, answered before the window system is touched: they work
+// without a display. None: the program starts.
+std::optional<int> PrintText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "--home") == 0) {
+      ++i;  // its folder
+    } else if (std::strcmp(argument, "--version") == 0) {
+      std::printf("harrowmint %s\n", qUtf8Printable(ProgramVersionText()));
+      return ecOk;
+    } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+      std::fputs(qUtf8Printable(WindowUsage()), stdout);
+      return ecOk;
+    } else if (std::strcmp(argument, "--print-man") == 0) {
+      std::fputs(qUtf8Printable(WindowManPage()), stdout);
+      return ecOk;
+    }
+  }
+  return std::nullopt;
 }
 
 // Unattended use: nobody is there to answer a box.
@@ -50,13 +59,14 @@ void InstallTranslation(QApplication& app, const TProgramPaths& paths) {
 }
 
 int UsageError(const QString& why) {
-  std::fprintf(stderr, "harrowmint: %s\n\n%s", qUtf8Printable(why), qUtf8Printable(Usage()));
+  std::fprintf(stderr, "harrowmint: %s\n\n%s", qUtf8Printable(why), qUtf8Printable(WindowUsage()));
   return ecUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> code = PrintText(argc, argv)) return *code;
   // Qt 6 scales every window by its screen's device pixel ratio by itself.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Harrowmint"));
@@ -67,14 +77,6 @@ int main(int argc, char** argv) {
   THandedPaths given;
   bool quitWhenDone = false;
   for (const QString& argument : arguments) {
-    if (argument == QLatin1String("--version")) {
-      std::printf("harrowmint %s\n", qUtf8Printable(ProgramVersionText()));
-      return ecOk;
-    }
-    if (argument == QLatin1String("--help")) {
-      std::fputs(qUtf8Printable(Usage()), stdout);
-      return ecOk;
-    }
     if (argument == QLatin1String("--start")) {
       given.start = true;
     } else if (argument == QLatin1String("--quit-when-done")) {

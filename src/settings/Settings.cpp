@@ -32,6 +32,12 @@ class TSettingReader {
     return (ok && value <= std::numeric_limits<quint64>::max() / TExtractLimits::kMiB ? value : defaultMiB) *
            TExtractLimits::kMiB;
   }
+  // Whole seconds, 0 or more; anything else gives the default.
+  int Seconds(const QString& key, int defaultValue) const {
+    bool ok = false;
+    const int value = Text(key, {}).trimmed().toInt(&ok);
+    return ok && value >= 0 ? value : defaultValue;
+  }
   // Out of range or not a number: the default.
   int Index(const QString& key, int defaultValue, int last) const {
     const int value = ini_.ReadInteger(kSection, key, defaultValue);
@@ -79,9 +85,13 @@ TSettings LoadSettings(const TProgramPaths& paths) {
 
   s.extractLimits.maxBytes = ini.MiB(QStringLiteral("MaxUnpackMB"), TExtractLimits::kDefaultMaxMiB);
   s.extractLimits.reserveBytes = ini.MiB(QStringLiteral("MinFreeMB"), TExtractLimits::kDefaultReserveMiB);
+  s.MaxPasswordSeconds =
+      ini.Seconds(QStringLiteral("MaxPasswordSeconds"), TSettings::kDefaultMaxPasswordSeconds);
 
   s.nameType = ini.Index(QStringLiteral("nameType"), ntBySourceName, ntBySourceName);
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);
+  s.NestedDepth = ini.Index(QStringLiteral("NestedDepth"), 0, kMaxNestedDepth);
+  s.TestOutput = ini.Index(QStringLiteral("TestOutput"), toWhenReplacing, toWhenReplacing);
   s.Jobs = ini.Index(QStringLiteral("Jobs"), 0, kMaxJobs);
   return s;
 }
@@ -109,7 +119,7 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
          flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats) &&
-         flag("KeepTime", s.KeepTime) && number("Jobs", s.Jobs);
+         flag("KeepTime", s.KeepTime) && number("NestedDepth", s.NestedDepth) && number("Jobs", s.Jobs);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

@@ -24,8 +24,12 @@ struct FakeArchive {
   // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
-  bool complete = true;  // the result's complete: nothing refused or converted
-  QString warning;       // given to the warning handler as it is extracted
+  bool complete = true;      // the result's complete: nothing refused or converted
+  QString warning;           // given to the warning handler as it is extracted
+  double secondsPerTry = 0;  // PasswordTrySeconds with a password set
+  // What extracting it writes, for the limits: past SetExtractLimits' maxBytes (its priorBytes
+  // counted) the extraction fails with overLimit.
+  quint64 written = 0;
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -43,6 +47,7 @@ class FakeFacade : public IArchiveFacade {
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
   QList<int> listResults;           // GetFileList results in call order, then listResult
   int listResult = crSuccess;
+  int testResult = crSuccess;       // TestArchive's code
   QStringList leaveOut;                // files packing leaves out of the output, silently
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                     // given to the warning handler at each extraction
@@ -59,6 +64,7 @@ class FakeFacade : public IArchiveFacade {
     QStringList triedPasswords;  // the decompression password of each extraction
     QStringList extractedInto;   // the folder of each extraction, and whether it was empty
     QString commentFile;
+    QString tempFolder;
     std::optional<TExtractLimits> limits;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
@@ -74,6 +80,10 @@ class FakeFacade : public IArchiveFacade {
   void SetCommentFile(const QString& value) override {
     std::lock_guard lock(log->mutex);
     log->commentFile = value;
+  }
+  void SetTempFolder(const QString& folder) override {
+    std::lock_guard lock(log->mutex);
+    log->tempFolder = folder;
   }
   void SetExtractLimits(const TExtractLimits& limits) override {
     std::lock_guard lock(log->mutex);
@@ -103,6 +113,9 @@ class FakeFacade : public IArchiveFacade {
     result.format = result.succeeded() && !a.realFormat.isEmpty() ? a.realFormat : a.detected;
     return result;
   }
+  double PasswordTrySeconds(const QString& archive) const override {
+    return UnCompressPwd().isEmpty() ? 0 : archives.value(QFileInfo(archive).fileName()).secondsPerTry;
+  }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());
   }
@@ -117,6 +130,13 @@ class FakeFacade : public IArchiveFacade {
     return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
   QStringList FileList() const override { return fileList_; }
+  TTestResult TestArchive(const QString& archive) override {
+    Call("TestArchive " + QFileInfo(archive).fileName());
+    TTestResult result;
+    result.code = testResult;
+    if (!result.passed()) result.cause = QStringLiteral("scripted");
+    return result;
+  }
 
   bool RarExeExists() const override { return !rarMissing; }
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override {
@@ -155,6 +175,15 @@ class FakeFacade : public IArchiveFacade {
       return result;
     }
     if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Extracting);
+    {
+      std::lock_guard lock(log->mutex);
+      const TExtractLimits limits = log->limits.value_or(TExtractLimits{});
+      if (limits.maxBytes != 0 && limits.priorBytes + a.written > limits.maxBytes) {
+        result.overLimit = true;
+        return result;
+      }
+    }
+    result.written = a.written;
     result.code = a.code;
     if (a.code != crSuccess) return result;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)

@@ -13,7 +13,8 @@ void PrintTo(const TSettings& s, std::ostream* os) {
   *os << "{" << s.OutputFolder.toStdString() << " | " << s.fileNameFormat.toStdString() << " | " << s.nameType
       << s.CompressExt << " | " << s.DelCompressVer << s.LockRAR << s.DeleteAds << s.DelRarFileName
       << s.MustToFolder << s.SetCompressPwd << s.NoCompressEXE << s.RARToFrom << s.InfoTip << s.CopyFolder
-      << s.PluginFormats << s.KeepTime << " | " << s.Jobs << " | " << s.CompressPwd.toStdString() << " | "
+      << s.PluginFormats << s.KeepTime << " | " << s.NestedDepth << s.TestOutput << " | " << s.Jobs << " | "
+      << s.CompressPwd.toStdString() << " | "
       << s.UnCompressPwd.toStdString() << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString()
       << "}";
 }
@@ -119,29 +120,56 @@ TEST(LoadSettings, NumbersOutOfRangeOrUnreadableGiveTheDefault) {
   }
 }
 
-// The extraction limits are hand-edited keys in MiB; 0 lifts one, anything unreadable keeps the
-// default.
-TEST(LoadSettings, ExtractLimitsInMiBWithTheDefaultForAnythingElse) {
+// NestedDepth opens up to three levels; TestOutput, edited by hand, is one of three choices. A
+// value out of range is the default, never a deeper or a weaker setting.
+TEST(LoadSettings, NestedDepthAndTestOutputTakeTheirRangeOnly) {
+  const struct {
+    QByteArray stored;
+    int nestedDepth;
+    int testOutput;
+  } cases[] = {
+      {"", 0, toWhenReplacing}, {"0", 0, toDirectoryOnly}, {"1", 1, toAlways}, {"2", 2, toWhenReplacing},
+      {"3", 3, toWhenReplacing}, {"4", 0, toWhenReplacing}, {"-1", 0, toWhenReplacing}, {"two", 0, toWhenReplacing},
+  };
+  for (const auto& c : cases) {
+    TInstall install("[Setting]\r\nNestedDepth=" + c.stored + "\r\nTestOutput=" + c.stored + "\r\n");
+    const TSettings s = install.Load();
+    EXPECT_EQ(s.NestedDepth, c.nestedDepth) << c.stored.constData();
+    EXPECT_EQ(s.TestOutput, c.testOutput) << c.stored.constData();
+  }
+}
+
+// The extraction limits (in MiB) and the password time (in seconds) are hand-edited keys; 0 lifts
+// one, anything unreadable keeps the default.
+TEST(LoadSettings, HandEditedLimitsWithTheDefaultForAnythingElse) {
   constexpr quint64 kMiB = TExtractLimits::kMiB;
   const quint64 maxDefault = TExtractLimits::kDefaultMaxMiB * kMiB;
   const quint64 reserveDefault = TExtractLimits::kDefaultReserveMiB * kMiB;
+  const int secondsDefault = TSettings::kDefaultMaxPasswordSeconds;
   const struct {
     QByteArray stored;
     quint64 maxBytes;
     quint64 reserveBytes;
+    int seconds;
   } cases[] = {
-      {"", maxDefault, reserveDefault},        {"100", 100 * kMiB, 100 * kMiB},
-      {"0", 0, 0},                             {"-5", maxDefault, reserveDefault},
-      {"12MB", maxDefault, reserveDefault},    {"1.5", maxDefault, reserveDefault},
-      {"99999999999999999999", maxDefault, reserveDefault},
+      {"", maxDefault, reserveDefault, secondsDefault},
+      {"100", 100 * kMiB, 100 * kMiB, 100},
+      {"0", 0, 0, 0},
+      {"-5", maxDefault, reserveDefault, secondsDefault},
+      {"12MB", maxDefault, reserveDefault, secondsDefault},
+      {"1.5", maxDefault, reserveDefault, secondsDefault},
+      {"99999999999999999999", maxDefault, reserveDefault, secondsDefault},
   };
   for (const auto& c : cases) {
-    TInstall install("[Setting]\r\nMaxUnpackMB=" + c.stored + "\r\nMinFreeMB=" + c.stored + "\r\n");
-    const TExtractLimits limits = install.Load().extractLimits;
-    EXPECT_EQ(limits.maxBytes, c.maxBytes) << c.stored.constData();
-    EXPECT_EQ(limits.reserveBytes, c.reserveBytes) << c.stored.constData();
+    TInstall install("[Setting]\r\nMaxUnpackMB=" + c.stored + "\r\nMinFreeMB=" + c.stored +
+                     "\r\nMaxPasswordSeconds=" + c.stored + "\r\n");
+    const TSettings s = install.Load();
+    EXPECT_EQ(s.extractLimits.maxBytes, c.maxBytes) << c.stored.constData();
+    EXPECT_EQ(s.extractLimits.reserveBytes, c.reserveBytes) << c.stored.constData();
+    EXPECT_EQ(s.MaxPasswordSeconds, c.seconds) << c.stored.constData();
   }
   EXPECT_EQ(TInstall().Load().extractLimits, TExtractLimits());
+  EXPECT_EQ(TInstall().Load().MaxPasswordSeconds, secondsDefault);
 }
 
 TEST(LoadSettings, Base64ValuesAndTheAmPmTexts) {
@@ -180,6 +208,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
       true;
   s.LockRAR = s.DeleteAds = s.DelRarFileName = s.InfoTip = s.CopyFolder = false;
   s.KeepTime = true;
+  s.NestedDepth = 2;
   s.Jobs = 3;
   s.CompressPwd = QStringLiteral("压缩 it's");
   s.UnCompressPwd = QStringLiteral("x=y;z");
@@ -196,7 +225,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
                                "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
                                "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
-                               "PluginFormats", "KeepTime", "Jobs", "Run"}));
+                               "PluginFormats", "KeepTime", "NestedDepth", "Jobs", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

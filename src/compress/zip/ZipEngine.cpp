@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "compress/common/CompressResult.h"
@@ -16,6 +18,7 @@
 #include "compress/zip/ZipOutput.h"
 #include "compress/zip/ZipSourcePlan.h"
 #include "compress/zip/ZipStrictReader.h"
+#include "compress/zip/ZipTester.h"
 #include "util/CodePage.h"
 #include "util/PathSeparators.h"
 
@@ -29,7 +32,8 @@ bool TZipEngine::ZipFile(const QString& zipDir, const QString& zipFile) {
 bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) {
   TZipOutput output;
   if (!output.Open(zipFile))
-    return context_.Fail(false, QStringLiteral("cannot create a file beside the archive"));
+    return context_.Fail(false,
+                         QStringLiteral("cannot create a file beside the archive: ") + std::strerror(errno));
   TZipSourcePlan plan;
   plan.Exclude(output.device(), output.inode());
   struct stat existing {};
@@ -55,6 +59,12 @@ int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   const int result = reader.Run();
   if (result == crSuccess) return result;
   return context_.Fail(result, reader.cause());
+}
+
+int TZipEngine::TestZipFile(const QString& zipFile, const QString& password) {
+  TZipTester tester(zipFile, password.isEmpty() ? QByteArray() : ToAnsi(password), Threads());
+  const int result = tester.Run();
+  return result == crSuccess ? result : context_.Fail(result, tester.cause());
 }
 
 bool TZipEngine::ReadsEveryEntry(const QString& zipFile) {
