@@ -40,7 +40,7 @@ const QList<TCliOption>& CliOptionTable() {
       {{"nested"}, O::argText, "N", {}, "also open the archives inside an extracted archive, N levels deep (0 to 3)"},
       {{"test-output"}, O::argNone, {}, {}, "read every output's data back and check it before it counts"},
       {{"jobs"}, O::argText, "N", {}, "items worked on at once (0: one per processor core; default: the setting Jobs, 0 unless changed)"},
-      {{"start"}, O::argNone, {}, {}, "press 开始打包 as soon as the window is shown", false, true, true},
+      {{"start"}, O::argNone, {}, {}, "start the run as soon as the window is shown, as its start button does", false, true, true},
       {{"quit-when-done"},
        O::argNone,
        {},

@@ -52,7 +52,9 @@ TEST(MainWindowStart, QuitWhenDoneEndsWithTheRunsStatus) {
     EXPECT_EQ(program.exitCode(), c.status) << err.toStdString();
     EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
     EXPECT_EQ(QFileInfo::exists(h.Out("a.zip")), c.status < 2);
-    if (c.status < 2) EXPECT_EQ(RunTool("unzip", {"-Z1", h.Out("a.zip")}).out, "a.bin\n");
+    if (c.status < 2) {
+      EXPECT_EQ(RunTool("unzip", {"-Z1", h.Out("a.zip")}).out, "a.bin\n");
+    }
   }
 
   // An output folder that cannot be made: the run does not start.
