@@ -78,8 +78,6 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
       outcome = Discarded(item, TStatusText::UnexpectedError);
     }
   }  // every work folder of the item is gone here
-  // The output is finished, or was removed with the item's failure.
-  runFolder_.EndOutput();
   compress_.SetOnProgress({});
   return JudgeOutput(std::move(outcome));
 }
@@ -101,6 +99,7 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
                                         format.pluginExt, item.reservations());
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
+  NoteOutput(item);
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
   if (info.isFile())
     return name.eligible ? ProcessFile(item, format) : Failed(item, TStatusText::FileIgnored);
@@ -233,13 +232,19 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   if (FileExtension(item.output) != run_.outputExt) {
     if (TOutputReservations* const names = item.reservations()) names->LetGo(item.output);
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, item.reservations());
+    NoteOutput(item);
   }
   if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
 }
 
+void TItemJob::NoteOutput(const TItem& item) {
+  // From the moment its name is held: a run killed before packing leaves the empty file that
+  // holds it, which would take the name from the item's next run.
+  if (!item.dryRun) runFolder_.BeginOutput(item.output);
+}
+
 int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format) {
-  runFolder_.BeginOutput(item.output);
   return packer_.PackFolder(folder, item.output, format);
 }
 

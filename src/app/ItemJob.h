@@ -35,7 +35,9 @@ class TItemJob {
            TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
-  // every work folder and any output it began removed.
+  // every work folder and any output it began removed. The output stays noted in the run folder
+  // until the caller has recorded the result and calls its EndOutput: a run that dies before
+  // then leaves an output nobody was told of, which the next start removes.
   TItemOutcome Process(int index, const QString& source);
 
  private:
@@ -82,7 +84,9 @@ class TItemJob {
   bool AnotherPasswordMayOpen(int code) const;
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
-  // Packs the folder into item.output, noted as the run's output in progress until the item ends.
+  // Notes item.output in the run folder as its output in progress.
+  void NoteOutput(const TItem& item);
+  // Packs the folder into item.output.
   int PackFolder(const TItem& item, const QString& folder, const QString& format);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);

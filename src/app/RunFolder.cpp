@@ -18,23 +18,17 @@ const QString kLockSuffix = QStringLiteral(".lock");
 // Inside the run's folder: the output being written, one path.
 const QString kOutputFile = QStringLiteral("output-in-progress");
 
-// Only the process that holds it makes a lock live: neither its age nor a reused process number
-// of another program does.
-std::unique_ptr<QLockFile> NewLock(const QString& folder) {
-  auto lock = std::make_unique<QLockFile>(folder + kLockSuffix);
-  lock->setStaleLockTime(0);
-  return lock;
-}
-
 // A partial output is a file of the run's own making: never a folder, never through a link; the
 // packers' temporaries beside it are found by its name.
 void RemovePartialOutput(const QString& output) {
   const QFileInfo info(output);
   if (info.isFile() && !info.isSymLink()) DeletePath(output);
-  // The 7z packer writes "<output>.<8 hex digits>.tmp" and renames it at the end.
-  static const QRegularExpression temporary(QStringLiteral("^\\.[0-9a-f]{8}\\.tmp$"));
+  // The 7z packer writes "<output>.<8 hex digits>.tmp", the ZIP engine "<output>.<8 hex
+  // digits>.hmtmp", and each renames it at the end.
+  static const QRegularExpression temporary(QStringLiteral("^\\.[0-9a-f]{8}\\.(hm)?tmp$"));
   const QDir folder = info.dir();
-  for (const QFileInfo& sibling : folder.entryInfoList({info.fileName() + QStringLiteral(".*.tmp")}, QDir::Files))
+  for (const QFileInfo& sibling :
+       folder.entryInfoList({info.fileName() + QStringLiteral(".*tmp")}, QDir::Files))
     if (temporary.match(sibling.fileName().mid(info.fileName().size())).hasMatch() && !sibling.isSymLink())
       DeletePath(sibling.filePath());
   // The RAR packer writes in a folder of its own beside the output, named after it.
@@ -56,11 +50,20 @@ void RemoveRunLeftovers(const QString& folder) {
 
 }  // namespace
 
+// Only the process that holds it makes a lock live: neither its age nor a reused process number
+// of another program does.
+std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder) {
+  auto lock = std::make_unique<QLockFile>(folder + kLockSuffix);
+  lock->setStaleLockTime(0);
+  return lock;
+}
+
 TRunFolder::TRunFolder(const QString& tempRoot) {
-  QDir().mkpath(tempRoot);
   for (int attempt = 0; attempt < 100; ++attempt) {
+    // Made at every attempt: the sweep of another run removes the temp root when it finds it empty.
+    QDir().mkpath(tempRoot);
     folder_ = tempRoot + kPrefix + GetDateRandomName();
-    auto lock = NewLock(folder_);
+    auto lock = FolderOwnerLock(folder_);
     // The lock comes first, so a start that finds the folder finds its owner too.
     if (!QFileInfo::exists(folder_) && lock->tryLock(0) && QDir().mkdir(folder_)) {
       lock_ = std::move(lock);
@@ -103,7 +106,7 @@ int RemoveEndedRuns(const QString& tempRoot) {
   for (const QString& folder : runs) {
     // Free once its process is gone; a folder without a lock lost it when its run ended half-way
     // through cleaning up.
-    const auto lock = NewLock(folder);
+    const auto lock = FolderOwnerLock(folder);
     if (!lock->tryLock(0)) continue;
     qCInfo(lcJob) << "removing what an ended run left:" << folder;
     RemoveRunLeftovers(folder);

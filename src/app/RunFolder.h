@@ -21,8 +21,9 @@ class TRunFolder {
   // The folder for the run's work folders, ending in '/'.
   QString path() const { return folder_ + '/'; }
 
-  // An output about to be written, until it is finished or removed: a run that dies in between
-  // leaves a partial file, which the next start removes (with the 7z packer's temporary beside it).
+  // An output named, or about to be written, until its item's result is recorded: a run that dies
+  // in between leaves an empty file holding the name or a partial file, which the next start
+  // removes (with the packers' temporaries beside it).
   void BeginOutput(const QString& output);
   void EndOutput();
 
@@ -36,3 +37,9 @@ class TRunFolder {
 // that did not mark its runs); then the temp root itself when it is empty. Returns how many runs
 // were cleaned.
 int RemoveEndedRuns(const QString& tempRoot);
+
+// The lock beside a folder (folder + ".lock") that names the process owning the folder: it can
+// be taken once that process is gone, whatever the lock's age, and never while it lives on this
+// machine. Run folders are marked with it, and so is whatever else a process leaves for the next
+// start to take back.
+std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder);

@@ -21,13 +21,15 @@ using testsupport::WriteFile;
 namespace {
 
 // What a run leaves while it packs `output`: a work folder with content, the partial output, and
-// beside it the 7z packer's temporary and the RAR packer's folder. Returns the work folder.
+// beside it the 7z packer's and the ZIP engine's temporaries and the RAR packer's folder. Returns
+// the work folder.
 QString WorkAsARun(TRunFolder& run, const QString& output) {
   const QString work = run.path() + "work";
   WriteFile(work + "/big.bin", QByteArray(1000, 'w'));
   run.BeginOutput(output);
   WriteFile(output, "partial");
   WriteFile(output + ".0123abcd.tmp", "partial temporary");
+  WriteFile(output + ".4567cdef.hmtmp", "partial temporary of the ZIP engine");
   WriteFile(RarStagingPrefix(output) + "Ab12Cd/archive.rar", "partial archive");
   return work;
 }
@@ -60,7 +62,8 @@ TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
   EXPECT_FALSE(QFileInfo::exists(killedWork));
   EXPECT_EQ(TreeListing(dir.file("out")),
             QStringList({".Killed.7z.kept/", ".Killed.7z.kept/note.txt", ".Live.7z.hm-rar-Ab12Cd/",
-                         ".Live.7z.hm-rar-Ab12Cd/archive.rar", "Finished.7z", "Live.7z", "Live.7z.0123abcd.tmp"}));
+                         ".Live.7z.hm-rar-Ab12Cd/archive.rar", "Finished.7z", "Live.7z",
+                         "Live.7z.0123abcd.tmp", "Live.7z.4567cdef.hmtmp"}));
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 0);  // the live run again
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
@@ -73,6 +76,7 @@ TEST(RunFolder, ARunThatEndsRemovesItsOwnAndKeepsItsFinishedOutput) {
     TRunFolder run(tempRoot);
     WorkAsARun(run, dir.file("out/Done.7z"));
     QFile::remove(dir.file("out/Done.7z.0123abcd.tmp"));
+    QFile::remove(dir.file("out/Done.7z.4567cdef.hmtmp"));
     QDir(RarStagingPrefix(dir.file("out/Done.7z")) + "Ab12Cd").removeRecursively();
     run.EndOutput();  // finished
   }
