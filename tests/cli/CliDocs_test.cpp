@@ -15,11 +15,24 @@ namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 
-const QStringList kShownOptions = {
-    "--home",      "--format",    "--output",         "--password", "--unpack-password",
-    "--passwords", "--keep-time", "--plugin-formats", "--jobs",     "--json",
-    "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
-    "-h"};
+const QStringList kShownOptions = {"--home",
+                                   "--format",
+                                   "--output",
+                                   "--password",
+                                   "--unpack-password",
+                                   "--passwords",
+                                   "--keep-time",
+                                   "--plugin-formats",
+                                   "--jobs",
+                                   "--json",
+                                   "--dry-run",
+                                   "--watch",
+                                   "--settle",
+                                   "--verbose",
+                                   "--engines",
+                                   "--version",
+                                   "--help",
+                                   "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
@@ -55,6 +68,7 @@ TEST(CliDocs, BashCompletionOffersOptionsChoicesFoldersAndFiles) {
       {{"harrowmint-cli", "--format", "z"}, {"zip"}},
       {{"harrowmint-cli", "--output", prefix}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--home", prefix + "s"}, {prefix + "sub dir"}},
+      {{"harrowmint-cli", "--watch", prefix}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--password", ""}, {}},
       {{"harrowmint-cli", "--passwords", prefix}, {prefix + "game.zip", prefix + "sub dir"}},
       {{"harrowmint-cli", "--json", prefix}, {prefix + "game.zip", prefix + "sub dir"}},

@@ -337,7 +337,13 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
                                     {"--output"},
                                     {"--passwords", "", h.In("a.bin")},
                                     {"--jobs", "-1", h.In("a.bin")},
-                                    {"--jobs", "two", h.In("a.bin")}};
+                                    {"--jobs", "two", h.In("a.bin")},
+                                    {"--watch", h.home + "/in", h.In("a.bin")},
+                                    {"--watch", ""},
+                                    {"--watch", h.home + "/in", "--dry-run"},
+                                    {"--watch", h.home + "/in", "--settle", "-1"},
+                                    {"--watch", h.home + "/in", "--settle", "soon"},
+                                    {"--settle", "3", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

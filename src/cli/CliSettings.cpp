@@ -1,0 +1,14 @@
+#include "cli/CliSettings.h"
+
+#include "app/RunOverrides.h"
+
+TSettings CliRunSettings(const TProgramPaths& paths, const TCliOptions& options) {
+  return ApplyRunOverrides(LoadSettings(paths),
+                           {.format = options.format,
+                            .outputFolder = options.output,
+                            .password = options.password,
+                            .unpackPassword = options.unpackPassword,
+                            .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
+                            .passwordsFile = options.passwordsFile,
+                            .keepTime = options.keepTime ? std::optional(true) : std::nullopt});
+}
