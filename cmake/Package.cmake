@@ -13,7 +13,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 in batches, cleans them by the user's rules, adds the user's must-have files and\n\
 packs them again as RAR, ZIP or 7z, with password, comment and lock, under a\n\
 templated name. It comes as a desktop program (harrowmint) and a command line\n\
-(harrowmint-cli).")
+(harrowmint-cli), which can also watch an upload folder as a systemd service\n\
+(harrowmint-watch@.service).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -25,4 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "p7zip-full, libarchive-tools, 7zip, libqt6svg6")
 # The window's texts are Chinese.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rar, libunrar5, fonts-noto-cjk")
+# The watch service's user is made at installation (service/debian/postinst).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/service/debian/postinst
+                                       ${PROJECT_SOURCE_DIR}/service/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)
