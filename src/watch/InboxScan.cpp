@@ -64,8 +64,11 @@ std::optional<TEntrySignature> LookAt(const QString& path) {
 }
 
 std::optional<bool> HasWriters(const QString& path) {
-  const TFileDescriptor fd(::open(NativePath(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const std::string native = NativePath(path);
   struct stat st {};
+  // Only a regular file is opened: opening a device or a pipe may do something.
+  if (::lstat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  const TFileDescriptor fd(::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   if (::fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0) {
     ::fcntl(fd.get(), F_SETLEASE, F_UNLCK);

@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,16 +19,6 @@ using namespace testsupport;
 using namespace clitest;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 120000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QThread::msleep(20);
-  }
-  return true;
-}
 
 // A watcher program over the home's inbox ("in"), writing to "out".
 struct WatchProcess {
@@ -76,6 +65,18 @@ for i in range(count):
 )";
   const ToolRun run = RunTool("python3", {"-c", script, folder, QString::number(count)});
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+}
+
+QString ArchiveName(int i) { return QStringLiteral("archive-%1.zip").arg(i, 3, 10, QChar('0')); }
+
+// The archives from `first` to before `last` renamed into the inbox one after another, a pause
+// between them, as an upload tool that finishes each file elsewhere does.
+void RenameIn(const CliHome& h, const QString& sources, int first, int last, int pauseMs) {
+  for (int i = first; i < last; ++i) {
+    QFile::copy(sources + '/' + ArchiveName(i), h.home + "/staging-" + ArchiveName(i));
+    QFile::rename(h.home + "/staging-" + ArchiveName(i), h.In(ArchiveName(i)));
+    QThread::msleep(pauseMs);
+  }
 }
 
 // Checks with python's zipfile that every output holds exactly what its source held after the
@@ -126,21 +127,28 @@ void ExpectEachOnce(const CliHome& h, const QString& sources, int count) {
   EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
 }
 
-TEST(CliWatch, SlowAndQuickArrivalsAreRepackedOnceEachThroughAKillAndARestart) {
-  HM_REQUIRE_TOOL("python3");
+constexpr int kCount = 100;
+
+// A program folder and the archives that are to arrive in its inbox.
+struct CliWatchArrivals : testing::Test {
   CliHome h;
-  const QString sources = h.home + "/sources";
-  constexpr int kCount = 100;
-  MakeArchives(sources, kCount);
+  QString sources = h.home + "/sources";
+  void SetUp() override {
+    HM_REQUIRE_TOOL("python3");
+    MakeArchives(sources, kCount);
+  }
+};
+
+TEST_F(CliWatchArrivals, SlowAndQuickOnesAreRepackedOnceEachThroughAKillAndARestart) {
   auto watcher = std::make_unique<WatchProcess>(h);
 
   // Half are uploaded slowly: five writers, each file in three pieces with pauses longer than the
   // settle time while the file stays open. The other half are renamed in, one at a time.
   std::vector<std::thread> writers;
   for (int w = 0; w < 5; ++w)
-    writers.emplace_back([&h, &sources, w] {
+    writers.emplace_back([this, w] {
       for (int i = w; i < kCount / 2; i += 5) {
-        const QString name = QStringLiteral("archive-%1.zip").arg(i, 3, 10, QChar('0'));
+        const QString name = ArchiveName(i);
         const QByteArray bytes = ReadFile(sources + '/' + name);
         QFile file(h.In(name));
         if (!file.open(QIODevice::WriteOnly)) return;
@@ -152,24 +160,17 @@ TEST(CliWatch, SlowAndQuickArrivalsAreRepackedOnceEachThroughAKillAndARestart) {
         }
       }
     });
-  std::thread renamer([&h, &sources] {
-    for (int i = kCount / 2; i < kCount; ++i) {
-      const QString name = QStringLiteral("archive-%1.zip").arg(i, 3, 10, QChar('0'));
-      QFile::copy(sources + '/' + name, h.home + "/staging-" + name);
-      QFile::rename(h.home + "/staging-" + name, h.In(name));
-      QThread::msleep(120);
-    }
-  });
+  std::thread renamer([this] { RenameIn(h, sources, kCount / 2, kCount, 120); });
 
   // Killed in the middle, started again at once.
-  ASSERT_TRUE(WaitFor([&h] { return Journal(h).size() >= 35; }));
+  ASSERT_TRUE(WaitFor([this] { return Journal(h).size() >= 35; }));
   watcher->process.kill();
   ASSERT_TRUE(watcher->process.waitForFinished(10000));
   watcher = std::make_unique<WatchProcess>(h);
 
   for (std::thread& writer : writers) writer.join();
   renamer.join();
-  ASSERT_TRUE(WaitFor([&h] { return Journal(h).size() >= kCount; })) << Journal(h).size();
+  ASSERT_TRUE(WaitFor([this] { return Journal(h).size() >= kCount; })) << Journal(h).size();
   QThread::msleep(1000);  // nothing more comes
   watcher->Signal(SIGTERM);
   ASSERT_TRUE(watcher->Ended());
@@ -181,29 +182,17 @@ TEST(CliWatch, SlowAndQuickArrivalsAreRepackedOnceEachThroughAKillAndARestart) {
   ExpectEachOnce(h, sources, kCount);
 }
 
-TEST(CliWatch, ThreeWatchersTakeEveryArrivalOnceWhenOneIsKilled) {
-  HM_REQUIRE_TOOL("python3");
-  CliHome h;
-  const QString sources = h.home + "/sources";
-  constexpr int kCount = 100;
-  MakeArchives(sources, kCount);
+TEST_F(CliWatchArrivals, ThreeWatchersTakeEachOnceWhenOneIsKilled) {
   std::vector<std::unique_ptr<WatchProcess>> watchers;
   for (int i = 0; i < 3; ++i)
     watchers.push_back(std::make_unique<WatchProcess>(h, QStringList{"--jobs", "1"}));
-  std::thread renamer([&h, &sources] {
-    for (int i = 0; i < kCount; ++i) {
-      const QString name = QStringLiteral("archive-%1.zip").arg(i, 3, 10, QChar('0'));
-      QFile::copy(sources + '/' + name, h.home + "/staging-" + name);
-      QFile::rename(h.home + "/staging-" + name, h.In(name));
-      QThread::msleep(40);
-    }
-  });
-  ASSERT_TRUE(WaitFor([&h] { return Journal(h).size() >= 30; }));
+  std::thread renamer([this] { RenameIn(h, sources, 0, kCount, 40); });
+  ASSERT_TRUE(WaitFor([this] { return Journal(h).size() >= 30; }));
   watchers[1]->process.kill();
   ASSERT_TRUE(watchers[1]->process.waitForFinished(10000));
   renamer.join();
   // The two that live take back what the killed one had claimed.
-  ASSERT_TRUE(WaitFor([&h] { return Journal(h).size() >= kCount; })) << Journal(h).size();
+  ASSERT_TRUE(WaitFor([this] { return Journal(h).size() >= kCount; })) << Journal(h).size();
   QThread::msleep(1000);
   for (const int i : {0, 2}) {
     watchers[i]->Signal(SIGTERM);

@@ -4,12 +4,10 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 using testsupport::ReadFile;
 using testsupport::RunTool;
@@ -140,12 +138,12 @@ bool SshHosts::StartServer(int host, const QString& programFolder) {
     why_ = "sshd cannot be started";
     return false;
   }
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < 20000) {
-    if (Run("ssh", {"-F", sshConfig(), Name(host), "true"}, folder_, {}, 10000).exitCode == 0) return true;
-    QThread::msleep(100);
-  }
+  if (testsupport::WaitFor(
+          [&] {
+            return Run("ssh", {"-F", sshConfig(), Name(host), "true"}, folder_, {}, 10000).exitCode == 0;
+          },
+          20000))
+    return true;
   why_ = "the ssh server of " + Name(host) + " does not answer";
   return false;
 }

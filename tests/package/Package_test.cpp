@@ -7,12 +7,10 @@
 #include <signal.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QThread>
 
 #include <QRegularExpression>
 
@@ -360,11 +358,9 @@ TEST(Package, WatchServiceCommandRepacksASitesUploads) {
   ASSERT_EQ(RunTool("cp", {in.In("game.zip"), site + "/game.zip.part"}).exitCode, 0);
   if (::geteuid() == 0) RunTool("chown", {"nobody:nogroup", site + "/game.zip.part"});
   ASSERT_TRUE(QFile::rename(site + "/game.zip.part", upload));
-  QElapsedTimer timer;
-  timer.start();
   const QString journal = site + "/in/.harrowmint/journal.jsonl";
-  while (ReadFile(journal).isEmpty() && timer.elapsed() < 60000 && service.state() == QProcess::Running)
-    QThread::msleep(50);
+  testsupport::WaitFor([&] { return !ReadFile(journal).isEmpty() || service.state() != QProcess::Running; },
+                       60000);
   ::kill(pid_t(service.processId()), SIGTERM);
   ASSERT_TRUE(service.waitForFinished(60000));
   EXPECT_EQ(service.exitCode(), 0) << service.readAllStandardError().constData();

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace testsupport {
 
 // The built programs (harrowmint-cli, Engine/) and the source tree.
@@ -55,6 +57,9 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
 // Whether a program is on PATH.
 bool HaveTool(const QString& program);
 
+// Polls the condition until it holds (true) or the time is up (false).
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 120000);
+
 }  // namespace testsupport
 
 // Readable failure messages for Qt strings (gtest would print them as byte dumps).
@@ -66,11 +71,11 @@ QT_END_NAMESPACE
 
 // A test that needs an outside tool: skips with a clear message when it is missing, and fails
 // instead when CI=true, where scripts/setup must have installed it.
-#define HM_REQUIRE_TOOL(tool)                                                        \
-  do {                                                                               \
-    if (!testsupport::HaveTool(tool)) {                                              \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                       \
-        FAIL() << "required tool missing: " << (tool);                               \
-      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool);        \
-    }                                                                                \
+#define HM_REQUIRE_TOOL(tool)                                                 \
+  do {                                                                        \
+    if (!testsupport::HaveTool(tool)) {                                       \
+      if (qEnvironmentVariable("CI") == QLatin1String("true"))                \
+        FAIL() << "required tool missing: " << (tool);                        \
+      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool); \
+    }                                                                         \
   } while (0)

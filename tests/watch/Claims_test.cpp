@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QThread>
 
 #include "support/TestSupport.h"
 #include "watch/ClaimEnd.h"
@@ -160,9 +158,7 @@ pid_t Watcher(const Inbox& in, const std::function<void(TClaimFolder&)>& work, c
     ::pause();
     ::_exit(0);
   }
-  QElapsedTimer timer;
-  timer.start();
-  while (!QFileInfo::exists(ready) && timer.elapsed() < 10000) QThread::msleep(10);
+  testsupport::WaitFor([&ready] { return QFileInfo::exists(ready); }, 10000);
   return pid;
 }
 

@@ -23,21 +23,12 @@ using namespace std::chrono_literals;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::TreeListing;
+using testsupport::WaitFor;
 using testsupport::WriteFile;
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 30000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QThread::msleep(10);
-  }
-  return true;
-}
 
 // A program folder, an inbox and an output folder, and watchers over them on threads of their own.
 struct WatchHome {
