@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString out = QString::fromStdString(scratch + "/out");
   if (mkdir((scratch + "/out").c_str(), 0700) != 0) abort();
 
-  const int result = Facade().UnCompressFile(QString::fromStdString(archive), out);
+  const int result = Facade().UnCompressFile(QString::fromStdString(archive), out).code;
 
   if (nftw(scratch.c_str(), CheckOne, 16, FTW_PHYS) != 0) abort();
   if (result == crSuccess && BytesBelow(out) > kLimit) abort();

@@ -147,15 +147,13 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
     ShowState(item, TStatusText::Extracting);
     extraction = Extract(item, archive, format);
   }
-  const int code = extraction.code;
+  const int code = extraction.result.code;
   const QString& workFolder = extraction.folder;
-  // Read at once: only the extraction that succeeded, the facade's last operation, sets it.
-  const bool complete = code == crSuccess && compress_.ExtractionComplete();
 
   if (code == crSuccess) {
     if (exe)
-      observer_.SetLvExName(
-          item.index, QString(compress_.CompressFileExt()).remove('.') + TRunText::SelfExtractingSuffix);
+      observer_.SetLvExName(item.index,
+                            QString(extraction.result.format).remove('.') + TRunText::SelfExtractingSuffix);
     if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
     ShowState(item, TStatusText::Compressing);
     Clean(item, workFolder);
@@ -171,7 +169,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
                     << item.volumeSet->setPath << "untouched; the output stays at" << item.output;
       return Made(item, TStatusText::VolumesKept);
     }
-    return ReplaceSource(item, complete);
+    return ReplaceSource(item, extraction.result.complete);
   }
   if (exe) {
     TItemOutcome packed = PackSourceFile(item, true);
@@ -187,7 +185,7 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
   const QString& boxPassword = run_.settings.UnCompressPwd;
   QStringList tried;
   std::optional<int> otherFailure;
-  int code = crFailed;
+  TExtractResult extracted;
   for (int i = -1; i < int(run_.passwordList.size()); ++i) {
     const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
     if (tried.contains(password)) continue;
@@ -195,25 +193,26 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
     compress_.SetUnCompressPwd(password);
     const QString folder = item.folders.NewWorkFolder();
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
-    code = ExtractSource(compress_, format, archive, folder);
-    if (code == crSuccess) {
+    extracted = ExtractSource(compress_, format, archive, folder);
+    if (extracted.succeeded()) {
       compress_.SetUnCompressPwd(boxPassword);
       item.unpackPasswordIndex = i;
       if (i >= 0) qCInfo(lcJob) << item.source << "opened with line" << i + 1 << "of the password list";
-      return {code, folder};
+      return {extracted, folder};
     }
     // The next try starts from an empty folder.
     item.folders.Remove(folder);
-    if (code != crWrongPassword && !otherFailure) otherFailure = code;
-    if (!AnotherPasswordMayOpen(code)) break;
+    if (extracted.code != crWrongPassword && !otherFailure) otherFailure = extracted.code;
+    if (!AnotherPasswordMayOpen(extracted)) break;
   }
   compress_.SetUnCompressPwd(boxPassword);
-  return {otherFailure.value_or(code), {}};
+  extracted.code = otherFailure.value_or(extracted.code);
+  return {extracted, {}};
 }
 
-bool TItemJob::AnotherPasswordMayOpen(int code) const {
+bool TItemJob::AnotherPasswordMayOpen(const TExtractResult& extracted) {
   // 7z cannot tell a wrong password from damage: a failure on encrypted content may be either.
-  return code == crWrongPassword || (code == crFailed && compress_.LastExtractionEncrypted());
+  return extracted.code == crWrongPassword || (extracted.code == crFailed && extracted.encrypted);
 }
 
 TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {

@@ -15,8 +15,8 @@
 #include "app/OutputNaming.h"
 #include "app/ProgressThrottle.h"
 #include "app/RunContext.h"
-#include "app/SourceFormat.h"
 #include "app/RunFolder.h"
+#include "app/SourceFormat.h"
 #include "app/VolumeSetPlan.h"
 #include "app/WorkFolders.h"
 #include "compress/ArchiveFacade.h"
@@ -65,8 +65,8 @@ class TItemJob {
   };
 
   struct TExtraction {
-    int code = crFailed;  // TCompressResult
-    QString folder;       // the work folder holding the content, after a success
+    TExtractResult result;  // of the try that opened it; the code that stands when none did
+    QString folder;         // the work folder holding the content, after a success
   };
 
   TItemOutcome ProcessSource(TItem& item);
@@ -81,7 +81,7 @@ class TItemJob {
   // wrong password stands (the first one).
   TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
-  bool AnotherPasswordMayOpen(int code) const;
+  static bool AnotherPasswordMayOpen(const TExtractResult& extracted);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Notes item.output in the run folder as its output in progress.

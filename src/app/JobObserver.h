@@ -1,9 +1,12 @@
 #pragma once
-// Whoever shows a run's progress. The runner calls these steps from its worker threads, one at a
-// time, and waits for each to return: the window marshals them to its own thread with blocking
-// queued calls, the command line handles them directly. The steps of the items come item after
-// item in input order, whether the run works on one item at a time or on several. Verdicts,
-// counts and texts come from the runner; an observer only shows them.
+// Whoever shows a run's progress. The runner hands these steps over from its worker threads, one
+// at a time: the window marshals them to its own thread with blocking queued calls, the command
+// line handles them directly. The steps of the items come item after item in input order,
+// whether the run works on one item at a time or on several; with several, a step may come from
+// another worker than the one that made it, and no worker waits for another's. A warning is the
+// one step that may come while another is being taken (from another thread): an observer that
+// keeps state both touch guards it. Verdicts, counts and texts come from the runner; an observer
+// only shows them.
 #include <QString>
 
 #include "app/ItemOutcome.h"
@@ -62,9 +65,9 @@ class IJobObserver {
   // Status column of row `index`.
   virtual void ShowLvState(int index, const QString& stateStr) = 0;
   // How far the item's extraction or packing has come, a few times a second at most (already
-  // thinned out). It may come from an engine's thread, but never while another step runs; it
-  // must not keep that thread waiting. The step that follows the extraction or packing shows the
-  // row's next text as usual.
+  // thinned out); only the latest value of a report that could not be handed over at once. It
+  // may come from any worker or engine thread, and must not keep that thread waiting. The step
+  // that follows the extraction or packing shows the row's next text as usual.
   virtual void ShowItemProgress(int index, const TProgress& progress) {}
   // Type column of row `index` (a self-extracting archive names its real format).
   virtual void SetLvExName(int index, const QString& str) = 0;
@@ -74,7 +77,8 @@ class IJobObserver {
   virtual void RecordResult(int index, const TItemResult& result) = 0;
   // End of the run. The run stays active until this returns (the window waits for its message).
   virtual void ShowSummary(const TRunSummary& summary) = 0;
-  // A warning for the user; the run goes on. An engine's (an outdated unrar library), or a data
-  // file that cannot be read (its rules are not used).
+  // A warning for the user; the run goes on once it returns (the worker that raised it waits for
+  // it, the others do not). An engine's (an outdated unrar library), or a data file that cannot
+  // be read (its rules are not used).
   virtual void ShowWarning(const QString& message) {}
 };

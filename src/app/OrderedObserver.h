@@ -4,6 +4,14 @@
 // first item that has not finished pass at once; those of later items are held until every item
 // before them has finished, and then passed in the order they came. With one worker nothing is
 // ever held, so the observer sees exactly what a run of one item after another shows.
+//
+// No worker waits for another worker's step. Steps are queued under a short lock and handed over
+// outside it, one at a time, by whichever worker finds nobody else handing over; the others
+// return at once. So a step the observer is slow to take holds up no engine and no other item.
+// A progress report, which comes from inside an engine (that may hold a library for the whole
+// process), hands over progress only, never another worker's step that may wait for a window.
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -15,9 +23,12 @@ class TOrderedObserver : public IJobObserver {
  public:
   TOrderedObserver(IJobObserver& observer, int itemCount);
 
-  // Steps of the run as a whole: passed at once.
+  // Steps of the run as a whole: after every step queued before them, and handed over before
+  // they return.
   void ResetProgress() override;
   void ShowSummary(const TRunSummary& summary) override;
+  // Handed over at once by the worker that raised it, which waits for it; one warning at a time,
+  // while the steps of other workers go on.
   void ShowWarning(const QString& message) override;
 
   // Steps of item `index`: passed at once while every item before it has finished, else held.
@@ -26,24 +37,50 @@ class TOrderedObserver : public IJobObserver {
   void SetLvExName(int index, const QString& str) override;
   void ClearOutputColumns(int index) override;
   void RecordResult(int index, const TItemResult& result) override;
-  // Passed at once for the first item that has not finished; dropped for a later one, whose
-  // progress would be stale by the time its held steps are shown.
+  // Kept in its place among the item's steps as the latest value: a report replaces the one of
+  // the same item still waiting there, so progress never piles up and never waits. A later item's
+  // progress passes with its held steps.
   void ShowItemProgress(int index, const TProgress& progress) override;
 
   // Item `index` has had its last step; the held steps of the items after it that may now pass
   // are passed.
   void Finish(int index);
-  // Passes every step still held, in input order: the end of a run in which an item began did
-  // not finish (an unexpected error ended its worker).
+  // Passes every step still held, in input order, and returns when all are handed over: the end
+  // of a run, also one in which an item began and did not finish (an unexpected error ended its
+  // worker).
   void FinishAll();
 
  private:
-  using TStep = std::function<void(IJobObserver&)>;
-  void Pass(int index, TStep step);
+  // A step waiting to be handed over; progress keeps its value apart so that it can be replaced.
+  struct TStep {
+    std::function<void(IJobObserver&)> pass;  // empty: the item's progress
+    int index = -1;
+    TProgress progress;
+  };
+  using TQueue = std::deque<TStep>;
 
-  std::mutex mutex_;  // one step at a time, whichever worker it comes from
+  static void Append(TQueue& queue, TStep step);
+  // Queues a step of item `index` and hands over what may pass.
+  void Pass(int index, TStep step);
+  // Queues a step of the run and returns once it is handed over.
+  void PassRunStep(std::function<void(IJobObserver&)> pass);
+  // Hands the waiting steps over, outside the lock, unless another worker is doing so already
+  // (once one handing over progress only is done).
+  void HandOver(std::unique_lock<std::mutex>& lock);
+  // Hands over the progress reports at the front, unless another worker is handing over.
+  void HandOverProgress(std::unique_lock<std::mutex>& lock);
+  // Hands over steps from the front, outside the lock, while `take` accepts them.
+  template <typename Take>
+  void HandOverWhile(std::unique_lock<std::mutex>& lock, Take take);
+  void WaitHandedOver(std::unique_lock<std::mutex>& lock);
+
   IJobObserver& observer_;
+  std::mutex mutex_;  // what follows; never held while the observer takes a step
+  std::condition_variable handedOver_;
   std::vector<bool> finished_;
   int first_ = 0;  // the first item that has not finished: its steps pass at once
-  std::map<int, std::vector<TStep>> held_;
+  std::map<int, TQueue> held_;
+  TQueue outbox_;  // steps that may pass, in order
+  enum class THandingOver { Nothing, Progress, Steps } handingOver_ = THandingOver::Nothing;
+  std::mutex warningMutex_;  // one warning at a time
 };

@@ -60,7 +60,8 @@ std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder) {
 
 TRunFolder::TRunFolder(const QString& tempRoot) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    // Made at every attempt: the sweep of another run removes the temp root when it finds it empty.
+    // Made again each time: the start of another program removes the temp root when it finds it
+    // empty, maybe just before this run's lock is in it.
     QDir().mkpath(tempRoot);
     folder_ = tempRoot + kPrefix + GetDateRandomName();
     auto lock = FolderOwnerLock(folder_);

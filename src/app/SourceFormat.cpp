@@ -8,8 +8,8 @@ TSourceFormat DetectSourceFormat(const IArchiveFacade& compress, const QString& 
   return format;
 }
 
-int ExtractSource(IArchiveFacade& compress, const TSourceFormat& format, const QString& source,
-                  const QString& dir) {
+TExtractResult ExtractSource(IArchiveFacade& compress, const TSourceFormat& format, const QString& source,
+                             const QString& dir) {
   // The facade's own dispatch would pick the plug-in of the last extension only (gz.pk for
   // ".tar.gz"), so the one found here is named to it.
   if (format.byPlugin()) return compress.UnCompressByPlugin(source, dir, format.pluginExt);

@@ -19,6 +19,6 @@ struct TSourceFormat {
 // name that has one (".tar.gz" before ".gz"); a file none has one for is decided as without it.
 TSourceFormat DetectSourceFormat(const IArchiveFacade& compress, const QString& source, bool pluginFormats);
 
-// Extracts an archive into dir the way its format was found; a TCompressResult.
-int ExtractSource(IArchiveFacade& compress, const TSourceFormat& format, const QString& source,
-                  const QString& dir);
+// Extracts an archive into dir the way its format was found.
+TExtractResult ExtractSource(IArchiveFacade& compress, const TSourceFormat& format, const QString& source,
+                             const QString& dir);

@@ -43,7 +43,8 @@ QString ActionLine(const TCleanupAction& a) {
              FieldText(a.path) + tab + FieldText(a.rule);
     case TCleanupAction::Rewritten:
       return tab + QStringLiteral("rewrote") + tab + FieldText(a.path) + ':' + QString::number(a.line) + tab +
-             FieldText(a.rule) + QStringLiteral(" -> ") + FieldText(a.replacement) + tab + FieldText(a.lineText);
+             FieldText(a.rule) + QStringLiteral(" -> ") + FieldText(a.replacement) + tab +
+             FieldText(a.lineText);
     case TCleanupAction::Renamed:
       return tab + QStringLiteral("renamed") + tab + FieldText(a.path) + tab + FieldText(a.replacement);
   }
@@ -121,12 +122,14 @@ void TCliObserver::ShowSummary(const TRunSummary& summary) {
 }
 
 void TCliObserver::ShowWarning(const QString& message) {
+  std::lock_guard lock(outputMutex_);
   ClearProgress();
   std::fputs(("harrowmint-cli: " + message + '\n').toUtf8().constData(), stderr);
   std::fflush(stderr);
 }
 
 void TCliObserver::Print(const QString& text) {
+  std::lock_guard lock(outputMutex_);
   ClearProgress();
   std::fputs((text + '\n').toUtf8().constData(), out_);
   std::fflush(out_);
@@ -134,6 +137,7 @@ void TCliObserver::Print(const QString& text) {
 
 void TCliObserver::ShowProgress(const QString& text) {
   if (!progress_) return;
+  std::lock_guard lock(outputMutex_);
   // Carriage return and erase-line keep the progress on one line of the terminal.
   std::fputs(("\r\x1b[K" + text).toUtf8().constData(), progress_);
   std::fflush(progress_);

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdio>
+#include <mutex>
 
 #include "app/JobObserver.h"
 
@@ -53,6 +54,8 @@ class TCliObserver : public IJobObserver {
   bool json_;
   std::FILE* out_;
   std::FILE* progress_;  // null: no progress shown
+  // A warning may come while another step writes; what follows and the streams are its.
+  std::mutex outputMutex_;
   bool progressShown_ = false;
   QString currentPath_;
   // Where the phase under way began, for its speed.

@@ -2,9 +2,9 @@
 // The archive facade as its callers see it: what a run, the packing step and the update asks of
 // archives. TvxCompress is the one implementation; tests put a scripted fake in its place.
 //
-// Extraction and listing return TCompressResult codes; packing returns a Boolean. A 7z library
-// that exists but cannot be loaded raises E7zLoadError to the caller; every other failure of an
-// engine is a result, with its cause logged (harrowmint.engine).
+// Extraction returns one TExtractResult per call, listing a TCompressResult code, packing a
+// Boolean. A 7z library that exists but cannot be loaded raises E7zLoadError to the caller; every
+// other failure of an engine is a result, with its cause logged (harrowmint.engine).
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +13,7 @@
 
 #include "compress/common/CompressResult.h"
 #include "compress/common/EngineLoadError.h"
+#include "compress/common/ExtractResult.h"
 #include "compress/common/Progress.h"
 #include "util/ExtractLimits.h"
 
@@ -40,27 +41,18 @@ class IArchiveFacade {
   virtual QString GetFileRealExt(const QString& FilePath) const = 0;
   // Built-in extension (case-sensitive) or an existing plug-in file for it.
   virtual bool isSupportExt(const QString& extName) const = 0;
-  // Extracts into Dir with the decompression password; sets CompressFileExt. Dir then holds
-  // regular files and folders only, readable and writable by their owner. An extraction that
-  // would pass the limits, or that meets a device, pipe or socket, fails (crFailed).
-  virtual int UnCompressFile(const QString& CompressFile, const QString& Dir) = 0;
-  // After a successful UnCompressFile: every entry came out as itself, none refused and none
-  // converted (a link written as a file holding its target). Only such an extraction may take
-  // its source's place.
-  virtual bool ExtractionComplete() const = 0;
-  // The format found by the last UnCompressFile.
-  virtual QString CompressFileExt() const = 0;
+  // Extracts into Dir with the decompression password, by the format the signature shows (a
+  // self-extracting archive by the engine that opens it). Dir then holds regular files and
+  // folders only, readable and writable by their owner. An extraction that would pass the limits,
+  // or that meets a device, pipe or socket, fails (crFailed).
+  virtual TExtractResult UnCompressFile(const QString& CompressFile, const QString& Dir) = 0;
   // For a file that no built-in format claims: the longest extension of its name whose plug-in
   // file exists (".tar.gz" for targz.pk before ".gz" for gz.pk), or "".
   virtual QString FindPluginExt(const QString& CompressFile) const = 0;
   // Extracts into Dir with the plug-in file of pluginExt, whatever the file's signature and last
-  // extension say (UnCompressFile keeps its own choice); leaves CompressFileExt as it was.
-  virtual int UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
-                                 const QString& pluginExt) = 0;
-  // The last UnCompressFile met encrypted content (its engine asked for the password), whatever
-  // its result: a failure of an engine that cannot tell a wrong password from damage (7z) may
-  // then be the password's.
-  virtual bool LastExtractionEncrypted() const = 0;
+  // extension say (UnCompressFile keeps its own choice). Its format is "".
+  virtual TExtractResult UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                            const QString& pluginExt) = 0;
   // Fills FileList with the archive's entry names; 0 for a format that cannot be listed.
   virtual int GetFileList(const QString& CompressFile) = 0;
   virtual QStringList FileList() const = 0;

@@ -60,17 +60,20 @@ Result TvxCompress::RunOperation(const QString& what, Result failure, Operation&
     LogFailure(what, QStringLiteral("E7zLoadError"), QString::fromStdString(error.what()));
     throw;
   } catch (const std::exception& error) {
-    LogFailure(what, ResultText(failure),
-               QStringLiteral("exception: ") + QString::fromStdString(error.what()));
+    context_.cause = QStringLiteral("exception: ") + QString::fromStdString(error.what());
+    LogFailure(what, ResultText(failure), context_.cause);
     return failure;
   }
 }
 
 template <class Operation>
-int TvxCompress::Extraction(const QString& archive, const char* engine, const QString& dir,
-                            Operation&& operation) {
+TExtractResult TvxCompress::Extraction(const QString& archive, const char* engine, const QString& format,
+                                       const QString& dir, Operation&& operation) {
   ledger_.Begin(dir, limits_);
-  const int result = RunOperation<int>(
+  context_.m_Error = kErrorNone;
+  TExtractResult result;
+  result.format = format;
+  result.code = RunOperation<int>(
       QStringLiteral("extracting %1 with %2").arg(Quoted(archive), QLatin1String(engine)), crFailed, [&] {
         const int extracted = operation();
         // Whichever engine or program wrote it, the folder holds regular files and folders only
@@ -78,12 +81,30 @@ int TvxCompress::Extraction(const QString& archive, const char* engine, const QS
         SettleExtractedTree(dir, ledger_);
         if (ledger_.stopped()) return context_.Fail(int(crFailed), ledger_.stopCause());
         if (ledger_.refusedAny()) return context_.Fail(int(crFailed), ledger_.Details());
+        if (extracted != crSuccess) ExplainWriteFailure();
         return extracted;
       });
-  if (result == crSuccess && !ledger_.complete())
+  result.encrypted = context_.encryptedContent;
+  result.m_Error = context_.m_Error;
+  if (!result.succeeded()) {
+    result.cause = context_.cause;
+    return result;
+  }
+  result.complete = ledger_.complete();
+  if (!result.complete)
     qCInfo(lcEngine).noquote() << "extracted" << Quoted(archive) << "with entries that did not come out as"
                                << "themselves:" << ledger_.Details();
   return result;
+}
+
+// An engine that could not write says so in its own terms ("write error", "damaged or cannot be
+// written"): the system's reason is the cause where it was heard, and a full disk where it shows.
+void TvxCompress::ExplainWriteFailure() {
+  if (const QString failure = ledger_.writeFailure(); !failure.isEmpty()) {
+    context_.cause = failure;
+  } else if (const QString full = ledger_.FullDisk(); !full.isEmpty()) {
+    context_.cause = context_.cause.isEmpty() ? full : context_.cause + QStringLiteral("; ") + full;
+  }
 }
 
 template <class Operation>
@@ -135,45 +156,46 @@ bool TvxCompress::isSupportExt(const QString& extName) const {
   return PluginFileExists(GetEngineFolder(), extName);
 }
 
-int TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir) {
-  QString ext = GetFileRealExt(CompressFile);
-  FCompressFileExt = ext;
-  if (ext.isEmpty()) ext = FileExtension(CompressFile);
-
-  if (TPluginFile::Read(PluginFilePath(GetEngineFolder(), ext)).TakesOverBuiltIn())
+TExtractResult TvxCompress::UnCompressFile(const QString& CompressFile, const QString& Dir) {
+  const QString detected = GetFileRealExt(CompressFile);
+  const QString ext = detected.isEmpty() ? FileExtension(CompressFile) : detected;
+  const bool plugin = TPluginFile::Read(PluginFilePath(GetEngineFolder(), ext)).TakesOverBuiltIn();
+  if (!plugin && ext == QLatin1String(".exe")) return UnSelfExtracting(CompressFile, Dir);
+  TExtractResult result = [&] {
+    if (plugin) return UnCompressByPlugin(CompressFile, Dir);
+    if (ext == QLatin1String(".rar")) return UnRarFile(CompressFile, Dir);
+    if (ext == QLatin1String(".zip")) return UnZipFile(CompressFile, Dir);
+    if (ext == QLatin1String(".7z")) return Unc7ZipFile(CompressFile, Dir);
     return UnCompressByPlugin(CompressFile, Dir);
-  if (ext == QLatin1String(".rar")) return UnRarFile(CompressFile, Dir);
-  if (ext == QLatin1String(".zip")) return UnZipFile(CompressFile, Dir);
-  if (ext == QLatin1String(".7z")) return Unc7ZipFile(CompressFile, Dir);
-  if (ext == QLatin1String(".exe")) return UnSelfExtracting(CompressFile, Dir);
-  return UnCompressByPlugin(CompressFile, Dir);
+  }();
+  result.format = detected;
+  return result;
 }
 
 // Which engine opens a self-extracting program is found by trying. Each attempt starts from an
 // empty folder, so nothing a failed attempt wrote is packed with the next one's files; the last
 // attempt's code stands when none succeeds. Encrypted content met by any attempt is reported, so a
 // failure there may still be the password's.
-int TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
-  using TExtraction = int (TvxCompress::*)(const QString&, const QString&);
-  const std::pair<const char*, TExtraction> attempts[] = {
-      {".rar", &TvxCompress::UnRarFile}, {".zip", &TvxCompress::UnZipFile}, {".7z", &TvxCompress::Unc7ZipFile}};
-  int result = crFailed;
+TExtractResult TvxCompress::UnSelfExtracting(const QString& compressFile, const QString& dir) {
+  using TExtraction = TExtractResult (TvxCompress::*)(const QString&, const QString&);
+  const TExtraction attempts[] = {&TvxCompress::UnRarFile, &TvxCompress::UnZipFile,
+                                  &TvxCompress::Unc7ZipFile};
+  TExtractResult result;
   bool first = true;
   bool encrypted = false;
-  for (const auto& [format, extract] : attempts) {
+  for (const TExtraction extract : attempts) {
     if (!std::exchange(first, false) && !EmptyFolder(dir)) {
       // What the failed attempt left would be packed with the next one's files.
-      qCWarning(lcEngine).noquote() << "cannot empty" << Quoted(dir) << "between attempts at" << Quoted(compressFile);
+      qCWarning(lcEngine).noquote() << "cannot empty" << Quoted(dir) << "between attempts at"
+                                    << Quoted(compressFile);
       break;
     }
     result = (this->*extract)(compressFile, dir);
-    encrypted = encrypted || context_.encryptedContent;
-    if (result == crSuccess) {
-      FCompressFileExt = QLatin1String(format);
-      break;
-    }
+    encrypted = encrypted || result.encrypted;
+    if (result.succeeded()) break;
   }
-  context_.encryptedContent = encrypted;
+  if (!result.succeeded()) result.format = QStringLiteral(".exe");
+  result.encrypted = encrypted;
   return result;
 }
 
@@ -188,9 +210,7 @@ bool TvxCompress::CompressFile(const QString& Dir, const QString& CompressFile) 
 int TvxCompress::GetFileList(const QString& CompressFile) {
   const QString ext = GetFileRealExt(CompressFile);
   FFileList.clear();
-  if (ext == QLatin1String(".rar"))
-    return Listing(CompressFile, kUnRarLibrary,
-                   [&] { return UnRarEngine().ListRarFiles(CompressFile, FFileList); });
+  if (ext == QLatin1String(".rar")) return ListRar(CompressFile);
   if (ext == QLatin1String(".zip"))
     return Listing(CompressFile, kZipEngine,
                    [&] { return TZipEngine(Context()).ListZipFiles(CompressFile, FFileList); });
@@ -198,6 +218,20 @@ int TvxCompress::GetFileList(const QString& CompressFile) {
     return Listing(CompressFile, k7zLibrary,
                    [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
   return 0;
+}
+
+// Packing RAR needs only the packer, so its outputs are listed by the packer when the library is
+// not there (or cannot read them); a failure of both is the library's, when it is there.
+int TvxCompress::ListRar(const QString& archive) {
+  const bool haveLibrary = QFileInfo::exists(UnRarEngine().LibraryPath());
+  int result = crEngineLoadFailed;
+  if (haveLibrary || !RarExeExists()) {
+    result = Listing(archive, kUnRarLibrary, [&] { return UnRarEngine().ListRarFiles(archive, FFileList); });
+    if (result == crSuccess || !RarExeExists()) return result;
+  }
+  const int packerResult =
+      Listing(archive, kRarPacker, [&] { return TRarPacker(Context()).ListRarFiles(archive, FFileList); });
+  return packerResult == crSuccess || !haveLibrary ? packerResult : result;
 }
 
 bool TvxCompress::RarExeExists() const {
@@ -228,8 +262,9 @@ bool TvxCompress::SetLock(const QString& CompressPath) {
                       [&] { return TRarPacker(Context()).SetLock(CompressPath); });
 }
 
-int TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
-  return Extraction(rarFile, kUnRarLibrary, rarDir, [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); });
+TExtractResult TvxCompress::UnRarFile(const QString& rarFile, const QString& rarDir) {
+  return Extraction(rarFile, kUnRarLibrary, QStringLiteral(".rar"), rarDir,
+                    [&] { return UnRarEngine().UnRarFile(rarFile, rarDir); });
 }
 
 bool TvxCompress::c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile) {
@@ -241,8 +276,8 @@ bool TvxCompress::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFi
                  [&] { return TSevenZipEngine(Context()).c7ZipFile(c7ZipDirs, c7ZipFile); });
 }
 
-int TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
-  return Extraction(c7zipFile, k7zLibrary, c7zipDir,
+TExtractResult TvxCompress::Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir) {
+  return Extraction(c7zipFile, k7zLibrary, QStringLiteral(".7z"), c7zipDir,
                     [&] { return TSevenZipEngine(Context()).Unc7ZipFile(c7zipFile, c7zipDir); });
 }
 
@@ -254,17 +289,18 @@ bool TvxCompress::ZipFile(const QStringList& zipDirList, const QString& ZipFile)
   return Packing(ZipFile, kZipEngine, [&] { return TZipEngine(Context()).ZipFile(zipDirList, ZipFile); });
 }
 
-int TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
+TExtractResult TvxCompress::UnZipFile(const QString& ZipFile, const QString& UnzipDir) {
+  const QString zip = QStringLiteral(".zip");
   // Entries of a split set lie in the other volumes at offsets of their own: the library's ZIP
   // reader follows them by their names, ours reads one file.
   if (IsSplitZip(ZipFile) || !TZipEngine::ReadsEveryEntry(ZipFile))
-    return Extraction(ZipFile, k7zZipReader, UnzipDir,
+    return Extraction(ZipFile, k7zZipReader, zip, UnzipDir,
                       [&] { return TSevenZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
-  return Extraction(ZipFile, kZipEngine, UnzipDir,
+  return Extraction(ZipFile, kZipEngine, zip, UnzipDir,
                     [&] { return TZipEngine(Context()).UnZipFile(ZipFile, UnzipDir); });
 }
 
-int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
+TExtractResult TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir) {
   return UnCompressByPlugin(CompressFile, Dir, FileExtension(CompressFile));
 }
 
@@ -272,9 +308,9 @@ QString TvxCompress::FindPluginExt(const QString& CompressFile) const {
   return FindPluginExtension(GetEngineFolder(), CompressFile);
 }
 
-int TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
-                                    const QString& pluginExt) {
-  return Extraction(CompressFile, kPlugin, Dir, [&] {
+TExtractResult TvxCompress::UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                               const QString& pluginExt) {
+  return Extraction(CompressFile, kPlugin, QString(), Dir, [&] {
     return TPluginEngine(Context()).UnCompressByPlugin(CompressFile, Dir, pluginExt);
   });
 }

@@ -7,7 +7,8 @@
 // stated there) and adds what only the engine tests and the installed-engines listing use.
 //
 // One instance serves one thread; the engines it drives are created per operation and share the
-// instance's TEngineContext (passwords, comment file, engine folder, last error).
+// instance's TEngineContext (passwords, comment file, engine folder, last error). Each extraction
+// returns all it found in its TExtractResult.
 #include <QString>
 #include <QStringList>
 
@@ -37,17 +38,11 @@ class TvxCompress : public IArchiveFacade {
   QString UnCompressPwd() const { return context_.unCompressPwd; }
   void SetUnCompressPwd(const QString& value) override { context_.unCompressPwd = value; }
   void SetExtractLimits(const TExtractLimits& limits) override { limits_ = limits; }
-  // Format found by the last UnCompressFile: ".rar", ".zip", ".7z", ".exe" or "".
-  QString CompressFileExt() const override { return FCompressFileExt; }
-  bool LastExtractionEncrypted() const override { return context_.encryptedContent; }
   // Entry names filled by GetFileList.
   QStringList FileList() const override { return FFileList; }
 
   // Override of the engine folder; empty means the default given at construction.
   QString EngineFolder;
-  // Last error number an engine reported during extraction or listing (unrar numbering; 22 also
-  // for a bad ZIP password). Lives in the shared context the engines write into.
-  int& m_Error = context_.m_Error;
   // A warning an engine wants the user to see (an outdated unrar library); only a window shows
   // it as a message box, the engines never do.
   std::function<void(const QString& message)> OnEngineWarning;
@@ -62,12 +57,12 @@ class TvxCompress : public IArchiveFacade {
   // Built-in extension (case-sensitive) or an existing plug-in file for it.
   bool isSupportExt(const QString& extName) const override;
 
-  // Extracts with UnCompressPwd into Dir; sets CompressFileExt. Returns a TCompressResult.
-  int UnCompressFile(const QString& CompressFile, const QString& Dir) override;
-  bool ExtractionComplete() const override { return ledger_.complete(); }
+  // Extracts with UnCompressPwd into Dir, by the format the signature shows.
+  TExtractResult UnCompressFile(const QString& CompressFile, const QString& Dir) override;
   // Packs the folder or file Dir; the format follows CompressFile's extension (any case).
   bool CompressFile(const QString& Dir, const QString& CompressFile);
-  // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format.
+  // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format. RAR is listed
+  // through the unrar library, or through the RAR packer when the library is missing or cannot.
   int GetFileList(const QString& CompressFile) override;
 
   // The engine folder in use, ending with '/'.
@@ -82,28 +77,30 @@ class TvxCompress : public IArchiveFacade {
   bool SetLock(const QString& CompressPath);
   // A whole output in as few runs as give the same archive (TRarPacker).
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override;
-  // Extraction through the unrar library.
-  int UnRarFile(const QString& rarFile, const QString& rarDir);
+  // Extraction through the unrar library; its format is ".rar".
+  TExtractResult UnRarFile(const QString& rarFile, const QString& rarDir);
 
   // 7z through the 7z library. Packing reports false, leaving no output, when it failed.
   bool c7ZipFile(const QString& c7ZipDir, const QString& c7ZipFile);
   bool c7ZipFile(const QStringList& c7ZipDirs, const QString& c7ZipFile) override;
-  int Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);
+  TExtractResult Unc7ZipFile(const QString& c7zipFile, const QString& c7zipDir);
 
   // ZIP, written in house.
   bool ZipFile(const QString& zipDir, const QString& ZipFile);
   bool ZipFile(const QStringList& zipDirList, const QString& ZipFile) override;
-  int UnZipFile(const QString& ZipFile, const QString& UnzipDir);
+  TExtractResult UnZipFile(const QString& ZipFile, const QString& UnzipDir);
 
   // Extraction through the plug-in file of CompressFile's own extension.
-  int UnCompressByPlugin(const QString& CompressFile, const QString& Dir);
+  TExtractResult UnCompressByPlugin(const QString& CompressFile, const QString& Dir);
   QString FindPluginExt(const QString& CompressFile) const override;
-  int UnCompressByPlugin(const QString& CompressFile, const QString& Dir, const QString& pluginExt) override;
+  TExtractResult UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
+                                    const QString& pluginExt) override;
 
  private:
   // The context with the engine folder of this moment, for the engine of one operation.
   TEngineContext& Context();
-  int UnSelfExtracting(const QString& compressFile, const QString& dir);
+  TExtractResult UnSelfExtracting(const QString& compressFile, const QString& dir);
+  int ListRar(const QString& archive);
   TUnRarEngine UnRarEngine();
   // Runs one engine operation: the one place where an engine's failure (an exception included)
   // becomes the operation's result, and where its cause is logged. `what` names the operation
@@ -112,9 +109,14 @@ class TvxCompress : public IArchiveFacade {
   Result RunOperation(const QString& what, Result failure, Operation&& operation);
   // RunOperation for the three kinds, named for the log. An extraction is accounted in the
   // ledger while it runs; then its folder is settled (regular files and folders only), and a
-  // stop or a refused entry fails it with the cause logged.
+  // stop or a refused entry fails it with the cause logged; a failure to write is logged with the
+  // system's reason (ExplainWriteFailure). Its result is of the given format.
   template <class Operation>
-  int Extraction(const QString& archive, const char* engine, const QString& dir, Operation&& operation);
+  TExtractResult Extraction(const QString& archive, const char* engine, const QString& format,
+                            const QString& dir, Operation&& operation);
+  // After a failed extraction: the cause becomes the system's reason for the first write that
+  // failed, or tells that the folder's disk is full, where the engine's own words hide it.
+  void ExplainWriteFailure();
   template <class Operation>
   bool Packing(const QString& archive, const char* engine, Operation&& operation);
   template <class Operation>
@@ -124,6 +126,5 @@ class TvxCompress : public IArchiveFacade {
   TEngineContext context_;
   TExtractLimits limits_;
   TExtractLedger ledger_;
-  QString FCompressFileExt;
   QStringList FFileList;
 };

@@ -27,6 +27,7 @@
 #include "gui/SettingDialog.h"
 #include "gui/Theme.h"
 #include "settings/DataFolder.h"
+#include "update/UpdateFailureNote.h"
 #include "update/UpdateLog.h"
 #include "util/FileOps.h"
 #include "util/SystemInfo.h"
@@ -211,6 +212,9 @@ void Tfrmmain::FormShow() {
   // Leftovers of earlier runs that ended before their work folders were removed; a command-line
   // run going on beside the window keeps its own.
   RemoveEndedRuns(paths_.tempRoot());
+  // The updater ends after this program did: why it could not install an update is said here.
+  if (const QString failure = TakeUpdateFailure(paths_.programFolder()); !failure.isEmpty())
+    msgbox::Warning(this, failure);
 }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {

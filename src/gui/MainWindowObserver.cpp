@@ -70,8 +70,7 @@ void TMainWindowObserver::ShowWarning(const QString& message) {
 void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress) {
   {
     std::lock_guard lock(progressMutex_);
-    progressIndex_ = index;
-    progress_ = progress;
+    progress_.insert(index, progress);
     if (progressQueued_) return;
     progressQueued_ = true;
   }
@@ -81,13 +80,13 @@ void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress)
 }
 
 void TMainWindowObserver::ShowLatestProgress() {
-  int index;
-  TProgress progress;
+  QMap<int, TProgress> latest;
   {
     std::lock_guard lock(progressMutex_);
-    index = progressIndex_;
-    progress = progress_;
+    latest.swap(progress_);
     progressQueued_ = false;
   }
-  if (!detached_) window_.ListView1->SetCell(index, TBatchList::colState, TStatusText::InProgress(progress));
+  if (detached_) return;
+  for (auto it = latest.cbegin(); it != latest.cend(); ++it)
+    window_.ListView1->SetCell(it.key(), TBatchList::colState, TStatusText::InProgress(it.value()));
 }

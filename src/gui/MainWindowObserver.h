@@ -3,6 +3,7 @@
 // carried out on the window thread while the worker waits for it, so rows, labels and messages
 // change in the runner's order and the window stays responsive between steps. This is the one
 // place that reads the runner's item results and summary.
+#include <QMap>
 #include <atomic>
 #include <mutex>
 
@@ -25,12 +26,12 @@ class TMainWindowObserver : public IJobObserver {
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
   void ShowWarning(const QString& message) override;
-  // The one step the worker does not wait for: the latest progress is kept and one call to show
-  // it is queued at a time, so a busy window never holds an engine up and nothing piles up.
+  // The one step the worker does not wait for: each row's latest progress is kept and one call to
+  // show them is queued at a time, so a busy window never holds an engine up and nothing piles up.
   void ShowItemProgress(int index, const TProgress& progress) override;
 
  private:
-  // On the window thread: the row's status cell shows the latest progress.
+  // On the window thread: each row's status cell shows its latest progress.
   void ShowLatestProgress();
 
   // Runs the step on the window thread and returns when it is done.
@@ -39,8 +40,7 @@ class TMainWindowObserver : public IJobObserver {
 
   Tfrmmain& window_;
   std::atomic<bool> detached_{false};
-  std::mutex progressMutex_;  // guards what follows
-  int progressIndex_ = -1;
-  TProgress progress_;
+  std::mutex progressMutex_;       // guards what follows
+  QMap<int, TProgress> progress_;  // by row, not shown yet
   bool progressQueued_ = false;
 };

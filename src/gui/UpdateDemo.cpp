@@ -32,15 +32,15 @@ std::optional<TUpdateDemoMode> UpdateDemoModeNamed(const QString& name) {
 
 std::unique_ptr<TfrmUpdate> NewUpdateDemo(TUpdateDemoMode mode, const QString& programFolder) {
   auto form = std::make_unique<TfrmUpdate>(programFolder);
-  form->UpdatePram.Verison = QStringLiteral("1.0.0.0");
-  form->UpdatePram.SoftId = QStringLiteral("Harrowmint");
+  form->session().UpdatePram.Verison = QStringLiteral("1.0.0.0");
+  form->session().UpdatePram.SoftId = QStringLiteral("Harrowmint");
   switch (mode) {
     case TUpdateDemoMode::Normal:
       form->SetOffer(DemoOffer());
       form->ShowChangeLog();
       break;
     case TUpdateDemoMode::Forced:
-      form->rebootUpdate = true;
+      form->session().rebootUpdate = true;
       form->ShowLoading();
       break;
     case TUpdateDemoMode::Error:

@@ -8,14 +8,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "gui/MessageBox.h"
-#include "update/ForceUpdateMark.h"
-#include "update/TransferFigures.h"
-#include "update/UpdateAddresses.h"
-#include "update/UpdateHandover.h"
-#include "update/UpdateLog.h"
 #include "update/UpdateTexts.h"
 #include "util/FileOps.h"
 
@@ -51,16 +45,12 @@ QProgressBar* NewBusyIndicator(const QString& name) {
 }  // namespace
 
 TfrmUpdate::TfrmUpdate(QString programFolder, QWidget* parent)
-    : QDialog(parent), shellOpen(ShellOpen), programFolder_(std::move(programFolder)) {
+    : QDialog(parent), shellOpen(ShellOpen), session_(*this, std::move(programFolder)) {
   setObjectName(QStringLiteral("frmUpdate"));
   setWindowTitle(TUpdateText::Caption);
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   BuildControls();
-  connect(&vxDownFile1, &TvxDownFile::OnDown, this, &TfrmUpdate::vxDownFile1Down);
-  connect(&vxDownFile1, &TvxDownFile::OnDownEnd, this, &TfrmUpdate::vxDownFile1DownEnd);
-  connect(&vxDownFile1, &TvxDownFile::OnError, this, &TfrmUpdate::vxDownFile1Error);
-  connect(&thread1, &TUpdateCheckThread::Finished, this, &TfrmUpdate::ForcedCheckFinished);
 }
 
 TfrmUpdate::~TfrmUpdate() = default;
@@ -161,21 +151,19 @@ void TfrmUpdate::BuildControls() {
   resize(480, 380);
 }
 
-void TfrmUpdate::SetOffer(const TUpdateOffer& offer) {
-  offer_ = offer;
-  haveOffer_ = true;
+void TfrmUpdate::LoadUI() { session_.Begin(); }
+
+void TfrmUpdate::imgBntOKClick() { session_.Accept(); }
+
+void TfrmUpdate::lblClickUrlClick() { session_.OpenManualPage(); }
+
+void TfrmUpdate::ShowOffer(const TUpdateOffer& offer) {
   lblVer->setText(TUpdateText::VersionPrefix + offer.newVersion);
   lblVerDate->setText(TUpdateText::DatePrefix + offer.updateDate);
   mmoDes->setPlainText(offer.des);
 }
 
-void TfrmUpdate::LoadUI() {
-  if (rebootUpdate) {
-    StartForcedCheck();
-  } else {
-    ShowChangeLog();
-  }
-}
+void TfrmUpdate::ShowVersionUnknown() { lblVer->setText(TUpdateText::VersionUnknown); }
 
 void TfrmUpdate::SetBusy(bool busy) {
   imgUpdating->setVisible(busy);
@@ -203,95 +191,36 @@ void TfrmUpdate::ShowError() {
   RzPageControl1->setCurrentWidget(rzTabError);
 }
 
-void TfrmUpdate::StartForcedCheck() {
-  ShowLoading();
-  reUpdate params = UpdatePram;
-  params.rebootUpdate = true;
-  thread1.Start(params);
-}
+void TfrmUpdate::ShowState(const QString& text) { lblState->setText(text); }
 
-void TfrmUpdate::ForcedCheckFinished(const TCheckResult& result) {
-  if (result.haveUpdate == kUpdateFound) {
-    SetOffer(result.offer);
-    ShowDownloading();
-    imgBntOKClick();
-    return;
+void TfrmUpdate::ShowFigures(const TDownloadFigures& figures) {
+  if (figures.permille >= 0) {
+    RzProgressBar1->setRange(0, kProgressSteps);
+    RzProgressBar1->setValue(figures.permille);
+  } else {
+    RzProgressBar1->setRange(0, 0);
   }
-  lblVer->setText(TUpdateText::VersionUnknown);
-  ShowError();
-}
-
-void TfrmUpdate::imgBntOKClick() {
-  if (!haveOffer_) {
-    // Forced mode whose check failed: OK checks again.
-    StartForcedCheck();
-    return;
-  }
-  if (offer_.SupportUpdate <= 0) {
-    const auto answer = msgbox::Show(this, {TUpdateText::NotSupported, msgbox::DefaultTitle,
-                                            QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel});
-    if (answer == QMessageBox::Ok && !offer_.NoUpdateUrl.isEmpty()) shellOpen(offer_.NoUpdateUrl);
-    return;
-  }
-  if (isRunning) {
-    msgbox::Info(this, TUpdateText::AlreadyRunning);
-    return;
-  }
-  isRunning = true;
-  lblState->setText(TUpdateText::StateDownloading);
-  ShowDownloading();
-  savePath = DownloadTargetPath(UpdatePram.SaveDir, programFolder_, offer_.UpdateDataFormat);
-  vxDownFile1.SavePath = savePath;
-  vxDownFile1.SetUrl(offer_.fileUrl);
-  vxDownFile1.Start(false);
+  lblTotalCount->setText(figures.total);
+  lblSpeed->setText(figures.speed);
+  lblTime->setText(figures.elapsed);
 }
 
 void TfrmUpdate::ShowProgress(qint64 downSize, qint64 fileSize, qint64 speed, qint64 elapsedMs) {
-  if (fileSize > 0) {
-    RzProgressBar1->setRange(0, kProgressSteps);
-    RzProgressBar1->setValue(
-        int(std::clamp<qint64>(downSize * kProgressSteps / fileSize, 0, kProgressSteps)));
-    lblTotalCount->setText(SizeText(downSize) + QStringLiteral("/") + SizeText(fileSize));
-  } else {
-    RzProgressBar1->setRange(0, 0);
-    lblTotalCount->setText(SizeText(downSize));
-  }
-  lblSpeed->setText(SpeedText(speed));
-  lblTime->setText(ElapsedText(elapsedMs));
+  ShowFigures(DownloadFigures(downSize, fileSize, speed, elapsedMs));
 }
 
-void TfrmUpdate::vxDownFile1Down(qint64 downSize, qint64 fileSize, int, qint64 speed, qint64 elapsedMs) {
-  ShowProgress(downSize, fileSize, speed, elapsedMs);
+void TfrmUpdate::ShowMessage(const QString& text, const QString& title) { msgbox::Info(this, text, title); }
+
+bool TfrmUpdate::AskManualDownload() {
+  return msgbox::Show(this, {TUpdateText::NotSupported, TUpdateText::MessageTitle, QMessageBox::Information,
+                             QMessageBox::Ok | QMessageBox::Cancel}) == QMessageBox::Ok;
 }
 
-void TfrmUpdate::vxDownFile1DownEnd(bool isDownComplete) {
-  isRunning = false;
-  if (!isDownComplete) return;
-  lblState->setText(TUpdateText::StateDone);
-  const TInstallResult installed =
-      InstallDownloadedUpdate(offer_, savePath, vxDownFile1.CameOverVerifiedHttps(), programFolder_);
-  if (!installed.started) {
-    vxDownFile1Error(installed.errorId, installed.reason);
-    return;
-  }
-  if (rebootUpdate) TForceUpdateMark(UpdatePram.SoftId).Clear();
-  accept();
-}
+void TfrmUpdate::OpenAddress(const QString& url) { shellOpen(url); }
 
-void TfrmUpdate::vxDownFile1Error(const QString& errorId, const QString& errorStr) {
-  ShowError();
-  msgbox::Info(this, TUpdateText::ErrorMessage(errorId, errorStr), TUpdateText::ErrorTitle);
-}
-
-void TfrmUpdate::lblClickUrlClick() {
-  shellOpen(offer_.NoUpdateUrl.isEmpty() ? MakerHomePage() : offer_.NoUpdateUrl);
-}
+void TfrmUpdate::Close() { accept(); }
 
 void TfrmUpdate::done(int result) {
-  thread1.Terminate();
-  if (RemembersDeclinedUpdate(offer_, result == QDialog::Accepted)) {
-    qCInfo(lcUpdate) << "forced update declined by" << UpdatePram.Verison;
-    TForceUpdateMark(UpdatePram.SoftId).Write(UpdatePram.Verison);
-  }
+  session_.End(result == QDialog::Accepted);
   QDialog::done(result);
 }

@@ -1,18 +1,17 @@
 #pragma once
-// TfrmUpdate: the update window. Shows the found version, its date and change log; on OK it
-// downloads the update and hands it over (UpdateHandover.h), then closes with the Accepted result
-// so that the program ends. In forced mode it checks by itself and downloads without asking.
+// TfrmUpdate: the update window. It shows the found version, its date and change log, the
+// download's progress and its errors, as its update session (TUpdateSession) asks: the session
+// holds the state and the order of the steps (support check, download, hand-over, the forced-update
+// mark), the window only shows it and forwards its buttons. Closing with the Accepted result after
+// the hand-over makes the program end.
 //
 // Pages: change log (normal mode), progress (downloading), loading (forced mode, checking), error
-// (with the manual-download link). Every decision (target path, origin of the package, hand-over,
-// the forced-update mark) is the update library's; the window shows and forwards.
+// (with the manual-download link).
 #include <QDialog>
 #include <QString>
 #include <functional>
 
-#include "update/UpdateCheck.h"
-#include "update/UpdateParams.h"
-#include "update/vxDownFile.h"
+#include "update/UpdateSession.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -20,62 +19,54 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 
-class TfrmUpdate : public QDialog {
+class TfrmUpdate : public QDialog, public IUpdateView {
   Q_OBJECT
  public:
   // programFolder ends in '/': "<app>" of the download folder, and where the updater lies.
   explicit TfrmUpdate(QString programFolder, QWidget* parent = nullptr);
   ~TfrmUpdate() override;
 
-  // Set by whoever opens the window, before LoadUI.
-  bool rebootUpdate = false;  // forced mode
-  reUpdate UpdatePram;
-  void SetOffer(const TUpdateOffer& offer);
-  const TUpdateOffer& Offer() const { return offer_; }
+  // Its mode and parameters (rebootUpdate, UpdatePram) are set here before LoadUI.
+  TUpdateSession& session() { return session_; }
+  void SetOffer(const TUpdateOffer& offer) { session_.SetOffer(offer); }
 
-  // Normal mode: the change log and the OK button. Forced mode: the loading page, and a check of
-  // its own that starts the download when it finds the new version.
+  // Begins: the change log and the OK button in normal mode; in forced mode the loading page and
+  // a check of its own that starts the download when it finds the new version.
   void LoadUI();
-
-  // The OK button: download and hand over, or offer the manual page when the version may not
-  // update automatically.
+  // The OK button (imgBntOK): download and hand over, or offer the manual page when the version
+  // may not update automatically.
   void imgBntOKClick();
-  // The manual-download link.
+  // The manual-download link (lblClickUrl).
   void lblClickUrlClick();
+  bool IsDownloading() const { return session_.IsDownloading(); }
 
-  // The pages as the window's states show them (also used for demonstrations).
-  void ShowChangeLog();
-  void ShowDownloading();
-  void ShowLoading();
-  void ShowError();
+  // What the session shows (also used for demonstrations).
+  void ShowOffer(const TUpdateOffer& offer) override;
+  void ShowVersionUnknown() override;
+  void ShowChangeLog() override;
+  void ShowDownloading() override;
+  void ShowLoading() override;
+  void ShowError() override;
+  void ShowState(const QString& text) override;
+  void ShowFigures(const TDownloadFigures& figures) override;
+  void ShowMessage(const QString& text, const QString& title) override;
+  bool AskManualDownload() override;
+  void OpenAddress(const QString& url) override;
+  void Close() override;
+  // The progress page's figures for these numbers.
   void ShowProgress(qint64 downSize, qint64 fileSize, qint64 speed, qint64 elapsedMs);
-
-  bool IsDownloading() const { return isRunning; }
 
   // Opens web addresses (the manual-download page); tests replace it.
   std::function<int(const QString&)> shellOpen;
 
  protected:
-  // Closing: a running check of forced mode is ended, and a declined forced update is remembered
-  // (the forced-update mark) so that the next start opens this window in forced mode.
+  // Closing ends the session: a running check of forced mode is ended, and a declined forced
+  // update is remembered so that the next start opens this window in forced mode.
   void done(int result) override;
 
  private:
   void BuildControls();
   void SetBusy(bool busy);
-  void StartForcedCheck();
-  void ForcedCheckFinished(const TCheckResult& result);
-  void vxDownFile1Down(qint64 downSize, qint64 fileSize, int percent, qint64 speed, qint64 elapsedMs);
-  void vxDownFile1DownEnd(bool isDownComplete);
-  void vxDownFile1Error(const QString& errorId, const QString& errorStr);
-
-  QString programFolder_;
-  TUpdateOffer offer_;
-  bool haveOffer_ = false;
-  bool isRunning = false;
-  QString savePath;
-  TUpdateCheckThread thread1;
-  TvxDownFile vxDownFile1;
 
   QLabel* Label5 = nullptr;
   QLabel* lblVer = nullptr;
@@ -96,4 +87,5 @@ class TfrmUpdate : public QDialog {
   QPushButton* imgBntOK = nullptr;
   QPushButton* imgBntCancel = nullptr;
   QProgressBar* imgUpdating = nullptr;
+  TUpdateSession session_;
 };

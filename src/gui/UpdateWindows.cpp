@@ -6,16 +6,16 @@ TUpdateWindows::TUpdateWindows(QString programFolder) : programFolder_(std::move
 
 bool TUpdateWindows::ShowUpdate(const reUpdate& params, const TUpdateOffer& offer) {
   TfrmUpdate form(programFolder_);
-  form.rebootUpdate = false;
-  form.UpdatePram = params;
+  form.session().rebootUpdate = false;
+  form.session().UpdatePram = params;
   form.SetOffer(offer);
   return Run(form);
 }
 
 bool TUpdateWindows::RunForced(const reUpdate& params) {
   TfrmUpdate form(programFolder_);
-  form.rebootUpdate = true;
-  form.UpdatePram = params;
+  form.session().rebootUpdate = true;
+  form.session().UpdatePram = params;
   return Run(form);
 }
 

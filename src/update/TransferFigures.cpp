@@ -1,5 +1,8 @@
 #include "update/TransferFigures.h"
 
+#include <algorithm>
+
+#include "update/UpdateTexts.h"
 #include "util/FileOps.h"
 
 qint64 TransferSpeed(qint64 bytesNow, qint64 bytesBefore, qint64 msNow, qint64 msBefore) {
@@ -31,4 +34,17 @@ QString ElapsedText(qint64 milliseconds) {
       .arg(seconds / 3600, 2, 10, QChar(u'0'))
       .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
       .arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+TDownloadFigures DownloadFigures(qint64 downSize, qint64 fileSize, qint64 speed, qint64 elapsedMs) {
+  TDownloadFigures figures;
+  if (fileSize > 0) {
+    figures.permille = int(std::clamp<qint64>(downSize * 1000 / fileSize, 0, 1000));
+    figures.total = SizeText(fileSize);
+  } else {
+    figures.total = TUpdateText::Unknown;
+  }
+  figures.speed = SpeedText(speed);
+  figures.elapsed = ElapsedText(elapsedMs);
+  return figures;
 }

@@ -19,3 +19,12 @@ qint64 RangeStart(bool resume, qint64 existingLength);
 QString SpeedText(qint64 bytesPerSecond);
 // Elapsed time as "hh:mm:ss".
 QString ElapsedText(qint64 milliseconds);
+
+// What the progress page shows of a download.
+struct TDownloadFigures {
+  int permille = -1;  // of the progress bar; -1 while the size is unknown
+  QString total;      // after "已下载:": the package's size, "未知" while the server gives none
+  QString speed;      // SpeedText
+  QString elapsed;    // ElapsedText
+};
+TDownloadFigures DownloadFigures(qint64 downSize, qint64 fileSize, qint64 speed, qint64 elapsedMs);

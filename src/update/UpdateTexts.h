@@ -30,6 +30,7 @@ struct TUpdateText {
   static inline const QString StartButton = QStringLiteral("立即升级");
 
   // Messages.
+  static inline const QString MessageTitle = QStringLiteral("提示");
   static inline const QString NotSupported =
       QStringLiteral("当前版本暂时不支持自动升级.\r\n是否打开下载页进行手动下载。");
   static inline const QString AlreadyRunning = QStringLiteral("正在进行升级中，请稍后再试。");
@@ -46,6 +47,9 @@ struct TUpdateText {
   static inline const QString GetErrorPrefix = QStringLiteral("获取下载资源时发生错误:");
   static inline const QString UnsupportedAddress = QStringLiteral("不支持的下载地址");
   static inline const QString TransferCut = QStringLiteral("连接在传输完成前中断");
+  // The transfer waited too long for the next bytes (Qt names it "Operation canceled", which
+  // reads as if the user had stopped it).
+  static inline const QString ServerStopped = QStringLiteral("服务器已停止响应");
 
   // Hand-over: ids and reasons (shown the same way as download errors).
   static inline const QString InstallErrorId = QStringLiteral("installerror");
@@ -58,4 +62,12 @@ struct TUpdateText {
       QStringLiteral("找不到升级程序harrowmint-updater，无法完成升级。请手动下载。");
   static inline const QString HandoverFailed = QStringLiteral("无法写入升级信息文件tmp.updx。");
   static inline const QString StartFailed = QStringLiteral("无法启动升级程序。");
+
+  // The updater: shown by the program at its next start, "升级失败：" + cause.
+  static inline const QString UpdateFailed = QStringLiteral("升级失败：");
+  static inline const QString PackageMissing = QStringLiteral("找不到升级包，没有安装任何文件。");
+  static inline const QString ProgramStillRunning = QStringLiteral("程序一直没有退出，没有安装任何文件。");
+  static inline const QString PackageRefused =
+      QStringLiteral("升级包无法完整解压（已损坏，或含有不安全的条目），没有安装任何文件。");
+  static inline const QString FilesNotWritten = QStringLiteral("部分文件无法写入，升级可能不完整。");
 };

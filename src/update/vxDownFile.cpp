@@ -27,7 +27,7 @@ void TvxDownFile::TReplyDeleter::operator()(QNetworkReply* reply) const {
   reply->deleteLater();
 }
 
-TvxDownFile::TvxDownFile(QObject* parent) : QObject(parent) {}
+TvxDownFile::TvxDownFile(QObject* parent) : QObject(parent), transferTimeoutMs_(kTransferTimeoutMs) {}
 
 TvxDownFile::~TvxDownFile() {
   head_.reset();
@@ -41,7 +41,7 @@ void TvxDownFile::SetUrl(const QString& url) {
 
 QNetworkRequest TvxDownFile::Request() const {
   QNetworkRequest request(QUrl(url_.trimmed()));
-  request.setTransferTimeout(kTransferTimeoutMs);
+  request.setTransferTimeout(transferTimeoutMs_);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
   return request;
 }
@@ -49,6 +49,7 @@ QNetworkRequest TvxDownFile::Request() const {
 bool TvxDownFile::Start(bool Resume) {
   if (running_) return true;
   FHaveError = false;
+  AbortTransfer = false;
   verifiedHttps_ = false;
   writeError_.clear();
   resume_ = Resume;
@@ -69,10 +70,17 @@ bool TvxDownFile::Start(bool Resume) {
 
 void TvxDownFile::Stop() { AbortTransfer = true; }
 
+QString TvxDownFile::FailureText(const QNetworkReply& reply) const {
+  // Only the transfer timeout and Stop cancel a request here.
+  if (reply.error() == QNetworkReply::OperationCanceledError && !AbortTransfer)
+    return TUpdateText::ServerStopped;
+  return reply.errorString();
+}
+
 void TvxDownFile::SizeKnown() {
   const TReply head = std::move(head_);
   if (head->error() != QNetworkReply::NoError) {
-    Fail(TUpdateText::GetErrorId, TUpdateText::GetErrorPrefix + head->errorString());
+    Fail(TUpdateText::GetErrorId, TUpdateText::GetErrorPrefix + FailureText(*head));
     return;
   }
   const QVariant length = head->header(QNetworkRequest::ContentLengthHeader);
@@ -142,7 +150,7 @@ void TvxDownFile::TransferEnded() {
   if (!writeError_.isEmpty()) {
     Fail(TUpdateText::GetErrorId, TUpdateText::GetErrorPrefix + writeError_);
   } else if (get->error() != QNetworkReply::NoError) {
-    Fail(TUpdateText::GetErrorId, TUpdateText::GetErrorPrefix + get->errorString());
+    Fail(TUpdateText::GetErrorId, TUpdateText::GetErrorPrefix + FailureText(*get));
   } else if (BytesToTransfer_ > 0 && QFileInfo(SavePath).size() != BytesToTransfer_) {
     qCWarning(lcUpdate) << "download of" << url_ << "ended at" << QFileInfo(SavePath).size() << "of"
                         << BytesToTransfer_ << "bytes";

@@ -34,6 +34,9 @@ class TvxDownFile : public QObject {
   bool Start(bool Resume);
   // Asks a running transfer to stop; it ends at its next progress step, as a failure.
   void Stop();
+  // A request that receives nothing for this long fails: the server stopped answering (30 s
+  // unless set).
+  void SetTransferTimeout(int ms) { transferTimeoutMs_ = ms; }
 
   bool IsRunning() const { return running_; }
   bool HaveError() const { return FHaveError; }
@@ -64,8 +67,11 @@ class TvxDownFile : public QObject {
   void Fail(const QString& id, const QString& reason);
   void End();
   QNetworkRequest Request() const;
+  // Why a request failed, in words for the user.
+  QString FailureText(const QNetworkReply& reply) const;
 
   QString url_;
+  int transferTimeoutMs_;
   QNetworkAccessManager manager_;
   TReply head_;
   TReply get_;

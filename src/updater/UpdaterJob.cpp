@@ -5,8 +5,10 @@
 
 #include "compress/common/EntryPath.h"
 #include "compress/vxCompress.h"
+#include "update/UpdateFailureNote.h"
 #include "update/UpdateHandover.h"
 #include "update/UpdateLog.h"
+#include "update/UpdateTexts.h"
 #include "updater/ProgramProcesses.h"
 #include "util/FileOps.h"
 #include "util/Process.h"
@@ -21,15 +23,17 @@ QString InsideProgramFolder(const QString& programFolder, const QString& relativ
 
 QString PackagePath(const QString& programFolder) { return programFolder + QStringLiteral("update/tmp.tmp"); }
 
-// Unpacked into a fresh folder beside the package; empty when the package is not complete.
+// Unpacked into a fresh folder beside the package; empty when the package is not complete: an
+// entry refused (a name leaving the folder) or not written as itself (a link), or no ZIP at all.
 QString Unpack(const QString& programFolder) {
   const QString staging = programFolder + QStringLiteral("update/staging");
   DeletePath(staging);
   if (!QDir().mkpath(staging)) return {};
   TvxCompress facade(programFolder + QStringLiteral("Engine/"));
-  const int result = facade.UnCompressFile(PackagePath(programFolder), staging);
-  if (result != crSuccess || facade.CompressFileExt() != QLatin1String(".zip")) {
-    qCWarning(lcUpdate) << "the update package could not be unpacked:" << result << facade.CompressFileExt();
+  const TExtractResult unpacked = facade.UnCompressFile(PackagePath(programFolder), staging);
+  if (!unpacked.complete || unpacked.format != QLatin1String(".zip")) {
+    qCWarning(lcUpdate) << "the update package could not be unpacked completely:" << unpacked.code
+                        << unpacked.format << unpacked.cause;
     DeletePath(staging);
     return {};
   }
@@ -48,15 +52,34 @@ void DeleteListed(const QString& programFolder, const QStringList& files) {
   }
 }
 
+// The program named in the hand-over, or the window program when it names none.
 void StartProgram(const QString& programFolder, const THandover& handover) {
-  if (handover.mainExe.isEmpty()) return;
-  const QString program = InsideProgramFolder(programFolder, handover.mainExe);
+  const QString mainExe = handover.mainExe.isEmpty() ? QStringLiteral("harrowmint") : handover.mainExe;
+  const QString program = InsideProgramFolder(programFolder, mainExe);
   if (program.isEmpty()) {
-    qCWarning(lcUpdate) << "not starting" << handover.mainExe << ": outside the program folder";
+    qCWarning(lcUpdate) << "not starting" << mainExe << ": outside the program folder";
     return;
   }
   if (RunAndWait(program, handover.mainPram, programFolder, kSwShowNormal, false) == kStartFailed)
     qCWarning(lcUpdate) << "could not start" << program;
+}
+
+// Whatever happened, what was handed over is gone afterwards: a refused package is not tried again.
+void RemoveHandedOver(const QString& programFolder) {
+  DeletePath(programFolder + QStringLiteral("update/staging"));
+  DeletePath(PackagePath(programFolder));
+  DeletePath(HandoverFilePath(programFolder));
+}
+
+// Installs the hand-over's package; the cause of a failure, empty on success.
+QString Install(const QString& programFolder, const THandover& handover) {
+  const QString staging = Unpack(programFolder);
+  if (staging.isEmpty()) return TUpdateText::PackageRefused;
+  const bool copied = CopyPath(staging + QStringLiteral("/*"), programFolder);
+  DeletePath(staging);
+  if (!copied) return TUpdateText::FilesNotWritten;
+  DeleteListed(programFolder, handover.deleteFiles);
+  return {};
 }
 
 }  // namespace
@@ -67,26 +90,16 @@ int RunUpdater(const QString& programFolder, const TUpdaterOptions& options) {
     qCWarning(lcUpdate) << "no hand-over file in" << programFolder;
     return kUpdaterFailed;
   }
-  if (!QFileInfo(PackagePath(programFolder)).isFile()) {
-    qCWarning(lcUpdate) << "no update package in" << programFolder;
-    return kUpdaterFailed;
-  }
   const THandover handover = ReadHandover(document);
   if (!WaitForProgramsToEnd(programFolder, handover.processNames, options.waitMs)) {
-    qCWarning(lcUpdate) << "the program is still running; nothing installed";
+    // Not started a second time; the hand-over stays, to be run again once they have ended.
+    NoteUpdateFailure(programFolder, TUpdateText::ProgramStillRunning);
     return kUpdaterFailed;
   }
-  const QString staging = Unpack(programFolder);
-  if (staging.isEmpty()) return kUpdaterFailed;
-  const bool copied = CopyPath(staging + QStringLiteral("/*"), programFolder);
-  DeletePath(staging);
-  if (!copied) {
-    qCWarning(lcUpdate) << "some files of the update could not be written";
-    return kUpdaterFailed;
-  }
-  DeleteListed(programFolder, handover.deleteFiles);
-  DeletePath(PackagePath(programFolder));
-  DeletePath(HandoverFilePath(programFolder));
+  const QString failure = QFileInfo(PackagePath(programFolder)).isFile() ? Install(programFolder, handover)
+                                                                         : TUpdateText::PackageMissing;
+  if (!failure.isEmpty()) NoteUpdateFailure(programFolder, failure);
+  RemoveHandedOver(programFolder);
   StartProgram(programFolder, handover);
-  return kUpdaterDone;
+  return failure.isEmpty() ? kUpdaterDone : kUpdaterFailed;
 }

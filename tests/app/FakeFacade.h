@@ -19,12 +19,13 @@
 struct FakeArchive {
   QString detected = QStringLiteral(".zip");  // GetFileRealExt
   int code = crSuccess;                       // UnCompressFile
-  QString realFormat;                         // CompressFileExt after success; empty: detected
+  QString realFormat;                         // the result's format after success; empty: detected
   QMap<QString, QByteArray> content;          // written into the folder on success
   // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
-  bool complete = true;                       // ExtractionComplete: nothing refused or converted
+  bool complete = true;  // the result's complete: nothing refused or converted
+  QString warning;       // given to the warning handler as it is extracted
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -90,26 +91,23 @@ class FakeFacade : public IArchiveFacade {
   bool isSupportExt(const QString& extName) const override {
     return QStringLiteral(";.zip;.rar;.7z;.exe;").contains(';' + extName + ';');
   }
-  int UnCompressFile(const QString& archive, const QString& dir) override {
+  TExtractResult UnCompressFile(const QString& archive, const QString& dir) override {
     Call("UnCompressFile");
     const FakeArchive& a = archives[QFileInfo(archive).fileName()];
-    compressFileExt_ = a.detected;
     {
       std::lock_guard lock(log->mutex);
       log->triedPasswords << log->unCompressPwd;
       log->extractedInto << dir + (QDir(dir).isEmpty() ? " empty" : " not empty");
     }
-    const int code = Extract(a, dir);
-    if (code == crSuccess && !a.realFormat.isEmpty()) compressFileExt_ = a.realFormat;
-    return code;
+    TExtractResult result = Extract(a, dir);
+    result.format = result.succeeded() && !a.realFormat.isEmpty() ? a.realFormat : a.detected;
+    return result;
   }
-  bool ExtractionComplete() const override { return extractionComplete_; }
-  QString CompressFileExt() const override { return compressFileExt_; }
-  bool LastExtractionEncrypted() const override { return encrypted_; }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());
   }
-  int UnCompressByPlugin(const QString& archive, const QString& dir, const QString& pluginExt) override {
+  TExtractResult UnCompressByPlugin(const QString& archive, const QString& dir,
+                                    const QString& pluginExt) override {
     Call("UnCompressByPlugin " + pluginExt);
     return Extract(archives[QFileInfo(archive).fileName()], dir);
   }
@@ -145,20 +143,24 @@ class FakeFacade : public IArchiveFacade {
     std::lock_guard lock(log->mutex);
     log->calls << call;
   }
-  int Extract(const FakeArchive& a, const QString& dir) {
-    if (!warning.isEmpty()) onWarning_(warning);
+  TExtractResult Extract(const FakeArchive& a, const QString& dir) {
+    for (const QString& w : {warning, a.warning})
+      if (!w.isEmpty()) onWarning_(w);
     if (throwOnExtract) throw std::runtime_error("engine trouble");
-    encrypted_ = a.password.has_value();
+    TExtractResult result;
+    result.encrypted = a.password.has_value();
     if (a.password && *a.password != UnCompressPwd()) {
       testsupport::WriteFile(dir + "/partial.bin", "left by a failed try");
-      return a.wrongPasswordCode;
+      result.code = a.wrongPasswordCode;
+      return result;
     }
     if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Extracting);
-    if (a.code != crSuccess) return a.code;
+    result.code = a.code;
+    if (a.code != crSuccess) return result;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
-    extractionComplete_ = a.complete;
-    return crSuccess;
+    result.complete = a.complete;
+    return result;
   }
   bool Pack(const QStringList& sources, const QString& archive) {
     if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Packing);
@@ -177,9 +179,6 @@ class FakeFacade : public IArchiveFacade {
     return !packFails;
   }
 
-  QString compressFileExt_;
-  bool encrypted_ = false;
-  bool extractionComplete_ = false;
   std::function<void(const QString&)> onWarning_;
   TProgressHandler onProgress_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made

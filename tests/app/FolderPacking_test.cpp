@@ -138,6 +138,52 @@ TEST(FolderPacking, ARarCommentOrLockThatFailedFailsThePacking) {
   }
 }
 
+// Packing RAR needs only the packer: without the unrar library the packer lists the output for the
+// check that it holds every file, whatever the names hold (line breaks, an escape character, blanks,
+// bytes that are not UTF-8). An output that lacks a file, or that the packer cannot list, fails.
+TEST(FolderPacking, RarOutputsAreCheckedWithoutTheUnrarLibrary) {
+  TvxCompress builtEngines(testsupport::EngineDir() + '/');
+  if (!builtEngines.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+  HM_REQUIRE_TOOL("unrar");
+  const struct {
+    const char* label;
+    const char* afterPacker;  // shell lines run after the real packer, "$1" its command
+    int expected;
+    bool unloadableLibrary = false;
+  } rows[] = {
+      {"the packer alone", "", prPacked},
+      {"beside a library that cannot be loaded", "", prPacked, true},
+      {"an output that lacks a file", "[ \"$1\" = a ] && \"$real\" d -idq \"$4\" game.bin >/dev/null\n", prFailed},
+      {"a packer that cannot list", "[ \"$1\" = lt ] && exit 3\n", prFailed},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    Packing p;
+    WriteFile(p.folder + "/game.bin", testsupport::RandomBytes(9000));
+    for (const char* name : {"line\nbreak.txt", "esc\x1b[31m.txt", "  lead and trail  ", "sub dir/deep/x.bin"})
+      WriteFile(p.folder + '/' + QString::fromUtf8(name), name);
+    testsupport::WriteFileAtRawPath(p.folder, "bad\xFF.txt", "not UTF-8");
+    testsupport::WriteFileAtRawPath(p.folder, "sub dir/\xC4\xE3\xBA\xC3.txt", "GBK");
+    const QString engines = p.dir.path() + "/Engine/";
+    MakeDir(engines);
+    const QString realRar = QFileInfo(testsupport::EngineDir() + "/rar").canonicalFilePath();
+    WriteFile(engines + "rar", QStringLiteral("#!/bin/sh\nreal='%1'\n\"$real\" \"$@\"; code=$?\n%2exit $code\n")
+                                   .arg(realRar, QString::fromUtf8(row.afterPacker))
+                                   .toUtf8());
+    QFile::setPermissions(engines + "rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (row.unloadableLibrary) WriteFile(engines + "libunrar.so", "not a library");
+    TvxCompress compress(engines);
+    const QString archive = p.dir.path() + "/out.rar";
+    EXPECT_EQ(p.Pack(compress, archive, ".rar"), row.expected);
+    if (row.expected != prPacked) continue;
+    const QString check = p.dir.path() + "/check";
+    ASSERT_EQ(testsupport::RunTool("unrar", {"x", "-idq", archive, check + '/'}).exitCode, 0);
+    QStringList expected = testsupport::TreeListing(p.folder) + QStringList{"Readme.txt"};
+    expected.sort();
+    EXPECT_EQ(testsupport::TreeListing(check), expected);
+  }
+}
+
 TEST(FolderPacking, CallsPerFormat) {
   struct Row {
     QString format;

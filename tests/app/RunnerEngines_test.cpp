@@ -1,6 +1,7 @@
 // Whole runs through the real facade and engines: archives made by independent tools go in,
 // outputs are listed by independent tools; wrong passwords, corrupt archives, and a stop request
 // that ends the running packer program.
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -150,6 +151,45 @@ TEST_P(RunnerWithEngines, EveryFileAndEveryNameOfAFolderReachesTheOutput) {
   for (const char* name : {"a😀b.txt", "x𠀀1.txt", "x𠀀2.txt", "y𡀀.txt"})
     EXPECT_EQ(ReadFile(check + '/' + name), name);
   EXPECT_EQ(ReadFile(check + "/link.bin"), ReadFile(folder + "/data.bin"));
+}
+
+// Every file keeps its modification time from the source archive to the output, whichever tool
+// made the source and whichever format the output is; 7z's listing reads the outputs.
+TEST_P(RunnerWithEngines, FileTimesSurviveTheRepacking) {
+  for (const char* tool : {"zip", "7z", "rar"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  h.settings.CompressExt = GetParam();
+  const QString tree = h.home.file("tree");
+  const QMap<QString, QDateTime> times{{"a.txt", QDateTime(QDate(2016, 5, 4), QTime(3, 2, 2))},
+                                       {"sub/b.bin", QDateTime(QDate(2017, 6, 5), QTime(4, 3, 4))}};
+  for (auto it = times.begin(); it != times.end(); ++it) {
+    WriteFile(tree + '/' + it.key(), RandomBytes(20000));
+    QFile file(tree + '/' + it.key());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(it.value(), QFileDevice::FileModificationTime));
+  }
+  ASSERT_EQ(RunTool("zip", {"-qr", h.In("src.zip"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", h.In("src.7z"), "."}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", h.In("src.rar"), tree + "/*"}).exitCode, 0);
+
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("src.zip"), h.In("src.7z"), h.In("src.rar")}));
+  for (int i = 0; i < 3; ++i) {
+    const TItemResult& r = o.results[i];
+    SCOPED_TRACE(r.source.toStdString());
+    ASSERT_EQ(r.status, TStatusText::Packed);
+    const QString listing = QString::fromUtf8(RunTool("7z", {"l", "-slt", "-p-", r.CompressPath}).out);
+    for (auto it = times.begin(); it != times.end(); ++it) {
+      const qsizetype at = listing.indexOf("Path = " + it.key() + '\n');
+      ASSERT_GE(at, 0) << listing.toStdString();
+      const qsizetype modified = listing.indexOf("Modified = ", at);
+      ASSERT_GE(modified, 0) << listing.toStdString();
+      const QDateTime stored = QDateTime::fromString(listing.mid(modified + 11, 19), "yyyy-MM-dd HH:mm:ss");
+      // ZIP's own date and time count in steps of two seconds.
+      EXPECT_LE(std::abs(stored.secsTo(it.value())), 1) << it.key().toStdString() << " "
+                                                        << stored.toString(Qt::ISODate).toStdString();
+    }
+  }
 }
 
 // The source tree as a .tar.gz (bsdtar), an ISO image (xorriso) and a cabinet (gcab), the formats

@@ -78,8 +78,9 @@ TEST_F(DispatchTest, ArchivesGoToTheEngineOfTheirSignature) {
     TvxCompress compress(engine.path());
     const QString out = Destination();
     QDir().mkpath(out);
-    EXPECT_EQ(compress.UnCompressFile(Archive(c.name, c.content), out), c.result);
-    EXPECT_EQ(compress.CompressFileExt(), c.ext);
+    const TExtractResult extracted = compress.UnCompressFile(Archive(c.name, c.content), out);
+    EXPECT_EQ(extracted.code, c.result);
+    EXPECT_EQ(extracted.format, c.ext);
     EXPECT_EQ(testsupport::TreeListing(out) == ff::kTree, c.extracted)
         << testsupport::TreeListing(out).join(' ').toStdString();
     EXPECT_EQ(engine.RecorderRan("rec"), c.pluginRan);
@@ -89,10 +90,11 @@ TEST_F(DispatchTest, ArchivesGoToTheEngineOfTheirSignature) {
 TEST_F(DispatchTest, SelfExtractingNoEngineOpensReturnsTheSevenZipAttempt) {
   const QString junk = Archive("junk.exe", "MZ" + QByteArray(8192, 'x'));
   TvxCompress compress(engine.path());
-  const int sevenZip = compress.Unc7ZipFile(junk, Destination());
-  EXPECT_EQ(compress.UnCompressFile(junk, Destination()), sevenZip);
+  const int sevenZip = compress.Unc7ZipFile(junk, Destination()).code;
+  const TExtractResult extracted = compress.UnCompressFile(junk, Destination());
+  EXPECT_EQ(extracted.code, sevenZip);
   EXPECT_EQ(sevenZip, crFailed);
-  EXPECT_EQ(compress.CompressFileExt(), ".exe");
+  EXPECT_EQ(extracted.format, ".exe");
 }
 
 // The RAR engine's wrong password is behind the 7z attempt's code; that the content is encrypted
@@ -102,17 +104,19 @@ TEST_F(DispatchTest, SelfExtractingEncryptedArchiveSaysSoWhateverTheLastAttemptS
   const QString sfx = Archive("locked.exe", ff::SelfExtracting(Real("locked.rar")));
   TvxCompress compress(engine.path());
   compress.SetUnCompressPwd("wrong");
-  EXPECT_EQ(compress.UnCompressFile(sfx, Destination()), crFailed);
-  EXPECT_TRUE(compress.LastExtractionEncrypted());
+  const TExtractResult wrong = compress.UnCompressFile(sfx, Destination());
+  EXPECT_EQ(wrong.code, crFailed);
+  EXPECT_TRUE(wrong.encrypted);
   compress.SetUnCompressPwd("right");
   const QString out = Destination();
-  EXPECT_EQ(compress.UnCompressFile(sfx, out), crSuccess);
-  EXPECT_EQ(compress.CompressFileExt(), ".rar");
+  const TExtractResult right = compress.UnCompressFile(sfx, out);
+  EXPECT_EQ(right.code, crSuccess);
+  EXPECT_EQ(right.format, ".rar");
   EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
-  EXPECT_EQ(
-      compress.UnCompressFile(Archive("plain.exe", ff::SelfExtracting(Real("real.rar"))), Destination()),
-      crSuccess);
-  EXPECT_FALSE(compress.LastExtractionEncrypted());
+  const TExtractResult plain =
+      compress.UnCompressFile(Archive("plain.exe", ff::SelfExtracting(Real("real.rar"))), Destination());
+  EXPECT_EQ(plain.code, crSuccess);
+  EXPECT_FALSE(plain.encrypted);
 }
 
 TEST_F(DispatchTest, PluginTakingOverABuiltInFormatUsesTheArchivesOwnExtension) {
@@ -120,16 +124,18 @@ TEST_F(DispatchTest, PluginTakingOverABuiltInFormatUsesTheArchivesOwnExtension) 
   TvxCompress compress(engine.path());
 
   const QString named = Archive("a.rar", Real("real.rar"));
-  EXPECT_EQ(compress.UnCompressFile(named, Destination()), crSuccess);
+  const TExtractResult extracted = compress.UnCompressFile(named, Destination());
+  EXPECT_EQ(extracted.code, crSuccess);
   EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"own", named}));
-  EXPECT_EQ(compress.CompressFileExt(), ".rar");
+  EXPECT_EQ(extracted.format, ".rar");
 
   // Detected as RAR, so rar.pk decides; but the plug-in file used is the archive's own, zip.pk.
-  EXPECT_EQ(compress.UnCompressFile(Archive("b.zip", Real("real.rar")), Destination()), crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(Archive("b.zip", Real("real.rar")), Destination()).code,
+            crEngineLoadFailed);
   // A switch other than exactly "1" leaves the built-in engines in charge.
   engine.WritePlugin("rar.pk", PluginText("RAR", "rec", "own {file}", "", "true"));
   const QString out = Destination();
-  EXPECT_EQ(compress.UnCompressFile(named, out), crSuccess);
+  EXPECT_EQ(compress.UnCompressFile(named, out).code, crSuccess);
   EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
 }
 
@@ -137,12 +143,13 @@ TEST_F(DispatchTest, WrongPasswordIsReportedWithTheEnginesErrorNumber) {
   ASSERT_EQ(ff::MakeRar(work.file("src"), work.file("locked.rar"), "right"), 0);
   TvxCompress compress(engine.path());
   compress.SetUnCompressPwd("wrong");
-  EXPECT_EQ(compress.UnCompressFile(work.file("locked.rar"), Destination()), crWrongPassword);
-  EXPECT_NE(compress.m_Error, 0);
+  const TExtractResult wrong = compress.UnCompressFile(work.file("locked.rar"), Destination());
+  EXPECT_EQ(wrong.code, crWrongPassword);
+  EXPECT_NE(wrong.m_Error, 0);
 
   compress.SetUnCompressPwd("right");
   const QString out = Destination();
-  EXPECT_EQ(compress.UnCompressFile(work.file("locked.rar"), out), crSuccess);
+  EXPECT_EQ(compress.UnCompressFile(work.file("locked.rar"), out).code, crSuccess);
   EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
 }
 
@@ -211,12 +218,13 @@ TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {
   TvxCompress compress(engine.path());
   const QString out = Destination();
   QDir().mkpath(out);
-  EXPECT_EQ(compress.UnCompressFile(work.file("evil.tar"), out), crSuccess);
+  const TExtractResult extracted = compress.UnCompressFile(work.file("evil.tar"), out);
+  EXPECT_EQ(extracted.code, crSuccess);
   EXPECT_EQ(testsupport::TreeListing(out), QStringList({"etc", "inside.txt", "kept", "passwd"}));
   for (const char* name : {"etc", "passwd", "kept"})
     EXPECT_FALSE(QFileInfo(out + '/' + name).isSymLink()) << name;
   EXPECT_EQ(testsupport::ReadFile(out + "/etc"), "/etc");
-  EXPECT_FALSE(compress.ExtractionComplete());
+  EXPECT_FALSE(extracted.complete);
 }
 
 // Every engine that writes the files itself writes them through the one extraction target: a link
@@ -247,8 +255,8 @@ TEST_F(DispatchTest, NoEngineWritesThroughALinkAlreadyInTheDestination) {
     ASSERT_TRUE(QFile::link(outside.file("victim.txt"), out + "/filelink"));
 
     TvxCompress compress(engine.path());
-    EXPECT_EQ(compress.UnCompressFile(through, out), crFailed);
-    EXPECT_EQ(compress.UnCompressFile(onto, out), crSuccess);
+    EXPECT_EQ(compress.UnCompressFile(through, out).code, crFailed);
+    EXPECT_EQ(compress.UnCompressFile(onto, out).code, crSuccess);
     EXPECT_FALSE(QFileInfo(out + "/filelink").isSymLink());
     EXPECT_EQ(testsupport::ReadFile(out + "/filelink"), "replaces the link");
     EXPECT_EQ(testsupport::TreeListing(outside.path()), QStringList({"victim.txt"}));
@@ -268,18 +276,19 @@ TEST(PluginExtensions, FoundByTheLongestExtensionAndUsedWhenNamed) {
   testsupport::WriteFile(archive, "gzip bytes, no known signature");
   TvxCompress compress(engine.path());
 
-  EXPECT_EQ(compress.UnCompressFile(archive, work.file("out1")), crSuccess);
+  EXPECT_EQ(compress.UnCompressFile(archive, work.file("out1")).code, crSuccess);
   EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"gz", archive}));
 
   const QString found = compress.FindPluginExt(archive);
   EXPECT_EQ(found, ".tar.gz");
-  EXPECT_EQ(compress.UnCompressByPlugin(archive, work.file("out2"), found), crSuccess);
+  const TExtractResult byPlugin = compress.UnCompressByPlugin(archive, work.file("out2"), found);
+  EXPECT_EQ(byPlugin.code, crSuccess);
   EXPECT_EQ(engine.RecordedArguments("rec"), QStringList({"targz", archive}));
-  EXPECT_EQ(compress.CompressFileExt(), "") << "still the last UnCompressFile's";
+  EXPECT_EQ(byPlugin.format, "") << "no signature claims it";
 
   // A named plug-in without its program is a missing engine, as by the facade's own dispatch.
   engine.WritePlugin("targz.pk", PluginText("TAR.GZ", "gone", "targz {file}"));
-  EXPECT_EQ(compress.UnCompressByPlugin(archive, work.file("out3"), found), crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressByPlugin(archive, work.file("out3"), found).code, crEngineLoadFailed);
   EXPECT_EQ(compress.FindPluginExt(work.file("a.txt")), "");
 }
 
@@ -296,11 +305,12 @@ TEST(MissingEngines, EachOperationGivesItsCode) {
   TvxCompress compress(emptyEngineFolder.path());
   const QString out = work.file("out");
 
-  EXPECT_EQ(compress.UnCompressFile(work.file("a.rar"), out), crEngineLoadFailed);
-  EXPECT_EQ(compress.UnCompressFile(work.file("a.7z"), out), crEngineLoadFailed);
-  EXPECT_EQ(compress.UnCompressFile(work.file("junk.exe"), out), crEngineLoadFailed);  // the 7z attempt's
-  EXPECT_EQ(compress.UnCompressFile(work.file("src/readme.txt"), out), crEngineLoadFailed);  // no txt.pk
-  EXPECT_EQ(compress.Unc7ZipFile(work.file("missing.7z"), out), crFileNotFound);
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.rar"), out).code, crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.7z"), out).code, crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(work.file("junk.exe"), out).code,
+            crEngineLoadFailed);  // the 7z attempt's
+  EXPECT_EQ(compress.UnCompressFile(work.file("src/readme.txt"), out).code, crEngineLoadFailed);  // no txt.pk
+  EXPECT_EQ(compress.Unc7ZipFile(work.file("missing.7z"), out).code, crFileNotFound);
   EXPECT_EQ(compress.GetFileList(work.file("a.rar")), crFailed);  // RAR listing does not check first
   EXPECT_EQ(compress.GetFileList(work.file("a.7z")), crEngineLoadFailed);
   EXPECT_FALSE(compress.RarExeExists());
@@ -313,7 +323,7 @@ TEST(MissingEngines, EachOperationGivesItsCode) {
   EXPECT_THROW(compress.CompressFile(work.file("src"), work.file("new.7z")), E7zLoadError);
 
   // ZIP is written in house and needs no engine file.
-  EXPECT_EQ(compress.UnCompressFile(work.file("a.zip"), out), crSuccess);
+  EXPECT_EQ(compress.UnCompressFile(work.file("a.zip"), out).code, crSuccess);
   EXPECT_EQ(testsupport::TreeListing(out), ff::kTree);
   EXPECT_EQ(compress.GetFileList(work.file("a.zip")), crSuccess);
 }
@@ -331,7 +341,7 @@ TEST(BrokenEngines, UnloadableSevenZipLibraryReachesTheCaller) {
 
   EXPECT_THROW(compress.UnCompressFile(work.file("a.7z"), work.file("out")), E7zLoadError);
   EXPECT_THROW(compress.GetFileList(work.file("a.7z")), E7zLoadError);
-  EXPECT_EQ(compress.UnCompressFile(work.file("b.rar"), work.file("out")), crFailed);
+  EXPECT_EQ(compress.UnCompressFile(work.file("b.rar"), work.file("out")).code, crFailed);
 }
 
 }  // namespace

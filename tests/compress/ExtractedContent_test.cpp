@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -14,6 +17,8 @@
 
 #include <zlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "compress/FacadeFixture.h"
@@ -85,7 +90,7 @@ TEST_F(ExtractedContent, APluginsLinksBecomeFilesHoldingTheirTarget) {
   ASSERT_TRUE(QFile::link("../../nowhere", tree + "/sub/dangling.lnk"));
   const QString dest = Destination();
 
-  ASSERT_EQ(compress.UnCompressFile(Tar(tree, "links.tar"), dest), crSuccess);
+  ASSERT_EQ(compress.UnCompressFile(Tar(tree, "links.tar"), dest).code, crSuccess);
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   const std::pair<const char*, QByteArray> converted[] = {{"inside.lnk", "data.bin"},
                                                           {"outside.lnk", "/etc/hostname"},
@@ -117,7 +122,7 @@ TEST_F(ExtractedContent, PipesAndDevicesFailTheExtraction) {
       continue;
     }
     const QString dest = Destination();
-    EXPECT_EQ(compress.UnCompressFile(Tar(tree, QStringLiteral("%1.tar").arg(c.name)), dest), crFailed);
+    EXPECT_EQ(compress.UnCompressFile(Tar(tree, QStringLiteral("%1.tar").arg(c.name)), dest).code, crFailed);
     EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   }
 }
@@ -130,11 +135,12 @@ TEST_F(ExtractedContent, ARarSymbolicLinkBecomesAFileHoldingItsTarget) {
   ASSERT_TRUE(QFile::link("libx.so.1.2", tree + "/lib/libx.so"));
   ASSERT_EQ(RunTool("rar", {"a", "-r", "-ol", "-idq", work.file("links.rar"), "lib"}, tree).exitCode, 0);
   const QString dest = Destination();
-  ASSERT_EQ(compress.UnCompressFile(work.file("links.rar"), dest), crSuccess);
+  const TExtractResult extracted = compress.UnCompressFile(work.file("links.rar"), dest);
+  ASSERT_EQ(extracted.code, crSuccess);
   EXPECT_EQ(NeitherFileNorFolder(dest), QStringList());
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
   EXPECT_EQ(ReadFile(dest + "/lib/libx.so.1.2"), QByteArray(7000, 'l'));
-  EXPECT_FALSE(compress.ExtractionComplete());  // never to take its source's place
+  EXPECT_FALSE(extracted.complete);  // never to take its source's place
 }
 
 // A link stored by the ZIP or 7z packer comes out as a file too, and the extraction says it was
@@ -150,15 +156,19 @@ TEST_F(ExtractedContent, AZipOr7zLinkMakesTheExtractionIncomplete) {
     SCOPED_TRACE(type);
     const QString linked = work.file(QStringLiteral("links.%1").arg(type));
     const QString whole = work.file(QStringLiteral("plain.%1").arg(type));
-    ASSERT_EQ(RunTool("7z", {"a", "-bd", "-snl", QStringLiteral("-t%1").arg(type), linked, "lib"}, tree).exitCode, 0);
+    ASSERT_EQ(
+        RunTool("7z", {"a", "-bd", "-snl", QStringLiteral("-t%1").arg(type), linked, "lib"}, tree).exitCode,
+        0);
     ASSERT_EQ(RunTool("7z", {"a", "-bd", QStringLiteral("-t%1").arg(type), whole, "lib"}, plain).exitCode, 0);
     QString dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(linked, dest), crSuccess);
+    const TExtractResult fromLinks = compress.UnCompressFile(linked, dest);
+    ASSERT_EQ(fromLinks.code, crSuccess);
     EXPECT_EQ(ReadFile(dest + "/lib/libx.so"), "libx.so.1.2");
-    EXPECT_FALSE(compress.ExtractionComplete());
+    EXPECT_FALSE(fromLinks.complete);
     dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(whole, dest), crSuccess);
-    EXPECT_TRUE(compress.ExtractionComplete());
+    const TExtractResult fromFiles = compress.UnCompressFile(whole, dest);
+    ASSERT_EQ(fromFiles.code, crSuccess);
+    EXPECT_TRUE(fromFiles.complete);
   }
 }
 
@@ -167,7 +177,8 @@ TEST_F(ExtractedContent, AZipOr7zLinkMakesTheExtractionIncomplete) {
 TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
   HM_REQUIRE_TOOL("7z");
   const QString tree = work.file("zeros");
-  for (const char* name : {"a.bin", "b.bin", "c.bin"}) WriteFile(tree + '/' + name, QByteArray(2 << 20, '\0'));
+  for (const char* name : {"a.bin", "b.bin", "c.bin"})
+    WriteFile(tree + '/' + name, QByteArray(2 << 20, '\0'));
   ASSERT_EQ(ff::MakeRar(tree, work.file("zeros.rar")), 0);
   ASSERT_EQ(ff::Make7z(tree, work.file("zeros.zip"), "zip"), 0);
   ASSERT_EQ(ff::Make7z(tree, work.file("zeros.7z")), 0);
@@ -196,15 +207,106 @@ TEST_F(ExtractedContent, EveryEngineStopsAtTheSizeLimitAndTheFreeSpaceReserve) {
       QStringList lines;
       const TLogTap tap([&lines](const TLogLine& line) { lines << line.message; });
       const QString dest = Destination();
-      EXPECT_EQ(compress.UnCompressFile(work.file(archive), dest), c.result);
+      const TExtractResult extracted = compress.UnCompressFile(work.file(archive), dest);
+      EXPECT_EQ(extracted.code, c.result);
       if (c.result == crSuccess) {
         EXPECT_EQ(BytesBelow(dest), quint64(6 << 20));
-        EXPECT_TRUE(compress.ExtractionComplete());
+        EXPECT_TRUE(extracted.complete);
       } else {
-        EXPECT_FALSE(compress.ExtractionComplete());
+        EXPECT_FALSE(extracted.complete);
         EXPECT_TRUE(lines.join('\n').contains(c.cause)) << lines.join('\n').toStdString();
       }
     }
+  }
+}
+
+// Lowers the file-size limit of this process (and the programs it starts) until it goes; a write
+// past it then fails with EFBIG instead of ending the process.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previousAction_);
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::sigaction(SIGXFSZ, &previousAction_, nullptr);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  struct sigaction previousAction_ {};
+};
+
+// A small tmpfs the test mounts (it needs root) and removes.
+class TSmallDisk {
+ public:
+  explicit TSmallDisk(const char* size) {
+    const QByteArray options = QByteArray("size=") + size;
+    mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    if (!mounted_) error_ = errno;
+  }
+  ~TSmallDisk() {
+    if (mounted_) ::umount(QFile::encodeName(dir_.path()).constData());
+  }
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+  bool mounted() const { return mounted_; }
+  QString whyNot() const { return QString::fromLocal8Bit(std::strerror(error_)); }
+  QString file(const QString& name) const { return dir_.file(name); }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
+  int error_ = 0;
+};
+
+// An extraction that cannot write fails with the system's reason as its cause, not an engine's
+// guess ("damaged", "write error"): for the ZIP engine, the 7z library (its own format
+// and, for AES, its ZIP reader) and the unrar library, under a file-size limit and on a full disk.
+// A plug-in program's errors are not heard: only a disk that is full shows.
+TEST_F(ExtractedContent, AFailedWriteLogsTheSystemsReason) {
+  HM_REQUIRE_TOOL("7z");
+  const QString tree = work.file("big");
+  WriteFile(tree + "/small.txt", "small");
+  WriteFile(tree + "/sub/big.bin", testsupport::RandomBytes(3 << 20));
+  ASSERT_EQ(ff::MakeRar(tree, work.file("big.rar")), 0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("big.zip"), "zip"), 0);
+  ASSERT_EQ(RunTool("7z", {"a", "-bd", "-tzip", "-mem=AES256", "-psecret", work.file("aes.zip"), "*"}, tree).exitCode,
+            0);
+  ASSERT_EQ(ff::Make7z(tree, work.file("big.7z")), 0);
+  Tar(tree, "big.tar");
+  compress.SetExtractLimits({0, 0});
+  compress.SetUnCompressPwd("secret");
+
+  const auto failsWith = [&](const QString& archive, const QString& dest, const QString& reason) {
+    const TExtractResult extracted = compress.UnCompressFile(archive, dest);
+    EXPECT_EQ(extracted.code, crFailed);
+    EXPECT_TRUE(extracted.cause.contains(reason)) << extracted.cause.toStdString();
+  };
+  const char* engines[] = {"big.zip", "aes.zip", "big.7z", "big.rar"};
+  {
+    const TFileSizeLimit limit(1 << 20);
+    for (const char* archive : engines) {
+      SCOPED_TRACE(QStringLiteral("%1, file-size limit").arg(archive).toStdString());
+      failsWith(work.file(archive), Destination(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+    }
+    SCOPED_TRACE("big.tar, file-size limit");
+    failsWith(work.file("big.tar"), Destination(), {});
+  }
+  for (const char* archive : {"big.zip", "aes.zip", "big.7z", "big.rar", "big.tar"}) {
+    SCOPED_TRACE(QStringLiteral("%1, full disk").arg(archive).toStdString());
+    const TSmallDisk disk("1m");
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << disk.whyNot().toStdString();
+    testsupport::MakeDir(disk.file("out"));  // as the item makes its work folder
+    failsWith(work.file(archive), disk.file("out"), QString::fromLocal8Bit(std::strerror(ENOSPC)));
   }
 }
 
@@ -218,7 +320,8 @@ TEST_F(ExtractedContent, EveryFileAndFolderIsOpenToItsOwner) {
   const QByteArray locked = QFile::encodeName(tree + "/locked");
   ASSERT_EQ(::chmod(QFile::encodeName(tree + "/locked/inner.bin").constData(), 0), 0);
   ASSERT_EQ(::chmod(closed.constData(), 0), 0);
-  ASSERT_EQ(RunTool("rar", {"a", "-r", "-idq", work.file("closed.rar"), "closed.bin", "locked"}, tree).exitCode, 0);
+  ASSERT_EQ(
+      RunTool("rar", {"a", "-r", "-idq", work.file("closed.rar"), "closed.bin", "locked"}, tree).exitCode, 0);
   ASSERT_EQ(::chmod(locked.constData(), 0), 0);
   Tar(tree, "closed.tar");
   ::chmod(locked.constData(), 0700);  // so the fixture can remove it
@@ -230,7 +333,7 @@ TEST_F(ExtractedContent, EveryFileAndFolderIsOpenToItsOwner) {
   for (const char* archive : {"closed.rar", "closed.tar"}) {
     SCOPED_TRACE(archive);
     const QString dest = Destination();
-    ASSERT_EQ(compress.UnCompressFile(work.file(archive), dest), crSuccess);
+    ASSERT_EQ(compress.UnCompressFile(work.file(archive), dest).code, crSuccess);
     EXPECT_EQ(mode(dest + "/closed.bin") & 0600, 0600u);
     EXPECT_EQ(mode(dest + "/locked/inner.bin") & 0600, 0600u);
     EXPECT_EQ(mode(dest + "/locked") & 0700, 0700u);
@@ -267,7 +370,8 @@ QByteArray PatchRar5Header(QByteArray rar, const QByteArray& within, const QByte
     if (header.contains(within) && header.contains(from)) {
       header.replace(header.indexOf(from), from.size(), to);
       rar.replace(sizeStart, header.size(), header);
-      const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(header.constData()), uInt(header.size())));
+      const quint32 crc =
+          quint32(crc32(0, reinterpret_cast<const Bytef*>(header.constData()), uInt(header.size())));
       for (int i = 0; i < 4; ++i) rar[start + i] = char((crc >> (8 * i)) & 0xFF);
       return rar;
     }
@@ -286,10 +390,13 @@ TEST_F(ExtractedContent, RarHardLinksAndFileCopiesNeedTheirOriginal) {
   ASSERT_EQ(::link(QFile::encodeName(tree + "/a.txt"), QFile::encodeName(tree + "/b.txt")), 0);
   WriteFile(tree + "/c.txt", "the original's content");
   ASSERT_EQ(RunTool("rar", {"a", "-oh", "-idq", work.file("hard.rar"), "a.txt", "b.txt"}, tree).exitCode, 0);
-  ASSERT_EQ(RunTool("rar", {"a", "-oi:1", "-idq", work.file("copy.rar"), "a.txt", "c.txt"}, tree).exitCode, 0);
+  ASSERT_EQ(RunTool("rar", {"a", "-oi:1", "-idq", work.file("copy.rar"), "a.txt", "c.txt"}, tree).exitCode,
+            0);
   for (const char* name : {"hard.rar", "copy.rar"}) {
     QFile::copy(work.file(name), work.file(QStringLiteral("missing-%1").arg(name)));
-    ASSERT_EQ(RunTool("rar", {"d", "-idq", work.file(QStringLiteral("missing-%1").arg(name)), "a.txt"}).exitCode, 0);
+    ASSERT_EQ(
+        RunTool("rar", {"d", "-idq", work.file(QStringLiteral("missing-%1").arg(name)), "a.txt"}).exitCode,
+        0);
     // "a.txt" and "../ab" have the same length, so only the header's CRC changes.
     WriteFile(work.file(QStringLiteral("outside-%1").arg(name)),
               PatchRar5Header(ReadFile(work.file(name)), name == QByteArray("hard.rar") ? "b.txt" : "c.txt",
@@ -299,15 +406,16 @@ TEST_F(ExtractedContent, RarHardLinksAndFileCopiesNeedTheirOriginal) {
     const char* archive;
     int result;
   };
-  const Case cases[] = {{"hard.rar", crSuccess},         {"copy.rar", crSuccess},
-                        {"missing-hard.rar", crFailed},  {"missing-copy.rar", crFailed},
-                        {"outside-hard.rar", crFailed},  {"outside-copy.rar", crFailed}};
+  const Case cases[] = {{"hard.rar", crSuccess},        {"copy.rar", crSuccess},
+                        {"missing-hard.rar", crFailed}, {"missing-copy.rar", crFailed},
+                        {"outside-hard.rar", crFailed}, {"outside-copy.rar", crFailed}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.archive);
     const QString dest = Destination();
-    EXPECT_EQ(compress.UnCompressFile(work.file(c.archive), dest), c.result);
+    EXPECT_EQ(compress.UnCompressFile(work.file(c.archive), dest).code, c.result);
     if (c.result == crSuccess) {
-      EXPECT_EQ(testsupport::TreeListing(dest), QStringList({"a.txt", c.archive[0] == 'h' ? "b.txt" : "c.txt"}));
+      EXPECT_EQ(testsupport::TreeListing(dest),
+                QStringList({"a.txt", c.archive[0] == 'h' ? "b.txt" : "c.txt"}));
     }
     EXPECT_FALSE(QFileInfo::exists(work.path() + "/ab"));
   }
@@ -334,8 +442,9 @@ TEST_F(ExtractedContent, ASelfExtractingAttemptStartsFromAnEmptyFolder) {
                 .exitCode,
             0);
   const QString dest = Destination();
-  ASSERT_EQ(compress.UnCompressFile(work.file("polyglot.exe"), dest), crSuccess);
-  EXPECT_EQ(compress.CompressFileExt(), ".zip");
+  const TExtractResult extracted = compress.UnCompressFile(work.file("polyglot.exe"), dest);
+  ASSERT_EQ(extracted.code, crSuccess);
+  EXPECT_EQ(extracted.format, ".zip");
   EXPECT_EQ(testsupport::TreeListing(dest), QStringList({"from-zip.txt"}));
 }
 

@@ -88,7 +88,7 @@ TEST_P(ProgressTest, PackingAndExtractingRiseToTheTreesSize) {
   EXPECT_TRUE(std::any_of(packing.begin(), packing.end(),
                           [](const TProgress& p) { return p.percent() > 0 && p.percent() < 100; }));
 
-  ASSERT_EQ(compress.UnCompressFile(archive, work.file("unpacked")), crSuccess);
+  ASSERT_EQ(compress.UnCompressFile(archive, work.file("unpacked")).code, crSuccess);
   const std::vector<TProgress> extracting = Take();
   ExpectRisesToTotal(extracting, TProgress::TPhase::Extracting, bytes);
   EXPECT_GT(extracting.size(), 2u);

@@ -36,10 +36,10 @@ class ZipMethodsTest : public testing::Test {
   int Extract(const QString& archive, const QString& dir, const QString& password = {}) {
     TvxCompress compress(engine.path());
     compress.SetUnCompressPwd(password);
-    const int result = compress.UnCompressFile(archive, dir);
-    encrypted = compress.LastExtractionEncrypted();
-    error = compress.m_Error;
-    return result;
+    const TExtractResult result = compress.UnCompressFile(archive, dir);
+    encrypted = result.encrypted;
+    error = result.m_Error;
+    return result.code;
   }
 
   TempDir work;
@@ -118,7 +118,7 @@ TEST_F(ZipMethodsTest, WithoutTheLibraryAnAesZipIsAnEngineLoadFailure) {
   TEngineFolder empty;
   TvxCompress compress(empty.path());
   compress.SetUnCompressPwd("Secret");
-  EXPECT_EQ(compress.UnCompressFile(archive, Destination()), crEngineLoadFailed);
+  EXPECT_EQ(compress.UnCompressFile(archive, Destination()).code, crEngineLoadFailed);
 }
 
 TEST_F(ZipMethodsTest, ZipsOfStoreAndDeflateStayWithTheInHouseEngine) {

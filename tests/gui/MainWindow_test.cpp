@@ -13,6 +13,8 @@
 #include "WindowFixture.h"
 #include "gui/About.h"
 #include "support/FakeDesktop.h"
+#include "update/UpdateFailureNote.h"
+#include "update/UpdateTexts.h"
 #include "util/SystemInfo.h"
 
 using testsupport::MakeDir;
@@ -215,6 +217,22 @@ TEST(MainWindow, ALockLeftByAKilledProgramDoesNotBlock) {
   window.show();
   EXPECT_FALSE(window.refusedAsSecondInstance());
   EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+// The updater ends after the window program did: why it could not install an update is said at the
+// window's next start, once, and not by a second window that is refused.
+TEST(MainWindow, SaysOnceWhyTheUpdaterCouldNotInstall) {
+  WindowHome h(true);
+  ASSERT_TRUE(NoteUpdateFailure(h.paths.programFolder(), TUpdateText::PackageRefused));
+  TMessageRecorder recorder;
+  for (int start = 0; start < 2; ++start) {
+    Tfrmmain w(h.paths);
+    w.show();
+    Tfrmmain second(h.paths);
+    second.show();
+  }
+  EXPECT_EQ(recorder.texts(),
+            QStringList({"升级失败：" + TUpdateText::PackageRefused, kAlreadyRunning, kAlreadyRunning}));
 }
 
 TEST(MainWindow, SettingsAreReadAgainAfterOkOnly) {

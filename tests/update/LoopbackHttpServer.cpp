@@ -190,5 +190,10 @@ void TLoopbackHttpServer::Answer(QObject* context, const QByteArray& request) {
     return;
   }
   if (route.cutAfter >= 0) body->truncate(route.cutAfter);
+  if (route.stallAfter >= 0) {
+    // A server that stopped answering: the client has to give up by itself.
+    socket->write(body->left(route.stallAfter));
+    return;
+  }
   SendBody(socket, body, route);
 }

@@ -21,6 +21,7 @@ struct THttpRoute {
   bool acceptRanges = true;  // answer a Range request with 206 and the slice
   bool headAllowed = true;   // else HEAD gets 405
   qint64 cutAfter = -1;      // close the connection after this many body bytes (all are announced)
+  qint64 stallAfter = -1;    // send this many body bytes, then nothing more, the connection open
   int chunkDelayMs = 0;      // send the body in chunks with this pause between them
   qint64 chunkSize = 16 * 1024;
 };

@@ -1,5 +1,6 @@
 #include "UpdateFixtures.h"
 
+#include <gtest/gtest.h>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QTest>
 #include <QXmlStreamWriter>
 
+#include "update/LiveUpdate.h"
 #include "util/Base64.h"
 
 QByteArray DescriptionXml(const TAttributes& attributes) {
@@ -23,6 +25,21 @@ QByteArray DescriptionXml(const TAttributes& attributes) {
 }
 
 QString B64(const QString& text) { return Base64EncodeText(text); }
+
+TUpdateOffer OfferOf(const TAttributes& description, const QString& currentVersion) {
+  TLiveUpdate live;
+  live.SetCurrentVersion(GetVersion(currentVersion));
+  EXPECT_EQ(live.LoadUpdateText(DescriptionXml(description)), 1);
+  return live.Offer();
+}
+
+reUpdate WindowParams(const QString& currentVersion) {
+  reUpdate params;
+  params.Verison = currentVersion;
+  params.SoftId = QStringLiteral("Harrowmint");
+  params.SaveDir = QStringLiteral("<app>");
+  return params;
+}
 
 TAttributes Offering(const QString& version, const QString& fileUrl) {
   const QStringList parts = version.split('.');

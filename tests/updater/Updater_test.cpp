@@ -4,9 +4,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <functional>
 
 #include "support/TestSupport.h"
+#include "update/UpdateFailureNote.h"
 #include "update/UpdateHandover.h"
+#include "update/UpdateTexts.h"
 #include "update/UpdateXml.h"
 #include "util/Base64.h"
 
@@ -28,6 +31,20 @@ void MakeZip(const QString& path, const QList<QPair<QString, QByteArray>>& entri
                   .arg("'" + entry.first + "'", QString::fromLatin1(entry.second.toHex()));
   script += "z.close()\n";
   ASSERT_EQ(RunTool("python3", {"-c", script, path}).exitCode, 0);
+}
+
+// A zip holding `name` as a symbolic link to `target`, as Info-ZIP stores one made on Unix.
+void MakeZipWithLink(const QString& path, const QString& name, const QString& target) {
+  testsupport::MakeDir(QFileInfo(path).absolutePath());
+  const QString script = QStringLiteral(
+      "import sys, zipfile\n"
+      "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+      "link = zipfile.ZipInfo(sys.argv[2])\n"
+      "link.create_system = 3\n"
+      "link.external_attr = 0o120777 << 16\n"
+      "z.writestr(link, sys.argv[3])\n"
+      "z.close()\n");
+  ASSERT_EQ(RunTool("python3", {"-c", script, path, name, target}).exitCode, 0);
 }
 
 struct ProgramFolder {
@@ -87,6 +104,43 @@ TEST(Updater, APackageWithAnEscapingEntryIsNotInstalled) {
   EXPECT_FALSE(QFileInfo::exists(p.File("update/staging")));
 }
 
+// A refused package changes nothing, yet the updater ends as always: the program as it was starts
+// again and says at once why there was no update, and nothing handed over stays behind.
+TEST(Updater, ARefusedPackageStartsTheOldProgramWhichSaysWhy) {
+  struct Row {
+    const char* what;
+    std::function<void(const QString& package)> make;  // none: no package
+    QString cause;
+  };
+  const Row rows[] = {
+      {"an entry leaving the folder",
+       [](const QString& package) {
+         MakeZip(package, {{"../escape.txt", "x"}, {"a.txt", "new a"}});
+       },
+       TUpdateText::PackageRefused},
+      {"a link", [](const QString& package) { MakeZipWithLink(package, "link", "a.txt"); },
+       TUpdateText::PackageRefused},
+      {"garbage", [](const QString& package) { WriteFile(package, "not an archive at all"); },
+       TUpdateText::PackageRefused},
+      {"no package", {}, TUpdateText::PackageMissing},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ProgramFolder p;
+    if (row.make) row.make(p.File("update/tmp.tmp"));
+    p.HandOver("", "restart.sh", "", "keep.txt");
+    EXPECT_EQ(p.Run().exitCode, 1);
+    EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
+    EXPECT_EQ(ReadFile(p.File("keep.txt")), "kept");
+    EXPECT_FALSE(QFileInfo::exists(p.root.file("escape.txt")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(p.File("restarted")); }, 10000));
+    for (const char* leftover : {"update/tmp.tmp", "update/staging", "tmp.updx"})
+      EXPECT_FALSE(QFileInfo::exists(p.File(leftover))) << leftover;
+    EXPECT_EQ(TakeUpdateFailure(p.Folder()), "升级失败：" + row.cause);
+    EXPECT_EQ(TakeUpdateFailure(p.Folder()), "") << "said once";
+  }
+}
+
 TEST(Updater, NeverStartsOrDeletesOutsideTheFolder) {
   ProgramFolder p;
   MakeZip(p.File("update/tmp.tmp"), {{"a.txt", "new a"}});
@@ -122,7 +176,8 @@ TEST(Updater, ABrokenHandOverOrPackageChangesNothing) {
     EXPECT_EQ(p.Run().exitCode, 1);
     EXPECT_EQ(ReadFile(p.File("a.txt")), "old a");
     EXPECT_EQ(ReadFile(p.File("keep.txt")), "kept");
-    EXPECT_FALSE(QTest::qWaitFor([&] { return QFileInfo::exists(p.File("restarted")); }, 300));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(p.File("restarted")); }, 10000))
+        << "the program as it was starts again";
   }
   EXPECT_EQ(RunTool(Updater(), {}).exitCode, 2);
   EXPECT_EQ(RunTool(Updater(), {"install"}).exitCode, 2);

@@ -4,6 +4,8 @@
 
 #include <sys/statvfs.h>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "util/FileOps.h"
@@ -41,6 +43,8 @@ void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits)
   stopCause_.clear();
   refused_.clear();
   converted_.clear();
+  writeFailure_.clear();
+  noRoom_ = false;
 }
 
 bool TExtractLedger::Reserve(quint64 bytes) {
@@ -87,17 +91,27 @@ void TExtractLedger::Report(std::unique_lock<std::mutex>& lock) {
   hook(written, total);
 }
 
-bool TExtractLedger::ReserveLeft(quint64 bytes) {
-  if (limits_.reserveBytes == 0) return true;
-  const quint64 needed = limits_.reserveBytes + bytes;
+quint64 TExtractLedger::FreeEstimate(quint64 needed) {
   if (!asked_ || reservedSinceAsked_ >= kAskEvery || freeEstimate_ < needed + kAskEvery) {
     freeEstimate_ = FreeBytes();
     reservedSinceAsked_ = 0;
     asked_ = true;
   }
-  if (freeEstimate_ < needed)
+  return freeEstimate_;
+}
+
+bool TExtractLedger::ReserveLeft(quint64 bytes) {
+  const quint64 needed = limits_.reserveBytes + bytes;
+  const quint64 free = FreeEstimate(needed);
+  if (free < needed || free == 0) {
+    // Without a reserve the write goes ahead; should it fail, the full disk is why.
+    if (limits_.reserveBytes == 0) {
+      noRoom_ = true;
+      return true;
+    }
     return Stop(QStringLiteral("it would leave less than %1 free on the disk of %2 (MinFreeMB)")
                     .arg(SizeText(qint64(limits_.reserveBytes)), destDir_));
+  }
   freeEstimate_ -= bytes;
   reservedSinceAsked_ += bytes;
   return true;
@@ -126,6 +140,23 @@ void TExtractLedger::Refuse(const QString& entry, const QString& why) {
 void TExtractLedger::Convert(const QString& entry, const QString& what) {
   std::lock_guard lock(mutex_);
   converted_ << entry + QStringLiteral(" (") + what + ')';
+}
+
+void TExtractLedger::WriteFailed(const QString& path, int error) {
+  std::lock_guard lock(mutex_);
+  if (writeFailure_.isEmpty())
+    writeFailure_ = QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+QString TExtractLedger::writeFailure() const {
+  std::lock_guard lock(mutex_);
+  return writeFailure_;
+}
+
+QString TExtractLedger::FullDisk() const {
+  std::lock_guard lock(mutex_);
+  if (!noRoom_ && FreeBytes() != 0) return {};
+  return QStringLiteral("the disk of %1 is full (%2)").arg(destDir_, QString::fromLocal8Bit(std::strerror(ENOSPC)));
 }
 
 bool TExtractLedger::stopped() const {

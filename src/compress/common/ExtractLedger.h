@@ -42,6 +42,9 @@ class TExtractLedger {
   void Refuse(const QString& entry, const QString& why);
   // An entry that came out as something else: a link written as a file holding its target.
   void Convert(const QString& entry, const QString& what);
+  // Writing `path` (below the destination) failed with the system's error number: the first such
+  // failure is the cause of the extraction's failure, whatever the engine makes of it. Any thread.
+  void WriteFailed(const QString& path, int error);
 
   bool stopped() const;
   // Why the extraction was stopped, for the log; empty when it was not.
@@ -51,12 +54,21 @@ class TExtractLedger {
   bool complete() const;
   // The refused and converted entries, for the log (the first few of each).
   QString Details() const;
+  // "cannot write <path>: <the system's words>" for the first failed write, or empty.
+  QString writeFailure() const;
+  // "the disk of <destination> is full" when a write was announced (Reserve) that the disk had no
+  // room for, or the disk has no byte free now; else empty. A cause for a writer whose errors
+  // cannot be heard (a plug-in program, a library that clears them).
+  QString FullDisk() const;
 
  private:
   bool Stop(const QString& cause);
   // Free bytes on the destination's disk now; the largest value when it cannot be asked.
   quint64 FreeBytes() const;
   bool ReserveLeft(quint64 bytes);
+  // Free bytes as last asked, less what was reserved since; the disk is asked again every so often
+  // and whenever the estimate nears `needed`.
+  quint64 FreeEstimate(quint64 needed);
   // Tells the hook, if any, what is written now; unlocks first, so the hook runs outside the lock.
   void Report(std::unique_lock<std::mutex>& lock);
 
@@ -72,4 +84,6 @@ class TExtractLedger {
   QString stopCause_;
   QStringList refused_;
   QStringList converted_;
+  QString writeFailure_;
+  bool noRoom_ = false;  // a write was announced that the disk had no room for
 };

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "compress/common/EntryPath.h"
+#include "util/DiskNames.h"
 #include "util/NativePath.h"
 #include "util/PathSeparators.h"
 
@@ -38,7 +39,11 @@ bool TExtractTarget::MakeFolder(const std::string& path) {
     if (checkedFolders_.count(level)) continue;
     struct stat st {};
     if (::lstat(level.c_str(), &st) != 0) {
-      if (errno != ENOENT || (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST)) return false;
+      if (errno != ENOENT) return false;
+      if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
+        WriteFailed(level, errno);
+        return false;
+      }
       if (::lstat(level.c_str(), &st) != 0) return false;
     }
     if (!S_ISDIR(st.st_mode)) return false;  // a file, or a link that might lead outside
@@ -57,6 +62,11 @@ TFileDescriptor TExtractTarget::CreateFile(const std::string& path) {
   TFileDescriptor fd(::open(path.c_str(), flags, 0666));
   if (!fd && errno == ELOOP && ::unlink(path.c_str()) == 0)
     fd = TFileDescriptor(::open(path.c_str(), flags, 0666));
+  if (!fd) {
+    const int error = errno;
+    WriteFailed(path, error);
+    errno = error;
+  }
   return fd;
 }
 
@@ -72,6 +82,12 @@ void TExtractTarget::GiveOwnerAccess(const std::string& path) {
   if (::lstat(path.c_str(), &st) != 0) return;
   const mode_t needed = S_ISDIR(st.st_mode) ? S_IRWXU : S_ISREG(st.st_mode) ? (S_IRUSR | S_IWUSR) : 0;
   if ((st.st_mode & needed) != needed) ::chmod(path.c_str(), (st.st_mode & 07777) | needed);
+}
+
+void TExtractTarget::WriteFailed(const std::string& path, int error) const {
+  if (!ledger_) return;
+  const bool below = path.size() > root_.size() && path.compare(0, root_.size(), root_) == 0 && path[root_.size()] == '/';
+  ledger_->WriteFailed(DecodeDiskPath(QByteArray::fromStdString(below ? path.substr(root_.size() + 1) : path)), error);
 }
 
 void TExtractTarget::RememberFolderTime(const std::string& path, int64_t seconds, int64_t nanoseconds) {

@@ -30,7 +30,8 @@ class TExtractTarget {
   bool MakeFolder(const std::string& path);
   bool MakeParentFolder(const std::string& path);
   // Creates or replaces a file; its folder must exist. A link at the path is replaced, never
-  // followed.
+  // followed. A failure is told to the ledger (WriteFailed), errno kept; so is a folder that
+  // MakeFolder cannot make.
   TFileDescriptor CreateFile(const std::string& path);
   // For a writer that creates the file itself (a library given the path): its folders are made
   // as MakeParentFolder does and a link at the path is removed. False when the folders cannot be
@@ -47,6 +48,9 @@ class TExtractTarget {
   void SetTotal(quint64 bytes) {
     if (ledger_) ledger_->SetTotal(bytes);
   }
+  // A system call that writes at `path` below the destination (creating, writing, closing a file
+  // or making a folder) failed with `error` (errno): the ledger keeps it as the extraction's cause.
+  void WriteFailed(const std::string& path, int error) const;
   // The entry came out as something else (a link written as a file holding its target).
   void Convert(const QString& entryName, const QString& what) {
     if (ledger_) ledger_->Convert(entryName, what);

@@ -8,15 +8,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "compress/common/ExtractTarget.h"
 #include "compress/rar/Rar5Versions.h"
+#include "compress/rar/RarEntryName.h"
 #include "compress/rar/RarErrors.h"
-#include "util/DiskNames.h"
 #include "util/NativePath.h"
 
 using namespace unrar;
@@ -75,31 +75,10 @@ QDateTime EntryTime(const RARHeaderDataEx& header) {
   return QDateTime(date, time);
 }
 
-// unrar gives the bytes of a name that was not UTF-8 on the disk rar read as U+E080..U+E0FF,
-// behind a U+FFFE mark. Such names are read as the bytes they were, the way names from Windows
-// disks are read everywhere else; every other name is taken as it stands.
-QString EntryName(const QString& wideName) {
-  constexpr char16_t kMappedMark = 0xFFFE;
-  constexpr char16_t kMapStart = 0xE000;
-  if (!wideName.contains(QChar(kMappedMark))) return wideName;
-  QByteArray bytes;
-  QString text;
-  for (const QChar c : wideName) {
-    if (c.unicode() == kMappedMark) continue;
-    if (c.unicode() >= kMapStart + 0x80 && c.unicode() <= kMapStart + 0xFF) {
-      bytes += std::exchange(text, {}).toUtf8();
-      bytes += char(c.unicode() - kMapStart);
-    } else {
-      text += c;
-    }
-  }
-  return DecodeDiskPath(bytes + text.toUtf8());
-}
-
 TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   TRARFileItem item;
   item.FileNameW = FromWide(header.FileNameW, std::size(header.FileNameW));
-  item.FileName = EntryName(item.FileNameW);
+  item.FileName = RarEntryName(item.FileNameW);
   item.CompressedSize = Join64(header.PackSize, header.PackSizeHigh);
   item.UnCompressedSize = Join64(header.UnpSize, header.UnpSizeHigh);
   item.HostOS = HostOSText(header.HostOS);
@@ -112,6 +91,14 @@ TRARFileItem MakeFileItem(const RARHeaderDataEx& header) {
   item.Directory = (header.Flags & RHDF_DIRECTORY) != 0;
   item.Link = header.RedirType != 0;
   return item;
+}
+
+bool IsWriteError(int result) {
+  return result == ERAR_ECREATE || result == ERAR_EWRITE || result == ERAR_ECLOSE;
+}
+
+bool IsStorageError(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EIO || error == EROFS;
 }
 
 // Hard links and file references name an earlier entry whose content they share.
@@ -200,7 +187,7 @@ TRarArchiveHandle TRAR::OpenArchive(unsigned openMode, TRAROperation operation) 
   data.OpenMode = openMode;
   data.CmtBufW = comment_.data();
   data.CmtBufSize = unsigned(comment_.size());
-  TRarArchiveHandle handle(*library_, library_->RAROpenArchiveEx(&data));
+  TRarArchiveHandle handle = TRarArchiveHandle::Open(*library_, data);
   if (!handle) {
     ReportError(kRarErrorNotLoaded, operation);
     return {};
@@ -307,7 +294,7 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
 bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, TExtractTarget& target,
                         bool restoreFolder, const QStringList& files) {
   const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));
-  const QString name = EntryName(wideName);
+  const QString name = RarEntryName(wideName);
   currentEntry_ = name;
   std::optional<std::string> path;
   const bool folder = (header.Flags & RHDF_DIRECTORY) != 0;
@@ -332,7 +319,12 @@ bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header
   } else if (path) {
     // The destination is named in full: the library's own narrow name is cut at the first
     // character the process locale cannot express.
+    errno = 0;
     result = library_->RARProcessFile(handle.get(), RAR_EXTRACT, nullptr, path->data());
+    // The library tells only that it could not write. The system's reason may still be in errno,
+    // or a later call of its own may have replaced it (telling a full disk as "Inappropriate
+    // ioctl for device"): only a reason about the storage is taken.
+    if (IsWriteError(result) && IsStorageError(errno)) target.WriteFailed(*path, errno);
     // The library restores the stored mode; one without the owner's rights would keep the next
     // entries out of a folder, and any later step out of a file.
     if (result == ERAR_SUCCESS && linkInData) result = LinkToFile(target, name, *path);

@@ -32,6 +32,15 @@ std::optional<QByteArray> RarFolderExclusions(const QByteArray& root,
 QStringList RarCommentArguments(const QString& commentFile, const QString& archive);
 // "k <archive>"
 QStringList RarLockArguments(const QString& archive);
+// "lt -c- -p- <archive>": the technical listing, one record per entry, without the comment and
+// without ever asking for a password.
+QStringList RarListArguments(const QString& archive);
+
+// The entry names of a technical listing (what the packer printed for RarListArguments), in
+// archive order, through RarEntryName; nothing when the output shows no archive. A record's name
+// runs from "Name: " to the line break before its "Type: " line, so a name may hold line breaks;
+// the packer prints an escape character as '\033' (quotes included), read back as one.
+std::optional<QStringList> ParseRarListing(const QByteArray& output);
 
 // Any exit code but 0, warnings included, is a failure; so is a packer that did not start.
 inline bool RarRunSucceeded(int exitCode) { return exitCode == 0; }

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
+#include "compress/common/CompressResult.h"
 #include "compress/common/ExtractedTree.h"
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
@@ -164,6 +166,25 @@ bool TRarPacker::AddComment(const QString& CompressPath) {
   if (!RarExeExists()) return Missing();
   const TRarCommentFile comment(context_.commentFile);
   return Run(RarCommentArguments(comment.path(), CompressPath), CompressPath);
+}
+
+int TRarPacker::ListRarFiles(const QString& archive, QStringList& fileList) {
+  fileList.clear();
+  if (!RarExeExists()) {
+    Missing();
+    return crEngineLoadFailed;
+  }
+  QByteArray output;
+  const QStringList arguments = RarListArguments(archive);
+  const int exitCode = RunEngineReading(RarExePath(), arguments, QFileInfo(archive).absolutePath(),
+                                        [&output](const QByteArray& piece) { output += piece; });
+  if (!RarRunSucceeded(exitCode))
+    return context_.Fail(int(crFailed),
+                         QStringLiteral("%1 %2 exited with %3").arg(RarExePath(), arguments.value(0)).arg(exitCode));
+  std::optional<QStringList> names = ParseRarListing(output);
+  if (!names) return context_.Fail(int(crFailed), QStringLiteral("the packer's listing shows no archive"));
+  fileList = std::move(*names);
+  return crSuccess;
 }
 
 bool TRarPacker::SetLock(const QString& CompressPath) {

@@ -7,6 +7,7 @@
 // working folder, so it runs in the archive's folder (or a folder of its own there), which it
 // must be able to write anyway: the engine folder of an installed program is read-only.
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,6 +44,10 @@ class TRarPacker {
   bool AddComment(const QString& CompressPath);
   // Locks the archive against further change.
   bool SetLock(const QString& CompressPath);
+  // Replaces fileList with the archive's entry names, folders included, in archive order, as the
+  // packer's technical listing gives them (ParseRarListing): a RAR archive can be listed without
+  // the unrar library. A TCompressResult; crFailed when the packer cannot list it.
+  int ListRarFiles(const QString& archive, QStringList& fileList);
 
   // The packer program: engine folder + "rar".
   QString RarExePath() const;

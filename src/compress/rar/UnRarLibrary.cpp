@@ -41,9 +41,26 @@ bool TUnRarLibrary::Resolve() {
   return complete;
 }
 
+namespace {
+
+std::mutex& LibraryTurn() {
+  static std::mutex turn;
+  return turn;
+}
+
+}  // namespace
+
+TRarArchiveHandle TRarArchiveHandle::Open(const TUnRarLibrary& library, unrar::RAROpenArchiveDataEx& data) {
+  std::unique_lock turn(LibraryTurn());
+  const unrar::HANDLE handle = library.RAROpenArchiveEx(&data);
+  if (!handle) return {};
+  return TRarArchiveHandle(library, handle, std::move(turn));
+}
+
 int TRarArchiveHandle::Close() {
   if (!handle_) return unrar::ERAR_SUCCESS;
   const int result = library_->RARCloseArchive(handle_);
   handle_ = nullptr;
+  if (turn_.owns_lock()) turn_.unlock();
   return result;
 }

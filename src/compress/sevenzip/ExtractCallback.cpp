@@ -16,20 +16,31 @@ z7::HRESULT T7zExtractCallback::GetStream(std::uint32_t index, z7::ISequentialOu
   current_.Reset();
   if (askMode != z7::kAskExtract) return z7::kOk;
   const TItemInfo item = lookup_(index);
-  // Folders are not created: only files carry content to repack.
-  if (item.isFolder) return z7::kOk;
   const std::optional<std::string> path = target_.PathFor(item.path);
+  // Folders are not created: only files carry content to repack.
+  if (item.isFolder) {
+    if (path && item.time) target_.RememberFolderTime(*path, item.time->tv_sec, item.time->tv_nsec);
+    return z7::kOk;
+  }
   if (!path) {
     // The library decodes and drops the data; the extraction as a whole is then a failure, so
     // the archive is never repacked without this file.
     ++report_.unsafeItems;
     return z7::kOk;
   }
-  if (!target_.MakeParentFolder(*path)) return z7::kFail;
+  // A file that cannot be made stops the library; that says nothing of the password.
+  if (!target_.MakeParentFolder(*path)) {
+    ++report_.writeErrors;
+    return z7::kFail;
+  }
   TFileDescriptor fd = target_.CreateFile(*path);
-  if (!fd) return HresultFromErrno(errno);
+  if (!fd) {
+    ++report_.writeErrors;
+    return HresultFromErrno(errno);
+  }
   if (item.isLink) target_.Convert(item.path, QStringLiteral("a symbolic link, now a file holding its target"));
-  current_ = T7zOutFileStream::Adopt(std::move(fd), &target_);
+  current_ = T7zOutFileStream::Adopt(std::move(fd), &target_, *path);
+  currentTime_ = item.time;
   *out = current_.get();
   current_->AddRef();
   return z7::kOk;
@@ -39,10 +50,20 @@ z7::HRESULT T7zExtractCallback::SetOperationResult(std::int32_t opRes) noexcept 
   if (opRes != z7::kOpOk) ++report_.failedItems;
   if (current_) {
     report_.producedFiles = true;
-    if (!current_->Close()) ++report_.writeErrors;
+    if (currentTime_) current_->SetTime(*currentTime_);
+    if (!current_->Close() || current_->refused()) ++report_.writeErrors;
     current_.Reset();
   }
   return z7::kOk;
+}
+
+void T7zExtractCallback::Finish() {
+  if (current_) {
+    current_->Close();
+    if (current_->refused()) ++report_.writeErrors;
+    current_.Reset();
+  }
+  target_.ApplyFolderTimes();
 }
 
 z7::HRESULT T7zExtractCallback::CryptoGetTextPassword(z7::BSTR* password) noexcept {

@@ -1,9 +1,11 @@
 #pragma once
 // T7zExtractCallback: receives the items of an extraction and writes each file below the
-// destination through the extraction target all engines share.
+// destination through the extraction target all engines share, with its stored time.
 #include <QString>
 
+#include <ctime>
 #include <functional>
+#include <optional>
 
 #include "compress/common/ExtractTarget.h"
 #include "compress/sevenzip/ComObject.h"
@@ -17,6 +19,7 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
     QString path;
     bool isFolder = false;
     bool isLink = false;  // a symbolic link: its data is the target, written as a file
+    std::optional<timespec> time;  // modification time, when stored
   };
   using TItemLookup = std::function<TItemInfo(std::uint32_t index)>;
 
@@ -24,6 +27,10 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
                      TExtractLedger* ledger, T7zPassword password);
 
   const T7zExtractReport& Report() const { return report_; }
+  // After the extraction: a file the library left open (it stops at a write the system refused)
+  // is closed and counted, and the folders that came to exist (folders are made only for the
+  // files in them) get their stored times, once nothing is written into them any more.
+  void Finish();
 
   z7::HRESULT SetTotal(std::uint64_t total) noexcept override {
     target_.SetTotal(total);
@@ -42,5 +49,6 @@ class T7zExtractCallback final : public TComObject<z7::IArchiveExtractCallback, 
   TExtractTarget target_;
   T7zPassword password_;
   TComPtr<T7zOutFileStream> current_;
+  std::optional<timespec> currentTime_;
   T7zExtractReport report_;
 };

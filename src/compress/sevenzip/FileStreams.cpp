@@ -139,8 +139,8 @@ TComPtr<T7zOutFileStream> T7zOutFileStream::Create(const QString& path, TCreateM
   return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd), nullptr));
 }
 
-TComPtr<T7zOutFileStream> T7zOutFileStream::Adopt(TFileDescriptor fd, TExtractTarget* target) {
-  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd), target));
+TComPtr<T7zOutFileStream> T7zOutFileStream::Adopt(TFileDescriptor fd, TExtractTarget* target, std::string path) {
+  return TComPtr<T7zOutFileStream>(new T7zOutFileStream(std::move(fd), target, std::move(path)));
 }
 
 z7::HRESULT T7zOutFileStream::Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept {
@@ -153,13 +153,31 @@ z7::HRESULT T7zOutFileStream::Write(const void* data, std::uint32_t size, std::u
     const ssize_t n = ::write(fd_.get(), bytes + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return HresultFromErrno(errno);
+      const int error = errno;
+      Refused(error);
+      return HresultFromErrno(error);
     }
     done += static_cast<std::uint32_t>(n);
     written_ += static_cast<std::uint64_t>(n);
     if (processed) *processed = done;
   }
   return z7::kOk;
+}
+
+void T7zOutFileStream::Refused(int error) {
+  refused_ = true;
+  if (target_) target_->WriteFailed(path_, error);
+}
+
+bool T7zOutFileStream::Close() {
+  if (fd_.close()) return true;
+  Refused(errno);
+  return false;
+}
+
+void T7zOutFileStream::SetTime(const timespec& time) {
+  const timespec times[2] = {time, time};
+  ::futimens(fd_.get(), times);
 }
 
 z7::HRESULT T7zOutFileStream::Seek(std::int64_t offset, std::uint32_t origin,

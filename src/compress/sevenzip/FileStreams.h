@@ -5,6 +5,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <string>
+#include <ctime>
 #include <vector>
 
 #include "compress/common/ExtractTarget.h"
@@ -57,21 +59,31 @@ class T7zOutFileStream final : public TComObject<z7::IOutStream> {
   // Creates the file (Replace: truncates an existing one; NewOnly: fails when it exists); never
   // follows a symbolic link at the path. An empty pointer with errno set on failure.
   static TComPtr<T7zOutFileStream> Create(const QString& path, TCreateMode mode = TCreateMode::Replace);
-  // A stream over a file the extraction target created; every write is reserved with it first
-  // and fails, as a full disk would, when the extraction must stop.
-  static TComPtr<T7zOutFileStream> Adopt(TFileDescriptor fd, TExtractTarget* target);
+  // A stream over a file the extraction target created at `path`; every write is reserved with it
+  // first and fails, as a full disk would, when the extraction must stop. A write or close the
+  // system refuses is told to the target (WriteFailed).
+  static TComPtr<T7zOutFileStream> Adopt(TFileDescriptor fd, TExtractTarget* target, std::string path);
 
   z7::HRESULT Write(const void* data, std::uint32_t size, std::uint32_t* processed) noexcept override;
   z7::HRESULT Seek(std::int64_t offset, std::uint32_t origin, std::uint64_t* newPosition) noexcept override;
   z7::HRESULT SetSize(std::uint64_t newSize) noexcept override;
 
   std::uint64_t BytesWritten() const { return written_; }
+  // Gives the file this modification (and access) time, once its data is written.
+  void SetTime(const timespec& time);
   // Closes the file before the library lets go of the stream; false when closing failed.
-  bool Close() { return fd_.close(); }
+  bool Close();
+  // The system refused a write or the close (a full disk).
+  bool refused() const { return refused_; }
 
  private:
-  T7zOutFileStream(TFileDescriptor fd, TExtractTarget* target) : fd_(std::move(fd)), target_(target) {}
+  T7zOutFileStream(TFileDescriptor fd, TExtractTarget* target, std::string path = {})
+      : fd_(std::move(fd)), target_(target), path_(std::move(path)) {}
+  // The system refused a write or the close: the target hears why.
+  void Refused(int error);
   TFileDescriptor fd_;
   TExtractTarget* target_;
+  std::string path_;
+  bool refused_ = false;
   std::uint64_t written_ = 0;
 };

@@ -121,13 +121,20 @@ bool T7zInArchive::ItemIsLink(std::uint32_t index) const {
   return S_ISLNK(value.value().ulVal >> 16);
 }
 
+std::optional<timespec> T7zInArchive::ItemTime(std::uint32_t index) const {
+  TPropVariant value(plugin_);
+  if (open_) archive_->GetProperty(index, z7::kpidMTime, value.get());
+  return value.ToUnixTime();
+}
+
 T7zExtractReport T7zInArchive::ExtractTo2(const QString& path, TExtractLedger* ledger) {
   if (!open_) return {};
   auto lookup = [this](std::uint32_t index) {
-    return T7zExtractCallback::TItemInfo{ItemPath(index), ItemIsFolder(index), ItemIsLink(index)};
+    return T7zExtractCallback::TItemInfo{ItemPath(index), ItemIsFolder(index), ItemIsLink(index), ItemTime(index)};
   };
   TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, ledger, password_));
   const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, 0, callback.get());
+  callback->Finish();
   T7zExtractReport report = callback->Report();
   report.result = hr;
   return report;

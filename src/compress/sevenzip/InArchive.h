@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <ctime>
+#include <optional>
 
 #include "compress/common/ExtractLedger.h"
 #include "compress/sevenzip/ComObject.h"
@@ -42,6 +44,8 @@ class T7zInArchive {
   bool ItemIsFolder(std::uint32_t index) const;
   // A symbolic link, as a Unix-made archive stores one (its mode in the high half of kpidAttrib).
   bool ItemIsLink(std::uint32_t index) const;
+  // The stored modification time; nothing when the archive keeps none for the item.
+  std::optional<timespec> ItemTime(std::uint32_t index) const;
 
   // Extracts every item below path (not in test mode), each write accounted in the ledger.
   T7zExtractReport ExtractTo2(const QString& path, TExtractLedger* ledger);

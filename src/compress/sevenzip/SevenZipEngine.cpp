@@ -102,8 +102,10 @@ int TSevenZipEngine::ExtractAll(const QString& archivePath, const QString& dir, 
   // at all is a failure too; empty files count (7-Zip stores a folder of empty files without
   // any packed stream).
   if (report.Clean() && report.producedFiles) return crSuccess;
-  // Without a password the library stops the extraction rather than failing items.
-  const bool passwordFailed = archive.PasswordAsked() && (report.failedItems > 0 || report.result != z7::kOk);
+  // Without a password the library stops the extraction rather than failing items. A file the
+  // system would not write (a full disk) stops it too, and says nothing of the password.
+  const bool passwordFailed = archive.PasswordAsked() && report.writeErrors == 0 &&
+                              (report.failedItems > 0 || report.result != z7::kOk);
   if (failedEncrypted == TFailedEncrypted::WrongPassword && passwordFailed) {
     context_.m_Error = kErrorMissingPassword;
     return context_.Fail(crWrongPassword, ReportText(report));

@@ -102,3 +102,13 @@ QString TPropVariant::ToString() const {
 }
 
 bool TPropVariant::ToBool() const { return value_.vt == z7::VT_BOOL && value_.boolVal != 0; }
+
+std::optional<timespec> TPropVariant::ToUnixTime() const {
+  if (value_.vt != z7::VT_FILETIME) return std::nullopt;
+  constexpr std::uint64_t kTicksPerSecond = 10000000;
+  constexpr std::int64_t kUnixEpochSeconds = 11644473600;  // 1601-01-01 to 1970-01-01
+  const std::uint64_t ticks =
+      (std::uint64_t(value_.filetime.dwHighDateTime) << 32) | value_.filetime.dwLowDateTime;
+  return timespec{time_t(std::int64_t(ticks / kTicksPerSecond) - kUnixEpochSeconds),
+                  long(ticks % kTicksPerSecond) * 100};
+}

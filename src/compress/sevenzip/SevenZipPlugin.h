@@ -1,9 +1,13 @@
 #pragma once
 // T7zPlugin: one loaded copy of the 7-Zip library. It is loaded by full path when constructed
 // and unloaded when destroyed, so every object it created must be released before it goes.
+// Workers each load their own (the loader counts the loads of the one file) and create their own
+// objects for each operation: no object of the library is shared between threads.
 #include <QString>
 
+#include <ctime>
 #include <memory>
+#include <optional>
 
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/SevenZipAbi.h"
@@ -58,6 +62,8 @@ class TPropVariant {
   const z7::PROPVARIANT& value() const { return value_; }
   QString ToString() const;
   bool ToBool() const;
+  // A FILETIME (100-ns ticks since 1601, UTC) as Unix time; nothing for any other type.
+  std::optional<timespec> ToUnixTime() const;
 
  private:
   const T7zPlugin& plugin_;

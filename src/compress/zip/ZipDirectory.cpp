@@ -50,10 +50,10 @@ bool TZipDirectory::Open(const QString& path) {
   if (!input_.Open(path)) return false;
   const TEndRecords found = LocateDirectory();
   if (!found.last && !found.holder) return false;
-  TReading reading = ReadEntries(found.last ? *found.last : *found.holder);
+  TReading reading = ReadDirectory(found.last ? *found.last : *found.holder);
   if (found.last && found.holder) {
     // Two records describe a directory: unless both read the same, the file reads two ways.
-    TReading other = ReadEntries(*found.holder);
+    TReading other = ReadDirectory(*found.holder);
     if (reading.complete && other.complete && !SameEntries(reading.entries, other.entries)) return false;
     if (!reading.complete) reading = std::move(other);
   }
@@ -159,6 +159,29 @@ std::optional<TZipDirectory::TLocated> TZipDirectory::TryEndRecord(uint64_t posi
   return std::nullopt;
 }
 
+TZipDirectory::TReading TZipDirectory::ReadDirectory(const TLocated& l) {
+  TReading reading = ReadEntries(l);
+  // A size that counts only the last headers makes the directory seem to begin at one of them,
+  // behind a prefix the offsets would not count. Where the stored offset holds a directory that
+  // runs to the end records instead, with every entry, the size alone is wrong; unless the file
+  // begins with the archive, both readings are doubtful and the archive stays damaged.
+  if (reading.complete || l.shift == 0 || l.end.directoryOffset >= l.directoryEnd ||
+      !HasSignature(l.end.directoryOffset, kZipCentralSignature))
+    return reading;
+  TLocated stored = l;
+  stored.directoryStart = l.end.directoryOffset;
+  stored.shift = 0;
+  stored.sizeWrong = true;
+  TReading recovered = ReadEntries(stored);
+  if (!recovered.complete) return reading;
+  const auto first = std::min_element(
+      recovered.entries.begin(), recovered.entries.end(),
+      [](const TZipEntryRecord& a, const TZipEntryRecord& b) { return a.localHeaderOffset < b.localHeaderOffset; });
+  if (first == recovered.entries.end() || first->localHeaderOffset != 0 || !HasSignature(0, kZipLocalSignature))
+    return reading;
+  return recovered;
+}
+
 TZipDirectory::TReading TZipDirectory::ReadEntries(const TLocated& l) {
   TReading reading;
   std::vector<TZipEntryRecord>& entries = reading.entries;
@@ -181,11 +204,12 @@ TZipDirectory::TReading TZipDirectory::ReadEntries(const TLocated& l) {
     position += uint64_t(lengths.name) + lengths.extra + lengths.comment;
     if (!ApplyZip64Extra(e)) return reading;
     entries.push_back(std::move(e));
-    if (position - l.directoryStart == l.end.directorySize) break;
+    if (!l.sizeWrong && position - l.directoryStart == l.end.directorySize) break;
   }
   const uint64_t length = position - l.directoryStart;
-  if (std::max(length, l.end.directorySize) - std::min(length, l.end.directorySize) >=
-      uint64_t(kZipCentralHeaderSize))
+  if (l.sizeWrong ? position != l.directoryEnd
+                  : std::max(length, l.end.directorySize) - std::min(length, l.end.directorySize) >=
+                        uint64_t(kZipCentralHeaderSize))
     return reading;
   // Writers without ZIP64 keep only the low 16 bits of a large count.
   if (entries.size() % 0x10000 != l.end.entryCount % 0x10000) return reading;

@@ -8,7 +8,9 @@
 // that runs past the end of the file is damage; one whose directory cannot be read counts only as
 // comment text of an earlier record that holds it, and a file whose last record and such an
 // earlier one both lead to a directory, not the same, reads two ways and is refused. A directory
-// offset or size that is a little wrong is recovered as unzip and bsdtar recover it (the entries'
+// offset or size that is a little wrong is recovered as unzip and bsdtar recover it, and a size
+// that counts only the last entries' headers as 7z recovers it: the directory is then read from
+// its stored offset to the end records, in an archive that begins the file (the entries'
 // checksums still decide).
 #include <QString>
 
@@ -39,6 +41,8 @@ class TZipDirectory {
     uint64_t directoryStart;
     uint64_t directoryEnd;  // where the end records begin
     int64_t shift;          // prefix bytes the stored offsets do not count
+    // Read up to the end records whatever the stored size says: the size is taken as wrong.
+    bool sizeWrong = false;
   };
   // The last end record, and an earlier one whose comment holds it, where they describe a directory.
   struct TEndRecords {
@@ -54,6 +58,9 @@ class TZipDirectory {
   std::optional<TLocated> TryEndRecord(uint64_t position);
   bool HasSignature(uint64_t position, uint32_t signature);
   TReading ReadEntries(const TLocated& located);
+  // ReadEntries, or when that reading is not whole, the one from the stored offset with the size
+  // taken as wrong, where that is whole and the archive begins the file.
+  TReading ReadDirectory(const TLocated& located);
   int64_t CheckedShift(const TLocated& located, const std::vector<TZipEntryRecord>& entries);
 
   TZipInput input_;

@@ -58,8 +58,11 @@ TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const 
   if (!target_.MakeParentFolder(path)) return TZipExtractOutcome::Failed;
   TFileDescriptor fd = target_.CreateFile(path);
   if (!fd) return TZipExtractOutcome::Failed;
-  const TZipEntryStatus status = decoder_.Decode([this, &fd](const char* data, size_t size) {
-    return target_.Reserve(size) && WriteAll(fd.get(), data, size);
+  const TZipEntryStatus status = decoder_.Decode([this, &fd, &path](const char* data, size_t size) {
+    if (!target_.Reserve(size)) return false;
+    if (WriteAll(fd.get(), data, size)) return true;
+    target_.WriteFailed(path, errno);
+    return false;
   });
   if (status == TZipEntryStatus::Ok) {
     const uint32_t mode = entry.UnixMode() & 0777;
@@ -70,6 +73,7 @@ TZipExtractOutcome TZipExtractor::WriteFile(const TZipEntryRecord& entry, const 
                                {time_t(t.seconds), long(t.nanoseconds)}};
     ::futimens(fd.get(), times);
     if (fd.close()) return TZipExtractOutcome::File;
+    target_.WriteFailed(path, errno);
   }
   fd.reset();
   ::unlink(path.c_str());

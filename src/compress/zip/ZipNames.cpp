@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include "compress/zip/ZipExtractor.h"
 #include "util/CodePage.h"
 
 namespace {
@@ -28,6 +29,19 @@ bool SurvivesCodePages(const QString& name) {
   return AnsiCodePage().roundTrips(name) && OemCodePage().roundTrips(name);
 }
 
+QString DecodeName(const TZipEntryRecord& entry) {
+  if (entry.IsUtf8()) return QString::fromUtf8(entry.name);
+  if (const auto unicode = UnicodePathExtra(entry.extra, entry.name)) return QString::fromUtf8(*unicode);
+  // Info-ZIP's zip and others on Unix store UTF-8 names without the flag; 7-Zip reads a
+  // Unix-made name that is valid UTF-8 as UTF-8 too.
+  if ((entry.versionMadeBy >> 8) == kZipHostUnix && !IsAscii(entry.name)) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString name = utf8(entry.name);
+    if (!utf8.hasError()) return name;
+  }
+  return FromOem(entry.name);
+}
+
 }  // namespace
 
 TZipNameEncoder::TZipNameEncoder() {
@@ -42,14 +56,7 @@ TZipName TZipNameEncoder::Encode(const QString& name) const {
 }
 
 QString DecodeEntryName(const TZipEntryRecord& entry) {
-  if (entry.IsUtf8()) return QString::fromUtf8(entry.name);
-  if (const auto unicode = UnicodePathExtra(entry.extra, entry.name)) return QString::fromUtf8(*unicode);
-  // Info-ZIP's zip and others on Unix store UTF-8 names without the flag; 7-Zip reads a
-  // Unix-made name that is valid UTF-8 as UTF-8 too.
-  if ((entry.versionMadeBy >> 8) == kZipHostUnix && !IsAscii(entry.name)) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString name = utf8(entry.name);
-    if (!utf8.hasError()) return name;
-  }
-  return FromOem(entry.name);
+  QString name = DecodeName(entry);
+  if (!IsFolderEntryName(name) && entry.uncompressedSize == 0 && entry.IsFolderByAttributes()) name += '/';
+  return name;
 }

@@ -24,5 +24,7 @@ class TZipNameEncoder {
   bool asciiIsSafe_ = false;
 };
 
-// The entry name as the general reader sees it ('\' kept as stored).
+// The entry name as both readers and the listing see it ('\' kept as stored). An empty entry that
+// its attributes alone mark a folder gets a trailing '/', as a folder entry's name has; one that
+// holds data stays a file, so no data is ever dropped for an attribute.
 QString DecodeEntryName(const TZipEntryRecord& entry);

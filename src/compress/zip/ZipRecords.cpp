@@ -54,6 +54,22 @@ uint32_t TZipEntryRecord::UnixMode() const {
   return (versionMadeBy >> 8) == kZipHostUnix ? externalAttributes >> 16 : 0;
 }
 
+bool TZipEntryRecord::IsFolderByAttributes() const {
+  constexpr uint32_t kDosFolder = 0x10;
+  constexpr uint32_t kUnixFolder = 0040000;
+  switch (versionMadeBy >> 8) {
+    case 0:   // MS-DOS and OS/2 FAT
+    case 6:   // OS/2 HPFS
+    case 11:  // Windows NTFS
+    case 14:  // Windows VFAT
+      return externalAttributes & kDosFolder;
+    case kZipHostUnix:
+      return (UnixMode() & kUnixTypeMask) == kUnixFolder;
+    default:
+      return false;
+  }
+}
+
 QByteArray LocalHeader(const TZipEntryRecord& e, bool zip64Sizes, const QByteArray& extraTail) {
   QByteArray extra;
   if (zip64Sizes) TLeWriter(extra).U16(kExtraZip64).U16(16).U64(e.uncompressedSize).U64(e.compressedSize);

@@ -58,6 +58,10 @@ struct TZipEntryRecord {
   bool IsUtf8() const { return flags & kZipFlagUtf8; }
   bool IsUnixSymlink() const;
   uint32_t UnixMode() const;  // 0 when the entry was not made on Unix
+  // Marked a folder by its attributes alone, as MS-DOS and old Windows zippers mark one (its name
+  // needs no trailing '/'): the MS-DOS folder bit from a DOS, OS/2 or Windows host, a folder mode
+  // from a Unix one. Other hosts' attributes are not read, as 7-Zip reads them.
+  bool IsFolderByAttributes() const;
 };
 
 // The end-of-central-directory values, 64-bit wide.

@@ -4,11 +4,12 @@
 #include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipExtractPool.h"
+#include "compress/zip/ZipNames.h"
 
 namespace {
 
 bool Accepts(const TZipEntryRecord& e) {
-  const QString name = QString::fromUtf8(e.name);
+  const QString name = DecodeEntryName(e);
   const bool safeName = SafeEntryPath(QStringLiteral("/"), name).has_value() ||
                         (IsFolderEntryName(name) && NamesDestinationItself(name));
   return e.IsUtf8() && !e.IsEncrypted() && !(e.flags & kZipFlagStrongEncryption) &&
@@ -27,7 +28,7 @@ bool TZipStrictReader::Run() {
     if (!Accepts(e)) return false;
   QStringList names;
   names.reserve(qsizetype(archive.entries().size()));
-  for (const TZipEntryRecord& e : archive.entries()) names << QString::fromUtf8(e.name);
+  for (const TZipEntryRecord& e : archive.entries()) names << DecodeEntryName(e);
   TExtractTarget target(destDir_, ledger_);
   for (const TZipExtractOutcome outcome :
        TZipExtractPool(zipFile_, archive, target, threads_).Run(names, QByteArray(), true))

@@ -88,6 +88,41 @@ TEST(RarCommandLine, CommentAndLockArguments) {
   // No comment file set: the switch carries an empty name and the packer fails the run.
   EXPECT_EQ(RarCommentArguments({}, "/out/x.rar"), QStringList({"c", "-z", "/out/x.rar"}));
   EXPECT_EQ(RarLockArguments("/out/x y.rar"), QStringList({"k", "/out/x y.rar"}));
+  EXPECT_EQ(RarListArguments("/out/x y.rar"), QStringList({"lt", "-c-", "-p-", "/out/x y.rar"}));
+}
+
+// The technical listing as the packer prints it: its banner, the archive, then one record per
+// entry. Names keep blanks, line breaks and the bytes of names that were not UTF-8.
+TEST(RarCommandLine, ListingNames) {
+  const QByteArray banner = "\nRAR 7.01   Copyright (c) 1993-2024 Alexander Roshal   12 May 2024\n"
+                            "Trial version             Type 'rar -?' for help\n\n";
+  const auto record = [](const QByteArray& name, const char* type = "File") {
+    return "        Name: " + name + "\n        Type: " + type +
+           "\n        Size: 1\n       mtime: 2024-06-11 12:00:00,000000000\n     Host OS: Unix\n\n";
+  };
+  const QByteArray head = banner + "Archive: /out/Name: x.rar\nDetails: RAR 5, lock\n\n";
+  const struct {
+    const char* label;
+    QByteArray output;
+    std::optional<QStringList> expected;
+  } cases[] = {
+      {"plain names and a folder",
+       head + record("a.txt") + record("sub/b.txt") + record("sub", "Directory"),
+       QStringList{"a.txt", "sub/b.txt", "sub"}},
+      {"blanks kept", head + record("  lead and trail  "), QStringList{"  lead and trail  "}},
+      {"a name with a line break", head + record("line\nbreak") + record("next"), QStringList{"line\nbreak", "next"}},
+      {"an escape character", head + record("esc'\\033'[31m"), QStringList{"esc\x1b[31m"}},
+      {"bytes that were not UTF-8, as rar maps them",
+       head + record("bad\xEF\xBF\xBE\xEE\x83\xBF.txt") + record("gbk\xEF\xBF\xBE\xEE\x83\x84\xEE\x83\xA3.txt"),
+       QStringList{"bad%FF.txt", QString::fromUtf8("gbk\xE4\xBD\xA0.txt")}},
+      {"an archive without entries", head, QStringList{}},
+      {"no archive at all", banner, std::nullopt},
+      {"cut inside a record", head + "        Name: a.txt\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(ParseRarListing(c.output), c.expected);
+  }
 }
 
 TEST(RarCommandLine, Source) {

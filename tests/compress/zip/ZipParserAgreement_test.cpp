@@ -94,6 +94,11 @@ TEST(ZipParserAgreement, EndRecordsAndDirectoriesReadAsTheReferenceReadersReadTh
       {"size+5", both},
       {"offset+4-size+4", {}},
       {"count-wrong", {}},
+      // A size that counts only the last header, as if a prefix lay before the archive: read from
+      // the stored offset, as 7z reads it, when the archive begins the file; behind a real prefix
+      // no reference reader recovers it.
+      {"size-of-last-header", both},
+      {"size-of-last-header-prefix", {}},
       // Inputs the fuzzer found: end records inside one another; the reference readers take each
       // file as an empty archive.
       {"found-record-in-record", {}, true},

@@ -59,13 +59,16 @@ print("comment:" + z.comment.hex())
 }
 
 // One entry for BuildWithPython: a name with the encoding its bytes are stored in ("utf-8" sets
-// flag bit 11, any other leaves it clear), the content, and optionally a Unix mode.
+// flag bit 11, any other leaves it clear), the content, and optionally a Unix mode, or the host
+// system (the high byte of "version made by") with the raw external attributes.
 struct PyEntry {
   QString name;
   QByteArray data;
   QString encoding = QStringLiteral("utf-8");
   bool deflate = true;
   int unixMode = 0;
+  int host = -1;  // with externalAttributes, in place of unixMode
+  quint32 externalAttributes = 0;
 };
 
 // Writes an archive with python's zipfile, names stored exactly as asked (a subclass chooses the
@@ -93,6 +96,9 @@ with zipfile.ZipFile(target, 'w') as z:
         if e['mode']:
             i.create_system = 3
             i.external_attr = e['mode'] << 16
+        if e['host'] >= 0:
+            i.create_system = e['host']
+            i.external_attr = e['attributes']
         z.writestr(i, bytes.fromhex(e['data']))
 out.close()
 )";
@@ -103,7 +109,9 @@ out.close()
                             {"data", QString::fromLatin1(e.data.toHex())},
                             {"encoding", e.encoding},
                             {"deflate", e.deflate},
-                            {"mode", e.unixMode}});
+                            {"mode", e.unixMode},
+                            {"host", e.host},
+                            {"attributes", qint64(e.externalAttributes)}});
   const auto run =
       testsupport::RunTool(QStringLiteral("python3"),
                            {QStringLiteral("-c"), QString::fromLatin1(script), archive, stream ? "1" : "0"},

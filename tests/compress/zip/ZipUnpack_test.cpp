@@ -233,6 +233,62 @@ TEST(ZipUnpack, ListingGivesNamesInDirectoryOrder) {
   EXPECT_EQ(names, QStringList({"dir/", "dir/a.txt"}));
 }
 
+// MS-DOS and old Windows zippers mark a folder by its attributes alone: "def" holds "def/foo".
+// Such archives extract as 7z extracts them, whichever reader takes them (UTF-8 names or not),
+// and list the folder as one. An entry with data stays a file whatever its attributes say, and
+// only the hosts whose attributes 7-Zip reads mark folders this way.
+TEST(ZipUnpack, FoldersMarkedOnlyByTheirAttributes) {
+  HM_REQUIRE_TOOL("python3");
+  HM_REQUIRE_TOOL("7z");
+  constexpr quint32 kDosFolder = 0x10, kDosArchive = 0x20;
+  const auto folderDef = [](int host, quint32 attributes, const QString& encoding) {
+    return QList<PyEntry>{{"def", {}, encoding, false, 0, host, attributes},
+                          {"def/foo", "foo content", encoding, true, 0, host, kDosArchive}};
+  };
+  const struct {
+    const char* label;
+    QList<PyEntry> entries;
+    QStringList listed;
+    QStringList extracted;  // TreeListing; empty: as 7z extracts it
+  } cases[] = {
+      {"MS-DOS", folderDef(0, kDosFolder, "cp437"), {"def/", "def/foo"}},
+      {"MS-DOS, UTF-8 names", folderDef(0, kDosFolder, "utf-8"), {"def/", "def/foo"}},
+      {"Windows NTFS", folderDef(11, kDosFolder, "cp437"), {"def/", "def/foo"}},
+      {"Windows VFAT", folderDef(14, kDosFolder, "cp437"), {"def/", "def/foo"}},
+      {"OS/2 HPFS", folderDef(6, kDosFolder, "cp437"), {"def/", "def/foo"}},
+      {"Unix folder mode", folderDef(3, 0040755u << 16, "utf-8"), {"def/", "def/foo"}},
+      {"an empty folder", {{"empty", {}, "cp437", false, 0, 0, kDosFolder}, {"a.txt", "a", "cp437", true, 0, 0, 0}},
+       {"empty/", "a.txt"}},
+      {"the bit on a Macintosh entry is no folder",
+       {{"mac", {}, "cp437", false, 0, 7, kDosFolder}},
+       {"mac"},
+       {"mac"}},
+      {"the bit on an entry with data is no folder",
+       {{"data", "kept", "cp437", false, 0, 0, kDosFolder}},
+       {"data"},
+       {"data"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir dir;
+    const QString archive = dir.file("in.zip");
+    ASSERT_TRUE(BuildWithPython(archive, c.entries));
+    Engine e;
+    QStringList names;
+    EXPECT_EQ(e.zip.ListZipFiles(archive, names), crSuccess);
+    EXPECT_EQ(names, c.listed);
+    ASSERT_EQ(e.zip.UnZipFile(archive, dir.file("out")), crSuccess);
+    QStringList expected = c.extracted;
+    if (expected.isEmpty()) {
+      ASSERT_TRUE(Ran(RunTool("7z", {"x", "-y", "-o" + dir.file("7z"), archive})));
+      expected = TreeListing(dir.file("7z"));
+    }
+    EXPECT_EQ(TreeListing(dir.file("out")), expected);
+    if (expected.contains("def/foo")) EXPECT_EQ(ReadFile(dir.file("out/def/foo")), "foo content");
+    if (expected.contains("data")) EXPECT_EQ(ReadFile(dir.file("out/data")), "kept");
+  }
+}
+
 TEST(ZipUnpack, ArchivesBehindAProgramPrefixExtract) {
   HM_REQUIRE_TOOL("zip");
   TempDir dir;

@@ -102,6 +102,17 @@ def behind_prefix(counted):
     return stub + data + directory + end_record(1, len(directory), offset)
 
 
+def size_of_last_header(prefix=b''):
+    """The end record's directory size counts only the last central header, while the offsets are
+    right (counting the prefix, if any): taken by its size, the directory would begin at its last
+    header, as if a prefix the offsets do not count lay before the archive. Go's test archive
+    test-badbase.zip is laid out so."""
+    entries = two()
+    data, directory = body(entries, base=len(prefix))
+    last = len(entries[-1].central(0))
+    return prefix + data + directory + end_record(len(entries), last, len(prefix) + len(data))
+
+
 # --- entries that share their data --------------------------------------------------------------
 
 def overlap_full():
@@ -195,6 +206,8 @@ CASES = {
     'size+5': lambda: archive(two(), size_delta=5),
     'offset+4-size+4': lambda: archive(two(), offset_delta=4, size_delta=4),
     'count-wrong': lambda: archive(two(), count_delta=1),
+    'size-of-last-header': size_of_last_header,
+    'size-of-last-header-prefix': lambda: size_of_last_header(b'MZ' + b'\0' * 98),
     'found-record-in-record': lambda: FOUND_RECORD_IN_RECORD,
     'found-empty-in-comment': lambda: FOUND_EMPTY_IN_COMMENT,
     'found-empty-in-damaged': lambda: FOUND_EMPTY_IN_DAMAGED,
