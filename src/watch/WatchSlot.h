@@ -2,7 +2,9 @@
 // One of the watcher's places of work: the batch runner over one claimed item at a time, and the
 // observer that turns the item's result into its journal line. The end of the item is written
 // down (WriteClaimEnd) as the runner records its result, before the run lets go of the output,
-// so that a watcher killed at any point leaves either an item to run again or one to finish.
+// so that a watcher killed at any point leaves either an item to run again or one to finish. A
+// run of one item on one worker hands its result over before it goes on (TOrderedObserver), so
+// the record is on the disk by then.
 #include <QJsonObject>
 #include <QMutex>
 #include <QString>
