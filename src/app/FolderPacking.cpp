@@ -42,7 +42,8 @@ std::optional<TFolderPacker::Format> TFolderPacker::FormatOf(const QString& form
   return std::nullopt;
 }
 
-int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format) {
+int TFolderPacker::PackFolder(const QString& folder, const QString& archive, const QString& format,
+                              bool testData) {
   const std::optional<Format> kind = FormatOf(format);
   if (!kind) return prUnsupported;
 
@@ -61,8 +62,13 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
   if (!expected) return prFailed;
 
   const int result = Pack(folder, archive, *kind, addMustFiles);
-  if (result == prPacked && !MissingEntries(compress_, archive, *expected).isEmpty()) return prFailed;
-  return result;
+  if (result != prPacked) return result;
+  if (!MissingEntries(compress_, archive, *expected).isEmpty()) return prFailed;
+  if (testData && !compress_.TestArchive(archive).passed()) {
+    qCWarning(lcJob) << "the output" << archive << "failed its test (the engine has logged why)";
+    return prFailed;
+  }
+  return prPacked;
 }
 
 int TFolderPacker::Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles) {

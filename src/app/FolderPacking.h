@@ -10,7 +10,8 @@
 enum TPackResult : int {
   prPacked = 1,          // the format was recognised and every add succeeded
   prUnsupported = -1,    // the format is none of ".rar" (or ""), ".zip", ".7z"
-  prFailed = 0,          // nothing to pack, an add failed, or the archive lacks a file it was given
+  prFailed = 0,          // nothing to pack, an add failed, the archive lacks a file it was given, or
+                         // its data failed the test asked for
   prEngineMissing = -5,  // the RAR packer is not in the engine folder
   prStopped = -6,        // a stop request killed the packer before the archive was complete
 };
@@ -29,8 +30,9 @@ class TFolderPacker {
   // compared exactly. Returns a TPackResult. A RAR output gets the comment (when the comment file
   // exists) and the lock (LockRAR) in the same packing: an output without the comment or lock
   // it was to have is a failed packing (prFailed). So is an archive whose listing lacks a file of
-  // the folder or a must-have file added to it.
-  int PackFolder(const QString& folder, const QString& archive, const QString& format);
+  // the folder or a must-have file added to it, and, with testData, one whose data does not read
+  // back whole (the facade's TestArchive).
+  int PackFolder(const QString& folder, const QString& archive, const QString& format, bool testData = false);
 
  private:
   enum class Format { Rar, Zip, SevenZip };

@@ -66,6 +66,8 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
+      outcome.nestedOpened = item.nestedOpened;
+      outcome.nestedKept = item.nestedKept;
       if (run_.settings.KeepTime && outcome.verdict == TItemVerdict::Success) KeepSourceTime(item, outcome);
     } catch (const E7zLoadError&) {
       // The facade has logged why.
@@ -149,19 +151,22 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   }
   const int code = extraction.result.code;
   const QString& workFolder = extraction.folder;
+  item.unpackPasswordIndex = extraction.passwordIndex;
 
   if (code == crSuccess) {
     if (exe)
       observer_.SetLvExName(item.index,
                             QString(extraction.result.format).remove('.') + TRunText::SelfExtractingSuffix);
     if (format.byPlugin()) observer_.SetLvExName(item.index, TRunText::PluginFormatType(format.pluginExt));
+    bool complete = extraction.result.complete;
+    if (run_.settings.NestedDepth > 0 && !OpenNested(item, workFolder, extraction.result.written, &complete))
+      return Failed(item, TStatusText::CannotExtract);
     ShowState(item, TStatusText::Compressing);
     Clean(item, workFolder);
-    if (item.dryRun) {
-      const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
-      return Previewed(item, replaces ? item.source : item.output);
-    }
-    const TItemOutcome packed = PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output)));
+    const bool replaces = run_.settings.RARToFrom && !item.volumeSet;
+    if (item.dryRun) return Previewed(item, replaces ? item.source : item.output);
+    const TItemOutcome packed =
+        PackOutcome(item, PackFolder(item, workFolder, FileExtension(item.output), replaces));
     if (packed.verdict != TItemVerdict::Success || !run_.settings.RARToFrom) return packed;
     if (item.volumeSet) {
       // One archive cannot take the place of several files; the set stays as it was.
@@ -169,7 +174,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
                     << item.volumeSet->setPath << "untouched; the output stays at" << item.output;
       return Made(item, TStatusText::VolumesKept);
     }
-    return ReplaceSource(item, extraction.result.complete);
+    return ReplaceSource(item, complete);
   }
   if (exe) {
     TItemOutcome packed = PackSourceFile(item, true);
@@ -181,7 +186,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
   return Failed(item, TStatusText::CannotExtract);
 }
 
-TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
+TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSourceFormat& format) {
   const QString& boxPassword = run_.settings.UnCompressPwd;
   QStringList tried;
   std::optional<int> otherFailure;
@@ -196,9 +201,8 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
     extracted = ExtractSource(compress_, format, archive, folder);
     if (extracted.succeeded()) {
       compress_.SetUnCompressPwd(boxPassword);
-      item.unpackPasswordIndex = i;
-      if (i >= 0) qCInfo(lcJob) << item.source << "opened with line" << i + 1 << "of the password list";
-      return {extracted, folder};
+      if (i >= 0) qCInfo(lcJob) << archive << "opened with line" << i + 1 << "of the password list";
+      return {extracted, folder, i};
     }
     // The next try starts from an empty folder.
     item.folders.Remove(folder);
@@ -212,7 +216,35 @@ TItemJob::TExtraction TItemJob::Extract(TItem& item, const QString& archive, con
 
 bool TItemJob::AnotherPasswordMayOpen(const TExtractResult& extracted) {
   // 7z cannot tell a wrong password from damage: a failure on encrypted content may be either.
+  // The extraction limits stop every try alike.
+  if (extracted.overLimit) return false;
   return extracted.code == crWrongPassword || (extracted.code == crFailed && extracted.encrypted);
+}
+
+bool TItemJob::OpenNested(TItem& item, const QString& folder, quint64 written, bool* complete) {
+  const TExtractLimits& runLimits = run_.settings.extractLimits;
+  // The facade serves the worker's next items too: its limits are the run's again whatever ends this.
+  struct TRestoreLimits {
+    IArchiveFacade& compress;
+    const TExtractLimits& limits;
+    ~TRestoreLimits() { compress.SetExtractLimits(limits); }
+  } restore{compress_, runLimits};
+  TNestedArchives nested(compress_, run_.settings.PluginFormats, item.folders,
+                         [&](const QString& archive, const TSourceFormat& format, quint64 priorBytes) {
+                           TExtractLimits limits = runLimits;
+                           limits.priorBytes = priorBytes;
+                           compress_.SetExtractLimits(limits);
+                           return Extract(item, archive, format);
+                         });
+  const TNestedReport report = nested.Open(folder, run_.settings.NestedDepth, written);
+  item.nestedOpened = report.opened;
+  item.nestedKept = report.kept;
+  if (report.overLimit) {
+    qCWarning(lcJob) << item.source << ": the archives inside it reach the extraction limits together";
+    return false;
+  }
+  *complete = *complete && report.complete;
+  return true;
 }
 
 TItemOutcome TItemJob::PackSourceFile(TItem& item, bool showSteps) {
@@ -234,7 +266,7 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
     NoteOutput(item);
   }
   if (item.dryRun) return Previewed(item, item.output);
-  return PackOutcome(item, PackFolder(item, folder, run_.outputExt));
+  return PackOutcome(item, PackFolder(item, folder, run_.outputExt, false));
 }
 
 void TItemJob::NoteOutput(const TItem& item) {
@@ -243,8 +275,10 @@ void TItemJob::NoteOutput(const TItem& item) {
   if (!item.dryRun) runFolder_.BeginOutput(item.output);
 }
 
-int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format) {
-  return packer_.PackFolder(folder, item.output, format);
+int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource) {
+  const int test = run_.settings.TestOutput;
+  return packer_.PackFolder(folder, item.output, format,
+                            test == toAlways || (test == toWhenReplacing && replacesSource));
 }
 
 void TItemJob::KeepSourceTime(const TItem& item, const TItemOutcome& outcome) {

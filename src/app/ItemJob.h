@@ -12,6 +12,7 @@
 #include "app/FolderPacking.h"
 #include "app/ItemOutcome.h"
 #include "app/JobObserver.h"
+#include "app/NestedArchives.h"
 #include "app/OutputNaming.h"
 #include "app/ProgressThrottle.h"
 #include "app/RunContext.h"
@@ -58,15 +59,12 @@ class TItemJob {
     std::optional<TVolumeSet> volumeSet;
     bool dryRun;  // nothing is packed, nothing outside the work folders touched
     TCleanupReport cleanup;
+    QStringList nestedOpened;  // TItemOutcome::nestedOpened
+    QStringList nestedKept;    // TItemOutcome::nestedKept
 
     // Where naming holds the output's name; none in a dry run, which writes nothing in the output
     // folder.
     TOutputReservations* reservations() { return dryRun ? nullptr : &names; }
-  };
-
-  struct TExtraction {
-    TExtractResult result;  // of the try that opened it; the code that stands when none did
-    QString folder;         // the work folder holding the content, after a success
   };
 
   TItemOutcome ProcessSource(TItem& item);
@@ -82,12 +80,18 @@ class TItemJob {
   TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
   static bool AnotherPasswordMayOpen(const TExtractResult& extracted);
+  // NestedDepth: opens the archives inside the extracted tree in their place (NestedArchives.h),
+  // every extraction of the item counted together against the extraction limits. False when
+  // those are reached: the item cannot be extracted. Clears *complete when an archive opened did
+  // not come out whole.
+  bool OpenNested(TItem& item, const QString& folder, quint64 written, bool* complete);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
   // Notes item.output in the run folder as its output in progress.
   void NoteOutput(const TItem& item);
-  // Packs the folder into item.output.
-  int PackFolder(const TItem& item, const QString& folder, const QString& format);
+  // Packs the folder into item.output; its data is tested as TestOutput asks for an output that is
+  // to replace its source or not.
+  int PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);
   // KeepTime: the output made gets the source's modification time.

@@ -41,6 +41,11 @@ QJsonObject ItemJsonObject(int index, const TItemResult& result) {
   item[QStringLiteral("size")] = result.fileSize;
   item[QStringLiteral("sizeText")] = result.sizeText;
   item[QStringLiteral("unpackPasswordIndex")] = result.unpackPasswordIndex;
+  // Only where archives inside were looked at, so a run that opens none reads as it always did.
+  if (!result.nestedOpened.isEmpty())
+    item[QStringLiteral("nestedOpened")] = QJsonArray::fromStringList(result.nestedOpened);
+  if (!result.nestedKept.isEmpty())
+    item[QStringLiteral("nestedKept")] = QJsonArray::fromStringList(result.nestedKept);
   if (result.dryRun) {
     item[QStringLiteral("dryRun")] = true;
     QJsonArray deleted, rewritten, renamed;

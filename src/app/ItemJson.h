@@ -7,7 +7,8 @@
 #include "app/JobObserver.h"
 
 // "index", "source", "status", "state", "output", "outputName", "size", "sizeText",
-// "unpackPasswordIndex"; a dry run's has "dryRun": true and the arrays "deleted" ({path, rule,
+// "unpackPasswordIndex", "nestedOpened" and "nestedKept" (only when archives inside were opened
+// or kept); a dry run's has "dryRun": true and the arrays "deleted" ({path, rule,
 // byContent}), "rewritten" ({path, rule, replacement, line, text}) and "renamed" ({path, newName}).
 QJsonObject ItemJsonObject(int index, const TItemResult& result);
 

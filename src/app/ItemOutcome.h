@@ -38,6 +38,10 @@ struct TItemOutcome {
   qint64 outputSize = 0;
   // What the cleanup did (a dry run reports it).
   TCleanupReport cleanup;
+  // NestedDepth: the archives inside the source that were opened in their place, and those that
+  // did not open and stay as they were; paths relative to the extracted tree's root.
+  QStringList nestedOpened;
+  QStringList nestedKept;
 };
 
 // The outcome as it counts: a way through the item that reports success stands only when a file

@@ -28,6 +28,8 @@ struct TItemResult {
   // A dry run's item: CompressPath is the output it would get, cleanup what was done to a copy.
   bool dryRun = false;
   TCleanupReport cleanup;
+  QStringList nestedOpened;  // TItemOutcome::nestedOpened
+  QStringList nestedKept;    // TItemOutcome::nestedKept
 
   // The output lies below the plausible size: the row names no output but says it may be damaged.
   bool outputMayBeDamaged() const { return verdict == TItemVerdict::Suspect; }

@@ -175,6 +175,8 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   r.outputExists = outcome.outputExists;
   r.dryRun = run_.dryRun;
   r.cleanup = outcome.cleanup;
+  r.nestedOpened = outcome.nestedOpened;
+  r.nestedKept = outcome.nestedKept;
   r.unpackPasswordIndex = outcome.unpackPasswordIndex;
   if (outcome.outputExists) {
     r.fileSize = outcome.outputSize;

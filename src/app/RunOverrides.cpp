@@ -11,5 +11,7 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
   if (overrides.pluginFormats) settings.PluginFormats = *overrides.pluginFormats;
   if (overrides.passwordsFile) settings.PasswordsFile = *overrides.passwordsFile;
   if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
+  if (overrides.nestedDepth) settings.NestedDepth = *overrides.nestedDepth;
+  if (overrides.testOutput) settings.TestOutput = *overrides.testOutput;
   return settings;
 }

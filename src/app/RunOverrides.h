@@ -15,6 +15,8 @@ struct TRunOverrides {
   std::optional<bool> pluginFormats;      // extract the formats that have a plug-in
   std::optional<QString> passwordsFile;   // the password list, in place of Passwords.dat
   std::optional<bool> keepTime;           // outputs get their sources' modification time
+  std::optional<int> nestedDepth;         // levels of archives inside archives opened
+  std::optional<int> testOutput;          // TTestOutput
 };
 
 // The settings with every override that is given in place of the stored value.

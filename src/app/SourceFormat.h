@@ -14,6 +14,15 @@ struct TSourceFormat {
   bool byPlugin() const { return !pluginExt.isEmpty(); }
 };
 
+// An extraction into a work folder of its own.
+struct TExtraction {
+  TExtractResult result;  // of the try that opened it; the code that stands when none did
+  QString folder;         // the work folder holding the content, after a success
+  // The line of the run's password list that opened it (from 0); -1 for the decompression
+  // password, none needed, or a failure.
+  int passwordIndex = -1;
+};
+
 // Without pluginFormats, the signature and the facade's support test decide alone. With it, a file
 // whose signature is none of the built-in ones goes to the plug-in of the longest extension of its
 // name that has one (".tar.gz" before ".gz"); a file none has one for is decided as without it.

@@ -33,6 +33,12 @@ void TWorkFolders::Remove(const QString& folder) {
   if (folders_.removeOne(folder)) DeletePath(folder);
 }
 
+bool TWorkFolders::MoveOut(const QString& folder, const QString& destination) {
+  if (!folders_.contains(folder) || !RenamePath(folder, destination)) return false;
+  folders_.removeOne(folder);
+  return true;
+}
+
 void TWorkFolders::RemoveAll() {
   for (const QString& folder : folders_) DeletePath(folder);
   folders_.clear();

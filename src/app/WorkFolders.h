@@ -26,6 +26,11 @@ class TWorkFolders {
   // Removes one folder made here, before the item ends (a failed extraction's).
   void Remove(const QString& folder);
 
+  // Renames a folder made here to destination, never replacing what lies there; from then on the
+  // folder is not this guard's to remove (it lies in whatever holds destination). False, with the
+  // folder still here, when the rename fails.
+  bool MoveOut(const QString& folder, const QString& destination);
+
   // Removes every folder made so far.
   void RemoveAll();
 

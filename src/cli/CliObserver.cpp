@@ -59,8 +59,11 @@ TCliObserver::TCliObserver(int itemCount, bool json, std::FILE* out, std::FILE* 
 QString TCliObserver::ItemLine(int index, const TItemResult& result) {
   QString line = QString::number(index) + '\t' + FieldText(result.status) + '\t' +
                  FieldText(ReportedOutput(result)) + '\t' + QString::number(result.fileSize);
-  if (result.dryRun)
+  if (result.dryRun) {
+    // The archives inside were opened before the cleanup began.
+    for (const QString& opened : result.nestedOpened) line += QStringLiteral("\n\topened\t") + FieldText(opened);
     for (const TCleanupAction& action : result.cleanup) line += '\n' + ActionLine(action);
+  }
   return line;
 }
 

@@ -31,6 +31,8 @@ const QList<TCliOption>& CliOptionTable() {
        {},
        "passwords to try in order when a source does not open (in place of Data/Passwords.dat)"},
       {{"keep-time"}, O::argNone, {}, {}, "give each output archive its source's modification time"},
+      {{"nested"}, O::argText, "N", {}, "also open the archives inside an extracted archive, N levels deep (0 to 3)"},
+      {{"test-output"}, O::argNone, {}, {}, "read every output's data back and check it before it counts"},
       {{"jobs"}, O::argText, "N", {}, "items worked on at once (default 1; 0: one per processor core)"},
       {{"json"}, O::argNone, {}, {}, "one JSON object per item instead of the tab-separated lines"},
       {{"dry-run"}, O::argNone, {}, {}, "show what the cleanup would do; nothing is packed or changed"},

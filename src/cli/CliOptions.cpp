@@ -77,6 +77,16 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
     options.passwordsFile = AbsoluteClean(value("passwords"));
   }
   options.keepTime = isSet("keep-time");
+  if (isSet("nested")) {
+    bool isNumber = false;
+    const int depth = value("nested").toInt(&isNumber);
+    if (!isNumber || depth < 0 || depth > kMaxNestedDepth) {
+      *error = QStringLiteral("--nested needs a depth from 0 to %1, not \"%2\"").arg(kMaxNestedDepth).arg(value("nested"));
+      return std::nullopt;
+    }
+    options.nestedDepth = depth;
+  }
+  options.testOutput = isSet("test-output");
   if (isSet("jobs")) {
     bool isNumber = false;
     options.jobs = value("jobs").toInt(&isNumber);

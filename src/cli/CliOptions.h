@@ -17,6 +17,8 @@ struct TCliOptions {
   bool pluginFormats = false;  // --plugin-formats: on for this run, whatever the settings say
   std::optional<QString> passwordsFile;  // --passwords, absolute
   bool keepTime = false;
+  std::optional<int> nestedDepth;  // --nested: levels of archives inside archives opened
+  bool testOutput = false;         // --test-output: every output's data tested (TestOutput=1)
   int jobs = 1;  // --jobs: items worked on at once; 0: one per processor core
   bool json = false;
   bool dryRun = false;   // --dry-run

@@ -10,5 +10,7 @@ TSettings CliRunSettings(const TProgramPaths& paths, const TCliOptions& options)
                             .unpackPassword = options.unpackPassword,
                             .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
                             .passwordsFile = options.passwordsFile,
-                            .keepTime = options.keepTime ? std::optional(true) : std::nullopt});
+                            .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
+       .nestedDepth = options.nestedDepth,
+       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt});
 }

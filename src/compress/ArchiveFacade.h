@@ -2,7 +2,7 @@
 // The archive facade as its callers see it: what a run, the packing step and the update asks of
 // archives. TvxCompress is the one implementation; tests put a scripted fake in its place.
 //
-// Extraction returns one TExtractResult per call, listing a TCompressResult code, packing a
+// Extraction returns one TExtractResult per call, a test one TTestResult, listing a TCompressResult code, packing a
 // Boolean. A 7z library that exists but cannot be loaded raises E7zLoadError to the caller; every
 // other failure of an engine is a result, with its cause logged (harrowmint.engine).
 #include <QString>
@@ -15,6 +15,7 @@
 #include "compress/common/EngineLoadError.h"
 #include "compress/common/ExtractResult.h"
 #include "compress/common/Progress.h"
+#include "compress/common/TestResult.h"
 #include "util/ExtractLimits.h"
 
 class IArchiveFacade {
@@ -53,6 +54,11 @@ class IArchiveFacade {
   // extension say (UnCompressFile keeps its own choice). Its format is "".
   virtual TExtractResult UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
                                             const QString& pluginExt) = 0;
+  // Reads every entry's data of an archive back and checks it, with the output password
+  // (CompressPwd): the archives a run makes are tested with it before they count. By the
+  // signature: ZIP by the ZIP engine on its threads, 7z by the 7z library's test mode, RAR by the
+  // unrar library's test or, without the library, by the RAR packer's. Writes nothing.
+  virtual TTestResult TestArchive(const QString& archive) = 0;
   // Fills FileList with the archive's entry names; 0 for a format that cannot be listed.
   virtual int GetFileList(const QString& CompressFile) = 0;
   virtual QStringList FileList() const = 0;

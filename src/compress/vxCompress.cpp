@@ -86,6 +86,8 @@ TExtractResult TvxCompress::Extraction(const QString& archive, const char* engin
       });
   result.encrypted = context_.encryptedContent;
   result.m_Error = context_.m_Error;
+  result.overLimit = ledger_.stopped();
+  result.written = ledger_.written();
   if (!result.succeeded()) {
     result.cause = context_.cause;
     return result;
@@ -111,6 +113,15 @@ template <class Operation>
 bool TvxCompress::Packing(const QString& archive, const char* engine, Operation&& operation) {
   return RunOperation(QStringLiteral("packing %1 with %2").arg(Quoted(archive), QLatin1String(engine)), false,
                       operation);
+}
+
+template <class Operation>
+TTestResult TvxCompress::Testing(const QString& archive, const char* engine, Operation&& operation) {
+  TTestResult result;
+  result.code = RunOperation<int>(
+      QStringLiteral("testing %1 with %2").arg(Quoted(archive), QLatin1String(engine)), crFailed, operation);
+  if (!result.passed()) result.cause = context_.cause;
+  return result;
 }
 
 template <class Operation>
@@ -218,6 +229,36 @@ int TvxCompress::GetFileList(const QString& CompressFile) {
     return Listing(CompressFile, k7zLibrary,
                    [&] { return TSevenZipEngine(Context()).List7zFiles(CompressFile, FFileList); });
   return 0;
+}
+
+TTestResult TvxCompress::TestArchive(const QString& archive) {
+  const QString ext = GetFileRealExt(archive);
+  const QString& password = context_.compressPwd;
+  if (ext == QLatin1String(".zip")) {
+    if (TZipEngine::ReadsEveryEntry(archive))
+      return Testing(archive, kZipEngine, [&] { return TZipEngine(Context()).TestZipFile(archive, password); });
+    return Testing(archive, k7zZipReader, [&] {
+      return TSevenZipEngine(Context()).TestArchive(archive, password, z7::kZipFormatClassId);
+    });
+  }
+  if (ext == QLatin1String(".7z"))
+    return Testing(archive, k7zLibrary, [&] {
+      return TSevenZipEngine(Context()).TestArchive(archive, password, z7::k7zFormatClassId);
+    });
+  if (ext == QLatin1String(".rar")) return TestRar(archive);
+  return Testing(archive, "no engine of its format", [&] {
+    return context_.Fail(int(crFailed), QFileInfo(archive).isFile()
+                                            ? QStringLiteral("not a RAR, ZIP or 7z archive by its signature")
+                                            : QStringLiteral("no such file"));
+  });
+}
+
+// As for listing: RAR outputs need only the packer, which tests them when the library is missing.
+TTestResult TvxCompress::TestRar(const QString& archive) {
+  const QString& password = context_.compressPwd;
+  if (QFileInfo::exists(UnRarEngine().LibraryPath()) || !RarExeExists())
+    return Testing(archive, kUnRarLibrary, [&] { return UnRarEngine().TestRarFile(archive, password); });
+  return Testing(archive, kRarPacker, [&] { return TRarPacker(Context()).TestRarFile(archive, password); });
 }
 
 // Packing RAR needs only the packer, so its outputs are listed by the packer when the library is

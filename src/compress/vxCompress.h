@@ -59,6 +59,7 @@ class TvxCompress : public IArchiveFacade {
 
   // Extracts with UnCompressPwd into Dir, by the format the signature shows.
   TExtractResult UnCompressFile(const QString& CompressFile, const QString& Dir) override;
+  TTestResult TestArchive(const QString& archive) override;
   // Packs the folder or file Dir; the format follows CompressFile's extension (any case).
   bool CompressFile(const QString& Dir, const QString& CompressFile);
   // Clears FileList and fills it for RAR, ZIP and 7z; returns 0 for any other format. RAR is listed
@@ -101,6 +102,7 @@ class TvxCompress : public IArchiveFacade {
   TEngineContext& Context();
   TExtractResult UnSelfExtracting(const QString& compressFile, const QString& dir);
   int ListRar(const QString& archive);
+  TTestResult TestRar(const QString& archive);
   TUnRarEngine UnRarEngine();
   // Runs one engine operation: the one place where an engine's failure (an exception included)
   // becomes the operation's result, and where its cause is logged. `what` names the operation
@@ -119,6 +121,8 @@ class TvxCompress : public IArchiveFacade {
   void ExplainWriteFailure();
   template <class Operation>
   bool Packing(const QString& archive, const char* engine, Operation&& operation);
+  template <class Operation>
+  TTestResult Testing(const QString& archive, const char* engine, Operation&& operation);
   template <class Operation>
   int Listing(const QString& archive, const char* engine, Operation&& operation);
 

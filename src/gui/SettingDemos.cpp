@@ -31,6 +31,7 @@ qint64 WriteSampleData(const TProgramPaths& scratch) {
   settings.SetCompressPwd = true;
   settings.CompressPwd = QStringLiteral("www.example.com");
   settings.DelCompressVer = true;
+  settings.NestedDepth = 2;
   TDataTexts texts;
   texts.delList = QStringLiteral("*.url\r\n*.htm\r\n*广告*.txt\r\n");
   texts.comment = QStringLiteral("本资源来自 www.example.com\r\n\r\n解压密码：www.example.com");

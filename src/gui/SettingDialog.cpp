@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "gui/MessageBox.h"
@@ -98,6 +99,7 @@ TfrmSetting::TfrmSetting(const TProgramPaths& paths, QWidget* parent)
 
   connect(chkCompressPwd, &QCheckBox::toggled, this, &TfrmSetting::chkCompressPwdClick);
   connect(chkRARToFrom, &QCheckBox::toggled, this, &TfrmSetting::chkRARToFromClick);
+  connect(chkNested, &QCheckBox::toggled, this, &TfrmSetting::chkNestedClick);
   connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmSetting::PageControl1Change);
   connect(btnBrowser, &QPushButton::clicked, this, &TfrmSetting::btnBrowserClick);
   connect(btnOpenMustFolder, &QPushButton::clicked, this, &TfrmSetting::btnOpenMustFolderClick);
@@ -200,6 +202,13 @@ QGroupBox* TfrmSetting::BuildPackingGroup(QWidget* page) {
                           tr("本功能将根据系统配置(自动删除文件列表)"
                              "来删除指定的无用文件。\r\n\r\n注意：本功能对原文件为非压缩格式的"
                              "文件无用。"));
+  chkNested = NewCheck(group, "chkNested", tr("同时解压压缩包内的压缩包，层数"),
+                       tr("勾选本项，解压后压缩包内的RAR/ZIP/7Z文件也会被解压到同名文件夹(不含扩展名)并删除，\r\n"
+                          "再进行清理，这样其中的多余文件也能被删除；按所设层数逐层进行(最多3层)。\r\n\r\n"
+                          "注意：无法解压的压缩包原样保留；exe自解压文件不解压。"));
+  spnNestedDepth = Named(new QSpinBox(group), "spnNestedDepth");
+  spnNestedDepth->setRange(1, kMaxNestedDepth);
+  spnNestedDepth->setToolTip(chkNested->toolTip());
   chkDelVer = NewCheck(
       group, "chkDelVer", tr("自动删除输出压缩包文件名中的版本号字符串"),
       tr("勾选本项，如果输出的压缩包文件名包含版本号信息，将自动删除\r\n版本号。\r\n\r\n例如压缩包文件名为"
@@ -234,8 +243,15 @@ QGroupBox* TfrmSetting::BuildPackingGroup(QWidget* page) {
   passwordRow->addWidget(Named(BuddyLabel(tr("默认解压密码"), edtUnCompressPwd), "Label8"));
   passwordRow->addWidget(edtUnCompressPwd, 1);
   layout->addLayout(passwordRow);
-  for (QCheckBox* check : {chkDeleteAds, chkDelVer, chkDelRarFileName, chkMustToFolder})
-    layout->addWidget(check);
+  // Opening the archives inside is what lets the cleanup reach their content: beside it, on its row.
+  auto* cleanupRow = new QHBoxLayout;
+  cleanupRow->addWidget(chkDeleteAds);
+  cleanupRow->addSpacing(12);
+  cleanupRow->addWidget(chkNested);
+  cleanupRow->addWidget(spnNestedDepth);
+  cleanupRow->addStretch(1);
+  layout->addLayout(cleanupRow);
+  for (QCheckBox* check : {chkDelVer, chkDelRarFileName, chkMustToFolder}) layout->addWidget(check);
   // The two choices of which sources are extracted share a row, so the page keeps its height.
   auto* extractRow = new QHBoxLayout;
   extractRow->addWidget(chkNoCompressEXE);
@@ -283,12 +299,15 @@ void TfrmSetting::FormCreate() {
   chkCopyFolder->setChecked(stored_.CopyFolder);
   chkPluginFormats->setChecked(stored_.PluginFormats);
   chkKeepTime->setChecked(stored_.KeepTime);
+  chkNested->setChecked(stored_.NestedDepth > 0);
+  spnNestedDepth->setValue(stored_.NestedDepth > 0 ? stored_.NestedDepth : 1);
   cbbFileName->setCurrentIndex(stored_.nameType);
   cbbCompressExt->setCurrentIndex(stored_.CompressExt);
   cbbOutputPath->setEditText(stored_.OutputFolder);
 
   chkCompressPwdClick();
   chkRARToFromClick();
+  chkNestedClick();
 }
 
 void TfrmSetting::chkCompressPwdClick() { edtPwd->setEnabled(chkCompressPwd->isChecked()); }
@@ -300,6 +319,8 @@ void TfrmSetting::chkRARToFromClick() {
   cbbFileName->setEnabled(ownName);
   edtFileName->setEnabled(ownName);
 }
+
+void TfrmSetting::chkNestedClick() { spnNestedDepth->setEnabled(chkNested->isChecked()); }
 
 void TfrmSetting::PageControl1Change(int index) {
   if (PageControl1->widget(index) == TabSheet6) rulePage_->LoadTxtReplaceList();
@@ -354,6 +375,7 @@ TSettings TfrmSetting::SettingsFromControls() const {
   s.CopyFolder = chkCopyFolder->isChecked();
   s.PluginFormats = chkPluginFormats->isChecked();
   s.KeepTime = chkKeepTime->isChecked();
+  s.NestedDepth = chkNested->isChecked() ? spnNestedDepth->value() : 0;
   return s;
 }
 

@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class TRuleListPage;
 
@@ -47,6 +48,7 @@ class TfrmSetting : public QDialog {
   void FormCreate();
   void chkCompressPwdClick();
   void chkRARToFromClick();
+  void chkNestedClick();
   void PageControl1Change(int index);
   void btnBrowserClick();
   void btnOpenMustFolderClick();
@@ -77,6 +79,8 @@ class TfrmSetting : public QDialog {
   // Basic page, group "解压与压缩".
   QLineEdit* edtUnCompressPwd;
   QCheckBox* chkDeleteAds;
+  QCheckBox* chkNested;         // NestedDepth > 0
+  QSpinBox* spnNestedDepth;     // NestedDepth, while chkNested is on
   QCheckBox* chkDelVer;
   QCheckBox* chkDelRarFileName;
   QCheckBox* chkMustToFolder;

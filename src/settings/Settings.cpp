@@ -82,6 +82,8 @@ TSettings LoadSettings(const TProgramPaths& paths) {
 
   s.nameType = ini.Index(QStringLiteral("nameType"), ntBySourceName, ntBySourceName);
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);
+  s.NestedDepth = ini.Index(QStringLiteral("NestedDepth"), 0, kMaxNestedDepth);
+  s.TestOutput = ini.Index(QStringLiteral("TestOutput"), toWhenReplacing, toWhenReplacing);
   return s;
 }
 
@@ -108,7 +110,7 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
          flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats) &&
-         flag("KeepTime", s.KeepTime);
+         flag("KeepTime", s.KeepTime) && number("NestedDepth", s.NestedDepth);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

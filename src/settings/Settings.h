@@ -9,6 +9,14 @@
 
 // Output formats (`CompressExt`).
 enum TOutputFormat : int { ofRAR = 0, ofZIP = 1, of7z = 2 };
+// When an output's data is tested before it counts (`TestOutput`).
+enum TTestOutput : int {
+  toDirectoryOnly = 0,   // its directory is checked against the files packed, nothing more
+  toAlways = 1,          // every entry's data is read back and checked as well
+  toWhenReplacing = 2,   // so, when the output is to take its source's place
+};
+// Levels of archives inside archives opened (`NestedDepth`); 0: none.
+inline constexpr int kMaxNestedDepth = 3;
 // Naming modes (`nameType`).
 enum TNameType : int { ntByDate = 0, ntBySourceName = 1 };
 
@@ -33,6 +41,11 @@ struct TSettings {
   // extension when there is one, instead of being packed as it is.
   bool PluginFormats = false;
   bool KeepTime = false;  // "KeepTime": an output gets its source's modification time
+  // "NestedDepth", 0..kMaxNestedDepth: the archives found in an extracted archive are extracted
+  // in their place, down to this many levels.
+  int NestedDepth = 0;
+  // "TestOutput", a TTestOutput; not edited anywhere, as the extraction limits below.
+  int TestOutput = toWhenReplacing;
 
   // Never stored: the password list a run was given in place of the data folder's Passwords.dat
   // (empty: that one).

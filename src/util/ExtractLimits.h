@@ -12,6 +12,9 @@ struct TExtractLimits {
 
   quint64 maxBytes = kDefaultMaxMiB * kMiB;  // written by one extraction in all; 0: no limit
   quint64 reserveBytes = kDefaultReserveMiB * kMiB;  // left free on the destination's disk; 0: none
+  // Written already by the earlier extractions of the same item (the archives inside an archive
+  // are extracted one after another), counted against maxBytes as if this extraction wrote them.
+  quint64 priorBytes = 0;
 
   friend bool operator==(const TExtractLimits&, const TExtractLimits&) = default;
 };

@@ -26,6 +26,9 @@ struct FakeArchive {
   int wrongPasswordCode = crWrongPassword;
   bool complete = true;  // the result's complete: nothing refused or converted
   QString warning;       // given to the warning handler as it is extracted
+  // What extracting it writes, for the limits: past SetExtractLimits' maxBytes (its priorBytes
+  // counted) the extraction fails with overLimit.
+  quint64 written = 0;
 };
 
 class FakeFacade : public IArchiveFacade {
@@ -43,6 +46,7 @@ class FakeFacade : public IArchiveFacade {
   bool throwOnExtract = false;      // UnCompressFile raises a plain exception
   QList<int> listResults;           // GetFileList results in call order, then listResult
   int listResult = crSuccess;
+  int testResult = crSuccess;       // TestArchive's code
   QStringList leaveOut;                // files packing leaves out of the output, silently
   std::function<void()> whileRarRuns;  // called inside each RarFile, as a stop request would come
   QString warning;                     // given to the warning handler at each extraction
@@ -117,6 +121,13 @@ class FakeFacade : public IArchiveFacade {
     return listResults.isEmpty() ? listResult : listResults.takeFirst();
   }
   QStringList FileList() const override { return fileList_; }
+  TTestResult TestArchive(const QString& archive) override {
+    Call("TestArchive " + QFileInfo(archive).fileName());
+    TTestResult result;
+    result.code = testResult;
+    if (!result.passed()) result.cause = QStringLiteral("scripted");
+    return result;
+  }
 
   bool RarExeExists() const override { return !rarMissing; }
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override {
@@ -155,6 +166,15 @@ class FakeFacade : public IArchiveFacade {
       return result;
     }
     if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Extracting);
+    {
+      std::lock_guard lock(log->mutex);
+      const TExtractLimits limits = log->limits.value_or(TExtractLimits{});
+      if (limits.maxBytes != 0 && limits.priorBytes + a.written > limits.maxBytes) {
+        result.overLimit = true;
+        return result;
+      }
+    }
+    result.written = a.written;
     result.code = a.code;
     if (a.code != crSuccess) return result;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)

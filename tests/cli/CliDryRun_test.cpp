@@ -146,4 +146,34 @@ TEST(CliDryRun, FailuresKeepTheirStatusAndExitCode) {
   EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
 }
 
+// The archives inside are opened before the cleanup, and listed first; the cleanup then reaches
+// their content. Nothing outside the work folder changes, the source archive included.
+TEST(CliDryRun, ArchivesOpenedInsideAreListedBeforeTheCleanup) {
+  HM_REQUIRE_TOOL("zip");
+  DryRunHome h;
+  const QString tree = h.home + "/tree";
+  WriteFile(tree + "/inner/visit.url", "[InternetShortcut]\r\n");
+  WriteFile(tree + "/inner/game.bin", RandomBytes(9000));
+  MakeDir(tree + "/outer");
+  MakeDir(h.home + "/in");
+  ASSERT_EQ(RunTool("zip", {"-qr", tree + "/outer/inner pack.zip", "."}, tree + "/inner").exitCode, 0);
+  ASSERT_EQ(RunTool("zip", {"-qr", h.In("upload.zip"), "."}, tree + "/outer").exitCode, 0);
+  const QStringList before = Snapshot(h.home + "/in");
+
+  const ToolRun run = h.Run({"--dry-run", "--nested", "2", "--output", h.home + "/out", h.In("upload.zip")});
+  EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+  const QStringList lines = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(lines.size(), 3) << run.out.constData();
+  EXPECT_TRUE(lines[0].startsWith("0\t试运行完毕\t")) << lines[0].toStdString();
+  EXPECT_EQ(lines[1], "\topened\tinner pack.zip");
+  EXPECT_EQ(lines[2], "\tdeleted\tinner pack/visit.url\t*.url");
+  EXPECT_EQ(Snapshot(h.home + "/in"), before);
+  EXPECT_EQ(TreeListing(h.home + "/tmp"), QStringList());
+
+  const ToolRun json = h.Run({"--dry-run", "--json", "--nested", "1", "--output", h.home + "/out", h.In("upload.zip")});
+  const QJsonObject item = QJsonDocument::fromJson(json.out.split('\n').first()).object();
+  EXPECT_EQ(item["nestedOpened"].toArray(), QJsonArray({"inner pack.zip"}));
+  EXPECT_FALSE(item.contains("nestedKept"));
+}
+
 }  // namespace

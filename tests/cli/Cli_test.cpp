@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -147,6 +148,34 @@ TEST(Cli, JsonObjectsPerItemAndSummary) {
   const QJsonObject summary = QJsonDocument::fromJson(lines[2].toUtf8()).object();
   EXPECT_EQ(summary["summary"].toString(), "状态:打包完毕,共完成1个。");
   EXPECT_EQ(summary["failure"].toString(), "1个打包失败，请注意核对。");
+}
+
+// --nested and --test-output for one run: the archive inside is opened, the one that does not open
+// is named in the JSON and packed as it was, and Setting.ini keeps its own values.
+TEST(Cli, NestedArchivesAndTestedOutputsForOneRun) {
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("unzip");
+  CliHome h;
+  h.MakeZip("inner.zip");
+  const QString tree = h.home + "/outer";
+  MakeDir(tree);
+  ASSERT_TRUE(QFile::rename(h.In("inner.zip"), tree + "/inner.zip"));
+  WriteFile(tree + "/broken.rar", "Rar!\x1a\x07\x01" + RandomBytes(3000));
+  ASSERT_EQ(RunTool("zip", {"-qr", h.In("upload.zip"), "."}, tree).exitCode, 0);
+
+  const ToolRun run = h.Run({"--json", "--nested", "1", "--test-output", "--format", "zip", "--output",
+                             h.home + "/out", h.In("upload.zip")});
+  EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+  const QJsonObject item = QJsonDocument::fromJson(Lines(run.out).first().toUtf8()).object();
+  EXPECT_EQ(item["status"].toString(), "打包完毕");
+  EXPECT_EQ(item["nestedOpened"].toArray(), QJsonArray({"inner.zip"}));
+  EXPECT_EQ(item["nestedKept"].toArray(), QJsonArray({"broken.rar"}));
+  QStringList files = QString::fromUtf8(RunTool("unzip", {"-Z1", h.Out("upload.zip")}).out).split('\n', Qt::SkipEmptyParts);
+  files.removeIf([](const QString& name) { return name.endsWith('/'); });
+  files.sort();
+  EXPECT_EQ(files, QStringList({"Readme.txt", "broken.rar", "inner/data.bin"}));  // the link cleaned away
+  EXPECT_FALSE(ReadFile(h.home + "/Data/Setting.ini").contains("NestedDepth"));
+  EXPECT_FALSE(ReadFile(h.home + "/Data/Setting.ini").contains("TestOutput"));
 }
 
 // A mixed batch with different passwords from a list given on the command line; --json names the
@@ -343,7 +372,9 @@ TEST(Cli, RefusedRunsAndWrongArgumentsExitWithTwo) {
                                     {"--watch", h.home + "/in", "--dry-run"},
                                     {"--watch", h.home + "/in", "--settle", "-1"},
                                     {"--watch", h.home + "/in", "--settle", "soon"},
-                                    {"--settle", "3", h.In("a.bin")}};
+                                    {"--settle", "3", h.In("a.bin")},
+                                    {"--nested", "4", h.In("a.bin")},
+                                    {"--nested", "one", h.In("a.bin")}};
   for (const QStringList& args : wrong) {
     const ToolRun run = h.Run(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

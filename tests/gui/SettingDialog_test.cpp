@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "MessageRecorder.h"
@@ -51,7 +52,7 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
       ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
                             "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
                             "SetCompressPwd=0\r\nCompressPwd=") +
-             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\n"));
+             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\nNestedDepth=3\r\n"));
   install.Write("delete.dat", "\xEF\xBB\xBF" + QStringLiteral("*.url\r\n广告*.txt\r\n").toUtf8());
   install.Write("Comment.txt", ToAnsi(QStringLiteral("欢迎\r\n第二行")));
   TOpenDialog ui(install);
@@ -70,9 +71,11 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
       {"chkDelRarFileName", true}, {"chkMustToFolder", false},  {"chkRARToFrom", true},
       {"chkCompressPwd", false},   {"chkNoCompressEXE", false}, {"chkInfoTip", false},
       {"chkCopyFolder", true},     {"chkPluginFormats", false},  // no key: off, as before it existed
-      {"chkKeepTime", true},
+      {"chkKeepTime", true},       {"chkNested", true},
   };
   for (const auto& [name, checked] : checks) EXPECT_EQ(ui.Get<QCheckBox>(name)->isChecked(), checked) << name;
+  EXPECT_EQ(ui.Get<QSpinBox>("spnNestedDepth")->value(), 3);
+  EXPECT_TRUE(ui.Get<QSpinBox>("spnNestedDepth")->isEnabled());
 
   // Replacing the source keeps its name and format; no output password without the box.
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
@@ -96,8 +99,9 @@ TEST(SettingDialog, FreshInstallShowsTheDefaults) {
   for (const char* on : {"chkLockRAR", "chkDeleteAds", "chkDelRarFileName", "chkInfoTip", "chkCopyFolder"})
     EXPECT_TRUE(ui.Get<QCheckBox>(on)->isChecked()) << on;
   for (const char* off : {"chkDelVer", "chkMustToFolder", "chkRARToFrom", "chkCompressPwd",
-                          "chkNoCompressEXE", "chkPluginFormats", "chkKeepTime"})
+                          "chkNoCompressEXE", "chkPluginFormats", "chkKeepTime", "chkNested"})
     EXPECT_FALSE(ui.Get<QCheckBox>(off)->isChecked()) << off;
+  EXPECT_FALSE(ui.Get<QSpinBox>("spnNestedDepth")->isEnabled());
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
   EXPECT_TRUE(ui.Get<QLineEdit>("edtFileName")->isEnabled());
   EXPECT_FALSE(QFileInfo::exists(install.paths.dataFolder())) << "opening writes nothing";
@@ -122,6 +126,12 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   Click(ui.Get<QCheckBox>("chkDelVer"));
   Click(ui.Get<QCheckBox>("chkPluginFormats"));
   Click(ui.Get<QCheckBox>("chkKeepTime"));
+  Click(ui.Get<QCheckBox>("chkNested"));
+  auto* depth = ui.Get<QSpinBox>("spnNestedDepth");
+  ASSERT_TRUE(depth->isEnabled());
+  for (int i = 0; i < 3; ++i) QTest::keyClick(depth, Qt::Key_Up);  // from 1, and no further than 3
+  EXPECT_EQ(depth->value(), 3);
+  QTest::keyClick(depth, Qt::Key_Down);
   TypeLines(ui.Get<QPlainTextEdit>("mmoList"), {"*.url", "*.htm"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoComment"), {"Welcome", "", "www.example.com"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoFileNameDelete"), {"[www.example.com]"}, true);
@@ -152,7 +162,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
                                   "CompressPwd=")) +
                 Base64Ansi(QStringLiteral("密码 it's")) +
                 "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n"
-                "PluginFormats=1\r\nKeepTime=1\r\n");
+                "PluginFormats=1\r\nKeepTime=1\r\nNestedDepth=2\r\n");
   EXPECT_EQ(testsupport::TreeListing(install.paths.dataFolder()),
             (QStringList{"Comment.txt", "NameDelete.dat", "Setting.ini", "TxtDelete.dat", "delete.dat"}))
       << "data.db is left alone when the rule page was never opened";
@@ -164,8 +174,16 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   EXPECT_EQ(again.Get<QLineEdit>("edtPwd")->text(), QStringLiteral("密码 it's"));
   EXPECT_TRUE(again.Get<QCheckBox>("chkPluginFormats")->isChecked());
   EXPECT_TRUE(again.Get<QCheckBox>("chkKeepTime")->isChecked());
+  EXPECT_EQ(again.Get<QSpinBox>("spnNestedDepth")->value(), 2);
   Click(again.Get<QPushButton>("btnOK"));
   EXPECT_EQ(DataFiles(install), saved);
+
+  // The box is the switch: off, no level is opened, whatever the number said.
+  TOpenDialog off(install);
+  Click(off.Get<QCheckBox>("chkNested"));
+  EXPECT_FALSE(off.Get<QSpinBox>("spnNestedDepth")->isEnabled());
+  Click(off.Get<QPushButton>("btnOK"));
+  EXPECT_EQ(LoadSettings(install.paths).NestedDepth, 0);
 }
 
 TEST(SettingDialog, InvalidTemplatesAreRefusedAndNothingIsWritten) {
@@ -341,6 +359,10 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
     bracketed += '<' + line.left(colon) + '>' + line.mid(colon) + QStringLiteral("\r\n");
   }
   bracketed.chop(2);
+  const char* const nestedHint =
+      "勾选本项，解压后压缩包内的RAR/ZIP/7Z文件也会被解压到同名文件夹(不含扩展名)并删除，\r\n"
+      "再进行清理，这样其中的多余文件也能被删除；按所设层数逐层进行(最多3层)。\r\n\r\n"
+      "注意：无法解压的压缩包原样保留；exe自解压文件不解压。";
   const QString wildcards = QStringLiteral(
       "每行一个，支持通配符*?#\r\n\r\n*：表示任意字符。\r\n?：表示单个字符。\r\n#：表示数字。");
 
@@ -384,6 +406,8 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
       {"chkDeleteAds", "自动删除多余文件",
        "本功能将根据系统配置(自动删除文件列表)"
        "来删除指定的无用文件。\r\n\r\n注意：本功能对原文件为非压缩格式的文件无用。"},
+      {"chkNested", "同时解压压缩包内的压缩包，层数", nestedHint},
+      {"spnNestedDepth", "", nestedHint},
       {"chkDelVer", "自动删除输出压缩包文件名中的版本号字符串",
        "勾选本项，如果输出的压缩包文件名包含版本号信息，将自动删除\r\n版本号。\r\n\r\n"
        "例如压缩包文件名为XXXXV1.0.rar,则处理过后的文件名为XXXX.rar"},

@@ -13,7 +13,7 @@ void PrintTo(const TSettings& s, std::ostream* os) {
   *os << "{" << s.OutputFolder.toStdString() << " | " << s.fileNameFormat.toStdString() << " | " << s.nameType
       << s.CompressExt << " | " << s.DelCompressVer << s.LockRAR << s.DeleteAds << s.DelRarFileName
       << s.MustToFolder << s.SetCompressPwd << s.NoCompressEXE << s.RARToFrom << s.InfoTip << s.CopyFolder
-      << s.PluginFormats << s.KeepTime << " | " << s.CompressPwd.toStdString() << " | "
+      << s.PluginFormats << s.KeepTime << " | " << s.NestedDepth << s.TestOutput << " | " << s.CompressPwd.toStdString() << " | "
       << s.UnCompressPwd.toStdString() << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString()
       << "}";
 }
@@ -114,6 +114,25 @@ TEST(LoadSettings, NumbersOutOfRangeOrUnreadableGiveTheDefault) {
   }
 }
 
+// NestedDepth opens up to three levels; TestOutput, edited by hand, is one of three choices. A
+// value out of range is the default, never a deeper or a weaker setting.
+TEST(LoadSettings, NestedDepthAndTestOutputTakeTheirRangeOnly) {
+  const struct {
+    QByteArray stored;
+    int nestedDepth;
+    int testOutput;
+  } cases[] = {
+      {"", 0, toWhenReplacing}, {"0", 0, toDirectoryOnly}, {"1", 1, toAlways}, {"2", 2, toWhenReplacing},
+      {"3", 3, toWhenReplacing}, {"4", 0, toWhenReplacing}, {"-1", 0, toWhenReplacing}, {"two", 0, toWhenReplacing},
+  };
+  for (const auto& c : cases) {
+    TInstall install("[Setting]\r\nNestedDepth=" + c.stored + "\r\nTestOutput=" + c.stored + "\r\n");
+    const TSettings s = install.Load();
+    EXPECT_EQ(s.NestedDepth, c.nestedDepth) << c.stored.constData();
+    EXPECT_EQ(s.TestOutput, c.testOutput) << c.stored.constData();
+  }
+}
+
 // The extraction limits are hand-edited keys in MiB; 0 lifts one, anything unreadable keeps the
 // default.
 TEST(LoadSettings, ExtractLimitsInMiBWithTheDefaultForAnythingElse) {
@@ -175,6 +194,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
       true;
   s.LockRAR = s.DeleteAds = s.DelRarFileName = s.InfoTip = s.CopyFolder = false;
   s.KeepTime = true;
+  s.NestedDepth = 2;
   s.CompressPwd = QStringLiteral("压缩 it's");
   s.UnCompressPwd = QStringLiteral("x=y;z");
   ASSERT_TRUE(SaveSettings(install.paths, s));
@@ -190,7 +210,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
                                "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
                                "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
-                               "PluginFormats", "KeepTime", "Run"}));
+                               "PluginFormats", "KeepTime", "NestedDepth", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

@@ -50,7 +50,7 @@ void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits)
 bool TExtractLedger::Reserve(quint64 bytes) {
   std::unique_lock lock(mutex_);
   if (!stopCause_.isEmpty()) return false;
-  if (limits_.maxBytes != 0 && written_ + bytes > limits_.maxBytes)
+  if (limits_.maxBytes != 0 && limits_.priorBytes + written_ + bytes > limits_.maxBytes)
     return Stop(QStringLiteral("it would write more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
   if (!ReserveLeft(bytes)) return false;
@@ -62,7 +62,7 @@ bool TExtractLedger::Reserve(quint64 bytes) {
 bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
   std::unique_lock lock(mutex_);
   if (!stopCause_.isEmpty()) return false;
-  if (limits_.maxBytes != 0 && bytesBelowDestination > limits_.maxBytes)
+  if (limits_.maxBytes != 0 && limits_.priorBytes + bytesBelowDestination > limits_.maxBytes)
     return Stop(QStringLiteral("it wrote more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
   asked_ = false;  // what the program wrote is on the disk already: ask it
@@ -167,6 +167,11 @@ bool TExtractLedger::stopped() const {
 QString TExtractLedger::stopCause() const {
   std::lock_guard lock(mutex_);
   return stopCause_;
+}
+
+quint64 TExtractLedger::written() const {
+  std::lock_guard lock(mutex_);
+  return written_;
 }
 
 bool TExtractLedger::refusedAny() const {

@@ -21,7 +21,8 @@ class TExtractLedger {
   // Reserve or Observe.
   void SetProgressHook(TByteProgress hook);
 
-  // A new extraction into destDir: nothing written, refused or converted, not stopped.
+  // A new extraction into destDir: nothing written, refused or converted, not stopped. The
+  // limits' priorBytes count against its size limit from the start.
   void Begin(const QString& destDir, const TExtractLimits& limits);
 
   // Before `bytes` more are written below the destination; any thread. False when they would pass
@@ -49,6 +50,8 @@ class TExtractLedger {
   bool stopped() const;
   // Why the extraction was stopped, for the log; empty when it was not.
   QString stopCause() const;
+  // The bytes this extraction wrote below the destination (limits' priorBytes not included).
+  quint64 written() const;
   bool refusedAny() const;
   // Every entry came out as itself: nothing refused or converted, no stop.
   bool complete() const;

@@ -16,6 +16,10 @@ struct TExtractResult {
   // The engine met encrypted content (it asked for the password), whatever the code: a failure
   // of an engine that cannot tell a wrong password from damage (7z) may then be the password's.
   bool encrypted = false;
+  // The extraction limits stopped it (MaxUnpackMB, MinFreeMB): no password or engine does better.
+  bool overLimit = false;
+  // The bytes it wrote below its folder, for a later extraction that counts them (priorBytes).
+  quint64 written = 0;
   // Why it failed, in words for the log (the facade has logged it); empty on success.
   QString cause;
   // The engine's error number: the unrar library's numbering, 22 also for a ZIP password.

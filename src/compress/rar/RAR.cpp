@@ -291,6 +291,32 @@ bool TRAR::Extract(const QString& Path, bool RestoreFolder, const QStringList& F
   return ok;
 }
 
+bool TRAR::Test() {
+  abort_ = false;
+  TRarArchiveHandle handle = OpenArchive(RAR_OM_EXTRACT, roTest);
+  if (!handle) return false;
+  auto header = NewHeader();
+  bool ok = true;
+  while (ok && !abort_) {
+    const int read = library_->RARReadHeaderEx(handle.get(), header.get());
+    if (read == ERAR_END_ARCHIVE) break;
+    if (read != ERAR_SUCCESS) {
+      ReportError(read, roTest);
+      ok = false;
+      break;
+    }
+    currentEntry_ = RarEntryName(FromWide(header->FileNameW, std::size(header->FileNameW)));
+    const int tested = library_->RARProcessFile(handle.get(), RAR_TEST, nullptr, nullptr);
+    if (tested != ERAR_SUCCESS) {
+      ReportError(tested, roTest);
+      ok = false;
+    }
+  }
+  ok = ok && !abort_;
+  CloseArchive(handle, roTest);
+  return ok;
+}
+
 bool TRAR::ExtractEntry(TRarArchiveHandle& handle, const RARHeaderDataEx& header, TExtractTarget& target,
                         bool restoreFolder, const QStringList& files) {
   const QString wideName = FromWide(header.FileNameW, std::size(header.FileNameW));

@@ -48,6 +48,10 @@ class TRAR {
   // (DecodeDiskName), here and in listings. Every extracted file and folder is open to its owner.
   bool Extract(const QString& Path, bool RestoreFolder, const QStringList& Files = {});
 
+  // Decodes every entry of the archive opened last and checks it (the library's test mode),
+  // writing nothing; errors go to OnError as for extraction. False at the first entry that fails.
+  bool Test();
+
   const TRARArchiveInformation& ArchiveInformation() const { return information_; }
   bool IsLoaded() const { return library_ != nullptr; }
   // The last Extract refused an entry (see Extract).

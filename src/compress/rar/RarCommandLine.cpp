@@ -33,6 +33,10 @@ QStringList RarListArguments(const QString& archive) {
   return {QStringLiteral("lt"), QStringLiteral("-c-"), QStringLiteral("-p-"), archive};
 }
 
+QStringList RarTestArguments(const QString& archive, const QString& password) {
+  return {QStringLiteral("t"), password.isEmpty() ? QStringLiteral("-p-") : QStringLiteral("-p") + password, archive};
+}
+
 std::optional<QStringList> ParseRarListing(const QByteArray& output) {
   // Where a line that is `label` behind blanks (the packer aligns its labels) begins, from `from`
   // on: the position of the line break before it, or -1.

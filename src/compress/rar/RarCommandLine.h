@@ -42,5 +42,8 @@ QStringList RarListArguments(const QString& archive);
 // the packer prints an escape character as '\033' (quotes included), read back as one.
 std::optional<QStringList> ParseRarListing(const QByteArray& output);
 
+// "t -p<password> <archive>", or "-p-" without one, so the packer never asks: tests every entry.
+QStringList RarTestArguments(const QString& archive, const QString& password);
+
 // Any exit code but 0, warnings included, is a failure; so is a packer that did not start.
 inline bool RarRunSucceeded(int exitCode) { return exitCode == 0; }

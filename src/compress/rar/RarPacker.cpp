@@ -187,6 +187,14 @@ int TRarPacker::ListRarFiles(const QString& archive, QStringList& fileList) {
   return crSuccess;
 }
 
+int TRarPacker::TestRarFile(const QString& archive, const QString& password) {
+  if (!RarExeExists()) {
+    Missing();
+    return crEngineLoadFailed;
+  }
+  return Run(RarTestArguments(archive, password), archive) ? crSuccess : crFailed;
+}
+
 bool TRarPacker::SetLock(const QString& CompressPath) {
   return Run(RarLockArguments(CompressPath), CompressPath);
 }

@@ -49,6 +49,11 @@ class TRarPacker {
   // the unrar library. A TCompressResult; crFailed when the packer cannot list it.
   int ListRarFiles(const QString& archive, QStringList& fileList);
 
+  // Tests every entry with the packer ("rar t") and this password, for a RAR archive checked
+  // without the unrar library. A TCompressResult: crSuccess on exit code 0, crEngineLoadFailed
+  // without the packer, else crFailed.
+  int TestRarFile(const QString& archive, const QString& password);
+
   // The packer program: engine folder + "rar".
   QString RarExePath() const;
   // Its version as the packer prints it (-iver); not usable when it cannot be run.

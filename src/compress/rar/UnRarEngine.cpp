@@ -24,7 +24,7 @@ void Connect(TRAR& rar, TUnRarEngine& engine) {
 
 }  // namespace
 
-TUnRarEngine::TUnRarEngine(TEngineContext& context) : context_(context) {}
+TUnRarEngine::TUnRarEngine(TEngineContext& context) : context_(context), password_(context.unCompressPwd) {}
 
 QString TUnRarEngine::LibraryPath() const { return context_.engineFolder + QStringLiteral("libunrar.so"); }
 
@@ -44,7 +44,7 @@ void TUnRarEngine::OnRarError(int ErrorCode) { context_.m_Error = ErrorCode; }
 void TUnRarEngine::OnRarPassword(QString& NewPassword, bool& Cancel) {
   passwordAsked_ = true;
   context_.encryptedContent = true;
-  NewPassword = context_.unCompressPwd;
+  NewPassword = password_;
   Cancel = false;
 }
 
@@ -72,6 +72,19 @@ int TUnRarEngine::UnRarFile(const QString& rarFile, const QString& rarDir) {
   // Nothing extracted is nothing to repack: a source that yields no entry is not a success.
   if (rar.ArchiveInformation().TotalFiles == 0)
     return context_.Fail(crFailed, QStringLiteral("the archive holds no entry"));
+  return crSuccess;
+}
+
+int TUnRarEngine::TestRarFile(const QString& rarFile, const QString& password) {
+  if (!QFile::exists(LibraryPath()))
+    return context_.Fail(crEngineLoadFailed, QStringLiteral("no unrar library at ") + LibraryPath());
+  context_.m_Error = kErrorNone;
+  passwordAsked_ = false;
+  password_ = password;
+  TRAR rar;
+  Connect(rar, *this);
+  rar.Ledger = nullptr;  // nothing is written
+  if (!rar.OpenFile(rarFile) || !rar.Test()) return Failed();
   return crSuccess;
 }
 

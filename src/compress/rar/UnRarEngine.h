@@ -18,6 +18,8 @@ class TUnRarEngine {
 
   // Extracts every entry into rarDir with the context's decompression password.
   int UnRarFile(const QString& rarFile, const QString& rarDir);  // TCompressResult
+  // Decodes and checks every entry (the library's test mode) with this password, writing nothing.
+  int TestRarFile(const QString& rarFile, const QString& password);  // TCompressResult
   // Replaces fileList with the archive's entry names, folders included, in archive order.
   int ListRarFiles(const QString& archive, QStringList& fileList);  // TCompressResult
 
@@ -43,6 +45,7 @@ class TUnRarEngine {
   int Failed();
 
   TEngineContext& context_;
+  QString password_;  // answered when the library asks: the context's decompression password
   QStringList* listTarget_ = nullptr;
   bool passwordAsked_ = false;  // during the current operation
 };

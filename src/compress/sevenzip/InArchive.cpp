@@ -10,6 +10,7 @@
 #include "compress/common/VolumeSet.h"
 #include "compress/sevenzip/ExtractCallback.h"
 #include "compress/sevenzip/FileStreams.h"
+#include "compress/sevenzip/TestCallback.h"
 
 namespace {
 
@@ -135,6 +136,16 @@ T7zExtractReport T7zInArchive::ExtractTo2(const QString& path, TExtractLedger* l
   TComPtr<T7zExtractCallback> callback(new T7zExtractCallback(plugin_, lookup, path, ledger, password_));
   const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, 0, callback.get());
   callback->Finish();
+  T7zExtractReport report = callback->Report();
+  report.result = hr;
+  return report;
+}
+
+T7zExtractReport T7zInArchive::Test() {
+  if (!open_) return {};
+  TComPtr<T7zTestCallback> callback(new T7zTestCallback(plugin_, password_));
+  constexpr std::int32_t kTestMode = 1;
+  const z7::HRESULT hr = archive_->Extract(nullptr, kAllItems, kTestMode, callback.get());
   T7zExtractReport report = callback->Report();
   report.result = hr;
   return report;

@@ -49,6 +49,8 @@ class T7zInArchive {
 
   // Extracts every item below path (not in test mode), each write accounted in the ledger.
   T7zExtractReport ExtractTo2(const QString& path, TExtractLedger* ledger);
+  // Decodes every item in the library's test mode, writing nothing: result and failedItems.
+  T7zExtractReport Test();
 
  private:
   const T7zPlugin& plugin_;

@@ -113,6 +113,20 @@ int TSevenZipEngine::ExtractAll(const QString& archivePath, const QString& dir, 
   return context_.Fail(crFailed, ReportText(report));
 }
 
+int TSevenZipEngine::TestArchive(const QString& archivePath, const QString& password, const z7::GUID& format) {
+  if (!QFileInfo::exists(archivePath))
+    return context_.Fail(crFileNotFound, QStringLiteral("no such archive"));
+  if (!QFileInfo::exists(LibraryPath())) return MissingLibrary();
+  T7zPlugin plugin(LibraryPath());
+  plugin.SetClassId(format);
+  T7zInArchive archive(plugin);
+  archive.SetPassword(password);
+  if (const z7::HRESULT opened = archive.Open(archivePath); opened != z7::kOk) return CannotOpen(opened);
+  const T7zExtractReport report = archive.Test();
+  if (report.result == z7::kOk && report.failedItems == 0) return crSuccess;
+  return context_.Fail(crFailed, ReportText(report));
+}
+
 int TSevenZipEngine::List7zFiles(const QString& archivePath, QStringList& fileList) {
   fileList.clear();
   if (!QFileInfo::exists(archivePath))

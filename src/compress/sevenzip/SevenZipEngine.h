@@ -30,6 +30,11 @@ class TSevenZipEngine {
   // items it holds.
   int UnZipFile(const QString& zipFile, const QString& unzipDir);  // TCompressResult
 
+  // Decodes every item of the archive in the library's test mode with the password, writing
+  // nothing; the format by its class id (a 7z archive, or a ZIP through the library's ZIP reader).
+  // crSuccess when every item checks; a wrong password cannot be told from damage: crFailed.
+  int TestArchive(const QString& archivePath, const QString& password, const z7::GUID& format);  // TCompressResult
+
   // Replaces fileList with the archive's item paths, folders included, in archive order.
   int List7zFiles(const QString& archivePath, QStringList& fileList);  // TCompressResult
 

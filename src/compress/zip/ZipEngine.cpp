@@ -16,6 +16,7 @@
 #include "compress/zip/ZipOutput.h"
 #include "compress/zip/ZipSourcePlan.h"
 #include "compress/zip/ZipStrictReader.h"
+#include "compress/zip/ZipTester.h"
 #include "util/CodePage.h"
 #include "util/PathSeparators.h"
 
@@ -55,6 +56,12 @@ int TZipEngine::UnZipFile(const QString& zipFile, const QString& unzipDir) {
   const int result = reader.Run();
   if (result == crSuccess) return result;
   return context_.Fail(result, reader.cause());
+}
+
+int TZipEngine::TestZipFile(const QString& zipFile, const QString& password) {
+  TZipTester tester(zipFile, password.isEmpty() ? QByteArray() : ToAnsi(password), Threads());
+  const int result = tester.Run();
+  return result == crSuccess ? result : context_.Fail(result, tester.cause());
 }
 
 bool TZipEngine::ReadsEveryEntry(const QString& zipFile) {

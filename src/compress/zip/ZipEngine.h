@@ -22,6 +22,9 @@ class TZipEngine {
   // BZip2, LZMA, ...): such an archive is for the 7z library's ZIP reader. True also when the
   // directory cannot be read, which UnZipFile then reports.
   static bool ReadsEveryEntry(const QString& zipFile);
+  // Reads every entry's data back (TZipTester) with the password, on the engine's threads.
+  // Returns a TCompressResult; writes nothing.
+  int TestZipFile(const QString& zipFile, const QString& password);
   // Fills fileList with the entry names ('/'-separated, folders end with '/'), in directory order.
   int ListZipFiles(const QString& zipFile, QStringList& fileList);
 

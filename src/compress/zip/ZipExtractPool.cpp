@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <tuple>
 
 #include "compress/common/ExtractTarget.h"
 #include "compress/zip/ZipDirectory.h"
 #include "compress/zip/ZipInput.h"
+#include "compress/zip/ZipInputThreads.h"
 
 namespace {
 
@@ -82,20 +80,7 @@ std::vector<TZipExtractOutcome> TZipExtractPool::Run(const QStringList& names, c
       }
     }
   };
-  {
-    const size_t helpers = runs.empty() ? 0 : std::min(runs.size(), size_t(std::max(threads_, 1))) - 1;
-    std::vector<std::unique_ptr<TZipInput>> inputs;
-    std::vector<std::jthread> threads;  // joined before the inputs go
-    for (size_t t = 0; t < helpers; ++t) {
-      inputs.push_back(std::make_unique<TZipInput>());
-      if (!inputs.back()->Open(zipFile_)) break;
-      try {
-        threads.emplace_back(work, std::ref(*inputs.back()));
-      } catch (const std::system_error&) {
-        break;  // fewer threads do the same work
-      }
-    }
-    work(archive_.input());
-  }
+  const size_t helpers = runs.empty() ? 0 : std::min(runs.size(), size_t(std::max(threads_, 1))) - 1;
+  RunOnInputs(zipFile_, archive_.input(), helpers, work);
   return outcomes;
 }

@@ -38,6 +38,24 @@ TEST(ExtractLedger, TheSizeLimitStopsForGoodAndTheHookHearsOnlyWhatWasAccepted) 
   EXPECT_EQ(heard, (std::vector<std::pair<quint64, quint64>>{{3 * kMiB, 0}, {5 * kMiB, 0}}));
 }
 
+// Archives inside an archive are extracted one after another into the same item: what the
+// earlier extractions wrote counts against this one's limit, and is not its own written().
+TEST(ExtractLedger, EarlierExtractionsOfTheItemCountAgainstTheLimit) {
+  testsupport::TempDir dir;
+  TExtractLedger ledger;
+  ledger.Begin(dir.path(), {10 * kMiB, 0, 7 * kMiB});
+  EXPECT_TRUE(ledger.Reserve(3 * kMiB));  // 7 + 3: exactly the limit
+  EXPECT_EQ(ledger.written(), 3 * kMiB);
+  EXPECT_FALSE(ledger.Reserve(1));
+  EXPECT_TRUE(ledger.stopCause().contains("MaxUnpackMB"));
+
+  ledger.Begin(dir.path(), {10 * kMiB, 0, 7 * kMiB});
+  EXPECT_TRUE(ledger.Observe(3 * kMiB));
+  EXPECT_FALSE(ledger.Observe(3 * kMiB + 1));
+  ledger.Begin(dir.path(), {0, 0, 100 * kMiB});  // no limit: nothing counts
+  EXPECT_TRUE(ledger.Reserve(50 * kMiB));
+}
+
 TEST(ExtractLedger, TheReserveCountsWhatWasWrittenSinceTheDiskWasAsked) {
   testsupport::TempDir dir;
   TExtractLedger probe;

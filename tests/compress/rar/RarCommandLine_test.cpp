@@ -89,6 +89,9 @@ TEST(RarCommandLine, CommentAndLockArguments) {
   EXPECT_EQ(RarCommentArguments({}, "/out/x.rar"), QStringList({"c", "-z", "/out/x.rar"}));
   EXPECT_EQ(RarLockArguments("/out/x y.rar"), QStringList({"k", "/out/x y.rar"}));
   EXPECT_EQ(RarListArguments("/out/x y.rar"), QStringList({"lt", "-c-", "-p-", "/out/x y.rar"}));
+  // Testing never asks: without a password the packer is told there is none.
+  EXPECT_EQ(RarTestArguments("/out/x y.rar", {}), QStringList({"t", "-p-", "/out/x y.rar"}));
+  EXPECT_EQ(RarTestArguments("/out/x.rar", "p w\"1"), QStringList({"t", "-pp w\"1", "/out/x.rar"}));
 }
 
 // The technical listing as the packer prints it: its banner, the archive, then one record per

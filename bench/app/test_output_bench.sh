@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# What testing every output costs: the same batch through harrowmint-cli with --test-output
+# (TestOutput=1: each output's data read back and checked before it counts) against without it
+# (the directory check only), in the same run, for each output format, over the corpus of
+# batch_bench.sh (ZIP sources of ~100 MB in all). Reports time with the test / time without.
+# Usage: test_output_bench.sh [BUILD_DIR] [WORK_DIR]   (TEST_BENCH_RUNS, default 3;
+# TEST_BENCH_FORMATS, default "zip 7z rar"; TEST_BENCH_ITEMS, default 28; TEST_BENCH_JOBS, default 1)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+cli=$build/bin/harrowmint-cli
+[ -x "$cli" ] || { echo "missing $cli: cmake --build $build --target harrowmint-cli" >&2; exit 2; }
+for tool in zip hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/setup)" >&2; exit 2; }
+done
+work=${2:-$(mktemp -d /tmp/hm-test-bench-XXXXXX)}
+runs=${TEST_BENCH_RUNS:-3}
+formats=${TEST_BENCH_FORMATS:-zip 7z rar}
+items=${TEST_BENCH_ITEMS:-28}
+jobs=${TEST_BENCH_JOBS:-1}
+
+source "$here/bench_home.sh"
+# Without the option the seed settings test nothing: no output replaces its source.
+grep -q '^TestOutput=' "$home/Data/Setting.ini" 2>/dev/null && { echo "the seed sets TestOutput" >&2; exit 2; }
+[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
+mkdir -p corpus
+for tree in trees/*; do
+  name=$(basename "$tree")
+  [ -f "corpus/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/$name.zip" .)
+done
+echo "== $(du -cb corpus/* | tail -1 | cut -f1) bytes in $(ls corpus | wc -l) ZIP sources"
+
+for format in $formats; do
+  run="'$cli' --home '$home' --jobs $jobs --format $format --output '$work/out'"
+  hyperfine --runs "$runs" --export-json "test-$format.json" --prepare "rm -rf out" \
+    -n "untested $format" "$run $work/corpus/*" \
+    -n "tested $format" "$run --test-output $work/corpus/*"
+done
+
+python3 - "$formats" <<'PY'
+import json, sys
+# The fastest run of each side is the steadier figure on a shared machine; the mean beside it.
+print("\n== summary (ratio = batch with --test-output / batch without)")
+for fmt in sys.argv[1].split():
+    r = {x["command"]: x for x in json.load(open("test-%s.json" % fmt))["results"]}
+    t, u = r["tested " + fmt], r["untested " + fmt]
+    print("%-4s fastest: tested %6.2f s  untested %6.2f s  ratio %.2f   mean: %6.2f s  %6.2f s  ratio %.2f"
+          % (fmt, t["min"], u["min"], t["min"] / u["min"], t["mean"], u["mean"], t["mean"] / u["mean"]))
+PY
