@@ -26,6 +26,7 @@ install(CODE "
   message(STATUS \"Linking engines into \${root}/${HM_INSTALL_ENGINEDIR}\")
   execute_process(
     COMMAND \"${CMAKE_COMMAND}\" \"-DENGINE_DIR=\${root}/${HM_INSTALL_ENGINEDIR}\" ${hm_engine_variables}
+            \"-DINSTALLED_DIR=\${CMAKE_INSTALL_PREFIX}/${HM_INSTALL_ENGINEDIR}\" \"-DPREFIX=\${CMAKE_INSTALL_PREFIX}\"
             -DLINK_MISSING=ON \"-DPLUGIN_DIR=\${root}/${HM_INSTALL_SHAREDIR}/Engine\" -DPLUGIN_LINK=ON
             -P \"${PROJECT_SOURCE_DIR}/cmake/LinkEngines.cmake\"
     COMMAND_ERROR_IS_FATAL ANY)")

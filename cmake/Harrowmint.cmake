@@ -22,9 +22,11 @@ endfunction()
 # Every tests/<area>/*_test.cpp becomes its own test program, so a broken area never hides another.
 # Tests find the built programs and engines through HM_BIN_DIR, and the sources through HM_SOURCE_DIR.
 # GUI: the programs run with a QApplication (window tests, offscreen platform) instead of a
-# QCoreApplication. FIXTURE: a CTest fixture every test of the area needs set up first.
+# QCoreApplication. FIXTURE: a CTest fixture every test of the area needs set up first. LAUNCHER:
+# a script each program runs under as a whole (one CTest test per program), such as a display of
+# its own; its exit status 77 means skipped.
 function(hm_add_tests area)
-  cmake_parse_arguments(ARG "GUI" "FIXTURE" "LIBS;SUPPORT" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "FIXTURE;LAUNCHER" "LIBS;SUPPORT" ${ARGN})
   if(ARG_GUI)
     set(support hm_guitestsupport)
   else()
@@ -42,7 +44,12 @@ function(hm_add_tests area)
     if(ARG_FIXTURE)
       set(fixture FIXTURES_REQUIRED ${ARG_FIXTURE})
     endif()
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS ${area} TIMEOUT 900 ${fixture})
+    if(ARG_LAUNCHER)
+      add_test(NAME ${area}.${stem} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${target}>)
+      set_tests_properties(${area}.${stem} PROPERTIES LABELS ${area} TIMEOUT 900 SKIP_RETURN_CODE 77 ${fixture})
+    else()
+      gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                           PROPERTIES LABELS ${area} TIMEOUT 900 ${fixture})
+    endif()
   endforeach()
 endfunction()

@@ -1,11 +1,13 @@
 #include "app/ItemJob.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <exception>
 #include <optional>
 
 #include "app/JobLog.h"
+#include "app/PasswordBudget.h"
 #include "app/SourceReplace.h"
 #include "app/StatusTexts.h"
 #include "compress/common/CompressResult.h"
@@ -62,7 +64,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
   TItemOutcome outcome;
   {
-    TItem item(index, source, runFolder_.path(), run_.dryRun);
+    TItem item(index, source, runFolder_, run_.dryRun);
     try {
       outcome = ProcessSource(item);
       outcome.unpackPasswordIndex = item.unpackPasswordIndex;
@@ -101,7 +103,6 @@ TItemOutcome TItemJob::ProcessSource(TItem& item) {
                                         format.pluginExt, item.reservations());
   item.output = name.CompressPath;
   item.outputBaseName = name.baseName;
-  NoteOutput(item);
   if (info.isDir()) return name.eligible ? ProcessFolder(item) : Failed(item, TStatusText::FolderIgnored);
   if (info.isFile())
     return name.eligible ? ProcessFile(item, format) : Failed(item, TStatusText::FileIgnored);
@@ -191,14 +192,29 @@ TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSource
   QStringList tried;
   std::optional<int> otherFailure;
   TExtractResult extracted;
+  TPasswordBudget budget(run_.settings.MaxPasswordSeconds);
   for (int i = -1; i < int(run_.passwordList.size()); ++i) {
     const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
     if (tried.contains(password)) continue;
     tried << password;
     compress_.SetUnCompressPwd(password);
+    const double estimated = compress_.PasswordTrySeconds(archive);
+    if (!budget.Allows(estimated)) {
+      qCWarning(lcJob).noquote() << item.source
+                                 << ": no further password tried: the next try would take about"
+                                 << QString::number(budget.Expected(estimated), 'f', 1)
+                                 << "s (key derivation) after" << QString::number(budget.spent(), 'f', 1)
+                                 << "s spent, beyond MaxPasswordSeconds ="
+                                 << run_.settings.MaxPasswordSeconds;
+      extracted.code = crWrongPassword;
+      break;
+    }
     const QString folder = item.folders.NewWorkFolder();
+    QElapsedTimer timer;
+    timer.start();
     // The facade leaves no link pointing out of the work folder, so nothing below follows one.
     extracted = ExtractSource(compress_, format, archive, folder);
+    budget.Spend(double(timer.nsecsElapsed()) * 1e-9, estimated);
     if (extracted.succeeded()) {
       compress_.SetUnCompressPwd(boxPassword);
       if (i >= 0) qCInfo(lcJob) << archive << "opened with line" << i + 1 << "of the password list";
@@ -263,19 +279,13 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
   if (FileExtension(item.output) != run_.outputExt) {
     if (TOutputReservations* const names = item.reservations()) names->LetGo(item.output);
     item.output = naming_.FreePath(item.outputBaseName, run_.outputExt, item.reservations());
-    NoteOutput(item);
   }
   if (item.dryRun) return Previewed(item, item.output);
   return PackOutcome(item, PackFolder(item, folder, run_.outputExt, false));
 }
 
-void TItemJob::NoteOutput(const TItem& item) {
-  // From the moment its name is held: a run killed before packing leaves the empty file that
-  // holds it, which would take the name from the item's next run.
-  if (!item.dryRun) runFolder_.BeginOutput(item.output);
-}
-
 int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource) {
+  runFolder_.BeginOutput(item.output);
   const int test = run_.settings.TestOutput;
   return packer_.PackFolder(folder, item.output, format,
                             test == toAlways || (test == toWhenReplacing && replacesSource));

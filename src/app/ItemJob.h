@@ -44,8 +44,13 @@ class TItemJob {
  private:
   // The item in progress: what its ways share, for as long as it lasts.
   struct TItem {
-    TItem(int index, QString source, const QString& tempRoot, bool dryRun)
-        : index(index), source(std::move(source)), folders(tempRoot), dryRun(dryRun) {}
+    // The work folders go in the run's folder, which notes the names held too.
+    TItem(int index, QString source, TRunFolder& runFolder, bool dryRun)
+        : index(index),
+          source(std::move(source)),
+          folders(runFolder.path()),
+          names(&runFolder),
+          dryRun(dryRun) {}
     int index;
     QString source;
     TWorkFolders folders;
@@ -74,9 +79,10 @@ class TItemJob {
   // archive: what is extracted, the source or the volume that opens its set.
   TItemOutcome ProcessArchive(TItem& item, const QString& archive, const TSourceFormat& format);
   // Extracts the archive with the decompression password and then, while another password may
-  // open it, with each password of the run's list in order, every try into a new work folder.
-  // The code is crWrongPassword only when every try said so; otherwise a failure that is not a
-  // wrong password stands (the first one).
+  // open it, with each password of the run's list in order, every try into a new work folder;
+  // a try that would take the item past MaxPasswordSeconds is not made. The code is
+  // crWrongPassword only when every try said so (or none was made); otherwise a failure that is
+  // not a wrong password stands (the first one).
   TExtraction Extract(TItem& item, const QString& archive, const TSourceFormat& format);
   // The one rule for moving on to the next password.
   static bool AnotherPasswordMayOpen(const TExtractResult& extracted);
@@ -87,10 +93,9 @@ class TItemJob {
   bool OpenNested(TItem& item, const QString& folder, quint64 written, bool* complete);
   // Copies the source file alone into a new work folder and packs it in the run's format.
   TItemOutcome PackSourceFile(TItem& item, bool showSteps);
-  // Notes item.output in the run folder as its output in progress.
-  void NoteOutput(const TItem& item);
-  // Packs the folder into item.output; its data is tested as TestOutput asks for an output that is
-  // to replace its source or not.
+  // Packs the folder into item.output, noted as the run's output in progress (as it is from its
+  // naming on) until the item ends; its data is tested as TestOutput asks for an output that is to
+  // replace its source or not.
   int PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource);
   // Packs in the run's format, under a name with that format's extension.
   TItemOutcome PackInRunFormat(TItem& item, const QString& folder);

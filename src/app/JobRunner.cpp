@@ -129,8 +129,10 @@ void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer, const T
     compress->SetCommentFile(CommentFile(run_.paths));
     compress->SetExtractLimits(run_.settings.extractLimits);
     compress->SetOnEngineWarning([&observer](const QString& message) { observer.ShowWarning(message); });
-    // A folder of its own per worker: each notes the one output it is writing.
+    // A folder of its own per worker: each notes the one output it is writing, and holds what the
+    // engines hand to a program.
     TRunFolder runFolder(run_.paths.tempRoot());
+    compress->SetTempFolder(runFolder.path());
     TItemJob job(
         run_, volumePlan, runFolder, *compress, observer, [this] { return stopRequests_.load(); },
         [this, &observer](const QString& path) { WarnUnreadable(observer, path); });

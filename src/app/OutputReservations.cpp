@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/JobLog.h"
+#include "compress/common/WorkingNames.h"
 #include "util/FileDescriptor.h"
 #include "util/NativePath.h"
 
@@ -17,22 +18,46 @@ TOutputReservations::~TOutputReservations() {
 }
 
 TOutputReservations::THold TOutputReservations::Hold(const QString& path) {
+  TWorkingFile working(path, [&](const QString& name) {
+    if (notes_) notes_->HoldingOutput(path, name);
+  });
+  if (!working.created()) return HoldDirectly(path);
+  if (!working.LinkInPlace()) {
+    const int error = errno;
+    return error == EEXIST ? Refused(path, error) : HoldDirectly(path);
+  }
+  const TFileDescriptor fd = working.TakeDescriptor();
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) {
+    ::unlink(NativePath(path).c_str());
+    return THold::Unheld;
+  }
+  held_.push_back({path, st.st_dev, st.st_ino});
+  if (notes_) notes_->BeginOutput(path);
+  return THold::Held;
+}
+
+TOutputReservations::THold TOutputReservations::HoldDirectly(const QString& path) {
   const std::string native = NativePath(path);
   const TFileDescriptor fd(::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
   struct stat st {};
-  if (!fd) {
-    const int error = errno;
-    // A link (dangling or not) takes the name as a file does; a folder does not.
-    if (error == EEXIST && !(::lstat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return THold::Taken;
-    qCInfo(lcJob) << "cannot hold the output name" << path << ":" << std::strerror(error);
-    return THold::Unheld;
-  }
+  if (!fd) return Refused(path, errno);
   if (::fstat(fd.get(), &st) != 0) {
     ::unlink(native.c_str());
     return THold::Unheld;
   }
   held_.push_back({path, st.st_dev, st.st_ino});
+  if (notes_) notes_->BeginOutput(path);
   return THold::Held;
+}
+
+TOutputReservations::THold TOutputReservations::Refused(const QString& path, int error) {
+  struct stat st {};
+  // A link (dangling or not) takes the name as a file does; a folder does not.
+  if (error == EEXIST && !(::lstat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+    return THold::Taken;
+  qCInfo(lcJob) << "cannot hold the output name" << path << ":" << std::strerror(error);
+  return THold::Unheld;
 }
 
 void TOutputReservations::LetGo(const QString& path) {

@@ -5,11 +5,26 @@
 // one creator can win. The packers write beside it and rename the finished archive over it.
 // Letting a name go removes the empty file if it is still the one made here, so an item that
 // made no output leaves no name behind; an archive put in its place stays.
+//
+// The empty file is made under a working name (WorkingNames.h) and linked to the output's name;
+// the working name is noted before it exists. A run killed at any moment of that leaves what the
+// next start can tell for its own: a noted working file, and the name's file only when it is the
+// same file.
 #include <QString>
 
 #include <sys/types.h>
 
 #include <vector>
+
+// Where a run notes the names it holds, for the next start to find after a kill (TRunFolder).
+class IOutputNotes {
+ public:
+  virtual ~IOutputNotes() = default;
+  // About to hold output through a working file of this path, which does not exist yet.
+  virtual void HoldingOutput(const QString& output, const QString& working) = 0;
+  // output is held, or being written.
+  virtual void BeginOutput(const QString& output) = 0;
+};
 
 class TOutputReservations {
  public:
@@ -20,7 +35,8 @@ class TOutputReservations {
              // the name is used as it is, and the packing says what went wrong
   };
 
-  TOutputReservations() = default;
+  // notes: none for names that need not be found after a kill (tests).
+  explicit TOutputReservations(IOutputNotes* notes = nullptr) : notes_(notes) {}
   // Lets every name go.
   ~TOutputReservations();
   TOutputReservations(const TOutputReservations&) = delete;
@@ -36,7 +52,12 @@ class TOutputReservations {
     dev_t device;
     ino_t inode;
   };
+  // A file system without hard links: the empty file is made at the name itself.
+  THold HoldDirectly(const QString& path);
+  // The name could not be had; `error` is why.
+  static THold Refused(const QString& path, int error);
   static void Remove(const THeld& held);
 
+  IOutputNotes* notes_;
   std::vector<THeld> held_;
 };

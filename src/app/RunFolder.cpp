@@ -3,47 +3,64 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
 #include "app/JobLog.h"
-#include "compress/rar/RarPacker.h"
+#include "compress/common/WorkingNames.h"
 #include "settings/PathVars.h"
 #include "util/FileOps.h"
+#include "util/NativePath.h"
 
 namespace {
 
 const QString kPrefix = QStringLiteral("run-");
 const QString kLockSuffix = QStringLiteral(".lock");
-// Inside the run's folder: the output being written, one path.
+// Inside the run's folder: the output noted, one. 'H' and the output's path once its name is held,
+// 'P', the working file's path, a NUL and the output's path before; a note without a mark is a
+// held output's path (written by a version before the marks).
 const QString kOutputFile = QStringLiteral("output-in-progress");
+constexpr char kHeld = 'H';
+constexpr char kHolding = 'P';
 
-// A partial output is a file of the run's own making: never a folder, never through a link; the
-// packers' temporaries beside it are found by its name.
+// A partial output is a file of the run's own making: never a folder, never through a link. What
+// its packer wrote under working names goes first: while the output's name is held, no other run
+// can begin an output of that name and write working names of the same prefix.
 void RemovePartialOutput(const QString& output) {
+  for (const QString& working : WorkingNamesOf(output)) DeletePath(working);
   const QFileInfo info(output);
   if (info.isFile() && !info.isSymLink()) DeletePath(output);
-  // The 7z packer writes "<output>.<8 hex digits>.tmp", the ZIP engine "<output>.<8 hex
-  // digits>.hmtmp", and each renames it at the end.
-  static const QRegularExpression temporary(QStringLiteral("^\\.[0-9a-f]{8}\\.(hm)?tmp$"));
-  const QDir folder = info.dir();
-  for (const QFileInfo& sibling :
-       folder.entryInfoList({info.fileName() + QStringLiteral(".*tmp")}, QDir::Files))
-    if (temporary.match(sibling.fileName().mid(info.fileName().size())).hasMatch() && !sibling.isSymLink())
-      DeletePath(sibling.filePath());
-  // The RAR packer writes in a folder of its own beside the output, named after it.
-  const QString staging = QFileInfo(RarStagingPrefix(output)).fileName();
-  for (const QFileInfo& sibling :
-       folder.entryInfoList({staging + QStringLiteral("??????")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
-    if (!sibling.isSymLink()) DeletePath(sibling.filePath());
+}
+
+// The run died holding a name, or about to: its working file is removed, and the name's file only
+// when it is the same file (the link was made), never another's that came there since.
+void RemoveHoldingOutput(const QString& working, const QString& output) {
+  const QFileInfo info(working);
+  if (!info.isFile() || info.isSymLink()) return;
+  std::error_code error;
+  if (!QFileInfo(output).isSymLink() &&
+      std::filesystem::equivalent(FileSystemPath(working), FileSystemPath(output), error))
+    DeletePath(output);
+  DeletePath(working);
 }
 
 void RemoveRunLeftovers(const QString& folder) {
   QFile list(folder + '/' + kOutputFile);
   if (list.open(QIODevice::ReadOnly)) {
-    const QString output = QString::fromUtf8(list.readAll());
+    const QByteArray note = list.readAll();
     list.close();
-    if (!output.isEmpty()) RemovePartialOutput(output);
+    if (note.startsWith(kHolding)) {
+      const qsizetype separator = note.indexOf('\0');
+      if (separator > 0)
+        RemoveHoldingOutput(QString::fromUtf8(note.mid(1, separator - 1)),
+                            QString::fromUtf8(note.mid(separator + 1)));
+    } else {
+      const QString output = QString::fromUtf8(note.startsWith(kHeld) ? note.mid(1) : note);
+      if (!output.isEmpty()) RemovePartialOutput(output);
+    }
   }
   DeletePath(folder);
 }
@@ -80,11 +97,23 @@ TRunFolder::~TRunFolder() {
   lock_->unlock();
 }
 
-void TRunFolder::BeginOutput(const QString& output) {
+void TRunFolder::HoldingOutput(const QString& output, const QString& working) {
+  Note(kHolding + working.toUtf8() + '\0' + output.toUtf8());
+}
+
+void TRunFolder::BeginOutput(const QString& output) { Note(kHeld + output.toUtf8()); }
+
+void TRunFolder::Note(const QByteArray& note) {
   if (!lock_) return;
-  QFile list(folder_ + '/' + kOutputFile);
-  if (!list.open(QIODevice::WriteOnly | QIODevice::Truncate) || list.write(output.toUtf8()) < 0 || !list.flush())
-    qCWarning(lcJob) << "cannot note the output in progress" << output;
+  // Replaced whole, by a rename: a run killed while it writes leaves the note before or the note
+  // after. Not synced: a kill loses nothing the system has been given.
+  const QString path = folder_ + '/' + kOutputFile;
+  QFile next(path + QStringLiteral(".new"));
+  const bool written = next.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                       next.write(note) == note.size() && next.flush();
+  next.close();
+  if (!written || std::rename(NativePath(next.fileName()).c_str(), NativePath(path).c_str()) != 0)
+    qCWarning(lcJob) << "cannot note the output in progress in" << folder_;
 }
 
 void TRunFolder::EndOutput() {

@@ -8,26 +8,33 @@
 
 #include <memory>
 
-class TRunFolder {
+#include "app/OutputReservations.h"
+
+class TRunFolder : public IOutputNotes {
  public:
   // tempRoot ends in '/'. Makes the lock, then the folder; without them (a temp root that cannot
   // be written) the run goes on and its work folders fail as they would.
   explicit TRunFolder(const QString& tempRoot);
   // Removes the folder and every output still listed, then the lock.
-  ~TRunFolder();
+  ~TRunFolder() override;
   TRunFolder(const TRunFolder&) = delete;
   TRunFolder& operator=(const TRunFolder&) = delete;
 
   // The folder for the run's work folders, ending in '/'.
   QString path() const { return folder_ + '/'; }
 
-  // An output named, or about to be written, until its item's result is recorded: a run that dies
-  // in between leaves an empty file holding the name or a partial file, which the next start
-  // removes (with the packers' temporaries beside it).
-  void BeginOutput(const QString& output);
+  // One output at a time is noted, until its item's result is recorded (or the output removed).
+  // Before its name is held: the working file that will hold it, which the next start removes with
+  // the name's file when that is the same file. Once held: the name, whose file (the empty one
+  // holding it, a partial archive, or a finished one whose result no one was told) the next start
+  // removes with what its packer wrote beside it.
+  void HoldingOutput(const QString& output, const QString& working) override;
+  void BeginOutput(const QString& output) override;
   void EndOutput();
 
  private:
+  void Note(const QByteArray& note);
+
   QString folder_;
   std::unique_ptr<QLockFile> lock_;
 };

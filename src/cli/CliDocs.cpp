@@ -7,44 +7,92 @@
 
 namespace {
 
-const QString kProgram = QStringLiteral("harrowmint-cli");
-
-const QStringList kSynopsis = {
-    QStringLiteral("[--home DIR] [options] PATH..."),
-    QStringLiteral("[--home DIR] [options] --watch INBOX"),
-    QStringLiteral("[--home DIR] --engines"),
-    QStringLiteral("--version"),
+struct TExitStatus {
+  int code;
+  QString meaning;
+};
+struct TVariable {
+  QString name;
+  QString meaning;
 };
 
-const QString kDescription = QStringLiteral(
-    "Repacks every PATH (archive, folder or file), in order, with the settings of the data folder, "
-    "and prints one line per item: index, status, output archive, size in bytes. With --watch it "
-    "repacks every archive, folder and file that arrives in INBOX, once it is complete, until it is "
-    "stopped; INBOX/.harrowmint/ keeps the items it took (done/, failed/) and a journal with one "
-    "JSON line per item.");
-
-const QString kOptionsNote =
-    QStringLiteral("Options change this run only; the settings file is never written.");
+// What the usage text and the manual page of one program say; the options come from the table.
+struct TProgramTexts {
+  QString program;
+  QString purpose;  // the manual page's NAME line
+  QStringList synopsis;
+  QString description;
+  QString optionsNote;  // may be empty
+  bool window = false;  // the window program's options, else the command line's
+  QList<TExitStatus> exitStatus;
+  QList<TVariable> environment;  // besides those both programs read
+  QString seeAlso;               // roff
+};
 
 const QString kProgramFolder = QStringLiteral(
     "The program folder holds Data/ (settings, rule lists, must-have files) and tmp/: the program's "
     "own folder, or $XDG_DATA_HOME/harrowmint (~/.local/share/harrowmint) for an installed "
     "program.");
 
-struct TExitStatus {
-  int code;
-  QString meaning;
-};
-const QList<TExitStatus> kExitStatus = {
-    {0, QStringLiteral("every item made a plausible archive; a watch ended by SIGTERM or one Ctrl+C")},
-    {1, QStringLiteral("some item failed; a watch stopped at once or whose folder went away")},
-    {2, QStringLiteral("the run could not start or the arguments are wrong")},
+const QList<TVariable> kCommonEnvironment = {
+    {QStringLiteral("XDG_DATA_HOME"),
+     QStringLiteral("where an installed program keeps its program folder (default ~/.local/share)")},
+    {QStringLiteral("HARROWMINT_ANSI_CODEPAGE"),
+     QStringLiteral(
+         "code page of text files, stored passwords and file names that are not UTF-8 (default CP936)")},
+    {QStringLiteral("HARROWMINT_OEM_CODEPAGE"),
+     QStringLiteral("code page of ZIP entry names without the UTF-8 flag (default CP936)")},
 };
 
-QList<TCliOption> ShownOptions() {
+const TProgramTexts& CliTexts() {
+  static const TProgramTexts texts{
+      QStringLiteral("harrowmint-cli"),
+      QStringLiteral("repack archives, folders and files in batches"),
+      {QStringLiteral("[--home DIR] [options] PATH..."), QStringLiteral("[--home DIR] [options] --watch INBOX"),
+       QStringLiteral("[--home DIR] --engines"), QStringLiteral("--version")},
+      QStringLiteral(
+          "Repacks every PATH (archive, folder or file), in order, with the settings of the data folder, "
+          "and prints one line per item: index, status, output archive, size in bytes. With --watch it "
+          "repacks every archive, folder and file that arrives in INBOX, once it is complete, until it is "
+          "stopped; INBOX/.harrowmint/ keeps the items it took (done/, failed/) and a journal with one "
+          "JSON line per item."),
+      QStringLiteral("Options change this run only; the settings file is never written."),
+      false,
+      {{0, QStringLiteral("every item made a plausible archive; a watch ended by SIGTERM or one Ctrl+C")},
+       {1, QStringLiteral("some item failed; a watch stopped at once or whose folder went away")},
+       {2, QStringLiteral("the run could not start or the arguments are wrong")}},
+      {},
+      QStringLiteral(".BR harrowmint (1),\n.BR rar (1),\n.BR 7z (1)\n"),
+  };
+  return texts;
+}
+
+const TProgramTexts& WindowTexts() {
+  static const TProgramTexts texts{
+      QStringLiteral("harrowmint"),
+      QStringLiteral("repack archives, folders and files in batches, in a window"),
+      {QStringLiteral("[--home DIR] [PATH...]"), QStringLiteral("--version")},
+      QStringLiteral(
+          "Opens the window with every PATH (archive, folder or file) in its list, with the settings "
+          "of the data folder; its start button repacks the checked ones. One window runs per "
+          "program folder."),
+      {},
+      true,
+      {{0, QStringLiteral("the window was closed")},
+       {1, QStringLiteral("a window of the same program folder runs already")},
+       {2, QStringLiteral("the arguments are wrong")}},
+      {{QStringLiteral("HARROWMINT_MESSAGES"),
+        QStringLiteral("stderr: every message box is written to standard error and answered (OK, or Cancel "
+                       "to a question) instead of shown, for unattended use")}},
+      QStringLiteral(".BR harrowmint\\-cli (1)\n"),
+  };
+  return texts;
+}
+
+QList<TCliOption> ShownOptions(bool window = false) {
   QList<TCliOption> shown;
   for (const TCliOption& option : CliOptionTable())
-    if (!option.hidden) shown << option;
+    if (!option.hidden && (!window || option.window)) shown << option;
   return shown;
 }
 
@@ -58,6 +106,13 @@ QString Wrapped(const QString& text, int width) {
     line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
   }
   return out + line + '\n';
+}
+
+QString Indented(const QString& text, int width, int indent) {
+  QString out;
+  for (const QString& line : Wrapped(text, width).split('\n', Qt::SkipEmptyParts))
+    out += QString(indent, ' ') + line + '\n';
+  return out;
 }
 
 // Text as roff reads it literally: backslashes, dashes (which roff would print as hyphens) and a
@@ -94,36 +149,38 @@ QString RoffOptionHead(const TCliOption& option) {
 
 QString ShellWords(const QStringList& words) { return '\'' + words.join(' ') + '\''; }
 
-}  // namespace
-
-QString CliUsage() {
+QString Usage(const TProgramTexts& texts) {
   QString text;
-  for (qsizetype i = 0; i < kSynopsis.size(); ++i)
-    text += (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) + kProgram + ' ' + kSynopsis[i] +
-            '\n';
-  text += '\n' + Wrapped(kDescription, 90) + '\n' + kOptionsNote + '\n';
-  for (const TCliOption& option : ShownOptions())
+  for (qsizetype i = 0; i < texts.synopsis.size(); ++i)
+    text += (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) + texts.program + ' ' +
+            texts.synopsis[i] + '\n';
+  text += '\n' + Wrapped(texts.description, 90) + '\n';
+  if (!texts.optionsNote.isEmpty()) text += texts.optionsNote + '\n';
+  for (const TCliOption& option : ShownOptions(texts.window))
     text += QStringLiteral("  %1  %2\n").arg(option.synopsis(), -23).arg(option.help);
   text += '\n' + Wrapped(kProgramFolder, 90) + QStringLiteral("\nExit status:\n");
-  for (const TExitStatus& status : kExitStatus)
+  for (const TExitStatus& status : texts.exitStatus)
     text += QStringLiteral("  %1  %2\n").arg(status.code).arg(status.meaning);
+  text += QStringLiteral("\nEnvironment:\n");
+  for (const TVariable& variable : kCommonEnvironment + texts.environment)
+    text += QStringLiteral("  %1\n").arg(variable.name) + Indented(variable.meaning, 84, 6);
   return text;
 }
 
-QString CliManPage() {
-  QString page = QStringLiteral(".TH HARROWMINT\\-CLI 1 \"\" \"Harrowmint %1\" \"User Commands\"\n")
-                     .arg(ProgramVersionText());
-  page +=
-      QStringLiteral(".SH NAME\n%1 \\- repack archives, folders and files in batches\n").arg(Roff(kProgram));
+QString ManPage(const TProgramTexts& texts) {
+  QString page = QStringLiteral(".TH %1 1 \"\" \"Harrowmint %2\" \"User Commands\"\n")
+                     .arg(Roff(texts.program.toUpper()), ProgramVersionText());
+  page += QStringLiteral(".SH NAME\n%1 \\- %2\n").arg(Roff(texts.program), Roff(texts.purpose));
   page += QStringLiteral(".SH SYNOPSIS\n");
-  for (const QString& line : kSynopsis)
-    page += QStringLiteral(".B %1\n%2\n.br\n").arg(Roff(kProgram), RoffSynopsisLine(line));
-  page += QStringLiteral(".SH DESCRIPTION\n%1\n.PP\n%2\n").arg(Roff(kDescription), Roff(kOptionsNote));
+  for (const QString& line : texts.synopsis)
+    page += QStringLiteral(".B %1\n%2\n.br\n").arg(Roff(texts.program), RoffSynopsisLine(line));
+  page += QStringLiteral(".SH DESCRIPTION\n%1\n").arg(Roff(texts.description));
+  if (!texts.optionsNote.isEmpty()) page += QStringLiteral(".PP\n%1\n").arg(Roff(texts.optionsNote));
   page += QStringLiteral(".SH OPTIONS\n");
-  for (const TCliOption& option : ShownOptions())
+  for (const TCliOption& option : ShownOptions(texts.window))
     page += QStringLiteral(".TP\n%1\n%2\n").arg(RoffOptionHead(option), Roff(option.help));
   page += QStringLiteral(".SH EXIT STATUS\n");
-  for (const TExitStatus& status : kExitStatus)
+  for (const TExitStatus& status : texts.exitStatus)
     page += QStringLiteral(".TP\n.B %1\n%2\n").arg(status.code).arg(Roff(status.meaning));
   page += QStringLiteral(".SH FILES\n") + Roff(kProgramFolder) + '\n';
   page += QStringLiteral(
@@ -136,17 +193,22 @@ QString CliManPage() {
       "data folder and the shipped plug-in files in \\fI<prefix>/share/harrowmint/\\fR, the engine "
       "folder with links to the system's engines in \\fI<prefix>/lib/harrowmint/Engine/\\fR. The "
       "program folder is \\fI$XDG_DATA_HOME/harrowmint/\\fR, seeded at the first start.\n");
-  page += QStringLiteral(
-      ".SH ENVIRONMENT\n"
-      ".TP\n.B XDG_DATA_HOME\nwhere an installed program keeps its program folder "
-      "(default \\fI~/.local/share\\fR)\n"
-      ".TP\n.B HARROWMINT_ANSI_CODEPAGE\ncode page of text files, stored passwords and file names "
-      "that are not UTF\\-8 (default CP936)\n"
-      ".TP\n.B HARROWMINT_OEM_CODEPAGE\ncode page of ZIP entry names without the UTF\\-8 flag "
-      "(default CP936)\n");
-  page += QStringLiteral(".SH SEE ALSO\n.BR rar (1),\n.BR 7z (1)\n");
+  page += QStringLiteral(".SH ENVIRONMENT\n");
+  for (const TVariable& variable : kCommonEnvironment + texts.environment)
+    page += QStringLiteral(".TP\n.B %1\n%2\n").arg(variable.name, Roff(variable.meaning));
+  page += QStringLiteral(".SH SEE ALSO\n") + texts.seeAlso;
   return page;
 }
+
+}  // namespace
+
+QString CliUsage() { return Usage(CliTexts()); }
+
+QString CliManPage() { return ManPage(CliTexts()); }
+
+QString WindowUsage() { return Usage(WindowTexts()); }
+
+QString WindowManPage() { return ManPage(WindowTexts()); }
 
 QString CliBashCompletion() {
   QStringList all, folders, files, texts;

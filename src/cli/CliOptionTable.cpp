@@ -19,7 +19,13 @@ QString TCliOption::synopsis() const {
 const QList<TCliOption>& CliOptionTable() {
   using O = TCliOption;
   static const QList<TCliOption> table = {
-      {{"home"}, O::argFolder, "DIR", {}, "program folder holding Data/, Engine/ and tmp/ (portable layout)"},
+      {{"home"},
+       O::argFolder,
+       "DIR",
+       {},
+       "program folder holding Data/, Engine/ and tmp/ (portable layout)",
+       false,
+       true},
       {{"format"}, O::argChoice, "FORMAT", {"rar", "zip", "7z"}, "output format"},
       {{"output"}, O::argFolder, "DIR", {}, "output folder"},
       {{"password"}, O::argText, "PWD", {}, "password of the output archives"},
@@ -48,9 +54,9 @@ const QList<TCliOption>& CliOptionTable() {
        "with --watch: how long an arrival must stay unchanged before it is taken (default 5)"},
       {{"verbose"}, O::argNone, {}, {}, "why items failed, as log lines on standard error"},
       {{"engines"}, O::argNone, {}, {}, "list the engines and plug-ins with their versions"},
-      {{"version"}, O::argNone, {}, {}, "print the program's version"},
-      {{"help", "h"}, O::argNone, {}, {}, "print this text"},
-      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true},
+      {{"version"}, O::argNone, {}, {}, "print the program's version", false, true},
+      {{"help", "h"}, O::argNone, {}, {}, "print this text", false, true},
+      {{"print-man"}, O::argNone, {}, {}, "print the manual page (roff)", true, true},
       {{"print-completion"}, O::argNone, {}, {}, "print the bash completion script", true},
   };
   return table;

@@ -1,6 +1,7 @@
 #pragma once
-// Every option of harrowmint-cli, once. The parser, --help, the manual page and the bash
-// completion are all made from this table, so they cannot tell different stories.
+// Every option of harrowmint-cli, once, and which of them the window program harrowmint takes too.
+// The parser, --help, the manual pages and the bash completion are all made from this table, so
+// they cannot tell different stories.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@ struct TCliOption {
   QStringList choices;   // argChoice: the only values taken
   QString help;          // one line
   bool hidden = false;   // parsed, but in no text: the build's own generators
+  bool window = false;   // the window program takes it too
 
   QString name() const { return names.first(); }
   // The names as typed: "--help", "-h".

@@ -11,6 +11,6 @@ TSettings CliRunSettings(const TProgramPaths& paths, const TCliOptions& options)
                             .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
                             .passwordsFile = options.passwordsFile,
                             .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
-       .nestedDepth = options.nestedDepth,
-       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt});
+                            .nestedDepth = options.nestedDepth,
+                            .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt});
 }

@@ -5,6 +5,11 @@
 // Extraction returns one TExtractResult per call, a test one TTestResult, listing a TCompressResult code, packing a
 // Boolean. A 7z library that exists but cannot be loaded raises E7zLoadError to the caller; every
 // other failure of an engine is a result, with its cause logged (harrowmint.engine).
+//
+// What packing leaves on the disk: every format writes its output under working names beside it
+// (compress/common/WorkingNames.h) and renames onto the output only when complete; the files it
+// hands to a program lie in the temp folder. A process killed while packing leaves exactly these:
+// the output's name (reserved or partial), its working names, and files in the temp folder.
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +33,9 @@ class IArchiveFacade {
   virtual QString CompressPwd() const = 0;
   virtual void SetUnCompressPwd(const QString& value) = 0;
   virtual void SetCommentFile(const QString& value) = 0;
+  // Where the engines put the files they hand to a program, ending with '/': a folder the caller
+  // removes (a run's own). The system's temp folder until set.
+  virtual void SetTempFolder(const QString& folder) = 0;
   // How far an extraction may fill the disk; the defaults of TExtractLimits until set.
   virtual void SetExtractLimits(const TExtractLimits& limits) = 0;
   // Where the engines' warnings for the user go (an outdated unrar library).
@@ -54,6 +62,12 @@ class IArchiveFacade {
   // extension say (UnCompressFile keeps its own choice). Its format is "".
   virtual TExtractResult UnCompressByPlugin(const QString& CompressFile, const QString& Dir,
                                             const QString& pluginExt) = 0;
+  // What one try of the decompression password on CompressFile costs before its engine can tell
+  // whether the password is right, in seconds: the key derivation its headers ask for (RAR 5, 7z,
+  // either behind a self-extracting stub), estimated for this machine. 0 without a password, and
+  // when the headers ask for none or cannot be read (RAR 4, ZIP, compressed 7z headers: a try of
+  // those costs little, or no more than the extraction).
+  virtual double PasswordTrySeconds(const QString& CompressFile) const = 0;
   // Reads every entry's data of an archive back and checks it, with the output password
   // (CompressPwd): the archives a run makes are tested with it before they count. By the
   // signature: ZIP by the ZIP engine on its threads, 7z by the 7z library's test mode, RAR by the

@@ -3,18 +3,22 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "compress/common/EngineLog.h"
 #include "compress/common/ExtractedTree.h"
+#include "compress/common/KeyDerivationCost.h"
 #include "compress/common/RunEngine.h"
 #include "compress/common/VolumeSet.h"
 #include "compress/plugin/PluginEngine.h"
 #include "compress/plugin/PluginFile.h"
+#include "compress/rar/Rar5KeyDerivation.h"
 #include "compress/rar/RarPacker.h"
 #include "compress/rar/UnRarEngine.h"
 #include "compress/sevenzip/SevenZipEngine.h"
+#include "compress/sevenzip/SevenZipKeyDerivation.h"
 #include "compress/zip/ZipEngine.h"
 #include "util/FileOps.h"
 #include "util/PathSeparators.h"
@@ -160,6 +164,22 @@ QString TvxCompress::GetFileRealExt(const QString& FilePath) const {
   if (head.startsWith("PK")) return QStringLiteral(".zip");
   if (head.startsWith("MZ")) return QStringLiteral(".exe");
   return {};
+}
+
+double TvxCompress::PasswordTrySeconds(const QString& CompressFile) const {
+  const QString& password = context_.unCompressPwd;
+  if (password.isEmpty()) return 0;
+  const QString ext = GetFileRealExt(CompressFile);
+  // A self-extracting program holds either format behind its stub.
+  const bool selfExtracting = ext == QLatin1String(".exe");
+  double seconds = 0;
+  if (ext == QLatin1String(".rar") || selfExtracting)
+    if (const auto count = Rar5KdfCount(CompressFile)) seconds = Rar5KeySeconds(*count);
+  if (ext == QLatin1String(".7z") || selfExtracting)
+    if (const auto key = SevenZipAesKey(CompressFile))
+      seconds =
+          std::max(seconds, SevenZipAesKeySeconds(key->cyclesPower, key->saltSize, int(password.size())));
+  return seconds;
 }
 
 bool TvxCompress::isSupportExt(const QString& extName) const {

@@ -31,6 +31,7 @@ class TvxCompress : public IArchiveFacade {
   // Properties: each reads its field; writing stores the value unchanged.
   QString CommentFile() const { return context_.commentFile; }
   void SetCommentFile(const QString& value) override { context_.commentFile = value; }
+  void SetTempFolder(const QString& folder) override { context_.tempFolder = folder; }
   bool LockFile() const { return context_.lockFile; }
   void SetLockFile(bool value) { context_.lockFile = value; }
   QString CompressPwd() const override { return context_.compressPwd; }
@@ -38,6 +39,7 @@ class TvxCompress : public IArchiveFacade {
   QString UnCompressPwd() const { return context_.unCompressPwd; }
   void SetUnCompressPwd(const QString& value) override { context_.unCompressPwd = value; }
   void SetExtractLimits(const TExtractLimits& limits) override { limits_ = limits; }
+  double PasswordTrySeconds(const QString& CompressFile) const override;
   // Entry names filled by GetFileList.
   QStringList FileList() const override { return FFileList; }
 

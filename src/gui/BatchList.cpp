@@ -2,9 +2,11 @@
 
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QUrl>
@@ -14,6 +16,7 @@
 #include "compress/common/VolumeSet.h"
 #include "compress/vxCompress.h"
 #include "gui/Theme.h"
+#include "gui/VisibleName.h"
 #include "util/FileOps.h"
 
 namespace {
@@ -21,6 +24,9 @@ namespace {
 // The hover tip lists this many names, then this many "....." lines, then the closing line.
 constexpr int kTipNames = 11;
 constexpr int kTipEllipses = 3;
+// Each line of the tip takes its direction from its own first strong character.
+constexpr QChar kFirstStrongIsolate(0x2068);
+constexpr QChar kPopDirectionalIsolate(0x2069);
 
 QStringList LocalPaths(const QMimeData* mime) {
   QStringList paths;
@@ -144,10 +150,10 @@ std::optional<QStringList> TBatchList::OutputContent(const TBatchItem& row) cons
   return compress.FileList();
 }
 
-QString TBatchList::InfoTip(const TBatchItem& row) const {
+QString TBatchList::InfoTip(const TBatchItem& row, int maxLineWidth) const {
   if (!infoTip_ || row.data.state != isPlausible) return {};
   const std::optional<QStringList> content = OutputContent(row);
-  return content ? ContentTip(*content) : QString();
+  return content ? ContentTip(*content, QFontMetrics(QToolTip::font()), maxLineWidth) : QString();
 }
 
 void TBatchList::SetPluginFormats(bool on) {
@@ -181,18 +187,30 @@ QString TBatchList::TypeText(const QString& path, bool pluginFormats) const {
   return text;
 }
 
-QString TBatchList::ContentTip(const QStringList& entries) {
-  QString tip = tr("【打包的压缩包内容如下】:");
+QStringList TBatchList::ContentTipLines(const QStringList& entries) {
+  QStringList lines{tr("【打包的压缩包内容如下】:")};
   for (int k = 0; k < entries.size(); ++k) {
-    tip += QLatin1Char('\n');
     if (k < kTipNames) {
-      tip += entries[k];
+      lines << entries[k];
     } else if (k < kTipNames + kTipEllipses) {
-      tip += QStringLiteral(".....");
+      lines << QStringLiteral(".....");
     } else {
-      tip += tr("【更多内容请右击列表查看】");
+      lines << tr("【更多内容请右击列表查看】");
       break;
     }
+  }
+  return lines;
+}
+
+QString TBatchList::ContentTip(const QStringList& entries, const QFontMetrics& metrics, int maxLineWidth) {
+  // A paragraph of its own per line: the direction a name sets (a right-to-left override, say)
+  // ends with its paragraph, whatever isolates or embeddings the name opens or closes.
+  static const QString paragraph = QStringLiteral("<p dir=\"ltr\" style=\"margin:0; white-space:pre\">");
+  QString tip;
+  for (const QString& line : ContentTipLines(entries)) {
+    const QString shown = metrics.elidedText(VisibleName(line), Qt::ElideMiddle, maxLineWidth);
+    tip += paragraph + kFirstStrongIsolate + shown.toHtmlEscaped() + kPopDirectionalIsolate +
+           QStringLiteral("</p>");
   }
   return tip;
 }
@@ -218,7 +236,10 @@ bool TBatchList::viewportEvent(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
   const auto* help = static_cast<QHelpEvent*>(event);
   const auto* row = static_cast<const TBatchItem*>(itemAt(help->pos()));
-  const QString content = row ? InfoTip(*row) : QString();
+  // Within the screen, with room to spare.
+  const QScreen* screen = QGuiApplication::screenAt(help->globalPos());
+  const int maxLineWidth = (screen ? screen : this->screen())->availableGeometry().width() / 2;
+  const QString content = row ? InfoTip(*row, maxLineWidth) : QString();
   QToolTip::showText(help->globalPos(), content.isEmpty() ? toolTip() : content, viewport(), {},
                      toolTipDuration());
   return true;

@@ -3,6 +3,7 @@
 // the output name, output size and status text a run gives it; the row's text colour follows
 // its result. Paths dropped from a file manager are handed to the owner, which may refuse them
 // while a run is active. Hovering a finished row lists the content of its output archive.
+#include <QFontMetrics>
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
@@ -56,15 +57,20 @@ class TBatchList : public QTreeWidget {
   // nothing when it cannot be listed.
   std::optional<QStringList> OutputContent(const TBatchItem& row) const;
   // The hover tip of a row: its output's content when tips are on and the output is plausible,
-  // else empty (the list's own hint shows).
-  QString InfoTip(const TBatchItem& row) const;
+  // else empty (the list's own hint shows). Lines are elided to maxLineWidth pixels.
+  QString InfoTip(const TBatchItem& row, int maxLineWidth) const;
 
   // "文件夹", "文件", "<format>文件" with "(格式错误)" when the name's extension says otherwise,
   // or "未知" for a path that is neither file nor folder. With PluginFormats on, a file a plug-in
   // of the engine folder will extract shows the type the run gives it ("tar.gz文件").
   QString TypeText(const QString& path) const;
-  // At most eleven names, three "....." lines and the closing line.
-  static QString ContentTip(const QStringList& entries);
+  // The lines of a content tip: the heading, at most eleven names, three "....." lines and the
+  // closing line.
+  static QStringList ContentTipLines(const QStringList& entries);
+  // The content tip as shown (rich text): one paragraph per line, each line with its control
+  // characters visible (VisibleName), its direction isolated from the others' and elided in the
+  // middle to maxLineWidth pixels of the font, spaces kept, markup shown as written.
+  static QString ContentTip(const QStringList& entries, const QFontMetrics& metrics, int maxLineWidth);
 
  Q_SIGNALS:
   // Local files and folders dropped onto the list, in the drop's order.

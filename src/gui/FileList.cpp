@@ -4,6 +4,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "gui/VisibleName.h"
+
 TfrmFileList::TfrmFileList(QWidget* owner) : QDialog(owner), ListView1(new QTreeWidget(this)) {
   setWindowTitle(tr("文件列表"));
   ListView1->setColumnCount(1);
@@ -22,7 +24,7 @@ void TfrmFileList::SetFileNames(const QStringList& names) {
   ListView1->clear();
   QList<QTreeWidgetItem*> rows;
   rows.reserve(names.size());
-  for (const QString& name : names) rows << new QTreeWidgetItem(QStringList{name});
+  for (const QString& name : names) rows << new QTreeWidgetItem(QStringList{VisibleName(name)});
   ListView1->addTopLevelItems(rows);
   ListView1->setHeaderLabels({tr("文件名(%1)").arg(rows.size())});
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The content viewer (`TfrmFileList`): the entry names of one output archive, in archive order,
-// under a column caption that counts them.
+// under a column caption that counts them; control characters in a name are shown as escapes
+// (VisibleName).
 #include <QDialog>
 #include <QStringList>
 

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,6 +23,7 @@
 #include "gui/EngineInfoDialog.h"
 #include "gui/FileList.h"
 #include "gui/MessageBox.h"
+#include "gui/PathPicker.h"
 #include "gui/SettingDialog.h"
 #include "gui/Theme.h"
 #include "settings/DataFolder.h"
@@ -288,19 +288,16 @@ void Tfrmmain::SetStartButton(const QString& caption, int imageIndex) {
 
 void Tfrmmain::btnAddFilesClick() {
   if (RefusedWhileRunning()) return;
-  QFileDialog dialog(this, tr("添加文件"));
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  if (dialog.exec() != QDialog::Accepted) return;
-  for (const QString& path : dialog.selectedFiles()) ListView1->AddPath(path);
+  TPathPicker picker(this, tr("添加文件"), QFileDialog::ExistingFiles);
+  for (const QString& path : picker.Choose()) ListView1->AddPath(path);
 }
 
 void Tfrmmain::btnAddFolderClick() {
   if (RefusedWhileRunning()) return;
-  QFileDialog dialog(this, tr("请选择要打包的文件夹,整个文件夹都会被当做整体被打包。"));
-  dialog.setFileMode(QFileDialog::Directory);
-  dialog.setOption(QFileDialog::ShowDirsOnly);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  ListView1->AddPath(dialog.selectedFiles().first());
+  TPathPicker picker(this, tr("请选择要打包的文件夹,整个文件夹都会被当做整体被打包。"),
+                     QFileDialog::Directory);
+  const QStringList chosen = picker.Choose();
+  if (!chosen.isEmpty()) ListView1->AddPath(chosen.first());
 }
 
 void Tfrmmain::btnClearClick() {

@@ -59,12 +59,12 @@ void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
     window_.ShowIdle();
     window_.ListView1->viewport()->update();
     // The run stays active until the user has read this.
-    if (!summary.failureText.isEmpty()) msgbox::Warning(&window_, summary.failureText);
+    if (!summary.failureText.isEmpty()) msgbox::UnpromptedWarning(&window_, summary.failureText);
   });
 }
 
 void TMainWindowObserver::ShowWarning(const QString& message) {
-  OnWindowThread([&] { msgbox::Warning(&window_, message); });
+  OnWindowThread([&] { msgbox::UnpromptedWarning(&window_, message); });
 }
 
 void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress) {

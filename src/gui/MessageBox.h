@@ -26,6 +26,12 @@ void Warning(QWidget* parent, const QString& text, const QString& title = Defaul
 // The program's questions: OK and Cancel with the information icon; true unless Cancel.
 bool Confirm(QWidget* parent, const QString& text, const QString& title = DefaultTitle);
 
+// A warning the user did not ask for (a run's warnings and its end): shown once no other dialog
+// is open, since a box that came up over one would take the key or click meant for it and be
+// dismissed unread. Runs the event loop while it waits; returns when the box is closed, or
+// without showing it when the application is quitting.
+void UnpromptedWarning(QWidget* parent, const QString& text);
+
 // Replaces showing: every box is handed to the handler, which answers it. An empty handler
 // restores the real boxes. For tests.
 using THandler = std::function<QMessageBox::StandardButton(const TMessage&)>;

@@ -4,7 +4,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
+#include "cli/CliDocs.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 #include "gui/Theme.h"
@@ -14,14 +17,25 @@ namespace {
 
 enum TExitCode { ecOk = 0, ecAlreadyRunning = 1, ecUsage = 2 };
 
-QString Usage() {
-  return QStringLiteral(
-      "Usage: harrowmint [--home DIR] [PATH...]\n"
-      "  --home DIR  use DIR as the program folder (data, engines, temp root)\n"
-      "  PATH...     archives, folders and files to put in the list\n"
-      "  --version   print the version\n"
-      "Environment: HARROWMINT_MESSAGES=stderr writes every message box to standard error and\n"
-      "answers it (OK, or Cancel to a question) instead of showing it, for unattended use.\n");
+// The options that only print a text, answered before the window system is touched: they work
+// without a display. None: the program starts.
+std::optional<int> PrintText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "--home") == 0) {
+      ++i;  // its folder
+    } else if (std::strcmp(argument, "--version") == 0) {
+      std::printf("harrowmint %s\n", qUtf8Printable(ProgramVersionText()));
+      return ecOk;
+    } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+      std::fputs(qUtf8Printable(WindowUsage()), stdout);
+      return ecOk;
+    } else if (std::strcmp(argument, "--print-man") == 0) {
+      std::fputs(qUtf8Printable(WindowManPage()), stdout);
+      return ecOk;
+    }
+  }
+  return std::nullopt;
 }
 
 // Unattended use: nobody is there to answer a box.
@@ -43,6 +57,7 @@ void InstallTranslation(QApplication& app, const TProgramPaths& paths) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> code = PrintText(argc, argv)) return *code;
   // Qt 6 scales every window by its screen's device pixel ratio by itself.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Harrowmint"));
@@ -51,17 +66,9 @@ int main(int argc, char** argv) {
   QStringList arguments = app.arguments().mid(1);
   const TProgramPaths paths = TProgramPaths::FromArguments(arguments);
   for (const QString& argument : arguments) {
-    if (argument == QLatin1String("--version")) {
-      std::printf("harrowmint %s\n", qUtf8Printable(ProgramVersionText()));
-      return ecOk;
-    }
-    if (argument == QLatin1String("--help")) {
-      std::fputs(qUtf8Printable(Usage()), stdout);
-      return ecOk;
-    }
     if (argument.startsWith('-')) {
       std::fprintf(stderr, "harrowmint: unknown option %s\n\n%s", qUtf8Printable(argument),
-                   qUtf8Printable(Usage()));
+                   qUtf8Printable(WindowUsage()));
       return ecUsage;
     }
   }

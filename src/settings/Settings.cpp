@@ -32,6 +32,12 @@ class TSettingReader {
     return (ok && value <= std::numeric_limits<quint64>::max() / TExtractLimits::kMiB ? value : defaultMiB) *
            TExtractLimits::kMiB;
   }
+  // Whole seconds, 0 or more; anything else gives the default.
+  int Seconds(const QString& key, int defaultValue) const {
+    bool ok = false;
+    const int value = Text(key, {}).trimmed().toInt(&ok);
+    return ok && value >= 0 ? value : defaultValue;
+  }
   // Out of range or not a number: the default.
   int Index(const QString& key, int defaultValue, int last) const {
     const int value = ini_.ReadInteger(kSection, key, defaultValue);
@@ -79,6 +85,8 @@ TSettings LoadSettings(const TProgramPaths& paths) {
 
   s.extractLimits.maxBytes = ini.MiB(QStringLiteral("MaxUnpackMB"), TExtractLimits::kDefaultMaxMiB);
   s.extractLimits.reserveBytes = ini.MiB(QStringLiteral("MinFreeMB"), TExtractLimits::kDefaultReserveMiB);
+  s.MaxPasswordSeconds =
+      ini.Seconds(QStringLiteral("MaxPasswordSeconds"), TSettings::kDefaultMaxPasswordSeconds);
 
   s.nameType = ini.Index(QStringLiteral("nameType"), ntBySourceName, ntBySourceName);
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);

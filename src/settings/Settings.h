@@ -56,6 +56,11 @@ struct TSettings {
   // Not edited anywhere either: "MaxUnpackMB" (all one extraction may write) and "MinFreeMB" (left
   // free on the work folder's disk), in MiB, 0 for none; absent or malformed gives the default.
   TExtractLimits extractLimits;
+  // Not edited anywhere either: "MaxPasswordSeconds", how long an item may spend trying passwords
+  // on one archive (whose headers may ask seconds of key derivation a try), 0 for no bound;
+  // absent or malformed gives the default.
+  static constexpr int kDefaultMaxPasswordSeconds = 30;
+  int MaxPasswordSeconds = kDefaultMaxPasswordSeconds;
 
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };

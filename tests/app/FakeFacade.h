@@ -24,8 +24,9 @@ struct FakeArchive {
   // Set: only this decompression password opens the archive; any other gives wrongPasswordCode.
   std::optional<QString> password;
   int wrongPasswordCode = crWrongPassword;
-  bool complete = true;  // the result's complete: nothing refused or converted
-  QString warning;       // given to the warning handler as it is extracted
+  bool complete = true;      // the result's complete: nothing refused or converted
+  QString warning;           // given to the warning handler as it is extracted
+  double secondsPerTry = 0;  // PasswordTrySeconds with a password set
   // What extracting it writes, for the limits: past SetExtractLimits' maxBytes (its priorBytes
   // counted) the extraction fails with overLimit.
   quint64 written = 0;
@@ -63,6 +64,7 @@ class FakeFacade : public IArchiveFacade {
     QStringList triedPasswords;  // the decompression password of each extraction
     QStringList extractedInto;   // the folder of each extraction, and whether it was empty
     QString commentFile;
+    QString tempFolder;
     std::optional<TExtractLimits> limits;
   };
   std::shared_ptr<Log> log = std::make_shared<Log>();
@@ -78,6 +80,10 @@ class FakeFacade : public IArchiveFacade {
   void SetCommentFile(const QString& value) override {
     std::lock_guard lock(log->mutex);
     log->commentFile = value;
+  }
+  void SetTempFolder(const QString& folder) override {
+    std::lock_guard lock(log->mutex);
+    log->tempFolder = folder;
   }
   void SetExtractLimits(const TExtractLimits& limits) override {
     std::lock_guard lock(log->mutex);
@@ -106,6 +112,9 @@ class FakeFacade : public IArchiveFacade {
     TExtractResult result = Extract(a, dir);
     result.format = result.succeeded() && !a.realFormat.isEmpty() ? a.realFormat : a.detected;
     return result;
+  }
+  double PasswordTrySeconds(const QString& archive) const override {
+    return UnCompressPwd().isEmpty() ? 0 : archives.value(QFileInfo(archive).fileName()).secondsPerTry;
   }
   QString FindPluginExt(const QString& archive) const override {
     return pluginExts.value(QFileInfo(archive).fileName());

@@ -5,6 +5,7 @@
 #include "RunnerFixture.h"
 #include "app/RunOverrides.h"
 #include "app/StatusTexts.h"
+#include "util/LogTap.h"
 
 using testsupport::MakeDir;
 using testsupport::WriteFile;
@@ -76,6 +77,51 @@ TEST(PasswordList, TriedInOrderUntilOneOpensTheArchive) {
     if (c.status == packed) {
       EXPECT_EQ(fake.log->packedTrees.last(), QStringList({"file.txt"}));
     }
+  }
+}
+
+// An archive whose headers ask seconds of key derivation a try: the item tries passwords only as
+// long as the time spent and the next try's cost stay within MaxPasswordSeconds (0: no bound).
+TEST(PasswordList, NoTryThatWouldPassMaxPasswordSeconds) {
+  const QString packed = TStatusText::Packed;
+  const QString wrong = TStatusText::WrongPassword;
+  const struct {
+    const char* what;
+    int maxSeconds;
+    double secondsPerTry;
+    QString box;
+    QString archivePassword;
+    QStringList tried;
+    QString status;
+  } cases[] = {
+      // The empty password derives no key: free; then three tries of 8 s, a fourth would pass 30.
+      {"three lines fit", 30, 8, "", "e", {"", "a", "b", "c"}, wrong},
+      {"the right one within the bound", 30, 8, "", "b", {"", "a", "b"}, packed},
+      {"no bound", 0, 8, "", "e", {"", "a", "b", "c", "d", "e"}, packed},
+      {"no try fits, not even the box's", 5, 8, "box", "a", {}, wrong},
+      {"headers that ask for nothing", 30, 0, "", "e", {"", "a", "b", "c", "d", "e"}, packed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunnerHome h;
+    h.settings.MaxPasswordSeconds = c.maxSeconds;
+    h.settings.UnCompressPwd = c.box;
+    h.Data("Passwords.dat", "a\r\nb\r\nc\r\nd\r\ne\r\n");
+    WriteFile(h.In("src.rar"), "archive");
+    FakeFacade fake;
+    FakeArchive& archive = fake.archives["src.rar"];
+    archive.detected = ".rar";
+    archive.content = {{"file.txt", "content"}};
+    archive.password = c.archivePassword;
+    archive.secondsPerTry = c.secondsPerTry;
+    QStringList log;
+    const TLogTap tap([&log](const TLogLine& line) { log << line.message; });
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In("src.rar")}), Factory(fake));
+    EXPECT_EQ(fake.log->triedPasswords, c.tried);
+    EXPECT_EQ(o.results[0].status, c.status);
+    EXPECT_EQ(log.join('\n').contains("MaxPasswordSeconds"), c.tried.size() < 6 && c.status == wrong)
+        << log.join('\n').toStdString();
   }
 }
 

@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <functional>
+
 #include "app/RunFolder.h"
-#include "compress/rar/RarPacker.h"
+#include "compress/common/WorkingNames.h"
 #include "support/TestSupport.h"
 
 using testsupport::ReadFile;
@@ -20,53 +22,107 @@ using testsupport::WriteFile;
 
 namespace {
 
+// The working names a packer of `output` writes: a file (ZIP, 7z) and a folder (RAR).
+QString WorkingFile(const QString& output) { return WorkingNamePrefix(output) + "Ab12Cd"; }
+QString WorkingFolder(const QString& output) { return WorkingNamePrefix(output) + "Xy34Zw"; }
+// As a listing of the output's folder shows them.
+QStringList WorkingListing(const QString& output) {
+  const QString file = QFileInfo(WorkingFile(output)).fileName();
+  const QString folder = QFileInfo(WorkingFolder(output)).fileName() + '/';
+  return {file, folder, folder + "archive.rar"};
+}
+
 // What a run leaves while it packs `output`: a work folder with content, the partial output, and
-// beside it the 7z packer's and the ZIP engine's temporaries and the RAR packer's folder. Returns
-// the work folder.
+// beside it what packers write under working names. Returns the work folder.
 QString WorkAsARun(TRunFolder& run, const QString& output) {
   const QString work = run.path() + "work";
   WriteFile(work + "/big.bin", QByteArray(1000, 'w'));
   run.BeginOutput(output);
   WriteFile(output, "partial");
-  WriteFile(output + ".0123abcd.tmp", "partial temporary");
-  WriteFile(output + ".4567cdef.hmtmp", "partial temporary of the ZIP engine");
-  WriteFile(RarStagingPrefix(output) + "Ab12Cd/archive.rar", "partial archive");
+  WriteFile(WorkingFile(output), "partial archive");
+  WriteFile(WorkingFolder(output) + "/archive.rar", "partial archive");
   return work;
 }
 
-TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
-  TempDir dir;
-  const QString tempRoot = dir.file("tmp/");
-  const QString ready = dir.file("ready");
+// Runs `work` as a run in a process of its own, which is killed once it has done it; returns what
+// work returned.
+QString KilledRun(const QString& tempRoot, const std::function<QString(TRunFolder&)>& work) {
+  TempDir signal;
+  const QString ready = signal.file("ready");
   const pid_t killed = ::fork();
-  ASSERT_GE(killed, 0);
   if (killed == 0) {
     TRunFolder run(tempRoot);
-    WriteFile(ready, WorkAsARun(run, dir.file("out/Killed.7z")).toUtf8());
+    WriteFile(ready, "+" + work(run).toUtf8());
     ::pause();
     ::_exit(0);
   }
   QElapsedTimer timer;
   timer.start();
   while (ReadFile(ready).isEmpty() && timer.elapsed() < 10000) QThread::msleep(10);
-  const QString killedWork = QString::fromUtf8(ReadFile(ready));
-  ASSERT_TRUE(QFileInfo::exists(killedWork));
   ::kill(killed, SIGKILL);
   ::waitpid(killed, nullptr, 0);
+  return QString::fromUtf8(ReadFile(ready).mid(1));
+}
+
+TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
+  TempDir dir;
+  const QString tempRoot = dir.file("tmp/");
+  const QString killedWork =
+      KilledRun(tempRoot, [&dir](TRunFolder& run) { return WorkAsARun(run, dir.file("out/Killed.7z")); });
+  ASSERT_TRUE(QFileInfo::exists(killedWork));
 
   WriteFile(dir.file("out/Finished.7z"), "an output of an earlier run");
   WriteFile(dir.file("out/.Killed.7z.kept/note.txt"), "not a packer's folder");
+  // Its prefix, but not a name a packer makes.
+  const QString lookalike = WorkingNamePrefix(dir.file("out/Killed.7z")) + "notes.txt";
+  WriteFile(lookalike, "the user's");
   TRunFolder live(tempRoot);
   const QString liveWork = WorkAsARun(live, dir.file("out/Live.7z"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 1);
   EXPECT_FALSE(QFileInfo::exists(killedWork));
-  EXPECT_EQ(TreeListing(dir.file("out")),
-            QStringList({".Killed.7z.kept/", ".Killed.7z.kept/note.txt", ".Live.7z.hm-rar-Ab12Cd/",
-                         ".Live.7z.hm-rar-Ab12Cd/archive.rar", "Finished.7z", "Live.7z",
-                         "Live.7z.0123abcd.tmp", "Live.7z.4567cdef.hmtmp"}));
+  QStringList kept = QStringList({".Killed.7z.kept/", ".Killed.7z.kept/note.txt", "Finished.7z", "Live.7z",
+                                  QFileInfo(lookalike).fileName()}) +
+                     WorkingListing(dir.file("out/Live.7z"));
+  kept.sort();
+  EXPECT_EQ(TreeListing(dir.file("out")), kept);
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
   EXPECT_EQ(RemoveEndedRuns(tempRoot), 0);  // the live run again
   EXPECT_TRUE(QFileInfo::exists(liveWork + "/big.bin"));
+}
+
+// A run killed while it holds an output's name: the name's file is removed only when it is the
+// one the run made (the working file it noted is still there and is that file), never another's.
+TEST(RunFolder, ARunKilledWhileHoldingANameLeavesNothingAndTakesNothingElse) {
+  const struct {
+    const char* moment;
+    bool workingMade;  // the noted working file was created
+    bool linked;       // and linked to the name
+    bool nameTaken;    // the name's file is another holder's
+    QStringList left;
+  } cases[] = {
+      {"noted, nothing made yet", false, false, false, {}},
+      {"noted, the name another's", false, false, true, {"Tool.zip"}},
+      {"the working file made", true, false, false, {}},
+      {"the working file made, the name another's", true, false, true, {"Tool.zip"}},
+      {"the name linked", true, true, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.moment);
+    TempDir dir;
+    const QString tempRoot = dir.file("tmp/");
+    const QString output = dir.file("out/Tool.zip");
+    testsupport::MakeDir(dir.file("out"));
+    KilledRun(tempRoot, [&](TRunFolder& run) {
+      const QString working = WorkingNamePrefix(output) + "Ab12Cd";
+      run.HoldingOutput(output, working);
+      if (c.nameTaken) WriteFile(output, "");
+      if (c.workingMade) WriteFile(working, "");
+      if (c.linked) ::link(working.toUtf8().constData(), output.toUtf8().constData());
+      return QString();
+    });
+    EXPECT_EQ(RemoveEndedRuns(tempRoot), 1);
+    EXPECT_EQ(TreeListing(dir.file("out")), c.left);
+  }
 }
 
 TEST(RunFolder, ARunThatEndsRemovesItsOwnAndKeepsItsFinishedOutput) {
@@ -75,9 +131,8 @@ TEST(RunFolder, ARunThatEndsRemovesItsOwnAndKeepsItsFinishedOutput) {
   {
     TRunFolder run(tempRoot);
     WorkAsARun(run, dir.file("out/Done.7z"));
-    QFile::remove(dir.file("out/Done.7z.0123abcd.tmp"));
-    QFile::remove(dir.file("out/Done.7z.4567cdef.hmtmp"));
-    QDir(RarStagingPrefix(dir.file("out/Done.7z")) + "Ab12Cd").removeRecursively();
+    QFile::remove(WorkingFile(dir.file("out/Done.7z")));
+    QDir(WorkingFolder(dir.file("out/Done.7z"))).removeRecursively();
     run.EndOutput();  // finished
   }
   EXPECT_EQ(TreeListing(tempRoot), QStringList());

@@ -15,6 +15,7 @@
 #include "RunnerFixture.h"
 #include "app/StatusTexts.h"
 #include "util/FileOps.h"
+#include "util/LogTap.h"
 
 using testsupport::MakeDir;
 using testsupport::RandomBytes;
@@ -304,6 +305,34 @@ TEST(RunnerWithEngines, PasswordsAndDamagedArchives) {
   h.Run(right, RunnerHome::Checked({h.In("locked.zip"), h.In("locked.rar"), h.In("locked.7z")}));
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(right.results[i].rowState(), 1) << right.results[i].status.toStdString();
+}
+
+// A small upload whose headers ask the highest key-derivation count (2^24 iterations: seconds a
+// password) fails at once as a wrong password, with the cause logged, instead of holding the run
+// for every line of the list; an ordinary encrypted archive beside it still opens by its line.
+TEST(RunnerWithEngines, AHostileKeyDerivationCountEndsThePasswordTriesAtTheBound) {
+  for (const char* tool : {"rar", "python3"}) HM_REQUIRE_TOOL(tool);
+  RunnerHome h;
+  h.LinkBuiltEngines();
+  // One try at 2^24 is estimated beyond this on any machine; one at the packer's 2^15, far within.
+  h.settings.MaxPasswordSeconds = 2;
+  h.Data("Passwords.dat", "one\r\ntwo\r\n");
+  const QString tree = h.home.file("tree");
+  FillSourceTree(tree);
+  ASSERT_TRUE(testsupport::MakeRar5WithKdfCount(tree + "/data.bin", h.In("hostile.rar"), 24));
+  ASSERT_EQ(RunTool("rar", {"a", "-r", "-ep1", "-idq", "-hptwo", h.In("ordinary.rar"), tree + "/*"}).exitCode,
+            0);
+
+  QStringList log;
+  const TLogTap tap([&log](const TLogLine& line) { log << line.message; });
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked({h.In("hostile.rar"), h.In("ordinary.rar")}));
+  EXPECT_EQ(o.results[0].status, TStatusText::WrongPassword);
+  EXPECT_TRUE(log.filter("hostile.rar").join('\n').contains("MaxPasswordSeconds"))
+      << log.join('\n').toStdString();
+  EXPECT_EQ(o.results[1].status, TStatusText::Packed);
+  EXPECT_EQ(o.results[1].unpackPasswordIndex, 1);
+  EXPECT_EQ(h.TempLeftovers(), QStringList());
 }
 
 // Sources from uploaders with different passwords, AES and Deflate64 ZIPs among them: the list

@@ -25,6 +25,7 @@ class DamagingFacade : public IArchiveFacade {
   QString CompressPwd() const override { return real_.CompressPwd(); }
   void SetUnCompressPwd(const QString& value) override { real_.SetUnCompressPwd(value); }
   void SetCommentFile(const QString& value) override { real_.SetCommentFile(value); }
+  void SetTempFolder(const QString& folder) override { real_.SetTempFolder(folder); }
   void SetExtractLimits(const TExtractLimits& limits) override { real_.SetExtractLimits(limits); }
   void SetOnEngineWarning(std::function<void(const QString&)> handler) override {
     real_.SetOnEngineWarning(std::move(handler));
@@ -40,6 +41,7 @@ class DamagingFacade : public IArchiveFacade {
     return real_.UnCompressByPlugin(archive, dir, ext);
   }
   TTestResult TestArchive(const QString& archive) override { return real_.TestArchive(archive); }
+  double PasswordTrySeconds(const QString& archive) const override { return real_.PasswordTrySeconds(archive); }
   int GetFileList(const QString& archive) override { return real_.GetFileList(archive); }
   QStringList FileList() const override { return real_.FileList(); }
   bool RarExeExists() const override { return real_.RarExeExists(); }

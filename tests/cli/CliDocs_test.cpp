@@ -1,6 +1,7 @@
-// The texts harrowmint-cli makes from its option table: the bash completion completes in a real
-// bash, the manual page reads in groff without a warning, and --help, the page and the
-// completion offer the same options (and none of the hidden ones).
+// The texts made from the option table: the bash completion completes in a real bash, the manual
+// pages of both programs read in groff without a warning, and --help, the page and the completion
+// offer the same options (and none of the hidden ones); the window program's texts offer the
+// options it takes, and print without a display.
 #include <QDir>
 
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@ using testsupport::WriteFile;
 namespace {
 
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
+QString Window() { return testsupport::BinDir() + "/harrowmint"; }
 
 const QStringList kShownOptions = {"--home",
                                    "--format",
@@ -36,6 +38,24 @@ const QStringList kShownOptions = {"--home",
                                    "--help",
                                    "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
+const QStringList kWindowOptions = {"--home", "--version", "--help", "-h"};
+
+// Each program's texts: the options they show and those they must not.
+struct ProgramCase {
+  QString program;
+  QStringList shown;
+  QStringList absent;
+};
+QList<ProgramCase> Programs() {
+  return {{Cli(), kShownOptions, kHiddenOptions},
+          {Window(), kWindowOptions, kHiddenOptions + QStringList{"--format", "--engines", "--jobs"}}};
+}
+
+// Runs a program with no display to reach.
+ToolRun RunWithoutDisplay(const QString& program, const QStringList& args) {
+  return RunTool(
+      "env", QStringList{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb", program} + args);
+}
 
 QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts); }
 
@@ -84,32 +104,41 @@ TEST(CliDocs, BashCompletionOffersOptionsChoicesFoldersAndFiles) {
   EXPECT_EQ(all, shown);
 }
 
-TEST(CliDocs, ManualPageReadsWithoutWarningsAndListsTheOptions) {
+TEST(CliDocs, ManualPagesReadWithoutWarningsAndListTheirOptions) {
   HM_REQUIRE_TOOL("groff");
-  const ToolRun page = RunTool(Cli(), {"--print-man"});
-  ASSERT_EQ(page.exitCode, 0);
-  TempDir dir;
-  WriteFile(dir.file("harrowmint-cli.1"), page.out);
-  const ToolRun rendered =
-      RunTool("groff", {"-man", "-Tascii", "-P-cbou", "-ww", dir.file("harrowmint-cli.1")});
-  EXPECT_EQ(rendered.exitCode, 0);
-  EXPECT_EQ(rendered.err, "") << "groff warnings";
-  const QString text = QString::fromUtf8(rendered.out);
-  for (const QString& option : kShownOptions) EXPECT_TRUE(text.contains(option)) << option.toStdString();
-  for (const QString& option : kHiddenOptions) EXPECT_FALSE(text.contains(option)) << option.toStdString();
-  for (const char* section : {"SYNOPSIS", "OPTIONS", "EXIT STATUS", "FILES", "ENVIRONMENT"})
-    EXPECT_TRUE(text.contains(section)) << section;
-  EXPECT_TRUE(text.contains("--format rar|zip|7z")) << text.toStdString();
-  EXPECT_TRUE(text.contains("$XDG_DATA_HOME/harrowmint")) << text.toStdString();
+  for (const ProgramCase& c : Programs()) {
+    SCOPED_TRACE(c.program.toStdString());
+    const ToolRun page = RunWithoutDisplay(c.program, {"--print-man"});
+    ASSERT_EQ(page.exitCode, 0);
+    TempDir dir;
+    WriteFile(dir.file("page.1"), page.out);
+    const ToolRun rendered = RunTool("groff", {"-man", "-Tascii", "-P-cbou", "-ww", dir.file("page.1")});
+    EXPECT_EQ(rendered.exitCode, 0);
+    EXPECT_EQ(rendered.err, "") << "groff warnings";
+    const QString text = QString::fromUtf8(rendered.out);
+    for (const QString& option : c.shown) EXPECT_TRUE(text.contains(option)) << option.toStdString();
+    for (const QString& option : c.absent) EXPECT_FALSE(text.contains(option)) << option.toStdString();
+    for (const char* section : {"SYNOPSIS", "OPTIONS", "EXIT STATUS", "FILES", "ENVIRONMENT", "SEE ALSO"})
+      EXPECT_TRUE(text.contains(section)) << section;
+    EXPECT_TRUE(text.contains("$XDG_DATA_HOME/harrowmint")) << text.toStdString();
+    if (c.program == Cli()) {
+      EXPECT_TRUE(text.contains("--format rar|zip|7z")) << text.toStdString();
+    }
+  }
 }
 
 TEST(CliDocs, HelpListsTheSameOptions) {
-  const ToolRun help = RunTool(Cli(), {"--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  const QString text = QString::fromUtf8(help.out);
-  for (const QString& option : kShownOptions) EXPECT_TRUE(text.contains(option)) << option.toStdString();
-  for (const QString& option : kHiddenOptions) EXPECT_FALSE(text.contains(option)) << option.toStdString();
-  EXPECT_TRUE(text.contains("  --format rar|zip|7z      output format\n")) << text.toStdString();
+  for (const ProgramCase& c : Programs()) {
+    SCOPED_TRACE(c.program.toStdString());
+    const ToolRun help = RunWithoutDisplay(c.program, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    const QString text = QString::fromUtf8(help.out);
+    for (const QString& option : c.shown) EXPECT_TRUE(text.contains(option)) << option.toStdString();
+    for (const QString& option : c.absent) EXPECT_FALSE(text.contains(option)) << option.toStdString();
+  }
+  EXPECT_TRUE(QString::fromUtf8(RunTool(Cli(), {"--help"}).out)
+                  .contains("  --format rar|zip|7z      output format\n"));
+  EXPECT_TRUE(QString::fromUtf8(RunTool(Window(), {"--help"}).out).contains("HARROWMINT_MESSAGES"));
 }
 
 }  // namespace

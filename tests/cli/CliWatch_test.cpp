@@ -1,11 +1,12 @@
 // harrowmint-cli --watch with the real engines: archives that arrive slowly (a writer that pauses
 // with the file open) and quickly (renamed in) are each repacked once, through a kill -9 and a
 // restart, and through three watchers of which one is killed; SIGTERM lets the item in progress
-// finish, two Ctrl+C put it back.
+// finish, two Ctrl+C put it back; the run's options reach the watched items.
 #include <signal.h>
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -200,6 +201,44 @@ TEST_F(CliWatchArrivals, ThreeWatchersTakeEachOnceWhenOneIsKilled) {
     EXPECT_EQ(watchers[i]->process.exitCode(), 0) << watchers[i]->process.readAllStandardError().constData();
   }
   ExpectEachOnce(h, sources, kCount);
+}
+
+// The run's options reach every watched item (--nested, --test-output), and its journal line is
+// the item's --json object with the time, the host and where the item now lies added.
+TEST(CliWatch, TheRunsOptionsReachEachItemAndItsJournalLineIsItsJsonLine) {
+  HM_REQUIRE_TOOL("zip");
+  HM_REQUIRE_TOOL("unzip");
+  CliHome h;
+  h.MakeZip("inner.zip");
+  const QString tree = h.home + "/outer";
+  MakeDir(tree);
+  ASSERT_TRUE(QFile::rename(h.In("inner.zip"), tree + "/inner.zip"));
+  WriteFile(tree + "/broken.rar", "Rar!\x1a\x07\x01" + RandomBytes(3000));
+  ASSERT_EQ(RunTool("zip", {"-qr", h.home + "/upload.zip", "."}, tree).exitCode, 0);
+
+  WatchProcess watcher(h, {"--json", "--nested", "1", "--test-output"});
+  ASSERT_TRUE(QFile::rename(h.home + "/upload.zip", h.In("upload.zip")));
+  ASSERT_TRUE(WaitFor([&h] { return Journal(h).size() == 1; }));
+  watcher.Signal(SIGTERM);
+  ASSERT_TRUE(watcher.Ended());
+  EXPECT_EQ(watcher.process.exitCode(), 0) << watcher.process.readAllStandardError().constData();
+
+  QJsonObject line = Journal(h).first();
+  EXPECT_EQ(line["nestedOpened"].toArray(), QJsonArray({"inner.zip"}));
+  EXPECT_EQ(line["nestedKept"].toArray(), QJsonArray({"broken.rar"}));
+  EXPECT_EQ(line["source"].toString(), h.In("upload.zip"));
+  EXPECT_EQ(line["output"].toString(), h.Out("upload.zip"));
+  EXPECT_FALSE(line.take("time").toString().isEmpty());
+  EXPECT_FALSE(line.take("host").toString().isEmpty());
+  EXPECT_EQ(line.take("kept").toString(), h.In(".harrowmint/done/upload.zip"));
+  const QStringList out = Lines(watcher.process.readAllStandardOutput());
+  ASSERT_FALSE(out.isEmpty());
+  EXPECT_EQ(QJsonDocument::fromJson(out.first().toUtf8()).object(), line) << out.first().toStdString();
+  QStringList files = QString::fromUtf8(RunTool("unzip", {"-Z1", h.Out("upload.zip")}).out).split('\n', Qt::SkipEmptyParts);
+  files.removeIf([](const QString& name) { return name.endsWith('/'); });
+  files.sort();
+  EXPECT_EQ(files, QStringList({"Readme.txt", "broken.rar", "inner/data.bin"}));
+  EXPECT_FALSE(ReadFile(h.home + "/Data/Setting.ini").contains("NestedDepth"));
 }
 
 // The RAR packer of this home takes its time: a stop request comes while it runs.

@@ -200,6 +200,27 @@ TEST_F(DispatchTest, PackingFollowsTheOutputExtensionInAnyCase) {
   }
 }
 
+// Working names beside the output are short whatever the output's name: a name of the most bytes
+// a folder takes packs in every format, and nothing is left beside it.
+TEST_F(DispatchTest, AnOutputNameAsLongAsTheFileSystemTakesPacksInEveryFormat) {
+  HM_REQUIRE_ENGINE("rar");
+  TvxCompress compress(engine.path());
+  for (const QString ext : {".rar", ".zip", ".7z"}) {
+    // 3-byte characters up to the 255 bytes of the name, the extension included.
+    const int bytes = 255 - int(ext.size());
+    const QString name = QString(bytes / 3, QChar(0x540D)) + QString(bytes % 3, 'n') + ext;
+    ASSERT_EQ(name.toUtf8().size(), 255);
+    const QString output = work.file("long/" + name);
+    testsupport::MakeDir(work.file("long"));
+    EXPECT_TRUE(compress.CompressFile(work.file("src"), output)) << ext.toStdString();
+    const testsupport::ToolRun listing = testsupport::RunTool("7z", {"l", "-ba", output});
+    EXPECT_TRUE(listing.out.contains("data.bin")) << ext.toStdString() << listing.out.data();
+    EXPECT_EQ(QDir(work.file("long")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList(name));
+    QFile::remove(output);
+  }
+}
+
 // Whatever engine or program extracted them, no link survives: each is a file holding its
 // target's text before the caller gets the folder back, so nothing later follows one out.
 TEST_F(DispatchTest, NoLinkOutOfTheDestinationSurvivesExtraction) {

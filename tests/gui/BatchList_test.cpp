@@ -1,9 +1,15 @@
 // The batch list as the user fills and reads it: type texts, adding through the dialogs and by
 // dropping, the check-box menu, removing checked rows, colours, the content tip, the viewer and
 // the file manager items.
+#include <QAbstractTextDocumentLayout>
 #include <QFileDialog>
+#include <QGlyphRun>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QRawFont>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
@@ -172,6 +178,7 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     dialog->setDirectory(h.home + "/in");
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"a.bin\" \"b c.bin\"");
+    WaitUntilSettled(dialog);
     static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
   });
   Click(w.btnAddFiles);
@@ -180,6 +187,7 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     dialog->setDirectory(h.home + "/in");
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("album");
+    WaitUntilSettled(dialog);
     static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the typed names
   });
   Click(w.btnAddFolder);
@@ -192,6 +200,29 @@ TEST_F(BatchListWindow, FilesAndAFolderAddedThroughTheDialogs) {
   EXPECT_EQ(paths, QStringList({h.In("a.bin"), h.In("b c.bin"), h.In("album")}));
   EXPECT_EQ(w.ListView1->Row(2)->text(TBatchList::colType), "文件夹");
   EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+// A Return in the folder picker chooses the folder it shows, but not in the picker's first moment
+// on the screen, when it can only be a key typed ahead by a user who has not seen the picker.
+TEST_F(BatchListWindow, APickerAcceptsOnlyAfterItsFirstMomentOnTheScreen) {
+  for (const bool settled : {false, true}) {
+    SCOPED_TRACE(settled);
+    w.ListView1->clear();
+    bool stayed = false;
+    OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(h.home + "/in");
+      if (settled) WaitUntilSettled(dialog);
+      QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+      stayed = dialog->isVisible();
+      if (stayed) dialog->reject();
+    });
+    Click(w.btnAddFolder);
+    EXPECT_EQ(stayed, !settled);
+    EXPECT_EQ(w.ListView1->RowCount(), settled ? 1 : 0);
+    if (settled) {
+      EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colPath), h.home + "/in");
+    }
+  }
 }
 
 QList<bool> Checks(const TBatchList& list) {
@@ -249,15 +280,64 @@ TEST(BatchList, ContentTipShowsElevenNamesThenDots) {
     for (int i = 0; i < count; ++i) list << QStringLiteral("f%1").arg(i);
     return list;
   };
+  const auto tip = [](const QStringList& entries) { return TBatchList::ContentTipLines(entries).join('\n'); };
   const QString head = "【打包的压缩包内容如下】:";
-  EXPECT_EQ(TBatchList::ContentTip({}), head);
-  EXPECT_EQ(TBatchList::ContentTip(names(11)), head + "\n" + names(11).join('\n'));
-  EXPECT_EQ(TBatchList::ContentTip(names(12)), head + "\n" + names(11).join('\n') + "\n.....");
-  EXPECT_EQ(TBatchList::ContentTip(names(14)), head + "\n" + names(11).join('\n') + "\n.....\n.....\n.....");
+  EXPECT_EQ(tip({}), head);
+  EXPECT_EQ(tip(names(11)), head + "\n" + names(11).join('\n'));
+  EXPECT_EQ(tip(names(12)), head + "\n" + names(11).join('\n') + "\n.....");
+  EXPECT_EQ(tip(names(14)), head + "\n" + names(11).join('\n') + "\n.....\n.....\n.....");
   const QString full =
       head + "\n" + names(11).join('\n') + "\n.....\n.....\n.....\n【更多内容请右击列表查看】";
-  EXPECT_EQ(TBatchList::ContentTip(names(15)), full);
-  EXPECT_EQ(TBatchList::ContentTip(names(20)), full);
+  EXPECT_EQ(tip(names(15)), full);
+  EXPECT_EQ(tip(names(20)), full);
+}
+
+// A tip's lines as they appear on the screen, each read from left to right (its glyphs in the
+// order of their positions): rich text is laid out as a document, plain text as a label draws it
+// (one paragraph, line breaks as line separators). Direction marks, drawn as nothing, are left out.
+QStringList DisplayedLines(const QString& tip) {
+  const auto visual = [](const QTextLine& line, const QString& text) {
+    const QString chars = text.mid(line.textStart(), line.textLength());
+    // A direction mark is drawn as a space of no width: at the end of the line, or at the
+    // position of the character beside it.
+    QMap<qreal, QChar> byX;
+    const qreal end = line.x() + line.naturalTextWidth();
+    for (const QGlyphRun& run : line.glyphRuns()) {
+      QHash<quint32, QChar> charOf;
+      for (const QChar c : chars)
+        if (c.category() != QChar::Other_Format && c != QChar::LineSeparator)
+          for (const quint32 glyph : run.rawFont().glyphIndexesForString(QString(c))) charOf.insert(glyph, c);
+      const QList<quint32> glyphs = run.glyphIndexes();
+      const QList<QPointF> positions = run.positions();
+      for (int g = 0; g < glyphs.size(); ++g) {
+        const qreal x = positions[g].x();
+        const QChar c = charOf.value(glyphs[g]);
+        if (c.isNull() || x > end - 0.01 || (c == ' ' && byX.contains(x))) continue;
+        byX[x] = c;
+      }
+    }
+    QString shown;
+    for (const QChar c : std::as_const(byX)) shown += c;
+    return shown;
+  };
+  QStringList lines;
+  if (Qt::mightBeRichText(tip)) {
+    QTextDocument document;
+    document.setHtml(tip);
+    document.documentLayout();  // lays the blocks out
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+      for (int l = 0; l < block.layout()->lineCount(); ++l)
+        lines << visual(block.layout()->lineAt(l), block.text());
+    return lines;
+  }
+  const QString text = QString(tip).replace('\n', QChar::LineSeparator);
+  QTextLayout layout(text, QToolTip::font());
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+    line.setLineWidth(1e6);
+  layout.endLayout();
+  for (int l = 0; l < layout.lineCount(); ++l) lines << visual(layout.lineAt(l), text);
+  return lines;
 }
 
 // An output archive of 20 entries made by rar with encrypted names, so it can only be listed
@@ -294,8 +374,9 @@ TEST_F(BatchListWindow, HoverOverAPlausibleOutputListsItsContent) {
 
   QStringList expected;
   for (int i = 0; i < 11; ++i) expected << QStringLiteral("f%1.txt").arg(i, 2, 10, QChar('0'));
-  EXPECT_EQ(HoverTip(list, 0), "【打包的压缩包内容如下】:\n" + expected.join('\n') +
-                                   "\n.....\n.....\n.....\n【更多内容请右击列表查看】");
+  const QStringList tip = QStringList{"【打包的压缩包内容如下】:"} + expected +
+                          QStringList{".....", ".....", ".....", "【更多内容请右击列表查看】"};
+  EXPECT_EQ(DisplayedLines(HoverTip(list, 0)), tip);
   const QString ownHint = list.toolTip();
   EXPECT_EQ(HoverTip(list, 1), ownHint) << "a failed output gets no content tip";
   EXPECT_EQ(HoverTip(list, 2), ownHint) << "an output that cannot be listed gets none";
@@ -349,6 +430,73 @@ TEST_F(BatchListWindow, ViewerListsTheOutputOfTheSelectedRow) {
   EXPECT_EQ(rows.last(), "f19.txt");
   EXPECT_EQ(size, QSize(550, 392));
   EXPECT_EQ(recorder.messages().size(), 1);
+}
+
+// Names an archive may hold that would mislead a reader: each stays on its own line of the tip
+// and its own row of the viewer, reads as it is written, and a long one is cut in its middle so
+// that the tip stays on the screen.
+TEST_F(BatchListWindow, OddEntryNamesShowOneALineAsWritten) {
+  HM_REQUIRE_TOOL("python3");
+  const QString longName = QString(250, 'n') + ".txt";
+  const QString rightToLeft = QString("evil") + QChar(0x202E) + "gpj.exe";
+  const struct {
+    QString name;
+    QString shown;  // read from left to right
+  } names[] = {
+      {rightToLeft, "evilexe.jpg"},  // the override acts inside its own name only
+      {"new.txt", "new.txt"},
+      {"two\nlines.txt", "two\\nlines.txt"},
+      {"tab\there.txt", "tab\\there.txt"},
+      {QString("bell") + QChar(7) + QChar(0x85) + ".txt", "bell\\x07\\u0085.txt"},
+      {"<b>bold</b> &amp; %1.txt", "<b>bold</b> &amp; %1.txt"},
+      {longName, {}},
+      {"after.txt", "after.txt"},
+  };
+  QStringList entries;
+  for (const auto& n : names) entries << n.name;
+  const QString archive = h.Out("odd.zip");
+  MakeDir(h.home + "/out");
+  ASSERT_EQ(RunTool("python3", QStringList{"-c",
+                                           "import sys, zipfile\n"
+                                           "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                           "    for name in sys.argv[2:]: z.writestr(name, 'x')\n",
+                                           archive} +
+                                   entries)
+                .exitCode,
+            0);
+  TBatchList& list = *w.ListView1;
+  list.AddPath(h.In("source.zip"));
+  list.RecordOutput(0, TMyData{archive, {}, false, isPlausible}, "odd.zip", "1.00KB");
+
+  const QStringList lines = DisplayedLines(HoverTip(list, 0));
+  ASSERT_EQ(lines.size(), 1 + int(std::size(names))) << lines.join('|').toStdString();
+  for (int i = 0; i < int(std::size(names)); ++i) {
+    if (names[i].name == longName) continue;
+    EXPECT_EQ(lines[1 + i], names[i].shown);
+  }
+  const QString elided = lines[1 + 6];
+  EXPECT_TRUE(elided.startsWith("nnnn") && elided.endsWith("n.txt") && elided.contains(QChar(0x2026)))
+      << elided.toStdString();
+  QWidget* tipLabel = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "qtooltip_label" && widget->isVisible()) tipLabel = widget;
+  ASSERT_NE(tipLabel, nullptr);
+  EXPECT_LE(tipLabel->width(), tipLabel->screen()->availableGeometry().width());
+
+  // The viewer shows each name in one row, its control characters as the tip shows them.
+  list.setCurrentItem(list.Row(0));
+  QStringList rows;
+  OnNextModal<TfrmFileList>([&](TfrmFileList* viewer) {
+    for (int i = 0; i < viewer->ListView1->topLevelItemCount(); ++i)
+      rows << viewer->ListView1->topLevelItem(i)->text(0);
+    viewer->reject();
+  });
+  w.N18->trigger();
+  ASSERT_EQ(rows.size(), int(std::size(names)));
+  EXPECT_EQ(rows[0], rightToLeft);
+  EXPECT_EQ(rows[2], "two\\nlines.txt");
+  EXPECT_EQ(rows[4], "bell\\x07\\u0085.txt");
+  EXPECT_EQ(rows[6], longName);
 }
 
 TEST_F(BatchListWindow, SourceAndOutputShownInTheFileManager) {

@@ -14,6 +14,7 @@
 
 #include "MessageRecorder.h"
 #include "gui/MainWindow.h"
+#include "gui/PathPicker.h"
 #include "settings/Settings.h"
 #include "support/TestSupport.h"
 
@@ -93,6 +94,15 @@ void OnNextModal(std::function<void(Dialog*)> handle) {
     handle(dialog);
   });
   timer->start();
+}
+
+// A picker takes the user's choice only once it has been on the screen a moment; a test that
+// plays a user who chooses waits for that. One that never settles fails the test and is closed.
+inline void WaitUntilSettled(QFileDialog* picker) {
+  const auto* settling = dynamic_cast<TPathPicker*>(picker);
+  if (settling && WaitUntil([settling] { return settling->settled(); }, 60000)) return;
+  ADD_FAILURE() << "the picker never settled";
+  picker->reject();
 }
 
 // Drops the URLs onto the target as a file manager does: enter, then drop.

@@ -6,12 +6,13 @@
 
 #include <signal.h>
 
+#include <filesystem>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-
 #include <QRegularExpression>
 
 #include "support/TestSupport.h"
@@ -46,8 +47,16 @@ QString EntryValue(const QByteArray& entry, const QByteArray& key) {
   return {};
 }
 
+// The engines the package's engine folder links to, where the packages it depends on put them.
+const QList<QPair<QString, QString>> kEngines = {
+    {"rar", "/usr/bin/rar"},           {"libunrar.so", "/usr/lib/x86_64-linux-gnu/libunrar.so.5"},
+    {"7z.so", "/usr/lib/p7zip/7z.so"}, {"bsdtar", "/usr/bin/bsdtar"},
+    {"7zz", "/usr/bin/7zz"},
+};
+
 // The package unpacked into a scratch root, and a user's home and data folder beside it. The
-// scratch area can be reached by every user, as / can.
+// scratch area can be reached by every user, as / can. The root holds the engines as a system
+// with the package's dependencies would: links to this system's.
 struct Installation {
   testsupport::TempDir dir;
   QString root = dir.file("root");
@@ -63,6 +72,10 @@ struct Installation {
     EXPECT_FALSE(package.isEmpty()) << "no package in " HM_PACKAGE_DIR;
     const ToolRun unpack = RunTool("dpkg", {"-x", package, root});
     EXPECT_EQ(unpack.exitCode, 0) << unpack.err.constData();
+    for (const auto& [name, system] : kEngines) {
+      testsupport::MakeDir(QFileInfo(root + system).path());
+      QFile::link(system, root + system);
+    }
     testsupport::MakeDir(home);
     rootListing = TreeListing(root);
   }
@@ -122,6 +135,47 @@ TEST(Package, NamesTheEnginesAndLibrariesItNeeds) {
   }
 }
 
+// Debian's own check of a package: no error, no warning, and the changelog's entry is the
+// package's version.
+TEST(Package, LintianFindsNothing) {
+  HM_REQUIRE_TOOL("lintian");
+  const ToolRun lintian = RunTool("lintian", {"--tag-display-limit", "0", Package()});
+  EXPECT_EQ(lintian.exitCode, 0) << lintian.out.constData() << lintian.err.constData();
+  EXPECT_EQ(Lines(lintian.out).filter(QRegularExpression("^[EW]: ")), QStringList())
+      << lintian.out.constData();
+
+  Installation in;
+  const QString changelog = in.Share("doc/harrowmint/changelog.gz");
+  const QByteArray firstLine = RunTool("gzip", {"-dc", changelog}).out.split('\n').value(0);
+  const QByteArray version = RunTool("dpkg-deb", {"-f", Package(), "Version"}).out.trimmed();
+  EXPECT_TRUE(firstLine.startsWith("harrowmint (" + version + ") ")) << firstLine.constData();
+}
+
+// The size the package declares is what it unpacks to (links count as links, not as the engines
+// they lead to), give or take a KiB an entry and a folder's block.
+TEST(Package, DeclaresTheSizeItUnpacksTo) {
+  HM_REQUIRE_TOOL("dpkg-deb");
+  const qint64 declared = RunTool("dpkg-deb", {"-f", Package(), "Installed-Size"}).out.trimmed().toLongLong();
+  testsupport::TempDir dir;
+  ASSERT_EQ(RunTool("dpkg-deb", {"-x", Package(), dir.path()}).exitCode, 0);
+  qint64 bytes = 0;
+  qint64 slack = 0;  // KiB
+  for (const std::filesystem::directory_entry& entry :
+       std::filesystem::recursive_directory_iterator(dir.path().toStdString())) {
+    if (entry.is_symlink()) {
+      slack += 1;
+    } else if (entry.is_directory()) {
+      slack += 4;
+    } else {
+      bytes += qint64(entry.file_size());
+      slack += 1;
+    }
+  }
+  const qint64 unpacked = bytes / 1024;
+  EXPECT_GE(declared, unpacked) << "KiB";
+  EXPECT_LE(declared, unpacked + slack) << "KiB";
+}
+
 TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
   HM_REQUIRE_TOOL("dpkg");
   HM_REQUIRE_TOOL("desktop-file-validate");
@@ -134,13 +188,14 @@ TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
   EXPECT_EQ(TreeListing(in.Share("harrowmint/SysDb/Data")),
             TreeListing(testsupport::SourceDir() + "/SysDb/Data"));
 
-  const QList<QPair<QString, QString>> engines = {
-      {"rar", "/usr/bin/rar"},           {"libunrar.so", "/usr/lib/x86_64-linux-gnu/libunrar.so.5"},
-      {"7z.so", "/usr/lib/p7zip/7z.so"}, {"bsdtar", "/usr/bin/bsdtar"},
-      {"7zz", "/usr/bin/7zz"},
-  };
-  for (const auto& [name, system] : engines)
-    EXPECT_EQ(QFileInfo(in.EngineFolder() + name).symLinkTarget(), system) << name.toStdString();
+  // Relative links, as Debian wants them within /usr: they lead to the engines of the root the
+  // package is unpacked in.
+  for (const auto& [name, system] : kEngines) {
+    const std::filesystem::path link = (in.EngineFolder() + name).toStdString();
+    EXPECT_TRUE(std::filesystem::read_symlink(link).is_relative()) << name.toStdString();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QFileInfo(in.root + system).absoluteFilePath())
+        << name.toStdString();
+  }
   // Plug-in files are shared data; the engine folder reaches them by relative links, so they
   // stay found wherever the installation lies.
   const QStringList plugins = QDir(testsupport::SourceDir() + "/Engine").entryList({"*.pk"}, QDir::Files);
@@ -161,9 +216,15 @@ TEST(Package, HoldsTheInstalledLayoutAndTheDesktopIntegration) {
   EXPECT_EQ(ReadFile(in.Share("icons/hicolor/scalable/apps/harrowmint.svg")),
             ReadFile(testsupport::SourceDir() + "/src/gui/icons/harrowmint.svg"));
 
-  // The manual page and the completion are the installed program's own.
-  EXPECT_EQ(RunTool("gzip", {"-dc", in.Share("man/man1/harrowmint-cli.1.gz")}).out,
-            in.Run("harrowmint-cli", {"--print-man"}).out);
+  // The manual pages and the completion are the installed programs' own; the window program
+  // prints its page without a display.
+  for (const char* program : {"harrowmint-cli", "harrowmint"}) {
+    const ToolRun page = in.Run(program, {"--print-man"});
+    EXPECT_EQ(page.exitCode, 0) << program;
+    EXPECT_EQ(RunTool("gzip", {"-dc", in.Share(QStringLiteral("man/man1/%1.1.gz").arg(program))}).out,
+              page.out)
+        << program;
+  }
   EXPECT_EQ(ReadFile(in.Share("bash-completion/completions/harrowmint-cli")),
             in.Run("harrowmint-cli", {"--print-completion"}).out);
   in.ExpectRootUnchanged();

@@ -133,29 +133,37 @@ TEST(LoadSettings, NestedDepthAndTestOutputTakeTheirRangeOnly) {
   }
 }
 
-// The extraction limits are hand-edited keys in MiB; 0 lifts one, anything unreadable keeps the
-// default.
-TEST(LoadSettings, ExtractLimitsInMiBWithTheDefaultForAnythingElse) {
+// The extraction limits (in MiB) and the password time (in seconds) are hand-edited keys; 0 lifts
+// one, anything unreadable keeps the default.
+TEST(LoadSettings, HandEditedLimitsWithTheDefaultForAnythingElse) {
   constexpr quint64 kMiB = TExtractLimits::kMiB;
   const quint64 maxDefault = TExtractLimits::kDefaultMaxMiB * kMiB;
   const quint64 reserveDefault = TExtractLimits::kDefaultReserveMiB * kMiB;
+  const int secondsDefault = TSettings::kDefaultMaxPasswordSeconds;
   const struct {
     QByteArray stored;
     quint64 maxBytes;
     quint64 reserveBytes;
+    int seconds;
   } cases[] = {
-      {"", maxDefault, reserveDefault},        {"100", 100 * kMiB, 100 * kMiB},
-      {"0", 0, 0},                             {"-5", maxDefault, reserveDefault},
-      {"12MB", maxDefault, reserveDefault},    {"1.5", maxDefault, reserveDefault},
-      {"99999999999999999999", maxDefault, reserveDefault},
+      {"", maxDefault, reserveDefault, secondsDefault},
+      {"100", 100 * kMiB, 100 * kMiB, 100},
+      {"0", 0, 0, 0},
+      {"-5", maxDefault, reserveDefault, secondsDefault},
+      {"12MB", maxDefault, reserveDefault, secondsDefault},
+      {"1.5", maxDefault, reserveDefault, secondsDefault},
+      {"99999999999999999999", maxDefault, reserveDefault, secondsDefault},
   };
   for (const auto& c : cases) {
-    TInstall install("[Setting]\r\nMaxUnpackMB=" + c.stored + "\r\nMinFreeMB=" + c.stored + "\r\n");
-    const TExtractLimits limits = install.Load().extractLimits;
-    EXPECT_EQ(limits.maxBytes, c.maxBytes) << c.stored.constData();
-    EXPECT_EQ(limits.reserveBytes, c.reserveBytes) << c.stored.constData();
+    TInstall install("[Setting]\r\nMaxUnpackMB=" + c.stored + "\r\nMinFreeMB=" + c.stored +
+                     "\r\nMaxPasswordSeconds=" + c.stored + "\r\n");
+    const TSettings s = install.Load();
+    EXPECT_EQ(s.extractLimits.maxBytes, c.maxBytes) << c.stored.constData();
+    EXPECT_EQ(s.extractLimits.reserveBytes, c.reserveBytes) << c.stored.constData();
+    EXPECT_EQ(s.MaxPasswordSeconds, c.seconds) << c.stored.constData();
   }
   EXPECT_EQ(TInstall().Load().extractLimits, TExtractLimits());
+  EXPECT_EQ(TInstall().Load().MaxPasswordSeconds, secondsDefault);
 }
 
 TEST(LoadSettings, Base64ValuesAndTheAmPmTexts) {

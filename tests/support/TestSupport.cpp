@@ -117,6 +117,25 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
   return true;
 }
 
+bool MakeRar5WithKdfCount(const QString& source, const QString& archive, int count) {
+  if (RunTool("rar", {"a", "-hpsecret", "-ep1", "-idq", archive, source}).exitCode != 0) return false;
+  // The archive encryption header follows the signature: CRC32, size, then type 4, flags,
+  // version, encryption flags and the count, one byte each.
+  static const char kScript[] = R"(
+import struct, sys, zlib
+path, count = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, 'rb').read())
+start = data.index(b'Rar!\x1a\x07\x01\x00') + 8
+size = data[start + 4]
+header = start + 5
+assert size < 0x80 and data[header] == 4
+data[header + 4] = count
+data[start:start + 4] = struct.pack('<I', zlib.crc32(bytes(data[start + 4:header + size])))
+open(path, 'wb').write(data)
+)";
+  return RunTool("python3", {"-c", kScript, archive, QString::number(count)}).exitCode == 0;
+}
+
 }  // namespace testsupport
 
 void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

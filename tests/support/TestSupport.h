@@ -60,6 +60,12 @@ bool HaveTool(const QString& program);
 // Polls the condition until it holds (true) or the time is up (false).
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 120000);
 
+// A RAR 5 archive of `source` made by rar with encrypted headers, its key-derivation count then
+// set to `count` (2^count iterations a password costs; the packer has no switch for it), the
+// header's checksum made right again. No password opens it once the count is changed. False when
+// rar or python3 failed.
+bool MakeRar5WithKdfCount(const QString& source, const QString& archive, int count);
+
 }  // namespace testsupport
 
 // Readable failure messages for Qt strings (gtest would print them as byte dumps).

@@ -11,6 +11,9 @@ class TExtractLedger;
 struct TEngineContext {
   QString engineFolder;   // ends with '/'
   QString commentFile;    // RAR and ZIP comments; empty: none
+  // Where the files handed to a program go (the comment as the RAR packer reads it, a list of
+  // names), ending with '/'; empty: the system's temp folder.
+  QString tempFolder;
   bool lockFile = false;  // RAR: lock while creating
   QString compressPwd;    // for archives being created; empty: none
   QString unCompressPwd;  // offered when extracting or listing

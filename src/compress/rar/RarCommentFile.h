@@ -1,7 +1,8 @@
 #pragma once
 // The comment file as the packer must read it. The system writes Comment.txt in the ANSI code
 // page without a byte-order mark, which the packer on this platform would read as UTF-8 and
-// garble; it is handed a UTF-8 copy with a mark instead, removed when this object goes.
+// garble; it is handed a UTF-8 copy with a mark instead, in the engines' temp folder, removed when
+// this object goes.
 #include <QByteArray>
 #include <QString>
 
@@ -15,8 +16,8 @@ QString DecodeCommentFile(const QByteArray& bytes);
 class TRarCommentFile {
  public:
   // An empty or unreadable commentFile is passed on as it is: the packer then fails the run by
-  // its exit code, as it would have without the copy.
-  explicit TRarCommentFile(const QString& commentFile);
+  // its exit code, as it would have without the copy. tempFolder: as TRarTemporaryFile takes it.
+  TRarCommentFile(const QString& commentFile, const QString& tempFolder);
 
   // What to name after "-z": the copy, or the original when no copy was needed or possible.
   QString path() const { return path_; }

@@ -13,6 +13,7 @@
 #include "compress/common/ExtractedTree.h"
 #include "compress/common/ProgramVersion.h"
 #include "compress/common/RunEngine.h"
+#include "compress/common/WorkingNames.h"
 #include "compress/rar/RarAddRuns.h"
 #include "compress/rar/RarCommandLine.h"
 #include "compress/rar/RarCommentFile.h"
@@ -71,11 +72,6 @@ quint64 TRarPacker::SourceBytes(const QStringList& sources) {
   return bytes;
 }
 
-QString RarStagingPrefix(const QString& rarFile) {
-  const QFileInfo info(rarFile);
-  return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".hm-rar-");
-}
-
 bool TRarPacker::Missing() {
   return context_.Fail(false, QStringLiteral("no RAR packer at ") + RarExePath());
 }
@@ -96,7 +92,8 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   if (!RarExeExists()) return Missing();
   std::optional<TRarTemporaryFile> exclusions;
   if (!ExcludeFolderLinks(rarDirs, exclusions)) return false;
-  QTemporaryDir staging(RarStagingPrefix(rarFile) + QStringLiteral("XXXXXX"));
+  // The packer writes its own temporaries beside the archive it makes: in this folder too.
+  QTemporaryDir staging(WorkingNameTemplate(rarFile));
   if (!staging.isValid())
     return context_.Fail(
         false, QStringLiteral("cannot create a folder beside the archive: ") + staging.errorString());
@@ -105,7 +102,7 @@ bool TRarPacker::RarFile(const QStringList& rarDirs, const QString& rarFile, boo
   // A comment file that exists but cannot be read was told to the user at the run's start, as
   // left out of this run; the archive is made without it.
   std::optional<TRarCommentFile> comment;
-  if (QFileInfo(context_.commentFile).isFile()) comment.emplace(context_.commentFile);
+  if (QFileInfo(context_.commentFile).isFile()) comment.emplace(context_.commentFile, context_.tempFolder);
   const QString commentPath = comment && comment->readable() ? comment->path() : QString();
 
   const QList<QStringList> runs = RarAddRuns(rarDirs);
@@ -156,7 +153,7 @@ bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::optional<TR
     text += *lines;
   }
   if (text.isEmpty()) return true;
-  list.emplace(QStringLiteral("hm-exclude-XXXXXX.lst"), text);
+  list.emplace(context_.tempFolder, QStringLiteral("hm-exclude-XXXXXX.lst"), text);
   if (list->path().isEmpty())
     return context_.Fail(false, QStringLiteral("cannot write the list of links to leave out"));
   return true;
@@ -164,7 +161,7 @@ bool TRarPacker::ExcludeFolderLinks(const QStringList& rarDirs, std::optional<TR
 
 bool TRarPacker::AddComment(const QString& CompressPath) {
   if (!RarExeExists()) return Missing();
-  const TRarCommentFile comment(context_.commentFile);
+  const TRarCommentFile comment(context_.commentFile, context_.tempFolder);
   return Run(RarCommentArguments(comment.path(), CompressPath), CompressPath);
 }
 

@@ -15,11 +15,6 @@
 #include "compress/common/EngineInfo.h"
 #include "compress/rar/RarTemporaryFile.h"
 
-// Where the packer writes an output before renaming it into place: a hidden folder beside the
-// output, named after it, so that what a killed run left can be found by the output's name.
-// The folder is this prefix and six more characters.
-QString RarStagingPrefix(const QString& rarFile);
-
 class TRarPacker {
  public:
   explicit TRarPacker(TEngineContext& context);
@@ -37,8 +32,9 @@ class TRarPacker {
   // the same archive as adding each source in turn, then the comment, then the lock, made in one
   // packer run, or in one run per group of sources when two of them hold the same path (RarAddRuns). The
   // comment and lock go into the last run, so their failure fails the operation. The archive is made in a
-  // folder of its own beside rarFile and renamed over it when complete: whatever lies at rarFile (an empty
-  // file that reserves the name) is replaced then, and is left as it was on a failure.
+  // folder under a working name beside rarFile (WorkingNames.h) and renamed over it when complete: whatever
+  // lies at rarFile (an empty file that reserves the name) is replaced then, and is left as it was on a
+  // failure.
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock);
   // Sets the archive comment from the context's comment file.
   bool AddComment(const QString& CompressPath);

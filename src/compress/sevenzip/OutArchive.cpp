@@ -1,7 +1,5 @@
 #include "compress/sevenzip/OutArchive.h"
 
-#include <QRandomGenerator>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "compress/common/WorkingNames.h"
 #include "compress/sevenzip/FileStreams.h"
 #include "compress/sevenzip/UpdateCallback.h"
 #include "util/FileMask.h"
@@ -46,11 +45,6 @@ bool DescribeFile(const QByteArray& fileName, T7zBatchItem& item) {
   item.HasCreationTime = (st.stx_mask & STATX_BTIME) != 0;
   if (item.HasCreationTime) item.CreationTime = ToFileTime(st.stx_btime);
   return true;
-}
-
-QString TemporaryNameBeside(const QString& path) {
-  return path +
-         QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -112,15 +106,12 @@ z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& 
   hr = ApplyProperties(*archive.get());
   if (z7::Failed(hr)) return hr;
 
-  const QString temporary = TemporaryNameBeside(path);
-  const std::string temporaryName = NativePath(temporary);
-  TComPtr<T7zOutFileStream> out = T7zOutFileStream::Create(temporary, T7zOutFileStream::TCreateMode::NewOnly);
-  if (!out) return HresultFromErrno(errno);
+  TWorkingFile working(path);
+  if (!working.created()) return HresultFromErrno(working.error());
+  TComPtr<T7zOutFileStream> out = T7zOutFileStream::Adopt(working.TakeDescriptor(), nullptr, NativePath(working.path()));
   TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_, progress));
   hr = archive->UpdateItems(out.get(), static_cast<std::uint32_t>(items_.size()), callback.get());
   if (!out->Close() && hr == z7::kOk) hr = z7::kFail;
-  if (hr == z7::kOk && std::rename(temporaryName.c_str(), NativePath(path).c_str()) != 0)
-    hr = HresultFromErrno(errno);
-  if (hr != z7::kOk) ::unlink(temporaryName.c_str());
+  if (hr == z7::kOk && !working.PutInPlace()) hr = HresultFromErrno(errno);
   return hr;
 }

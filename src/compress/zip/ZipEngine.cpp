@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "compress/common/CompressResult.h"
@@ -30,7 +32,8 @@ bool TZipEngine::ZipFile(const QString& zipDir, const QString& zipFile) {
 bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) {
   TZipOutput output;
   if (!output.Open(zipFile))
-    return context_.Fail(false, QStringLiteral("cannot create a file beside the archive"));
+    return context_.Fail(false,
+                         QStringLiteral("cannot create a file beside the archive: ") + std::strerror(errno));
   TZipSourcePlan plan;
   plan.Exclude(output.device(), output.inode());
   struct stat existing {};

@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
 
 namespace {
 constexpr size_t kBufferSize = 1 << 20;
@@ -16,19 +14,13 @@ constexpr size_t kBufferSize = 1 << 20;
 TZipOutput::~TZipOutput() { Abandon(); }
 
 bool TZipOutput::Open(const QString& target) {
-  target_ = NativePath(target);
-  std::random_device random;
-  for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08x.hmtmp", unsigned(random()));
-    temp_ = target_ + suffix;
-    fd_ = TFileDescriptor(::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd_ && errno != EEXIST) break;
-  }
-  if (!fd_) {
-    temp_.clear();
+  file_.emplace(target);
+  if (!file_->created()) {
+    errno = file_->error();
+    file_.reset();
     return false;
   }
+  fd_ = file_->TakeDescriptor();
   struct stat st {};
   if (::fstat(fd_.get(), &st) == 0) {
     device_ = st.st_dev;
@@ -97,16 +89,15 @@ bool TZipOutput::Commit() {
     Abandon();
     return false;
   }
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (!file_ || !file_->PutInPlace()) {
     Abandon();
     return false;
   }
-  temp_.clear();
+  file_.reset();
   return true;
 }
 
 void TZipOutput::Abandon() {
   fd_.reset();
-  if (!temp_.empty()) ::unlink(temp_.c_str());
-  temp_.clear();
+  file_.reset();
 }

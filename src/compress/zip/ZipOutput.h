@@ -1,15 +1,16 @@
 #pragma once
-// The archive being written: a temporary file beside the target, filled through a large buffer,
-// renamed onto the target only when complete. Until then the target is untouched, and an
+// The archive being written: a file under a working name beside the target, filled through a
+// large buffer, renamed onto the target only when complete. Until then the target is untouched, and an
 // output that is abandoned (an error, a full disk) is removed.
 #include <QString>
 
 #include <sys/types.h>
 
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <vector>
 
+#include "compress/common/WorkingNames.h"
 #include "compress/zip/ZipFileHandle.h"
 
 class TZipOutput {
@@ -19,7 +20,7 @@ class TZipOutput {
   TZipOutput& operator=(const TZipOutput&) = delete;
   ~TZipOutput();
 
-  // Creates the temporary file in the target's folder. False when that folder is not writable.
+  // Creates the working file in the target's folder. False when that folder is not writable.
   bool Open(const QString& target);
   bool Write(const char* data, size_t size);
   bool Write(const QByteArray& bytes) { return Write(bytes.constData(), size_t(bytes.size())); }
@@ -31,7 +32,7 @@ class TZipOutput {
   // Flushes, closes and renames the file onto the target.
   bool Commit();
 
-  // Device and inode of the temporary file, so a walk of the sources can leave it out.
+  // Device and inode of the working file, so a walk of the sources can leave it out.
   dev_t device() const { return device_; }
   ino_t inode() const { return inode_; }
 
@@ -39,8 +40,7 @@ class TZipOutput {
   bool Flush();
   void Abandon();
 
-  std::string target_;
-  std::string temp_;
+  std::optional<TWorkingFile> file_;
   TFileDescriptor fd_;
   std::vector<char> buffer_;
   size_t used_ = 0;

@@ -400,7 +400,7 @@ TEST(ZipPack, TheArchiveNeverContainsItselfAndLinksAreNotFollowedOut) {
 
   EXPECT_EQ(PackedNames(dir.file("src"), dir.file("src/out.zip")),
             QStringList({"a.txt", "link to a", "only a dangling link/", "sub/", "sub/b.txt"}));
-  EXPECT_EQ(TreeListing(dir.file("src")).filter(".hmtmp"), QStringList());
+  EXPECT_EQ(TreeListing(dir.file("src")).filter(".hm-"), QStringList());
 }
 
 // Names on disk that are not UTF-8 were written by a Windows system: they are decoded with the
