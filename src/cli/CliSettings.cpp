@@ -12,5 +12,6 @@ TSettings CliRunSettings(const TProgramPaths& paths, const TCliOptions& options)
                             .passwordsFile = options.passwordsFile,
                             .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
                             .nestedDepth = options.nestedDepth,
-                            .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt});
+                            .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt,
+                            .jobs = options.jobs});
 }

@@ -16,7 +16,8 @@ int RunWatch(const TProgramPaths& paths, const TCliOptions& options) {
       paths,
       {.inbox = options.watch,
        .settle = std::chrono::milliseconds(qint64(options.settleSeconds * 1000)),
-       .jobs = options.jobs},
+       // The setting Jobs of the start, or --jobs; each item's other settings are those of its start.
+       .jobs = CliRunSettings(paths, options).Jobs},
       [&paths, &options] { return CliRunSettings(paths, options); },
       {.itemFinished =
            [&observer](const TWatchedItem& item) { observer.RecordResult(item.index, item.result); },

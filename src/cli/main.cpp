@@ -38,7 +38,7 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   RemoveEndedRuns(paths.tempRoot());
   TCliObserver observer(int(items.size()), options.json, stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   TJobRunner runner(paths, observer);
-  const TStartResult start = runner.Start(settings, items, {.workers = options.jobs, .dryRun = options.dryRun});
+  const TStartResult start = runner.Start(settings, items, {.workers = settings.Jobs, .dryRun = options.dryRun});
   if (!start.started) {
     PrintTo(stderr, start.message + '\n');
     return kExitNotStarted;
