@@ -53,6 +53,9 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
       updateWindows_(paths_.programFolder()),
       startImages_{theme::StartIcon(), theme::StopIcon()} {
   setWindowTitle(tr("批量压缩工具"));
+  // Qt shows hints only over the active window; with no window manager to make it active (a
+  // virtual display, a kiosk session) the main window's never showed.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   CreateControls();
   CreateMenus();
   resize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
