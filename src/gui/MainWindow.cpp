@@ -183,6 +183,7 @@ void Tfrmmain::CreateMenus() {
   N15 = PopupMenu1->addAction(tr("打开输出文件所在目录"), this, &Tfrmmain::N15Click);
   PopupMenu1->addSeparator();
   N18 = PopupMenu1->addAction(tr("查看压缩包内容"), this, &Tfrmmain::N18Click);
+  N20 = PopupMenu1->addAction(tr("查看失败原因"), this, &Tfrmmain::N20Click);
   connect(ListView1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
 
@@ -414,6 +415,14 @@ void Tfrmmain::N18Click() {
   TfrmFileList viewer(this);
   viewer.SetFileNames(*content);
   viewer.exec();
+}
+
+void Tfrmmain::N20Click() {
+  const TBatchItem* row = ListView1->SelectedRow();
+  if (!row) return;
+  if (row->data.state != isFailed || row->causes.isEmpty())
+    return msgbox::Info(this, tr("这一行没有记录失败原因。"));
+  msgbox::Show(this, {row->causes.join('\n'), tr("失败原因"), QMessageBox::Warning});
 }
 
 void Tfrmmain::N11Click() {
