@@ -27,14 +27,7 @@ formats=${WINDOW_BENCH_FORMATS:-zip 7z rar}
 items=${WINDOW_BENCH_ITEMS:-28}
 
 source "$here/bench_home.sh"
-[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
-mkdir -p corpus/zip corpus/7z corpus/rar
-for tree in trees/*; do
-  name=$(basename "$tree")
-  [ -f "corpus/zip/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/zip/$name.zip" .)
-  [ -f "corpus/7z/$name.7z" ] || (cd "$tree" && 7z a -bd "$work/corpus/7z/$name.7z" . >/dev/null)
-  [ -f "corpus/rar/$name.rar" ] || rar a -idq -r -ep1 "$work/corpus/rar/$name.rar" "$tree/*"
-done
+source "$here/bench_corpus.sh"
 
 # The window reads its format, output folder and items at once from Setting.ini: each window run
 # puts its own in place before it starts.
