@@ -75,6 +75,7 @@ class Tfrmmain : public QMainWindow {
   QAction* N6;   // 打开原文件所在目录
   QAction* N15;  // 打开输出文件所在目录
   QAction* N18;  // 查看压缩包内容
+  QAction* N20;  // 查看失败原因
   QMenu* N10;    // 工具
   QAction* N11;  // 打开压缩包必备文件夹
   QAction* N12;  // 设置
@@ -96,6 +97,8 @@ class Tfrmmain : public QMainWindow {
   void N6Click();
   void N15Click();
   void N18Click();
+  // The causes of the selected row's failure, whole.
+  void N20Click();
   void N11Click();
   void N12Click();
   // The update check asks the program to close (to install an update).

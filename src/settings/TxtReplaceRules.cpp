@@ -58,6 +58,8 @@ std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath) {
 }
 
 std::optional<std::vector<TxtReplaceRule>> TryLoadTxtReplaceRules(const QString& dbPath, QString* error) {
+  // A data.db that does not exist yet is made whole before it is put in place (TQSQLite): workers
+  // or programs that open it at once never find it without its tables.
   const TQSQLite store(dbPath);
   if (store.DbState() != dbsOpen) {
     *error = QStringLiteral("cannot be opened");
