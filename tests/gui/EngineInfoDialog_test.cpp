@@ -65,7 +65,7 @@ TEST(EngineInfoDialog, TheBuildsEnginesAndShippedPlugins) {
   HM_REQUIRE_ENGINE("rar");
   HM_REQUIRE_ENGINE("7z.so");
   HM_REQUIRE_ENGINE("libunrar.so");
-  TfrmEngineInfo dialog(TProgramPaths(testsupport::BinDir()));
+  TfrmEngineInfo dialog{TProgramPaths(testsupport::BinDir())};
   const QList<TRow> rows = Rows(dialog);
   QStringList captions;
   for (const TRow& row : rows) {
