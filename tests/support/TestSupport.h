@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace testsupport {
 
 // The built programs (harrowmint-cli, Engine/) and the source tree.
@@ -55,6 +57,9 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
 // Whether a program is on PATH.
 bool HaveTool(const QString& program);
 
+// Polls the condition until it holds (true) or the time is up (false).
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 120000);
+
 // A RAR 5 archive of `source` made by rar with encrypted headers, its key-derivation count then
 // set to `count` (2^count iterations a password costs; the packer has no switch for it), the
 // header's checksum made right again. No password opens it once the count is changed. False when
@@ -72,11 +77,11 @@ QT_END_NAMESPACE
 
 // A test that needs an outside tool: skips with a clear message when it is missing, and fails
 // instead when CI=true, where scripts/setup must have installed it.
-#define HM_REQUIRE_TOOL(tool)                                                        \
-  do {                                                                               \
-    if (!testsupport::HaveTool(tool)) {                                              \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                       \
-        FAIL() << "required tool missing: " << (tool);                               \
-      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool);        \
-    }                                                                                \
+#define HM_REQUIRE_TOOL(tool)                                                 \
+  do {                                                                        \
+    if (!testsupport::HaveTool(tool)) {                                       \
+      if (qEnvironmentVariable("CI") == QLatin1String("true"))                \
+        FAIL() << "required tool missing: " << (tool);                        \
+      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool); \
+    }                                                                         \
   } while (0)
