@@ -1,16 +1,19 @@
 #pragma once
-// Whoever shows a run's progress. The runner hands these steps over from its worker threads, one
-// at a time: the window marshals them to its own thread with blocking queued calls, the command
-// line handles them directly. The steps of the items come item after item in input order,
-// whether the run works on one item at a time or on several; with several, a step may come from
-// another worker than the one that made it, and no worker waits for another's. A warning is the
-// one step that may come while another is being taken (from another thread): an observer that
+// Whoever shows a run's progress. The runner hands these steps over from its worker threads: the
+// window marshals them to its own thread with blocking queued calls, the command line handles
+// them directly. For an observer of lines (the command line) the steps of the items come one at a
+// time, item after item in input order, whether the run works on one item at a time or on
+// several; with several, a step may come from another worker than the one that made it, and no
+// worker waits for another's. An observer of rows (ShowsItemsAtOnce, the window) gets every
+// item's steps as they happen instead, from the worker on the item, several items at once. A
+// warning may come while another step is being taken (from another thread): an observer that
 // keeps state both touch guards it. Verdicts, counts and texts come from the runner; an observer
 // only shows them.
 #include <QString>
 
 #include "app/ItemOutcome.h"
 #include "app/MyData.h"
+#include "app/RunProgress.h"
 #include "compress/common/Progress.h"
 
 // The finished item, as the row shows it and its record keeps it.
@@ -71,6 +74,10 @@ class IJobObserver {
   // may come from any worker or engine thread, and must not keep that thread waiting. The step
   // that follows the extraction or packing shows the row's next text as usual.
   virtual void ShowItemProgress(int index, const TProgress& progress) {}
+  // How far the run has come as a whole and the status line naming the items in progress
+  // (TRunProgressTally), at every change. From any worker or engine thread, one at a time; like
+  // ShowItemProgress it must not keep that thread waiting.
+  virtual void ShowRunProgress(const TRunProgress& progress) {}
   // Type column of row `index` (a self-extracting archive names its real format).
   virtual void SetLvExName(int index, const QString& str) = 0;
   // Output-name and output-size columns emptied as a checked item starts.
@@ -79,6 +86,10 @@ class IJobObserver {
   virtual void RecordResult(int index, const TItemResult& result) = 0;
   // End of the run. The run stays active until this returns (the window waits for its message).
   virtual void ShowSummary(const TRunSummary& summary) = 0;
+  // True: every item's steps come as they happen, from the worker on the item, each item's in
+  // their order and several items' at once (from several threads); the steps of the run as a
+  // whole still come before and after them. False: one item after another, in input order.
+  virtual bool ShowsItemsAtOnce() const { return false; }
   // A warning for the user; the run goes on once it returns (the worker that raised it waits for
   // it, the others do not). An engine's (an outdated unrar library), or a data file that cannot
   // be read (its rules are not used).

@@ -115,6 +115,7 @@ void TJobRunner::StartCompress() {
   // Once for the run: finding the sets looks at every listed volume's siblings.
   const TVolumeSetPlan volumePlan(t_List);
   TItemWorkers workers(workers_, count);
+  qCInfo(lcJob) << "items worked on at once:" << workers_;
   workers.Run([&] { Work(workers, observer, volumePlan); });
   observer.FinishAll();
   if (failure_) std::rethrow_exception(failure_);

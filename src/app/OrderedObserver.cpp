@@ -4,7 +4,10 @@
 #include <utility>
 
 TOrderedObserver::TOrderedObserver(IJobObserver& observer, int itemCount)
-    : observer_(observer), finished_(size_t(itemCount), false) {}
+    : observer_(observer),
+      atOnce_(observer.ShowsItemsAtOnce()),
+      runProgress_(itemCount, [&observer](const TRunProgress& progress) { observer.ShowRunProgress(progress); }),
+      finished_(size_t(itemCount), false) {}
 
 void TOrderedObserver::ResetProgress() {
   PassRunStep([](IJobObserver& o) { o.ResetProgress(); });
@@ -20,6 +23,7 @@ void TOrderedObserver::ShowWarning(const QString& message) {
 }
 
 void TOrderedObserver::AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) {
+  runProgress_.Start(index, path);
   Pass(index, {[=](IJobObserver& o) { o.AnnounceItem(index, progress, path, statusLine); }});
 }
 
@@ -40,6 +44,7 @@ void TOrderedObserver::RecordResult(int index, const TItemResult& result) {
 }
 
 void TOrderedObserver::ShowItemProgress(int index, const TProgress& progress) {
+  runProgress_.Report(index, progress);
   Pass(index, {{}, index, progress});
 }
 
@@ -52,6 +57,13 @@ void TOrderedObserver::Append(TQueue& queue, TStep step) {
 }
 
 void TOrderedObserver::Pass(int index, TStep step) {
+  if (atOnce_) {
+    if (step.pass)
+      step.pass(observer_);
+    else
+      observer_.ShowItemProgress(step.index, step.progress);
+    return;
+  }
   std::unique_lock lock(mutex_);
   if (index < first_) return;  // the item has had its last step
   const bool progress = !step.pass;
@@ -108,6 +120,7 @@ void TOrderedObserver::WaitHandedOver(std::unique_lock<std::mutex>& lock) {
 }
 
 void TOrderedObserver::Finish(int index) {
+  runProgress_.Finish(index);
   std::unique_lock lock(mutex_);
   finished_[size_t(index)] = true;
   const int count = int(finished_.size());

@@ -10,6 +10,12 @@
 // return at once. So a step the observer is slow to take holds up no engine and no other item.
 // A progress report, which comes from inside an engine (that may hold a library for the whole
 // process), hands over progress only, never another worker's step that may wait for a window.
+//
+// An observer of rows (IJobObserver::ShowsItemsAtOnce, the window) is handed every item's steps
+// at once instead, by the worker on the item: its rows show each running item as it goes.
+//
+// Either way the observer also hears how far the run has come as a whole (ShowRunProgress), as
+// items start, report progress and finish.
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -18,6 +24,7 @@
 #include <vector>
 
 #include "app/JobObserver.h"
+#include "app/RunProgress.h"
 
 class TOrderedObserver : public IJobObserver {
  public:
@@ -31,7 +38,8 @@ class TOrderedObserver : public IJobObserver {
   // while the steps of other workers go on.
   void ShowWarning(const QString& message) override;
 
-  // Steps of item `index`: passed at once while every item before it has finished, else held.
+  // Steps of item `index`: passed at once while every item before it has finished (or to an
+  // observer of rows), else held.
   void AnnounceItem(int index, int progress, const QString& path, const QString& statusLine) override;
   void ShowLvState(int index, const QString& stateStr) override;
   void SetLvExName(int index, const QString& str) override;
@@ -75,6 +83,8 @@ class TOrderedObserver : public IJobObserver {
   void WaitHandedOver(std::unique_lock<std::mutex>& lock);
 
   IJobObserver& observer_;
+  const bool atOnce_;  // the observer shows items at once: nothing is held
+  TRunProgressTally runProgress_;
   std::mutex mutex_;  // what follows; never held while the observer takes a step
   std::condition_variable handedOver_;
   std::vector<bool> finished_;

@@ -13,5 +13,6 @@ TSettings ApplyRunOverrides(TSettings settings, const TRunOverrides& overrides) 
   if (overrides.keepTime) settings.KeepTime = *overrides.keepTime;
   if (overrides.nestedDepth) settings.NestedDepth = *overrides.nestedDepth;
   if (overrides.testOutput) settings.TestOutput = *overrides.testOutput;
+  if (overrides.jobs) settings.Jobs = *overrides.jobs;
   return settings;
 }

@@ -17,6 +17,7 @@ struct TRunOverrides {
   std::optional<bool> keepTime;           // outputs get their sources' modification time
   std::optional<int> nestedDepth;         // levels of archives inside archives opened
   std::optional<int> testOutput;          // TTestOutput
+  std::optional<int> jobs;                // items worked on at once; 0: one per processor core
 };
 
 // The settings with every override that is given in place of the stored value.

@@ -3,7 +3,10 @@
 // messages. They are the product's user interface and are used exactly as written.
 #include <QString>
 
+#include <QStringList>
+
 #include "compress/common/Progress.h"
+#include "util/FileOps.h"
 
 struct TStatusText {
   // While an item is worked on.
@@ -63,6 +66,14 @@ struct TRunText {
 
   static QString Announce(const QString& path) {
     return QStringLiteral("状态:正在打包【") + path + QStringLiteral("】...");
+  }
+  // Several items in progress at once: their file names, so that each can still be read in the
+  // line; one item: its path, as above.
+  static QString Announce(const QStringList& paths) {
+    if (paths.size() == 1) return Announce(paths.first());
+    QStringList names;
+    for (const QString& path : paths) names << FileNamePart(path);
+    return QStringLiteral("状态:正在打包【") + names.join(QStringLiteral("】、【")) + QStringLiteral("】...");
   }
   static QString Summary(int successCount) {
     return QStringLiteral("状态:打包完毕,共完成") + QString::number(successCount) + QStringLiteral("个。");

@@ -67,16 +67,19 @@ const TProgramTexts& WindowTexts() {
   static const TProgramTexts texts{
       QStringLiteral("harrowmint"),
       QStringLiteral("repack archives, folders and files in batches, in a window"),
-      {QStringLiteral("[--home DIR] [PATH...]"), QStringLiteral("--version")},
+      {QStringLiteral("[--home DIR] [--start [--quit-when-done]] [PATH...]"), QStringLiteral("--version")},
       QStringLiteral(
           "Opens the window with every PATH (archive, folder or file) in its list, with the settings "
           "of the data folder; its start button repacks the checked ones. One window runs per "
-          "program folder."),
+          "program folder: when one runs already, the PATHs go to its list (and are started there with "
+          "--start) and this start ends."),
       {},
       true,
-      {{0, QStringLiteral("the window was closed")},
-       {1, QStringLiteral("a window of the same program folder runs already")},
-       {2, QStringLiteral("the arguments are wrong")}},
+      {{0, QStringLiteral("the window was closed, or the PATHs went to the window already running; with "
+                          "--quit-when-done: every item made a plausible archive")},
+       {1, QStringLiteral("a window of the same program folder runs already and no PATH was given; with "
+                          "--quit-when-done: some item failed")},
+       {2, QStringLiteral("the arguments are wrong; with --quit-when-done: also the run could not start")}},
       {{QStringLiteral("HARROWMINT_MESSAGES"),
         QStringLiteral("stderr: every message box is written to standard error and answered (OK, or Cancel "
                        "to a question) instead of shown, for unattended use")}},
@@ -88,7 +91,7 @@ const TProgramTexts& WindowTexts() {
 QList<TCliOption> ShownOptions(bool window = false) {
   QList<TCliOption> shown;
   for (const TCliOption& option : CliOptionTable())
-    if (!option.hidden && (!window || option.window)) shown << option;
+    if (!option.hidden && (window ? option.window : !option.windowOnly)) shown << option;
   return shown;
 }
 

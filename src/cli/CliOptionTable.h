@@ -1,5 +1,6 @@
 #pragma once
-// Every option of harrowmint-cli, once, and which of them the window program harrowmint takes too.
+// Every option of harrowmint-cli, once, and which of them the window program harrowmint takes too
+// (with the few only the window has).
 // The parser, --help, the manual pages and the bash completion are all made from this table, so
 // they cannot tell different stories.
 #include <QList>
@@ -16,6 +17,7 @@ struct TCliOption {
   QString help;          // one line
   bool hidden = false;   // parsed, but in no text: the build's own generators
   bool window = false;   // the window program takes it too
+  bool windowOnly = false;  // the window program's alone: the command line neither parses nor shows it
 
   QString name() const { return names.first(); }
   // The names as typed: "--help", "-h".

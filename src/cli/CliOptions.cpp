@@ -23,7 +23,8 @@ std::optional<int> FormatIndex(const QString& name) {
 std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString* error) {
   QCommandLineParser parser;
   for (const TCliOption& option : CliOptionTable())
-    parser.addOption(QCommandLineOption(
+    if (!option.windowOnly)
+      parser.addOption(QCommandLineOption(
         option.names, option.help, option.argument == TCliOption::argNone ? QString() : option.argumentName));
 
   // QCommandLineParser expects the program name first.
@@ -90,7 +91,7 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   if (isSet("jobs")) {
     bool isNumber = false;
     options.jobs = value("jobs").toInt(&isNumber);
-    if (!isNumber || options.jobs < 0) {
+    if (!isNumber || *options.jobs < 0) {
       *error = QStringLiteral("--jobs needs a count of 0 or more, not \"%1\"").arg(value("jobs"));
       return std::nullopt;
     }

@@ -19,7 +19,8 @@ struct TCliOptions {
   bool keepTime = false;
   std::optional<int> nestedDepth;  // --nested: levels of archives inside archives opened
   bool testOutput = false;         // --test-output: every output's data tested (TestOutput=1)
-  int jobs = 1;  // --jobs: items worked on at once; 0: one per processor core
+  // --jobs: items worked on at once, 0 for one per processor core; none: the setting Jobs.
+  std::optional<int> jobs;
   bool json = false;
   bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error

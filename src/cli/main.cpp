@@ -40,7 +40,8 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
        .passwordsFile = options.passwordsFile,
        .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
        .nestedDepth = options.nestedDepth,
-       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt});
+       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt,
+       .jobs = options.jobs});
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
@@ -50,7 +51,7 @@ int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   RemoveEndedRuns(paths.tempRoot());
   TCliObserver observer(int(items.size()), options.json, stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   TJobRunner runner(paths, observer);
-  const TStartResult start = runner.Start(settings, items, {.workers = options.jobs, .dryRun = options.dryRun});
+  const TStartResult start = runner.Start(settings, items, {.workers = settings.Jobs, .dryRun = options.dryRun});
   if (!start.started) {
     PrintTo(stderr, start.message + '\n');
     return kExitNotStarted;

@@ -120,6 +120,16 @@ void TBatchList::RemoveChecked() {
     if (Row(i)->checkState(colType) == Qt::Checked) delete takeTopLevelItem(i);
 }
 
+void TBatchList::ClearCheckedResults() {
+  for (int i = 0; i < RowCount(); ++i) {
+    TBatchItem* row = Row(i);
+    if (row->checkState(colType) != Qt::Checked) continue;
+    row->data = {};
+    for (const TColumn column : {colOutputName, colOutputSize, colState}) row->setText(column, {});
+    ColourByState(*row);
+  }
+}
+
 void TBatchList::SetCell(int index, TColumn column, const QString& text) {
   if (TBatchItem* row = Row(index)) row->setText(column, text);
 }

@@ -48,6 +48,9 @@ class TBatchList : public QTreeWidget {
   void InvertChecks();
   // Every checked row goes, whatever is highlighted.
   void RemoveChecked();
+  // A run starts on the checked rows: each loses its output, size, status and colour of an
+  // earlier run, so that none reads as done (or failed) before the run has reached it.
+  void ClearCheckedResults();
 
   void SetCell(int index, TColumn column, const QString& text);
   // The finished item: its record, its output cells and the colour of its state.

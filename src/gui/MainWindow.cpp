@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -12,9 +13,12 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/RunFolder.h"
 #include "app/RunOverrides.h"
@@ -45,6 +49,7 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
     : QMainWindow(parent),
       paths_(paths),
       runner_(paths_, observer_),
+      channel_(paths_.programFolder()),
       updateWindows_(paths_.programFolder()),
       startImages_{theme::StartIcon(), theme::StopIcon()} {
   setWindowTitle(tr("批量压缩工具"));
@@ -215,6 +220,44 @@ void Tfrmmain::FormShow() {
   // The updater ends after this program did: why it could not install an update is said here.
   if (const QString failure = TakeUpdateFailure(paths_.programFolder()); !failure.isEmpty())
     msgbox::Warning(this, failure);
+  connect(&channel_, &TInstanceChannel::PathsHanded, this, &Tfrmmain::PathsHanded);
+  channel_.Listen();
+  // Once the window is on the screen, as if the user pressed the button.
+  if (startWhenShown_) QMetaObject::invokeMethod(this, &Tfrmmain::StartRun, Qt::QueuedConnection);
+}
+
+void Tfrmmain::AddPaths(const QStringList& paths) {
+  for (const QString& path : paths) ListView1->AddPath(QFileInfo(path).absoluteFilePath());
+}
+
+void Tfrmmain::StartWhenShown(bool quitWhenDone) {
+  startWhenShown_ = true;
+  quitWhenDone_ = quitWhenDone;
+}
+
+void Tfrmmain::PathsHanded(const THandedPaths& handed) {
+  handed_ << handed;
+  // The user sees where the paths went.
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  ServeHandedPaths();
+}
+
+void Tfrmmain::ServeHandedPaths() {
+  if (handed_.isEmpty() || runner_.isRunning()) return;  // AfterRun serves them
+  // A dialog of this window is open (the settings above all): once it is closed.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(250, this, &Tfrmmain::ServeHandedPaths);
+    return;
+  }
+  const QList<THandedPaths> handed = std::exchange(handed_, {});
+  const bool start = std::any_of(handed.cbegin(), handed.cend(), [](const THandedPaths& h) { return h.start; });
+  // A run asked for with the paths works on them alone: the rows already listed keep their
+  // results and lose their checks.
+  if (start) ListView1->SetAllChecked(false);
+  for (const THandedPaths& paths : handed) AddPaths(paths.paths);
+  if (start) StartRun();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent* event) {
@@ -259,16 +302,26 @@ void Tfrmmain::btnStartClick() {
 }
 
 void Tfrmmain::StartRun() {
+  if (runner_.isRunning()) return;
+  lastRunStatus_ = 2;
+  // A run that cannot start ends the program that was only asked for it.
+  auto quitUnlessStarted = qScopeGuard([this] {
+    if (quitWhenDone_ && !runner_.isRunning()) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  });
   if (ListView1->RowCount() == 0) return msgbox::Info(this, TRunText::NoItems);
   ShowFirstUseTip(
       QStringLiteral("Pack"),
       tr("*.如果原文件是压缩文件(默认RAR、ZIP、7Z格式)，则系统会把原文件解压后，再删除其中的多余文件，"
          "接着添加压缩包必备文件后进行压缩。\n\n*.如果原文件是非压缩文件或文件夹，则会直接进行压缩。"));
-  const TStartResult start = runner_.Start(RunSettings(), ListView1->Snapshot());
+  const TSettings settings = RunSettings();
+  const TStartResult start = runner_.Start(settings, ListView1->Snapshot(), {.workers = settings.Jobs});
   if (!start.started) {
     if (!start.message.isEmpty()) msgbox::Info(this, start.message);
     return;
   }
+  ++runsStarted_;
+  // The worker's first step waits for this handler to return, so no row of the run has changed yet.
+  ListView1->ClearCheckedResults();
   // The worker's first step waits for this handler to return, so the button changes first.
   SetStartButton(tr("停止操作"), 1);
 }
@@ -279,6 +332,27 @@ void Tfrmmain::StopRun() {
 }
 
 void Tfrmmain::ShowIdle() { SetStartButton(tr("开始打包"), 0); }
+
+void Tfrmmain::RunEnded(const TRunSummary& summary) {
+  lastRunStatus_ = summary.allPlausible ? 0 : 1;
+  // After this step has returned, when the worker is on its way out.
+  QMetaObject::invokeMethod(this, [this, run = runsStarted_] { AfterRun(run); }, Qt::QueuedConnection);
+}
+
+void Tfrmmain::AfterRun(int run) {
+  // A later run has started meanwhile: its own end comes. Waiting for its worker here would wait
+  // for a worker that waits for this thread.
+  if (run != runsStarted_) return;
+  if (runner_.isRunning()) {
+    QTimer::singleShot(10, this, [this, run] { AfterRun(run); });
+    return;
+  }
+  if (quitWhenDone_) {
+    close();
+    return;
+  }
+  ServeHandedPaths();
+}
 
 void Tfrmmain::SetStartButton(const QString& caption, int imageIndex) {
   btnStart->setText(caption);

@@ -10,6 +10,7 @@
 #include "app/JobRunner.h"
 #include "gui/BatchList.h"
 #include "gui/ElidedLabel.h"
+#include "gui/InstanceChannel.h"
 #include "gui/InstanceLock.h"
 #include "gui/MainWindowObserver.h"
 #include "gui/UpdateWindows.h"
@@ -46,6 +47,15 @@ class Tfrmmain : public QMainWindow {
   bool updateCheckOn() const { return vxUpdate1 != nullptr; }
   // 0 while idle, 1 while running or stopping.
   int btnStartImageIndex() const { return startImageIndex_; }
+
+  // Puts the paths in the list (absolute), as dropping them would.
+  void AddPaths(const QStringList& paths);
+  // Presses 开始打包 once the window is shown and holds its program folder; with quitWhenDone the
+  // window closes when that run has ended, or at once when it cannot start.
+  void StartWhenShown(bool quitWhenDone);
+  // How the last run ended, as the command line's exit status: 0 every checked item made a
+  // plausible archive, 1 not, 2 the run could not start (or none was asked for).
+  int lastRunStatus() const { return lastRunStatus_; }
 
   // Controls and menu items, named as the form names them.
   QPushButton* btnStart;
@@ -122,12 +132,26 @@ class Tfrmmain : public QMainWindow {
   void StopRun();
   void ShowIdle();
   void SetStartButton(const QString& caption, int imageIndex);
+  // The observer's last step of a run, on this thread: what the run ended with. The runner is
+  // idle soon after that step has returned; AfterRun then follows, for that run only.
+  void RunEnded(const TRunSummary& summary);
+  void AfterRun(int run);
+  // Paths another start of the program handed over: added while idle (and started when it asked
+  // so), held while a run or a dialog is active.
+  void PathsHanded(const THandedPaths& handed);
+  void ServeHandedPaths();
 
   TProgramPaths paths_;
   TSettings settings_;
   TMainWindowObserver observer_{*this};
   TJobRunner runner_;
   std::unique_ptr<TInstanceLock> instanceLock_;
+  TInstanceChannel channel_;
+  QList<THandedPaths> handed_;  // not served yet
+  bool startWhenShown_ = false;
+  bool quitWhenDone_ = false;
+  int lastRunStatus_ = 2;
+  int runsStarted_ = 0;
   TUpdateWindows updateWindows_;
   std::unique_ptr<TvxUpdate> vxUpdate1;
   const QIcon startImages_[2];

@@ -23,10 +23,7 @@ void TMainWindowObserver::ResetProgress() {
 
 void TMainWindowObserver::AnnounceItem(int index, int progress, const QString& path,
                                        const QString& statusLine) {
-  OnWindowThread([&] {
-    window_.RzProgressBar1->setValue(progress);
-    window_.lblState->setText(statusLine);
-  });
+  // The status line and the bar follow the whole run (ShowRunProgress), not the item announced last.
 }
 
 void TMainWindowObserver::ShowLvState(int index, const QString& stateStr) {
@@ -48,7 +45,6 @@ void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
   OnWindowThread([&] {
     const TMyData record{result.CompressPath, result.pwd, false, result.rowState()};
     window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText);
-    if (result.progress >= 0) window_.RzProgressBar1->setValue(result.progress);
   });
 }
 
@@ -60,6 +56,7 @@ void TMainWindowObserver::ShowSummary(const TRunSummary& summary) {
     window_.ListView1->viewport()->update();
     // The run stays active until the user has read this.
     if (!summary.failureText.isEmpty()) msgbox::UnpromptedWarning(&window_, summary.failureText);
+    window_.RunEnded(summary);
   });
 }
 
@@ -68,25 +65,40 @@ void TMainWindowObserver::ShowWarning(const QString& message) {
 }
 
 void TMainWindowObserver::ShowItemProgress(int index, const TProgress& progress) {
+  KeepLatest([&] { progress_.insert(index, progress); });
+}
+
+void TMainWindowObserver::ShowRunProgress(const TRunProgress& progress) {
+  KeepLatest([&] { runProgress_ = progress; });
+}
+
+template <typename Keep>
+void TMainWindowObserver::KeepLatest(Keep keep) {
   {
     std::lock_guard lock(progressMutex_);
-    progress_.insert(index, progress);
+    keep();
     if (progressQueued_) return;
     progressQueued_ = true;
   }
-  // Queued before any later step of the item, so the row's next text always comes after it.
+  // Queued before any later step of the item or the run, so the next text always comes after it.
   QMetaObject::invokeMethod(
       &window_, [this] { ShowLatestProgress(); }, Qt::QueuedConnection);
 }
 
 void TMainWindowObserver::ShowLatestProgress() {
   QMap<int, TProgress> latest;
+  std::optional<TRunProgress> run;
   {
     std::lock_guard lock(progressMutex_);
     latest.swap(progress_);
+    run.swap(runProgress_);
     progressQueued_ = false;
   }
   if (detached_) return;
   for (auto it = latest.cbegin(); it != latest.cend(); ++it)
     window_.ListView1->SetCell(it.key(), TBatchList::colState, TStatusText::InProgress(it.value()));
+  if (!run) return;
+  window_.RzProgressBar1->setValue(run->percent);
+  // Between the last item's end and the summary no item is in progress: the line stays.
+  if (!run->statusLine.isEmpty()) window_.lblState->setText(run->statusLine);
 }

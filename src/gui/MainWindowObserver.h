@@ -1,11 +1,14 @@
 #pragma once
-// The window's side of a run. The runner reports each step from its worker thread; every step is
-// carried out on the window thread while the worker waits for it, so rows, labels and messages
-// change in the runner's order and the window stays responsive between steps. This is the one
-// place that reads the runner's item results and summary.
+// The window's side of a run. The runner reports each step from the worker on the item, several
+// items at once when it runs several workers; every step is carried out on the window thread
+// while that worker waits for it, so each row changes in its item's order, every running row
+// shows its own status and percentage, and the window stays responsive between steps. The status
+// line and the progress bar follow the run as a whole. This is the one place that reads the
+// runner's item results and summary.
 #include <QMap>
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 #include "app/JobObserver.h"
 
@@ -26,12 +29,19 @@ class TMainWindowObserver : public IJobObserver {
   void RecordResult(int index, const TItemResult& result) override;
   void ShowSummary(const TRunSummary& summary) override;
   void ShowWarning(const QString& message) override;
-  // The one step the worker does not wait for: each row's latest progress is kept and one call to
-  // show them is queued at a time, so a busy window never holds an engine up and nothing piles up.
+  bool ShowsItemsAtOnce() const override { return true; }
+  // The two steps no worker waits for: each row's latest progress and the run's are kept and one
+  // call to show them is queued at a time, so a busy window never holds an engine up and nothing
+  // piles up.
   void ShowItemProgress(int index, const TProgress& progress) override;
+  void ShowRunProgress(const TRunProgress& progress) override;
 
  private:
-  // On the window thread: each row's status cell shows its latest progress.
+  // Keeps the latest values and queues the call that shows them, unless one is queued already.
+  template <typename Keep>
+  void KeepLatest(Keep keep);
+  // On the window thread: each row's status cell shows its latest progress, the status line and
+  // the bar the run's.
   void ShowLatestProgress();
 
   // Runs the step on the window thread and returns when it is done.
@@ -42,5 +52,6 @@ class TMainWindowObserver : public IJobObserver {
   std::atomic<bool> detached_{false};
   std::mutex progressMutex_;       // guards what follows
   QMap<int, TProgress> progress_;  // by row, not shown yet
+  std::optional<TRunProgress> runProgress_;
   bool progressQueued_ = false;
 };

@@ -237,11 +237,21 @@ QGroupBox* TfrmSetting::BuildPackingGroup(QWidget* page) {
                               "可以避免压缩时误删原文件夹里的内容。"
                               "\r\n\r\n注意:勾选本项，将导致处理文件夹时耗时变长。"));
 
+  edtJobs = Named(new QSpinBox(group), "edtJobs");
+  edtJobs->setRange(0, kMaxJobs);
+  edtJobs->setSpecialValueText(tr("0(每核一个)"));
+  edtJobs->setToolTip(tr("同时解压、清理并打包的压缩包个数。\r\n\r\n"
+                         "0：每个处理器核心一个(默认)；1：处理完一个再处理下一个。"));
+
   auto* layout = new QVBoxLayout(group);
   layout->setSpacing(2);  // seven rows of check boxes and the page still fit the design height
   auto* passwordRow = new QHBoxLayout;
   passwordRow->addWidget(Named(BuddyLabel(tr("默认解压密码"), edtUnCompressPwd), "Label8"));
   passwordRow->addWidget(edtUnCompressPwd, 1);
+  // Beside the password rather than on a row of its own, so the page keeps its height.
+  passwordRow->addSpacing(12);
+  passwordRow->addWidget(Named(BuddyLabel(tr("同时处理的压缩包数"), edtJobs), "Label10"));
+  passwordRow->addWidget(edtJobs);
   layout->addLayout(passwordRow);
   // Opening the archives inside is what lets the cleanup reach their content: beside it, on its row.
   auto* cleanupRow = new QHBoxLayout;
@@ -304,6 +314,7 @@ void TfrmSetting::FormCreate() {
   cbbFileName->setCurrentIndex(stored_.nameType);
   cbbCompressExt->setCurrentIndex(stored_.CompressExt);
   cbbOutputPath->setEditText(stored_.OutputFolder);
+  edtJobs->setValue(stored_.Jobs);
 
   chkCompressPwdClick();
   chkRARToFromClick();
@@ -376,6 +387,7 @@ TSettings TfrmSetting::SettingsFromControls() const {
   s.PluginFormats = chkPluginFormats->isChecked();
   s.KeepTime = chkKeepTime->isChecked();
   s.NestedDepth = chkNested->isChecked() ? spnNestedDepth->value() : 0;
+  s.Jobs = edtJobs->value();
   return s;
 }
 

@@ -88,6 +88,7 @@ class TfrmSetting : public QDialog {
   QCheckBox* chkPluginFormats;
   QCheckBox* chkInfoTip;
   QCheckBox* chkCopyFolder;
+  QSpinBox* edtJobs;  // items worked on at once
   // The text pages.
   QPlainTextEdit* mmoComment;
   QPlainTextEdit* mmoList;

@@ -1,4 +1,5 @@
-// harrowmint: the desktop program. Arguments: [--home DIR] [PATH...]; the paths start in the list.
+// harrowmint: the desktop program. Arguments: [--home DIR] [--start [--quit-when-done]] [PATH...];
+// the paths start in the list, or go to the window already running from the same program folder.
 #include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "cli/CliDocs.h"
+#include "gui/InstanceChannel.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 #include "gui/Theme.h"
@@ -15,6 +17,8 @@
 
 namespace {
 
+// With --quit-when-done the program ends with the run's status instead: 0 every item made a
+// plausible archive, 1 some did not, 2 the run could not start.
 enum TExitCode { ecOk = 0, ecAlreadyRunning = 1, ecUsage = 2 };
 
 // The options that only print a text, answered before the window system is touched: they work
@@ -54,6 +58,11 @@ void InstallTranslation(QApplication& app, const TProgramPaths& paths) {
     app.installTranslator(translator);
 }
 
+int UsageError(const QString& why) {
+  std::fprintf(stderr, "harrowmint: %s\n\n%s", qUtf8Printable(why), qUtf8Printable(WindowUsage()));
+  return ecUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,22 +74,35 @@ int main(int argc, char** argv) {
 
   QStringList arguments = app.arguments().mid(1);
   const TProgramPaths paths = TProgramPaths::FromArguments(arguments);
+  THandedPaths given;
+  bool quitWhenDone = false;
   for (const QString& argument : arguments) {
-    if (argument.startsWith('-')) {
-      std::fprintf(stderr, "harrowmint: unknown option %s\n\n%s", qUtf8Printable(argument),
-                   qUtf8Printable(WindowUsage()));
-      return ecUsage;
+    if (argument == QLatin1String("--start")) {
+      given.start = true;
+    } else if (argument == QLatin1String("--quit-when-done")) {
+      quitWhenDone = true;
+    } else if (argument.startsWith('-')) {
+      return UsageError(QStringLiteral("unknown option ") + argument);
+    } else {
+      given.paths << QFileInfo(argument).absoluteFilePath();
     }
   }
+  if (quitWhenDone && !given.start) return UsageError(QStringLiteral("--quit-when-done needs --start"));
   if (qgetenv("HARROWMINT_MESSAGES") == "stderr") AnswerMessagesOnStandardError();
+
+  // A window of this program folder runs already: it takes the paths. Without paths, or when it
+  // does not answer, this start goes on and the window's lock decides.
+  if (!given.paths.isEmpty() && TInstanceChannel::HandOver(paths.programFolder(), given)) return ecOk;
 
   theme::Apply(app);
   InstallTranslation(app, paths);
   Tfrmmain window(paths);
   // A forced update handed over before the window was shown: the updater takes it from here.
   if (window.updateHandedOver()) return ecOk;
-  for (const QString& path : arguments) window.ListView1->AddPath(QFileInfo(path).absoluteFilePath());
+  window.AddPaths(given.paths);
+  if (given.start) window.StartWhenShown(quitWhenDone);
   window.show();
   const int code = app.exec();
-  return window.refusedAsSecondInstance() ? ecAlreadyRunning : code;
+  if (window.refusedAsSecondInstance()) return ecAlreadyRunning;
+  return quitWhenDone ? window.lastRunStatus() : code;
 }

@@ -92,6 +92,7 @@ TSettings LoadSettings(const TProgramPaths& paths) {
   s.CompressExt = ini.Index(QStringLiteral("CompressExt"), ofRAR, of7z);
   s.NestedDepth = ini.Index(QStringLiteral("NestedDepth"), 0, kMaxNestedDepth);
   s.TestOutput = ini.Index(QStringLiteral("TestOutput"), toWhenReplacing, toWhenReplacing);
+  s.Jobs = ini.Index(QStringLiteral("Jobs"), 0, kMaxJobs);
   return s;
 }
 
@@ -118,7 +119,7 @@ bool SaveSettings(const TProgramPaths& paths, const TSettings& s) {
          base64("CompressPwd", s.CompressPwd) && base64("UnCompressPwd", s.UnCompressPwd) &&
          flag("NoCompressEXE", s.NoCompressEXE) && flag("InfoTip", s.InfoTip) &&
          flag("CopyFolder", s.CopyFolder) && flag("PluginFormats", s.PluginFormats) &&
-         flag("KeepTime", s.KeepTime) && number("NestedDepth", s.NestedDepth);
+         flag("KeepTime", s.KeepTime) && number("NestedDepth", s.NestedDepth) && number("Jobs", s.Jobs);
 }
 
 QString GetMachineValue(const TProgramPaths& paths, const QString& key) {

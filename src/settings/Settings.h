@@ -20,6 +20,9 @@ inline constexpr int kMaxNestedDepth = 3;
 // Naming modes (`nameType`).
 enum TNameType : int { ntByDate = 0, ntBySourceName = 1 };
 
+// The most items a run works on at once by the settings (the command line may ask for more).
+inline constexpr int kMaxJobs = 64;
+
 struct TSettings {
   QString OutputFolder;                               // "OutputPath"; default program folder + "OutputPath"
   QString fileNameFormat = QStringLiteral("<name>");  // "FileName"
@@ -46,6 +49,8 @@ struct TSettings {
   int NestedDepth = 0;
   // "TestOutput", a TTestOutput; not edited anywhere, as the extraction limits below.
   int TestOutput = toWhenReplacing;
+  // "Jobs": items worked on at once, 0 for one per processor core; 0..kMaxJobs, else 0.
+  int Jobs = 0;
 
   // Never stored: the password list a run was given in place of the data folder's Passwords.dat
   // (empty: that one).

@@ -66,6 +66,38 @@ TEST(OrderedObserver, PassesStepsInInputOrder) {
   }
 }
 
+// An observer of rows, as the window is: nothing is held for it.
+class RowsObserver : public RecordingObserver {
+ public:
+  bool ShowsItemsAtOnce() const override { return true; }
+};
+
+TEST(OrderedObserver, AnObserverOfRowsGetsEveryItemsStepsAsTheyComeAndTheRunsProgress) {
+  const QStringList script = {"announce 1", "state 1 b",  "progress 1 40", "announce 0",
+                              "record 1",   "finish 1",   "state 0 a",     "finish 0"};
+  const QList<int> percents = {0, 35, 35, 50, 100};
+  {
+    RowsObserver observer;
+    TOrderedObserver ordered(observer, 2);
+    Play(ordered, script);
+    EXPECT_EQ(observer.steps, QStringList({"announce 1 0", "state 1 b", "progress 1 40", "announce 0 0",
+                                           "record 1", "state 0 a"}));
+    QList<int> heard;
+    for (const TRunProgress& p : observer.RunProgress()) heard << p.percent;
+    EXPECT_EQ(heard, percents);
+    EXPECT_TRUE(observer.RunProgress().last().statusLine.isEmpty()) << "nothing is in progress at the end";
+  }
+  {
+    // An observer of lines hears the same progress of the run while its steps are held.
+    RecordingObserver observer;
+    TOrderedObserver ordered(observer, 2);
+    Play(ordered, script);
+    QList<int> heard;
+    for (const TRunProgress& p : observer.RunProgress()) heard << p.percent;
+    EXPECT_EQ(heard, percents);
+  }
+}
+
 // An observer that keeps one step (a warning box, a slow window) until the test lets it go, and
 // records what it is shown meanwhile, from any thread.
 class GatedObserver : public RecordingObserver {

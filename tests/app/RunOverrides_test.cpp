@@ -13,6 +13,7 @@ TEST(RunOverrides, OnlyWhatIsGivenReplacesTheSettings) {
   stored.SetCompressPwd = true;
   stored.CompressPwd = QStringLiteral("stored");
   stored.UnCompressPwd = QStringLiteral("open");
+  stored.Jobs = 3;
 
   const TSettings untouched = ApplyRunOverrides(stored, {});
   EXPECT_EQ(untouched.CompressExt, ofRAR);
@@ -21,18 +22,21 @@ TEST(RunOverrides, OnlyWhatIsGivenReplacesTheSettings) {
   EXPECT_EQ(untouched.CompressPwd, "stored");
   EXPECT_EQ(untouched.UnCompressPwd, "open");
   EXPECT_FALSE(untouched.PluginFormats);
+  EXPECT_EQ(untouched.Jobs, 3);
 
   const TSettings all = ApplyRunOverrides(stored, {.format = of7z,
                                                    .outputFolder = QStringLiteral("/tmp/other"),
                                                    .password = QStringLiteral("pw"),
                                                    .unpackPassword = QString(),
-                                                   .pluginFormats = true});
+                                                   .pluginFormats = true,
+                                                   .jobs = 0});
   EXPECT_EQ(all.CompressExt, of7z);
   EXPECT_EQ(all.OutputFolder, "/tmp/other");
   EXPECT_TRUE(all.SetCompressPwd);
   EXPECT_EQ(all.CompressPwd, "pw");
   EXPECT_EQ(all.UnCompressPwd, "") << "an empty box is a password too: none";
   EXPECT_TRUE(all.PluginFormats);
+  EXPECT_EQ(all.Jobs, 0) << "one per processor core, for this run";
 
   stored.PluginFormats = true;
   EXPECT_TRUE(ApplyRunOverrides(stored, {}).PluginFormats);

@@ -2,6 +2,7 @@
 // A program folder for runner tests, an observer that records every step, and a run helper.
 #include <QFile>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "app/JobRunner.h"
@@ -41,12 +42,24 @@ class RecordingObserver : public IJobObserver {
     progress[index] << p;
     Step(QStringLiteral("progress %1 %2").arg(index).arg(p.percent()));
   }
+  // From any worker thread.
+  void ShowRunProgress(const TRunProgress& p) override {
+    std::lock_guard lock(runProgressMutex_);
+    runProgress << p;
+  }
+  QList<TRunProgress> RunProgress() {
+    std::lock_guard lock(runProgressMutex_);
+    return runProgress;
+  }
   void ShowSummary(const TRunSummary& s) override {
     summary = s;
     Step("summary");
   }
 
  private:
+  std::mutex runProgressMutex_;
+  QList<TRunProgress> runProgress;
+
   void Step(const QString& step) {
     steps << step;
     if (onStep) onStep(step);

@@ -24,7 +24,7 @@ const QStringList kShownOptions = {
     "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
     "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
-const QStringList kWindowOptions = {"--home", "--version", "--help", "-h"};
+const QStringList kWindowOptions = {"--home", "--start", "--quit-when-done", "--version", "--help", "-h"};
 
 // Each program's texts: the options they show and those they must not.
 struct ProgramCase {
@@ -33,7 +33,7 @@ struct ProgramCase {
   QStringList absent;
 };
 QList<ProgramCase> Programs() {
-  return {{Cli(), kShownOptions, kHiddenOptions},
+  return {{Cli(), kShownOptions, kHiddenOptions + QStringList{"--start", "--quit-when-done"}},
           {Window(), kWindowOptions, kHiddenOptions + QStringList{"--format", "--engines", "--jobs"}}};
 }
 

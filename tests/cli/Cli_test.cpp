@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <thread>
 
 #include "CliHome.h"
 
@@ -260,6 +261,37 @@ TEST(Cli, MixedPasswordsAnAesZipAndAVolumeSetOnTwoWorkers) {
   EXPECT_EQ(RunTool("unzip", {"-p", h.Out("set.zip"), "large.bin"}).out, large);
 }
 
+// Items at once: the setting Jobs of the data folder (one per processor core unless changed), or
+// --jobs for one run; the run says how many with --verbose.
+TEST(Cli, ItemsAtOnceFollowTheSettingUnlessJobsIsGiven) {
+  CliHome h;
+  WriteFile(h.In("a.bin"), RandomBytes(9000));
+  const QString cores = QString::number(std::max(1u, std::thread::hardware_concurrency()));
+  const struct {
+    QByteArray ini;  // Setting.ini, none when empty
+    QStringList options;
+    QString atOnce;
+  } cases[] = {
+      {"", {}, cores},
+      {"[Setting]\r\nJobs=3\r\n", {}, "3"},
+      {"[Setting]\r\nJobs=3\r\n", {"--jobs", "1"}, "1"},
+      {"[Setting]\r\nJobs=3\r\n", {"--jobs", "0"}, cores},
+      {"[Setting]\r\nJobs=many\r\n", {}, cores},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ini.constData() + c.options.join(' ').toStdString());
+    QFile::remove(h.home + "/Data/Setting.ini");
+    if (!c.ini.isEmpty()) WriteFile(h.home + "/Data/Setting.ini", c.ini);
+    QFile::remove(h.Out("a.zip"));
+    const ToolRun run =
+        h.Run(QStringList{"--verbose", "--format", "zip", "--output", h.home + "/out"} + c.options +
+                               QStringList{h.In("a.bin")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(Lines(run.err).contains("harrowmint.job: items worked on at once: " + c.atOnce))
+        << run.err.constData();
+  }
+}
+
 TEST(Cli, FailedItemsGiveExitCodeOneAndTheFailureText) {
   CliHome h;
   WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
@@ -398,8 +430,8 @@ TEST(Cli, TerminationStopsTheRunAfterEndingThePacker) {
   WriteFile(h.In("second/b.bin"), "b");
 
   QProcess cli;
-  cli.start(Cli(), {"--home", h.home, "--format", "rar", "--output", h.home + "/out", h.In("first"),
-                    h.In("second")});
+  cli.start(Cli(), {"--home", h.home, "--jobs", "1", "--format", "rar", "--output", h.home + "/out",
+                    h.In("first"), h.In("second")});
   ASSERT_TRUE(cli.waitForStarted());
   for (int i = 0; i < 600 && !QFileInfo::exists(marker); ++i) QThread::msleep(50);
   ASSERT_TRUE(QFileInfo::exists(marker));

@@ -41,7 +41,10 @@ struct Expected {
 TEST(MainWindowRun, ArchivesFoldersAndFilesRepackedFromTheButton) {
   for (const char* tool : {"zip", "7z", "rar", "unzip"}) HM_REQUIRE_TOOL(tool);
   WindowHome h;
-  h.Save(h.QuickSettings());
+  // One item after another: each row's whole way, and the line and bar as each item starts.
+  TSettings settings = h.QuickSettings();
+  settings.Jobs = 1;
+  h.Save(settings);
   const QString tree = h.home + "/tree";
   WriteFile(tree + "/data.bin", RandomBytes(20000));
   WriteFile(tree + "/notes.txt", "notes\r\n");
@@ -229,23 +232,6 @@ TEST(MainWindowRun, MixedPasswordsAnAesZipAndAVolumeSet) {
   EXPECT_EQ(RunTool("unzip", {"-p", h.Out("set.zip"), "large.bin"}).out, large);
 }
 
-// A program folder whose RAR packer takes a minute, and says when it has started.
-struct SlowPackerHome : WindowHome {
-  QString marker = home + "/packer-started";
-
-  SlowPackerHome() : WindowHome(true) {
-    QFile::remove(home + "/Engine");
-    WriteFile(home + "/Engine/rar", ("#!/bin/sh\ntouch '" + marker + "'\nexec sleep 60\n").toUtf8());
-    QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    TSettings settings = QuickSettings();
-    settings.CompressExt = ofRAR;
-    Save(settings);
-    WriteFile(In("first/a.bin"), "a");
-    WriteFile(In("second/b.bin"), "b");
-  }
-  bool PackerStarted() const { return QFileInfo::exists(marker); }
-};
-
 TEST(MainWindowRun, WhileRunningListChangesAreRefusedAndStopEndsThePacker) {
   SlowPackerHome h;
   TMessageRecorder recorder;
@@ -353,6 +339,55 @@ TEST(MainWindowRun, TheRowShowsThePercentWhilePackingAndTheFinalTextAfter) {
   EXPECT_EQ(w.lblState->text(), "状态:打包完毕,共完成1个。");
   EXPECT_EQ(recorder.texts(), QStringList());
   EXPECT_EQ(RunTool("rar", {"lb", h.Out("first.rar")}).out, "a.bin\n");
+}
+
+// A new run clears what the last one left in the rows it works on before it reaches them, so no
+// row reads as done or failed while it waits; a row left unchecked keeps its result. The bar counts
+// the item under way by its own fraction.
+TEST(MainWindowRun, ANewRunClearsItsRowsBeforeReachingThem) {
+  HM_REQUIRE_TOOL("rar");
+  HeldPackerHome h;
+  TSettings settings = LoadSettings(h.paths);
+  settings.Jobs = 1;
+  h.Save(settings);
+  WriteFile(h.In("damaged.zip"), "PK\x03\x04" + RandomBytes(2000));
+  WriteFile(h.go, "");
+  TMessageRecorder recorder;
+  Tfrmmain w(h.paths);
+  w.show();
+  for (const char* source : {"first", "damaged.zip", "first"}) w.ListView1->AddPath(h.In(source));
+  Click(w.btnStart);
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }, 60000));
+  const QList<QStringList> firstRun = RowTexts(*w.ListView1);
+  ASSERT_EQ(firstRun[1][TBatchList::colState], "无法解压");
+  ASSERT_EQ(firstRun[2][TBatchList::colOutputName], "first_1.rar");
+
+  QFile::remove(h.go);
+  w.ListView1->Row(2)->setCheckState(TBatchList::colType, Qt::Unchecked);
+  Click(w.btnStart);
+  const TBatchItem* waiting = w.ListView1->Row(1);
+  EXPECT_EQ(waiting->text(TBatchList::colOutputName), "");
+  EXPECT_EQ(waiting->text(TBatchList::colOutputSize), "");
+  EXPECT_EQ(waiting->text(TBatchList::colState), "");
+  EXPECT_EQ(waiting->foreground(TBatchList::colPath), QBrush()) << "drawn in the normal colour";
+  EXPECT_EQ(waiting->data.state, isNotProcessed);
+  EXPECT_EQ(RowTexts(*w.ListView1)[2], firstRun[2]) << "an unchecked row keeps its result";
+  EXPECT_EQ(w.ListView1->Row(2)->foreground(TBatchList::colPath).color(), theme::PlausibleText());
+
+  const auto state = [&] { return w.ListView1->Row(0)->text(TBatchList::colState); };
+  ASSERT_TRUE(WaitUntil([&] { return state() == QStringLiteral("正在压缩中... 42%"); }, 60000))
+      << state().toStdString();
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colOutputName), "");
+  EXPECT_EQ(w.lblState->text(), "状态:正在打包【" + h.In("first") + "】...");
+  // Of three items none has finished; the first has packed 42%, the second half of its way.
+  EXPECT_EQ(w.RzProgressBar1->value(), (500 + 42 * 5) * 100 / 3000);
+  EXPECT_EQ(RowTexts(*w.ListView1)[1], firstRun[1].mid(0, TBatchList::colOutputName) + QStringList({"", "", ""}));
+
+  WriteFile(h.go, "");
+  ASSERT_TRUE(WaitUntil([&] { return !w.isRunning(); }, 60000));
+  EXPECT_EQ(w.ListView1->Row(0)->text(TBatchList::colOutputName), "first_2.rar");
+  EXPECT_EQ(w.ListView1->Row(1)->text(TBatchList::colState), "无法解压");
+  EXPECT_EQ(w.ListView1->Row(1)->foreground(TBatchList::colPath).color(), theme::FailedText());
 }
 
 // An engine's thread is never held up by a busy window: the reports return at once, and the

@@ -52,7 +52,7 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
       ToAnsi(QStringLiteral("[Setting]\r\nFileName=[站点]<name>\r\nnameType=7\r\nCompressExt=2\r\n"
                             "OutputPath=/srv/out/<yyyy>\r\nDelVer=1\r\nLockRAR=yes\r\n"
                             "SetCompressPwd=0\r\nCompressPwd=") +
-             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\nNestedDepth=3\r\n"));
+             Base64Ansi(QStringLiteral("密码")) + "\r\nRARToFrom=1\r\nInfoTip=0\r\nKeepTime=1\r\nNestedDepth=3\r\nJobs=3\r\n"));
   install.Write("delete.dat", "\xEF\xBB\xBF" + QStringLiteral("*.url\r\n广告*.txt\r\n").toUtf8());
   install.Write("Comment.txt", ToAnsi(QStringLiteral("欢迎\r\n第二行")));
   TOpenDialog ui(install);
@@ -65,6 +65,7 @@ TEST(SettingDialog, OpensWithTheStoredSettingsAndTexts) {
   EXPECT_EQ(ui.Get<QComboBox>("cbbOutputPath")->currentText(), QStringLiteral("/srv/out/<yyyy>"));
   EXPECT_EQ(ui.Get<QLineEdit>("edtPwd")->text(), QStringLiteral("密码"));
   EXPECT_EQ(ui.Get<QLineEdit>("edtUnCompressPwd")->text(), QString());
+  EXPECT_EQ(ui.Get<QSpinBox>("edtJobs")->value(), 3);
 
   const std::pair<const char*, bool> checks[] = {
       {"chkDelVer", true},         {"chkLockRAR", false},       {"chkDeleteAds", true},
@@ -104,6 +105,8 @@ TEST(SettingDialog, FreshInstallShowsTheDefaults) {
   EXPECT_FALSE(ui.Get<QSpinBox>("spnNestedDepth")->isEnabled());
   EXPECT_FALSE(ui.Get<QLineEdit>("edtPwd")->isEnabled());
   EXPECT_TRUE(ui.Get<QLineEdit>("edtFileName")->isEnabled());
+  EXPECT_EQ(ui.Get<QSpinBox>("edtJobs")->value(), 0);
+  EXPECT_EQ(ui.Get<QSpinBox>("edtJobs")->text(), QStringLiteral("0(每核一个)"));
   EXPECT_FALSE(QFileInfo::exists(install.paths.dataFolder())) << "opening writes nothing";
 }
 
@@ -132,6 +135,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   for (int i = 0; i < 3; ++i) QTest::keyClick(depth, Qt::Key_Up);  // from 1, and no further than 3
   EXPECT_EQ(depth->value(), 3);
   QTest::keyClick(depth, Qt::Key_Down);
+  ui.Get<QSpinBox>("edtJobs")->setValue(1);
   TypeLines(ui.Get<QPlainTextEdit>("mmoList"), {"*.url", "*.htm"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoComment"), {"Welcome", "", "www.example.com"});
   TypeLines(ui.Get<QPlainTextEdit>("mmoFileNameDelete"), {"[www.example.com]"}, true);
@@ -162,7 +166,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
                                   "CompressPwd=")) +
                 Base64Ansi(QStringLiteral("密码 it's")) +
                 "\r\nUnCompressPwd=YWJj\r\nNoCompressEXE=0\r\nInfoTip=1\r\nCopyFolder=1\r\n"
-                "PluginFormats=1\r\nKeepTime=1\r\nNestedDepth=2\r\n");
+                "PluginFormats=1\r\nKeepTime=1\r\nNestedDepth=2\r\nJobs=1\r\n");
   EXPECT_EQ(testsupport::TreeListing(install.paths.dataFolder()),
             (QStringList{"Comment.txt", "NameDelete.dat", "Setting.ini", "TxtDelete.dat", "delete.dat"}))
       << "data.db is left alone when the rule page was never opened";
@@ -175,6 +179,7 @@ TEST(SettingDialog, OkWritesExactlyTheFilesAndKeysInTheirEncoding) {
   EXPECT_TRUE(again.Get<QCheckBox>("chkPluginFormats")->isChecked());
   EXPECT_TRUE(again.Get<QCheckBox>("chkKeepTime")->isChecked());
   EXPECT_EQ(again.Get<QSpinBox>("spnNestedDepth")->value(), 2);
+  EXPECT_EQ(again.Get<QSpinBox>("edtJobs")->value(), 1);
   Click(again.Get<QPushButton>("btnOK"));
   EXPECT_EQ(DataFiles(install), saved);
 
@@ -425,6 +430,9 @@ TEST(SettingDialog, CaptionsItemsAndHints) {
        "则用该插件解压，清理后再重新打包；没有插件的文件依旧直接打包。\r\n\r\n"
        "多段扩展名优先：例如x.tar.gz先使用targz.pk，没有时再使用gz.pk。\r\n\r\n"
        "注意：插件指定的解压程序不存在时，将提示“引擎加载失败”。"},
+      {"Label10", "同时处理的压缩包数", ""},
+      {"edtJobs", "",
+       "同时解压、清理并打包的压缩包个数。\r\n\r\n0：每个处理器核心一个(默认)；1：处理完一个再处理下一个。"},
       {"chkInfoTip", "鼠标悬停列表时，显示输出压缩包内容提示", "只有当压缩完成后才能显示。"},
       {"chkKeepTime", "保留原文件时间", "勾选本项，输出的压缩包将使用原文件的修改时间。"},
       {"chkCopyFolder", "如果待压缩的是文件夹,则先复制到临时文件夹再处理",

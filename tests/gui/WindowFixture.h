@@ -2,6 +2,7 @@
 // What window tests share: a program folder of their own (the build's engines, settings written
 // by the test), the event loop kept running while a test waits, and a hand for modal dialogs.
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
@@ -47,6 +48,27 @@ struct WindowHome {
     SetMachineValue(paths, "Run", "1");
     SetMachineValue(paths, "Pack", "1");
   }
+};
+
+// A program folder whose RAR packer takes a minute, and says when it has started; items worked on
+// at once as `jobs` asks (one after another unless told).
+struct SlowPackerHome : WindowHome {
+  explicit SlowPackerHome(int jobs = 1) : WindowHome(true) {
+    QFile::remove(home + "/Engine");
+    testsupport::WriteFile(home + "/Engine/rar", ("#!/bin/sh\ntouch '" + home + "/packer-started.'$$\nexec sleep 60\n").toUtf8());
+    QFile::setPermissions(home + "/Engine/rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TSettings settings = QuickSettings();
+    settings.CompressExt = ofRAR;
+    settings.Jobs = jobs;
+    Save(settings);
+    testsupport::WriteFile(In("first/a.bin"), "a");
+    testsupport::WriteFile(In("second/b.bin"), "b");
+  }
+  // How many packers have started so far.
+  int PackersStarted() const {
+    return int(QDir(home).entryList({QStringLiteral("packer-started.*")}, QDir::Files).size());
+  }
+  bool PackerStarted() const { return PackersStarted() > 0; }
 };
 
 // A shown window over a program folder of its own where the first-use tips were shown before,

@@ -13,7 +13,8 @@ void PrintTo(const TSettings& s, std::ostream* os) {
   *os << "{" << s.OutputFolder.toStdString() << " | " << s.fileNameFormat.toStdString() << " | " << s.nameType
       << s.CompressExt << " | " << s.DelCompressVer << s.LockRAR << s.DeleteAds << s.DelRarFileName
       << s.MustToFolder << s.SetCompressPwd << s.NoCompressEXE << s.RARToFrom << s.InfoTip << s.CopyFolder
-      << s.PluginFormats << s.KeepTime << " | " << s.NestedDepth << s.TestOutput << " | " << s.CompressPwd.toStdString() << " | "
+      << s.PluginFormats << s.KeepTime << " | " << s.NestedDepth << s.TestOutput << " | " << s.Jobs << " | "
+      << s.CompressPwd.toStdString() << " | "
       << s.UnCompressPwd.toStdString() << " | " << s.ampm.am.toStdString() << "/" << s.ampm.pm.toStdString()
       << "}";
 }
@@ -70,6 +71,7 @@ TEST(LoadSettings, MissingOrDamagedFilesGiveTheDefaults) {
   EXPECT_EQ(d.fileNameFormat, QStringLiteral("<name>"));
   EXPECT_EQ(d.nameType, 1);
   EXPECT_EQ(d.CompressExt, 0);
+  EXPECT_EQ(d.Jobs, 0) << "one item per processor core";
   EXPECT_TRUE(d.LockRAR && d.DeleteAds && d.DelRarFileName && d.InfoTip && d.CopyFolder);
   EXPECT_FALSE(d.DelCompressVer || d.MustToFolder || d.SetCompressPwd || d.NoCompressEXE || d.RARToFrom ||
                d.PluginFormats || d.KeepTime);
@@ -102,15 +104,19 @@ TEST(LoadSettings, NumbersOutOfRangeOrUnreadableGiveTheDefault) {
     QByteArray stored;
     int nameType;
     int compressExt;
+    int jobs;
   } cases[] = {
-      {"0", 0, 0},   {"1", 1, 1}, {"2", 1, 2},   {"5", 1, 0},           {"-1", 1, 0},
-      {"abc", 1, 0}, {"", 1, 0},  {"1.5", 1, 0}, {"99999999999", 1, 0}, {" 2", 1, 2},
+      {"0", 0, 0, 0},   {"1", 1, 1, 1}, {"2", 1, 2, 2},   {"5", 1, 0, 5},           {"-1", 1, 0, 0},
+      {"abc", 1, 0, 0}, {"", 1, 0, 0},  {"1.5", 1, 0, 0}, {"99999999999", 1, 0, 0}, {" 2", 1, 2, 2},
+      {"64", 1, 0, 64}, {"65", 1, 0, 0},
   };
   for (const auto& c : cases) {
-    TInstall install("[Setting]\r\nnameType=" + c.stored + "\r\nCompressExt=" + c.stored + "\r\n");
+    TInstall install("[Setting]\r\nnameType=" + c.stored + "\r\nCompressExt=" + c.stored +
+                     "\r\nJobs=" + c.stored + "\r\n");
     const TSettings s = install.Load();
     EXPECT_EQ(s.nameType, c.nameType) << c.stored.constData();
     EXPECT_EQ(s.CompressExt, c.compressExt) << c.stored.constData();
+    EXPECT_EQ(s.Jobs, c.jobs) << c.stored.constData();
   }
 }
 
@@ -203,6 +209,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   s.LockRAR = s.DeleteAds = s.DelRarFileName = s.InfoTip = s.CopyFolder = false;
   s.KeepTime = true;
   s.NestedDepth = 2;
+  s.Jobs = 3;
   s.CompressPwd = QStringLiteral("压缩 it's");
   s.UnCompressPwd = QStringLiteral("x=y;z");
   ASSERT_TRUE(SaveSettings(install.paths, s));
@@ -218,7 +225,7 @@ TEST(SaveSettings, WritesEveryKeyInOrderAndReadsBack) {
   EXPECT_EQ(keys, (QStringList{"am", "FileName", "nameType", "CompressExt", "OutputPath", "DelVer", "LockRAR",
                                "DeleteAds", "DelRarFileName", "MustToFolder", "SetCompressPwd", "RARToFrom",
                                "CompressPwd", "UnCompressPwd", "NoCompressEXE", "InfoTip", "CopyFolder",
-                               "PluginFormats", "KeepTime", "NestedDepth", "Run"}));
+                               "PluginFormats", "KeepTime", "NestedDepth", "Jobs", "Run"}));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nnameType=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nLockRAR=0\r\nDeleteAds=0\r\n")));
   EXPECT_TRUE(text.contains(QStringLiteral("\r\nUnCompressPwd=eD15O3o=\r\n")));

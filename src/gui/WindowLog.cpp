@@ -1,0 +1,3 @@
+#include "gui/WindowLog.h"
+
+Q_LOGGING_CATEGORY(lcWindow, "harrowmint.window")
