@@ -29,14 +29,7 @@ items=${BATCH_BENCH_ITEMS:-28}
 jobs=${BATCH_BENCH_JOBS:-1}
 
 source "$here/bench_home.sh"
-[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
-mkdir -p corpus/zip corpus/7z corpus/rar
-for tree in trees/*; do
-  name=$(basename "$tree")
-  [ -f "corpus/zip/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/zip/$name.zip" .)
-  [ -f "corpus/7z/$name.7z" ] || (cd "$tree" && 7z a -bd "$work/corpus/7z/$name.7z" . >/dev/null)
-  [ -f "corpus/rar/$name.rar" ] || rar a -idq -r -ep1 "$work/corpus/rar/$name.rar" "$tree/*"
-done
+source "$here/bench_corpus.sh"
 
 for format in $formats; do
   # RAR is also set beside the raw tools packing in one run, as harrowmint does.

@@ -73,17 +73,14 @@ int TFolderPacker::PackFolder(const QString& folder, const QString& archive, con
 
 int TFolderPacker::Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles) {
   if (format == Format::Rar) return PackRar(folder, archive, addMustFiles);
-  bool ok;
   if (format == Format::Zip) {
     QStringList sources{folder + "/*"};
     if (addMustFiles) sources << mustFilesFolder_ + "/*";
-    ok = compress_.ZipFile(sources, archive);
-  } else {
-    QStringList dirs{folder + '/'};
-    if (addMustFiles) dirs << mustFilesFolder_ + '/';
-    ok = compress_.c7ZipFile(dirs, archive);
+    return RunPacker([&] { return compress_.ZipFile(sources, archive); });
   }
-  return ok ? prPacked : prFailed;
+  QStringList dirs{folder + '/'};
+  if (addMustFiles) dirs << mustFilesFolder_ + '/';
+  return RunPacker([&] { return compress_.c7ZipFile(dirs, archive); });
 }
 
 int TFolderPacker::PackRar(const QString& folder, const QString& archive, bool withMustFiles) {

@@ -13,7 +13,7 @@ enum TPackResult : int {
   prFailed = 0,          // nothing to pack, an add failed, the archive lacks a file it was given, or
                          // its data failed the test asked for
   prEngineMissing = -5,  // the RAR packer is not in the engine folder
-  prStopped = -6,        // a stop request killed the packer before the archive was complete
+  prStopped = -6,        // a stop request ended the packing before the archive was complete
 };
 
 // How many stop requests the run has had so far.
@@ -21,8 +21,9 @@ using TStopRequests = std::function<unsigned()>;
 
 class TFolderPacker {
  public:
-  // mustFilesFolder may end in '/'. A packer program that fails while a stop request comes (which
-  // kills it) leaves the archive unfinished: prStopped.
+  // mustFilesFolder may end in '/'. A packing that fails while a stop request comes (which kills
+  // the packer program, and ends the ZIP engine and the 7z library at their next block) leaves
+  // the archive unfinished: prStopped.
   TFolderPacker(IArchiveFacade& compress, const QString& mustFilesFolder, bool MustToFolder, bool LockRAR,
                 TStopRequests stopRequests = {});
 
@@ -39,7 +40,7 @@ class TFolderPacker {
   static std::optional<Format> FormatOf(const QString& format);
   int Pack(const QString& folder, const QString& archive, Format format, bool addMustFiles);
   int PackRar(const QString& folder, const QString& archive, bool withMustFiles);
-  // One run of the packer program: prPacked, prFailed, or prStopped when a stop came while it ran.
+  // One packing: prPacked, prFailed, or prStopped when a stop came while it ran.
   int RunPacker(const std::function<bool()>& run) const;
   unsigned StopRequests() const { return stopRequests_ ? stopRequests_() : 0; }
 

@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/ItemCauses.h"
 #include "app/JobLog.h"
 #include "app/PasswordBudget.h"
 #include "app/SourceReplace.h"
@@ -45,6 +46,7 @@ TItemJob::TItemJob(const TRunContext& run, const TVolumeSetPlan& volumePlan, TRu
       runFolder_(runFolder),
       compress_(compress),
       observer_(observer),
+      stopRequests_(stopRequests),
       naming_(run.settings, run.outputPath, run.outputExt, NameDeleteFile(run.paths), onUnreadable),
       cleaner_(CleanupRulesOf(run), onUnreadable),
       packer_(compress, run.paths.mustFilesFolder(), run.settings.MustToFolder, run.settings.LockRAR,
@@ -62,6 +64,7 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   progressIndex_ = index;
   throttle_.Reset();
   compress_.SetOnProgress([this](const TProgress& progress) { throttle_.Report(progress); });
+  const TItemCauses causes;
   TItemOutcome outcome;
   {
     TItem item(index, source, runFolder_, run_.dryRun);
@@ -85,7 +88,9 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
   // The output is finished, or was removed with the item's failure.
   runFolder_.EndOutput();
   compress_.SetOnProgress({});
-  return JudgeOutput(std::move(outcome));
+  TItemOutcome judged = JudgeOutput(std::move(outcome));
+  judged.causes = causes.lines();
+  return judged;
 }
 
 TItemOutcome TItemJob::ProcessSource(TItem& item) {
@@ -152,6 +157,7 @@ TItemOutcome TItemJob::ProcessArchive(TItem& item, const QString& archive, const
     ShowState(item, TStatusText::Extracting);
     extraction = Extract(item, archive, format);
   }
+  if (extraction.stopped) return Discarded(item, TStatusText::Stopped, TItemVerdict::Stopped);
   const int code = extraction.result.code;
   const QString& workFolder = extraction.folder;
   item.unpackPasswordIndex = extraction.passwordIndex;
@@ -195,7 +201,10 @@ TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSource
   std::optional<int> otherFailure;
   TExtractResult extracted;
   TPasswordBudget budget(run_.settings.MaxPasswordSeconds);
+  bool stopped = false;
   for (int i = -1; i < int(run_.passwordList.size()); ++i) {
+    // Before a try, and after one that failed: a failure then is the stop's.
+    if ((stopped = StopRequested())) break;
     const QString& password = i < 0 ? boxPassword : run_.passwordList[i];
     if (tried.contains(password)) continue;
     tried << password;
@@ -225,11 +234,11 @@ TExtraction TItemJob::Extract(TItem& item, const QString& archive, const TSource
     // The next try starts from an empty folder.
     item.folders.Remove(folder);
     if (extracted.code != crWrongPassword && !otherFailure) otherFailure = extracted.code;
-    if (!AnotherPasswordMayOpen(extracted)) break;
+    if ((stopped = StopRequested()) || !AnotherPasswordMayOpen(extracted)) break;
   }
   compress_.SetUnCompressPwd(boxPassword);
   extracted.code = otherFailure.value_or(extracted.code);
-  return {extracted, {}};
+  return {extracted, {}, -1, stopped};
 }
 
 bool TItemJob::AnotherPasswordMayOpen(const TExtractResult& extracted) {
@@ -287,6 +296,8 @@ TItemOutcome TItemJob::PackInRunFormat(TItem& item, const QString& folder) {
 }
 
 int TItemJob::PackFolder(const TItem& item, const QString& folder, const QString& format, bool replacesSource) {
+  // Nothing new begins once the user asked to stop.
+  if (StopRequested()) return prStopped;
   runFolder_.BeginOutput(item.output);
   const int test = run_.settings.TestOutput;
   return packer_.PackFolder(folder, item.output, format,

@@ -26,8 +26,9 @@
 
 class TItemJob {
  public:
-  // stopRequests: how many stop requests the run has had; only a packer one of them killed ends
-  // the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
+  // stopRequests: how many stop requests the run has had. Once there is one, no extraction or
+  // packing of the item begins, and one that a stop ended (a killed packer, an in-process engine
+  // that stopped at its next block) ends the item as stopped. onUnreadable hears of a data file the item needs that exists but cannot
   // be read (NameDelete.dat, data.db); the item goes on without its rules.
   // runFolder: where the item's work folders go, and where the output being written is noted.
   // volumePlan: the run's, shared by its workers; a volume whose set another item packs is skipped.
@@ -119,12 +120,14 @@ class TItemJob {
   static TItemOutcome CopyFailed(const TItem& item, const QString& workFolder);
 
   void ShowState(const TItem& item, const QString& state) { observer_.ShowLvState(item.index, state); }
+  bool StopRequested() const { return stopRequests_ && stopRequests_() > 0; }
 
   const TRunContext& run_;
   const TVolumeSetPlan& volumePlan_;
   TRunFolder& runFolder_;
   IArchiveFacade& compress_;
   IJobObserver& observer_;
+  TStopRequests stopRequests_;
   TOutputNaming naming_;
   TContentCleaner cleaner_;
   TFolderPacker packer_;

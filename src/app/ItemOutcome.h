@@ -2,6 +2,7 @@
 // How one checked item ended, as a value: each way through the item returns one, and JudgeOutput
 // alone decides what an output on disk counts for.
 #include <QString>
+#include <QStringList>
 
 #include "app/ContentCleanup.h"
 
@@ -42,6 +43,8 @@ struct TItemOutcome {
   // did not open and stay as they were; paths relative to the extracted tree's root.
   QStringList nestedOpened;
   QStringList nestedKept;
+  // The warnings logged while the item was worked on (TItemCauses): why it failed, first.
+  QStringList causes;
 };
 
 // The outcome as it counts: a way through the item that reports success stands only when a file

@@ -28,6 +28,7 @@ struct TItemResult {
   QString sizeText;              // output-size cell (SizeText), empty when there is no output
   int progress = -1;             // new progress in percent, -1 to leave it
   int unpackPasswordIndex = -1;  // TItemOutcome::unpackPasswordIndex
+  QStringList causes;            // TItemOutcome::causes: what the log said went wrong, first the cause
   // A dry run's item: CompressPath is the output it would get, cleanup what was done to a copy.
   bool dryRun = false;
   TCleanupReport cleanup;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QDateTime>
+#include <QFileInfo>
 #include <algorithm>
 #include <utility>
 
@@ -65,6 +66,7 @@ TStartResult TJobRunner::Start(const TSettings& settings, const TSnapshot& items
   workers_ = TItemWorkers::ForRequest(options.workers);
   isRunning_ = true;
   isExit_ = false;
+  stopRequests_ = 0;
   std::lock_guard lock(workerMutex_);
   try {
     myThread = std::thread(&TJobRunner::RunJob, this);
@@ -79,7 +81,7 @@ void TJobRunner::Stop() {
   isExit_ = true;
   // Counted before the kill, so that the packer it ends knows a stop came while it ran.
   ++stopRequests_;
-  // Engine programs (the RAR packer, plug-ins) end at once; in-process engines finish their step.
+  // Engine programs (the RAR packer, plug-ins) end at once; in-process engines at their next block.
   KillChildProcesses(getpid(), false);
 }
 
@@ -112,6 +114,7 @@ void TJobRunner::StartCompress() {
   warnedFiles_.clear();
   failure_ = nullptr;
   for (const QString& path : run_.unreadableFiles) WarnUnreadable(observer, path);
+  WarnMissingPackingEngine(observer);
   // Once for the run: finding the sets looks at every listed volume's siblings.
   const TVolumeSetPlan volumePlan(t_List);
   TItemWorkers workers(workers_, count);
@@ -129,6 +132,7 @@ void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer, const T
     compress->SetUnCompressPwd(run_.settings.UnCompressPwd);
     compress->SetCommentFile(CommentFile(run_.paths));
     compress->SetExtractLimits(run_.settings.extractLimits);
+    compress->SetStopRequest([this] { return isExit_.load(); });
     compress->SetOnEngineWarning([&observer](const QString& message) { observer.ShowWarning(message); });
     // A folder of its own per worker: each notes the one output it is writing, and holds what the
     // engines hand to a program.
@@ -179,6 +183,7 @@ TItemResult TJobRunner::RecordResult(int index, const TItemOutcome& outcome, con
   r.nestedOpened = outcome.nestedOpened;
   r.nestedKept = outcome.nestedKept;
   r.unpackPasswordIndex = outcome.unpackPasswordIndex;
+  r.causes = outcome.causes;
   if (outcome.outputExists) {
     r.fileSize = outcome.outputSize;
     r.sizeText = SizeText(outcome.outputSize);
@@ -195,6 +200,16 @@ void TJobRunner::WarnUnreadable(IJobObserver& observer, const QString& path) {
   }
   qCWarning(lcJob) << path << "exists but cannot be read; its content is not used in this run";
   observer.ShowWarning(TRunText::DataFileUnreadable(path));
+}
+
+void TJobRunner::WarnMissingPackingEngine(IJobObserver& observer) {
+  // Nothing is packed in a dry run; replacing sources packs each archive in its own format.
+  if (run_.dryRun || run_.settings.RARToFrom) return;
+  const QString engine = factory_()->MissingPackingEngine(run_.outputExt);
+  if (engine.isEmpty()) return;
+  qCWarning(lcJob) << "no" << run_.outputExt << "output can be made: the engine folder lacks" << engine;
+  const QFileInfo file(engine);
+  observer.ShowWarning(TRunText::PackingEngineMissing(file.fileName(), file.path() + '/'));
 }
 
 void TJobRunner::ShowSummary() {

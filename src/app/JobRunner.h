@@ -3,9 +3,11 @@
 // every checked item into one output archive, and reports each step to the observer. One worker
 // takes the items one after another; several take the next item in input order as each becomes
 // free, each with a facade of its own, and the observer still sees one item after another in
-// input order (TOrderedObserver). A stop request ends every running engine program at once and
-// the run after the items in progress; each of them is judged by its own results (only a packer
-// the stop killed makes it "已停止").
+// input order (TOrderedObserver; an observer of rows sees every running item as it goes). A stop
+// request ends every running engine program at once, every in-process extraction and packing at
+// its next block, and the run after the items in progress: an item whose extraction or packing
+// the stop ended, or that had yet to begin one, is "已停止" and leaves no output; an item that had
+// finished both is judged by its own results.
 #include <QSet>
 #include <QString>
 #include <atomic>
@@ -70,6 +72,8 @@ class TJobRunner {
   TItemResult RecordResult(int index, const TItemOutcome& outcome, const QString& pwd);
   // Tells the user, once a run, that a data file cannot be read.
   void WarnUnreadable(IJobObserver& observer, const QString& path);
+  // Tells the user, before any item, that the engine the run's output format needs is missing.
+  void WarnMissingPackingEngine(IJobObserver& observer);
   void ShowSummary();
 
   TProgramPaths paths_;

@@ -21,6 +21,7 @@ struct TExtraction {
   // The line of the run's password list that opened it (from 0); -1 for the decompression
   // password, none needed, or a failure.
   int passwordIndex = -1;
+  bool stopped = false;  // a stop request ended the tries, or came before the first
 };
 
 // Without pluginFormats, the signature and the facade's support test decide alone. With it, a file

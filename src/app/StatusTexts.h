@@ -87,6 +87,13 @@ struct TRunText {
     return QStringLiteral("无法读取密码列表“") + path + QStringLiteral("”。");
   }
 
+  // Said once at the start of a run whose output format needs an engine the engine folder lacks
+  // (every item would fail with "引擎加载失败" without saying why).
+  static QString PackingEngineMissing(const QString& engine, const QString& engineFolder) {
+    return QStringLiteral("找不到输出格式所需的引擎“") + engine + QStringLiteral("”，请把它放到引擎目录“") +
+           engineFolder + QStringLiteral("”中。");
+  }
+
   // A warning of our own: a rule list, the comment or data.db that exists but cannot be read would
   // otherwise leave its content out without a word.
   static QString DataFileUnreadable(const QString& path) {

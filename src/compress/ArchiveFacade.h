@@ -45,6 +45,11 @@ class IArchiveFacade {
   // (none for a plug-in); packing reports the source bytes packed (the RAR packer by its
   // percentage). Empty: nobody listens.
   virtual void SetOnProgress(TProgressHandler handler) = 0;
+  // Asked at every block while an extraction or packing works in the process (the ZIP engine,
+  // the 7z library, the unrar library's writes); once it says yes the operation ends at its next
+  // block and fails, leaving no output (an extraction's work folder keeps what it wrote). Engine
+  // programs are ended by the caller instead. Empty: never.
+  virtual void SetStopRequest(std::function<bool()> stopRequested) = 0;
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "".
   virtual QString GetFileRealExt(const QString& FilePath) const = 0;
@@ -78,6 +83,9 @@ class IArchiveFacade {
   virtual QStringList FileList() const = 0;
 
   virtual bool RarExeExists() const = 0;
+  // The engine file packing in `format` (".rar", ".zip", ".7z") needs when the engine folder lacks
+  // it (the RAR packer, the 7z library); "" when it is there or the format needs none (ZIP).
+  virtual QString MissingPackingEngine(const QString& format) const = 0;
   // A new RAR archive of the folders' content (or single files) at its root, with the comment
   // file's text as comment when that file exists, locked when `lock`; false when any of it
   // failed. Replaces what lies at rarFile only when complete.

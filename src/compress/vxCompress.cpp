@@ -301,6 +301,15 @@ bool TvxCompress::RarExeExists() const {
   return TRarPacker(context).RarExeExists();
 }
 
+QString TvxCompress::MissingPackingEngine(const QString& format) const {
+  TEngineContext context = context_;
+  context.engineFolder = GetEngineFolder();
+  QString engine;
+  if (format == QLatin1String(".rar")) engine = TRarPacker(context).RarExePath();
+  if (format == QLatin1String(".7z")) engine = TSevenZipEngine(context).LibraryPath();
+  return engine.isEmpty() || QFileInfo::exists(engine) ? QString() : engine;
+}
+
 int TvxCompress::RunEngine(const QString& program, const QString& parameters) const {
   return ::RunEngine(program, parameters);
 }

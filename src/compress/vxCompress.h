@@ -52,6 +52,10 @@ class TvxCompress : public IArchiveFacade {
     OnEngineWarning = std::move(handler);
   }
   void SetOnProgress(TProgressHandler handler) override { context_.onProgress = std::move(handler); }
+  void SetStopRequest(std::function<bool()> stopRequested) override {
+    context_.stopRequested = stopRequested;
+    ledger_.SetStopRequest(std::move(stopRequested));
+  }
 
   // ".rar", ".7z", ".zip", ".exe" by the first three bytes, or "" (also for files of 3 bytes or
   // less and files that cannot be read).
@@ -71,6 +75,7 @@ class TvxCompress : public IArchiveFacade {
   // The engine folder in use, ending with '/'.
   QString GetEngineFolder() const;
   bool RarExeExists() const override;
+  QString MissingPackingEngine(const QString& format) const override;
   // Runs a program hidden from its own folder and waits; -1 when it cannot be started.
   int RunEngine(const QString& program, const QString& parameters) const;
 

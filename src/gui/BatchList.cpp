@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QUrl>
 
@@ -125,6 +126,7 @@ void TBatchList::ClearCheckedResults() {
     TBatchItem* row = Row(i);
     if (row->checkState(colType) != Qt::Checked) continue;
     row->data = {};
+    row->causes.clear();
     for (const TColumn column : {colOutputName, colOutputSize, colState}) row->setText(column, {});
     ColourByState(*row);
   }
@@ -135,9 +137,10 @@ void TBatchList::SetCell(int index, TColumn column, const QString& text) {
 }
 
 void TBatchList::RecordOutput(int index, const TMyData& record, const QString& outputName,
-                              const QString& sizeText) {
+                              const QString& sizeText, const QStringList& causes) {
   TBatchItem* row = Row(index);
   if (!row) return;
+  row->causes = causes;
   row->data.path = record.path;
   row->data.pwd = record.pwd;
   row->data.state = record.state;
@@ -161,6 +164,11 @@ std::optional<QStringList> TBatchList::OutputContent(const TBatchItem& row) cons
 }
 
 QString TBatchList::InfoTip(const TBatchItem& row, int maxLineWidth) const {
+  // As text, whatever the cause holds (a name with "<b>" in it stays as written).
+  if (row.data.state == isFailed && !row.causes.isEmpty())
+    return Qt::convertFromPlainText(QFontMetrics(QToolTip::font())
+                                        .elidedText(tr("失败原因：") + row.causes.first(), Qt::ElideMiddle, maxLineWidth),
+                                    Qt::WhiteSpaceNoWrap);
   if (!infoTip_ || row.data.state != isPlausible) return {};
   const std::optional<QStringList> content = OutputContent(row);
   return content ? ContentTip(*content, QFontMetrics(QToolTip::font()), maxLineWidth) : QString();

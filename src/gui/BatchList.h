@@ -15,6 +15,7 @@
 class TBatchItem : public QTreeWidgetItem {
  public:
   TMyData data;
+  QStringList causes;  // why the last run that reached the row failed it, as the log said it
 };
 
 class TBatchList : public QTreeWidget {
@@ -53,14 +54,17 @@ class TBatchList : public QTreeWidget {
   void ClearCheckedResults();
 
   void SetCell(int index, TColumn column, const QString& text);
-  // The finished item: its record, its output cells and the colour of its state.
-  void RecordOutput(int index, const TMyData& record, const QString& outputName, const QString& sizeText);
+  // The finished item: its record, its output cells, the colour of its state and the causes of a
+  // failure.
+  void RecordOutput(int index, const TMyData& record, const QString& outputName, const QString& sizeText,
+                    const QStringList& causes = {});
 
   // The entry names of a row's output archive, listed with the password it was made with;
   // nothing when it cannot be listed.
   std::optional<QStringList> OutputContent(const TBatchItem& row) const;
   // The hover tip of a row: its output's content when tips are on and the output is plausible,
-  // else empty (the list's own hint shows). Lines are elided to maxLineWidth pixels.
+  // the first line of its causes when the row failed, else empty (the list's own hint shows). Lines
+  // are elided to maxLineWidth pixels.
   QString InfoTip(const TBatchItem& row, int maxLineWidth) const;
 
   // "文件夹", "文件", "<format>文件" with "(格式错误)" when the name's extension says otherwise,

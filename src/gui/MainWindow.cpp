@@ -53,6 +53,9 @@ Tfrmmain::Tfrmmain(const TProgramPaths& paths, QWidget* parent)
       updateWindows_(paths_.programFolder()),
       startImages_{theme::StartIcon(), theme::StopIcon()} {
   setWindowTitle(tr("批量压缩工具"));
+  // Qt shows hints only over the active window; with no window manager to make it active (a
+  // virtual display, a kiosk session) the main window's never showed.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   CreateControls();
   CreateMenus();
   resize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
@@ -180,6 +183,7 @@ void Tfrmmain::CreateMenus() {
   N15 = PopupMenu1->addAction(tr("打开输出文件所在目录"), this, &Tfrmmain::N15Click);
   PopupMenu1->addSeparator();
   N18 = PopupMenu1->addAction(tr("查看压缩包内容"), this, &Tfrmmain::N18Click);
+  N20 = PopupMenu1->addAction(tr("查看失败原因"), this, &Tfrmmain::N20Click);
   connect(ListView1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
 
@@ -411,6 +415,14 @@ void Tfrmmain::N18Click() {
   TfrmFileList viewer(this);
   viewer.SetFileNames(*content);
   viewer.exec();
+}
+
+void Tfrmmain::N20Click() {
+  const TBatchItem* row = ListView1->SelectedRow();
+  if (!row) return;
+  if (row->data.state != isFailed || row->causes.isEmpty())
+    return msgbox::Info(this, tr("这一行没有记录失败原因。"));
+  msgbox::Show(this, {row->causes.join('\n'), tr("失败原因"), QMessageBox::Warning});
 }
 
 void Tfrmmain::N11Click() {

@@ -75,6 +75,7 @@ class Tfrmmain : public QMainWindow {
   QAction* N6;   // 打开原文件所在目录
   QAction* N15;  // 打开输出文件所在目录
   QAction* N18;  // 查看压缩包内容
+  QAction* N20;  // 查看失败原因
   QMenu* N10;    // 工具
   QAction* N11;  // 打开压缩包必备文件夹
   QAction* N12;  // 设置
@@ -97,6 +98,7 @@ class Tfrmmain : public QMainWindow {
   void N6Click();   // 打开原文件所在目录: shows the selected row's source in the file manager
   void N15Click();  // 打开输出文件所在目录: shows the selected row's output in the file manager
   void N18Click();  // 查看压缩包内容: lists the selected row's output in the content viewer
+  void N20Click();  // 查看失败原因: the causes of the selected row's failure, whole
   void N11Click();  // 打开压缩包必备文件夹: opens the must-have files folder
   void N12Click();  // 设置: the settings dialog
   // The update check asks the program to close (to install an update).

@@ -44,7 +44,7 @@ void TMainWindowObserver::ClearOutputColumns(int index) {
 void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
   OnWindowThread([&] {
     const TMyData record{result.CompressPath, result.pwd, false, result.rowState()};
-    window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText);
+    window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText, result.causes);
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 
 #include "settings/DayCount.h"
 
@@ -58,6 +59,11 @@ std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath) {
 }
 
 std::optional<std::vector<TxtReplaceRule>> TryLoadTxtReplaceRules(const QString& dbPath, QString* error) {
+  // The workers of a run may be the first to open a data.db that does not exist yet: the one that
+  // creates it must have made its tables before another reads them, or that one finds none and
+  // cleans without the rules.
+  static std::mutex opening;
+  std::lock_guard lock(opening);
   const TQSQLite store(dbPath);
   if (store.DbState() != dbsOpen) {
     *error = QStringLiteral("cannot be opened");

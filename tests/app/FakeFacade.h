@@ -93,6 +93,9 @@ class FakeFacade : public IArchiveFacade {
     onWarning_ = std::move(handler);
   }
   void SetOnProgress(TProgressHandler handler) override { onProgress_ = std::move(handler); }
+  void SetStopRequest(std::function<bool()> stopRequested) override { stopRequested_ = std::move(stopRequested); }
+  // Whether the run asked the engines to stop by now.
+  bool StopRequested() const { return stopRequested_ && stopRequested_(); }
 
   QString GetFileRealExt(const QString& path) const override {
     const QString name = QFileInfo(path).fileName();
@@ -139,6 +142,9 @@ class FakeFacade : public IArchiveFacade {
   }
 
   bool RarExeExists() const override { return !rarMissing; }
+  QString MissingPackingEngine(const QString& format) const override {
+    return rarMissing && format == QLatin1String(".rar") ? QStringLiteral("/engines/rar") : QString();
+  }
   bool RarFile(const QStringList& rarDirs, const QString& rarFile, bool lock) override {
     Call("RarFile " + rarDirs.join('|') + (lock ? " -k" : ""));
     if (whileRarRuns) whileRarRuns();
@@ -184,8 +190,9 @@ class FakeFacade : public IArchiveFacade {
       }
     }
     result.written = a.written;
-    result.code = a.code;
-    if (a.code != crSuccess) return result;
+    // As an engine that works in the process ends at its next block.
+    result.code = StopRequested() ? crFailed : a.code;
+    if (result.code != crSuccess) return result;
     for (auto it = a.content.begin(); it != a.content.end(); ++it)
       testsupport::WriteFile(dir + '/' + it.key(), it.value());
     result.complete = a.complete;
@@ -193,6 +200,7 @@ class FakeFacade : public IArchiveFacade {
   }
   bool Pack(const QStringList& sources, const QString& archive) {
     if (whileWorking) whileWorking(onProgress_, TProgress::TPhase::Packing);
+    if (StopRequested()) return false;  // and leaves no output, as the engines do
     for (QString source : sources) {
       source.remove(QRegularExpression(QStringLiteral("/\\*?$")));
       const QStringList tree = testsupport::TreeListing(source);
@@ -210,6 +218,7 @@ class FakeFacade : public IArchiveFacade {
 
   std::function<void(const QString&)> onWarning_;
   TProgressHandler onProgress_;
+  std::function<bool()> stopRequested_;
   QMap<QString, QStringList> packed_;  // the entries of each archive made
   QStringList fileList_;
 };

@@ -1,6 +1,7 @@
 // The job runner with a scripted facade: the status of every way an item can go, the counters,
 // the size rule, replace-source mode, failures, refusals and stop requests.
 #include <QFile>
+#include <QFileInfo>
 #include <atomic>
 #include <thread>
 
@@ -505,54 +506,62 @@ TEST(JobRunner, StopRequestEndsTheRunAfterTheCurrentItem) {
   };
   h.Run(o, RunnerHome::Checked({h.In("a.zip"), h.In("b.zip"), h.In("c.zip")}), Factory(fake),
         [&](TJobRunner& runner) { current = &runner; });
-  // In-process engines finish the item; the run ends after it.
+  // The item in progress begins no extraction once the stop has come; the run ends after it.
   EXPECT_EQ(o.results.keys(), QList<int>({0, 1}));
-  EXPECT_EQ(o.results[1].status, "打包完毕");
+  EXPECT_EQ(o.results[1].status, "已停止");
+  EXPECT_EQ(fake.calls.count("UnCompressFile"), 1) << "only the first item was extracted";
   EXPECT_FALSE(o.steps.contains("announce 2 66"));
   EXPECT_TRUE(o.summary->stopped);
-  EXPECT_EQ(o.summary->successCount, 2);
+  EXPECT_EQ(o.summary->successCount, 1);
   EXPECT_EQ(h.TempLeftovers(), QStringList());
 }
 
-// A stop asked while an item is extracted ends the run after the item; the item itself finishes
-// and is judged like any other, whatever its output format and whatever its extraction gave.
-TEST(JobRunner, AStopDuringExtractionLeavesTheItemItsOwnResult) {
+// A stop asked while an item is extracted or packed ends that extraction or packing at its next
+// block, as the engines that work in the process do and as a killed packer program does: the item
+// is "已停止" and leaves no output, whatever its formats, and no further item starts. A
+// self-extracting program whose extraction was stopped is not packed as a file instead.
+TEST(JobRunner, AStopDuringExtractionOrPackingEndsTheItemAsStopped) {
+  using TPhase = TProgress::TPhase;
   struct Row {
-    FakeArchive archive;
+    const char* source;
+    TPhase phase;  // where the stop comes
     int format;
-    QString status;
-    bool output;
   };
   const Row rows[] = {
-      {{".zip", crSuccess, {}, {{"x", "x"}}}, ofRAR, "打包完毕", true},
-      {{".zip", crSuccess, {}, {{"x", "x"}}}, of7z, "打包完毕", true},
-      {{".rar", crWrongPassword, {}, {}}, ofZIP, "解压密码错误", false},
-      {{".7z", crEngineLoadFailed, {}, {}}, ofZIP, "引擎加载失败", false},
-      {{".zip", crFailed, {}, {}}, ofZIP, "无法解压", false},
-      {{".exe", crFailed, {}, {}}, ofRAR, "压缩exe完成", true},  // still packed as a file
+      {"a.zip", TPhase::Extracting, ofZIP}, {"a.zip", TPhase::Extracting, of7z},
+      {"a.zip", TPhase::Extracting, ofRAR}, {"a.zip", TPhase::Packing, ofZIP},
+      {"a.zip", TPhase::Packing, of7z},     {"a.zip", TPhase::Packing, ofRAR},
+      {"a.exe", TPhase::Extracting, ofZIP}, {"Folder", TPhase::Packing, ofZIP},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.source) + (row.phase == TPhase::Packing ? " packing to " : " extracting to ") +
+                 GetOutputExt(row.format).toStdString());
     RunnerHome h;
     h.settings.CompressExt = row.format;
     FakeFacade fake;
-    fake.archives["a" + row.archive.detected] = row.archive;
-    WriteFile(h.In("a" + row.archive.detected), "archive bytes");
+    fake.archives["a.zip"].content = {{"x", "x"}};
+    fake.archives["a.exe"] = {".exe", crSuccess, ".rar", {{"x", "x"}}};
+    if (QString(row.source) == "Folder")
+      WriteFile(h.In("Folder/x"), "x");
+    else
+      WriteFile(h.In(row.source), "archive bytes");
     WriteFile(h.In("b.bin"), "next");
-    RecordingObserver o;
     std::atomic<TJobRunner*> current{nullptr};
-    o.onState = [&](int, const QString& state) {
-      if (state != TStatusText::Extracting) return;
+    fake.whileWorking = [&](const TProgressHandler&, TPhase phase) {
+      if (phase != row.phase) return;
       while (!current) std::this_thread::yield();
       current.load()->Stop();
     };
-    h.Run(o, RunnerHome::Checked({h.In("a" + row.archive.detected), h.In("b.bin")}), Factory(fake),
+    RecordingObserver o;
+    h.Run(o, RunnerHome::Checked({h.In(row.source), h.In("b.bin")}), Factory(fake),
           [&](TJobRunner& runner) { current = &runner; });
-    SCOPED_TRACE(row.status.toStdString());
     EXPECT_EQ(o.results.keys(), QList<int>({0}));
-    EXPECT_EQ(o.results[0].status, row.status);
-    EXPECT_EQ(o.results[0].outputExists, row.output);
-    EXPECT_EQ(o.results[0].rowState(), row.output ? 1 : -1);
+    EXPECT_EQ(o.results[0].status, "已停止");
+    EXPECT_EQ(o.results[0].verdict, TItemVerdict::Stopped);
+    EXPECT_FALSE(o.results[0].outputExists);
     EXPECT_TRUE(o.summary->stopped);
+    EXPECT_EQ(testsupport::TreeListing(h.home.path() + "/out"), QStringList()) << "no output, no held name";
+    EXPECT_EQ(h.TempLeftovers(), QStringList());
   }
 }
 
@@ -596,6 +605,24 @@ TEST(JobRunner, UnreadableDataFilesAreToldOnceARunAndTheRunGoesOn) {
   EXPECT_EQ(o.results[0].rowState(), 1);
   EXPECT_EQ(o.results[1].rowState(), 1);
   EXPECT_EQ(fake.log->packedTrees[0], QStringList({"notes.txt"}));
+}
+
+// Workers that all meet a text file first, in a data folder without data.db: one of them creates
+// it, and none reads it before its tables are there (which said "cannot be read" and cleaned
+// without the rules).
+TEST(JobRunner, WorkersThatOpenAMissingDataDbTogetherAllReadItsRules) {
+  RunnerHome h;
+  QStringList folders;
+  for (int i = 0; i < 8; ++i) {
+    folders << h.In(QStringLiteral("Folder%1").arg(i));
+    WriteFile(folders.last() + "/notes.txt", "notes");
+  }
+  FakeFacade fake;
+  RecordingObserver o;
+  h.Run(o, RunnerHome::Checked(folders), Factory(fake), {}, 8);
+  EXPECT_EQ(o.warnings, QStringList());
+  EXPECT_EQ(o.summary->successCount, 8);
+  EXPECT_TRUE(QFileInfo::exists(h.paths.databaseFile()));
 }
 
 TEST(JobRunner, EngineWarningsReachTheObserverAndTheRunGoesOn) {

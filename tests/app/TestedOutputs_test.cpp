@@ -31,6 +31,9 @@ class DamagingFacade : public IArchiveFacade {
     real_.SetOnEngineWarning(std::move(handler));
   }
   void SetOnProgress(TProgressHandler handler) override { real_.SetOnProgress(std::move(handler)); }
+  void SetStopRequest(std::function<bool()> stopRequested) override {
+    real_.SetStopRequest(std::move(stopRequested));
+  }
   QString GetFileRealExt(const QString& path) const override { return real_.GetFileRealExt(path); }
   bool isSupportExt(const QString& ext) const override { return real_.isSupportExt(ext); }
   TExtractResult UnCompressFile(const QString& archive, const QString& dir) override {
@@ -45,6 +48,7 @@ class DamagingFacade : public IArchiveFacade {
   int GetFileList(const QString& archive) override { return real_.GetFileList(archive); }
   QStringList FileList() const override { return real_.FileList(); }
   bool RarExeExists() const override { return real_.RarExeExists(); }
+  QString MissingPackingEngine(const QString& format) const override { return real_.MissingPackingEngine(format); }
   bool RarFile(const QStringList& dirs, const QString& archive, bool lock) override {
     return Damaged(real_.RarFile(dirs, archive, lock), archive);
   }

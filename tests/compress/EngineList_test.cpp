@@ -25,7 +25,9 @@ TEST(EngineList, BuiltEnginesTellTheirVersions) {
     SCOPED_TRACE(engine.name.toStdString());
     EXPECT_TRUE(engine.installed);
     EXPECT_TRUE(engine.usable) << engine.note.toStdString();
-    EXPECT_TRUE(kFourNumbers.match(engine.version).hasMatch()) << engine.version.toStdString();
+    if (engine.name != "libunrar.so") {
+      EXPECT_TRUE(kFourNumbers.match(engine.version).hasMatch()) << engine.version.toStdString();
+    }
   }
   EXPECT_EQ(engines[0].name, "rar");
   EXPECT_NE(engines[0].version, "0.0.0.0");
@@ -35,7 +37,11 @@ TEST(EngineList, BuiltEnginesTellTheirVersions) {
   EXPECT_EQ(engines[0].version,
             QStringLiteral("%1.%2.0.0").arg(parts.value(0).toInt()).arg(parts.value(1).toInt()));
   EXPECT_EQ(engines[1].name, "libunrar.so");
-  EXPECT_TRUE(engines[1].note.startsWith("interface ")) << engines[1].note.toStdString();
+  // The library tells its interface's version only (RAR_DLL_VERSION, 8 or later): that shows, and
+  // never a version of zeros.
+  const QRegularExpressionMatch api = QRegularExpression(R"(^API (\d+)$)").match(engines[1].version);
+  ASSERT_TRUE(api.hasMatch()) << engines[1].version.toStdString();
+  EXPECT_GE(api.captured(1).toInt(), 8);
   EXPECT_EQ(engines[2].name, "7z.so");
   EXPECT_NE(engines[2].version, "0.0.0.0");
 }

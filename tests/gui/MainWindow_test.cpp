@@ -143,7 +143,7 @@ TEST_F(MainWindowShown, CaptionsHintsAndMenus) {
   EXPECT_EQ(MenuTexts(w.N7), QStringList({"支持解压格式", "访问官方网站", "打开首发地址", "关于"}));
   EXPECT_EQ(MenuTexts(w.PopupMenu1),
             QStringList({"全选", "反选", "全不选", "-", "删除选定", "打开原文件所在目录",
-                         "打开输出文件所在目录", "-", "查看压缩包内容"}));
+                         "打开输出文件所在目录", "-", "查看压缩包内容", "查看失败原因"}));
 
   QStringList columns;
   QList<int> widths;

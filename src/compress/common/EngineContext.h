@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "compress/common/Progress.h"
 
 class TExtractLedger;
@@ -29,6 +31,10 @@ struct TEngineContext {
   QString cause;
   // Hears how far the operation has come; set by the facade's user, may be empty.
   TProgressHandler onProgress;
+  // Asked at every block of an in-process engine's work: true once the user asked to stop.
+  std::function<bool()> stopRequested;
+
+  bool StopRequested() const { return stopRequested && stopRequested(); }
 
   // What a packer reports through (extraction is reported by the ledger); empty when nobody
   // listens, so an engine may skip the work of measuring.

@@ -8,7 +8,9 @@ struct TEngineInfo {
   QString path;            // full path
   bool installed = false;  // the file exists
   bool usable = false;     // it runs or loads as the engine it should be
-  QString version;         // four numbers (kUnknownVersion when the engine cannot tell); "" when missing
+  // Four numbers (kUnknownVersion when the engine cannot tell), "API N" for the unrar library,
+  // which tells its interface's version only; "" when missing or not usable.
+  QString version;
   QString note;            // what else it reports, or why it cannot be used
 };
 

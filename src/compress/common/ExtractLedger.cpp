@@ -31,6 +31,16 @@ void TExtractLedger::SetProgressHook(TByteProgress hook) {
   hook_ = std::move(hook);
 }
 
+void TExtractLedger::SetStopRequest(std::function<bool()> stopRequested) {
+  std::lock_guard lock(mutex_);
+  stopRequested_ = std::move(stopRequested);
+}
+
+bool TExtractLedger::GoesOn() {
+  if (!stopCause_.isEmpty()) return false;
+  return !(stopRequested_ && stopRequested_()) || Stop(QStringLiteral("a stop was requested"));
+}
+
 void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits) {
   std::lock_guard lock(mutex_);
   destDir_ = destDir;
@@ -49,7 +59,7 @@ void TExtractLedger::Begin(const QString& destDir, const TExtractLimits& limits)
 
 bool TExtractLedger::Reserve(quint64 bytes) {
   std::unique_lock lock(mutex_);
-  if (!stopCause_.isEmpty()) return false;
+  if (!GoesOn()) return false;
   if (limits_.maxBytes != 0 && limits_.priorBytes + written_ + bytes > limits_.maxBytes)
     return Stop(QStringLiteral("it would write more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
@@ -61,7 +71,7 @@ bool TExtractLedger::Reserve(quint64 bytes) {
 
 bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
   std::unique_lock lock(mutex_);
-  if (!stopCause_.isEmpty()) return false;
+  if (!GoesOn()) return false;
   if (limits_.maxBytes != 0 && limits_.priorBytes + bytesBelowDestination > limits_.maxBytes)
     return Stop(QStringLiteral("it wrote more than the limit of %1 (MaxUnpackMB)")
                     .arg(SizeText(qint64(limits_.maxBytes))));
@@ -74,7 +84,7 @@ bool TExtractLedger::Observe(quint64 bytesBelowDestination) {
 
 bool TExtractLedger::ReserveSpace(quint64 bytes) {
   std::lock_guard lock(mutex_);
-  return stopCause_.isEmpty() && ReserveLeft(bytes);
+  return GoesOn() && ReserveLeft(bytes);
 }
 
 void TExtractLedger::SetTotal(quint64 bytes) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <mutex>
 
 #include "compress/common/Progress.h"
@@ -20,6 +21,10 @@ class TExtractLedger {
   // while unknown). Called on the writing thread, outside the ledger's lock, after each accepted
   // Reserve or Observe.
   void SetProgressHook(TByteProgress hook);
+
+  // Asked before every write: once it says yes the extraction must stop (Reserve and the others
+  // say false from then on). Empty: never.
+  void SetStopRequest(std::function<bool()> stopRequested);
 
   // A new extraction into destDir: nothing written, refused or converted, not stopped. The
   // limits' priorBytes count against its size limit from the start.
@@ -66,6 +71,8 @@ class TExtractLedger {
 
  private:
   bool Stop(const QString& cause);
+  // Stops the extraction when the user asked to; true when it goes on.
+  bool GoesOn();
   // Free bytes on the destination's disk now; the largest value when it cannot be asked.
   quint64 FreeBytes() const;
   bool ReserveLeft(quint64 bytes);
@@ -81,6 +88,7 @@ class TExtractLedger {
   quint64 written_ = 0;
   quint64 total_ = 0;
   TByteProgress hook_;
+  std::function<bool()> stopRequested_;
   quint64 freeEstimate_ = 0;       // free bytes when last asked, less what was reserved since
   quint64 reservedSinceAsked_ = 0;
   bool asked_ = false;

@@ -33,9 +33,12 @@ TEngineInfo TUnRarEngine::Describe() const {
   if (!info.installed) return info;
   const std::unique_ptr<TUnRarLibrary> library = TUnRarLibrary::Load(info.path);
   info.usable = library != nullptr;
-  info.version = kUnknownVersion;
-  info.note = info.usable ? QStringLiteral("interface %1").arg(library->RARGetDllVersion())
-                          : QStringLiteral("not an unrar library");
+  // The library tells its interface's version only, and no file version is there to read: that
+  // is what shows, never a version of zeros.
+  if (info.usable)
+    info.version = QStringLiteral("API %1").arg(library->RARGetDllVersion());
+  else
+    info.note = QStringLiteral("not an unrar library");
   return info;
 }
 

@@ -99,7 +99,8 @@ z7::HRESULT T7zOutArchive::ApplyProperties(z7::IOutArchive& archive) const {
   return hr;
 }
 
-z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& progress) {
+z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& progress,
+                                      std::function<bool()> stopRequested) {
   TComPtr<z7::IOutArchive> archive;
   z7::HRESULT hr = plugin_.CreateObject(archive);
   if (z7::Failed(hr) || !archive) return z7::Failed(hr) ? hr : z7::kFail;
@@ -109,7 +110,8 @@ z7::HRESULT T7zOutArchive::SaveToFile(const QString& path, const TByteProgress& 
   TWorkingFile working(path);
   if (!working.created()) return HresultFromErrno(working.error());
   TComPtr<T7zOutFileStream> out = T7zOutFileStream::Adopt(working.TakeDescriptor(), nullptr, NativePath(working.path()));
-  TComPtr<T7zUpdateCallback> callback(new T7zUpdateCallback(plugin_, items_, password_, progress));
+  TComPtr<T7zUpdateCallback> callback(
+      new T7zUpdateCallback(plugin_, items_, password_, progress, std::move(stopRequested)));
   hr = archive->UpdateItems(out.get(), static_cast<std::uint32_t>(items_.size()), callback.get());
   if (!out->Close() && hr == z7::kOk) hr = z7::kFail;
   if (hr == z7::kOk && !working.PutInPlace()) hr = HresultFromErrno(errno);

@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <variant>
 
@@ -44,8 +45,10 @@ class T7zOutArchive {
 
   // Writes the archive to a new file beside path and moves it over path only when the library
   // reported success, so a failed run leaves no partial archive. Returns the library's result.
-  // progress hears the bytes read so far of the queued files' total.
-  z7::HRESULT SaveToFile(const QString& path, const TByteProgress& progress = {});
+  // progress hears the bytes read so far of the queued files' total; stopRequested is asked as
+  // often, and a yes ends the writing with kAbort.
+  z7::HRESULT SaveToFile(const QString& path, const TByteProgress& progress = {},
+                         std::function<bool()> stopRequested = {});
 
  private:
   z7::HRESULT ApplyProperties(z7::IOutArchive& archive) const;

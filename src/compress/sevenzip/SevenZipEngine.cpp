@@ -68,8 +68,11 @@ bool TSevenZipEngine::c7ZipFile(const QStringList& c7ZipDirs, const QString& c7Z
   archive.SetProperty(QStringLiteral("X"), kCompressionLevel);
   archive.SetProperty(QStringLiteral("0"), kMethodDeflate64);
   if (!context_.compressPwd.isEmpty()) archive.SetPassword(context_.compressPwd);
-  const z7::HRESULT result = archive.SaveToFile(c7ZipFile, context_.PackingProgress());
+  const z7::HRESULT result =
+      archive.SaveToFile(c7ZipFile, context_.PackingProgress(), [this] { return context_.StopRequested(); });
   if (result == z7::kOk) return true;
+  if (result == z7::kAbort && context_.StopRequested())
+    return context_.Fail(false, QStringLiteral("stopped: a stop was requested"));
   return context_.Fail(
       false, QStringLiteral("the library could not write the archive (%1)").arg(HresultText(result)));
 }

@@ -2,6 +2,8 @@
 // T7zUpdateCallback: tells the library about each queued file and hands it the file's data.
 #include <QVector>
 
+#include <functional>
+
 #include "compress/common/Progress.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/OutArchive.h"
@@ -10,8 +12,12 @@
 class T7zUpdateCallback final : public TComObject<z7::IArchiveUpdateCallback, z7::ICryptoGetTextPassword2> {
  public:
   T7zUpdateCallback(const T7zPlugin& plugin, const QVector<T7zBatchItem>& items, T7zPassword password,
-                    TByteProgress progress = {})
-      : plugin_(plugin), items_(items), password_(std::move(password)), progress_(std::move(progress)) {}
+                    TByteProgress progress = {}, std::function<bool()> stopRequested = {})
+      : plugin_(plugin),
+        items_(items),
+        password_(std::move(password)),
+        progress_(std::move(progress)),
+        stopRequested_(std::move(stopRequested)) {}
 
   z7::HRESULT SetTotal(std::uint64_t total) noexcept override {
     total_ = total;
@@ -19,7 +25,8 @@ class T7zUpdateCallback final : public TComObject<z7::IArchiveUpdateCallback, z7
   }
   z7::HRESULT SetCompleted(const std::uint64_t* done) noexcept override {
     if (done && progress_) progress_(*done, total_);
-    return z7::kOk;
+    // The library ends the writing at once and reports kAbort.
+    return stopRequested_ && stopRequested_() ? z7::kAbort : z7::kOk;
   }
   z7::HRESULT GetUpdateItemInfo(std::uint32_t index, std::int32_t* newData, std::int32_t* newProps,
                                 std::uint32_t* indexInArchive) noexcept override;
@@ -33,5 +40,6 @@ class T7zUpdateCallback final : public TComObject<z7::IArchiveUpdateCallback, z7
   const QVector<T7zBatchItem>& items_;
   T7zPassword password_;
   TByteProgress progress_;
+  std::function<bool()> stopRequested_;
   std::uint64_t total_ = 0;
 };

@@ -43,9 +43,15 @@ bool TZipArchiveWriter::Fail(const QString& message) {
   return false;
 }
 
-void TZipArchiveWriter::Advance(uint64_t bytes) {
+bool TZipArchiveWriter::Advance(uint64_t bytes) {
   packedBytes_ += bytes;
   if (options_.progress) options_.progress(packedBytes_, sourceBytes_);
+  return GoesOn();
+}
+
+bool TZipArchiveWriter::GoesOn() {
+  return !(options_.stopRequested && options_.stopRequested()) ||
+         Fail(QStringLiteral("stopped: a stop was requested"));
 }
 
 bool TZipArchiveWriter::OutputFailed() {
@@ -109,8 +115,8 @@ bool TZipArchiveWriter::WriteSinglePiece(TZipEntryRecord& r, const TZipSource& s
   r.method = piece.stored ? kZipMethodStored : kZipMethodDeflated;
   r.crc = piece.crc;
   r.compressedSize = uint64_t(piece.data.size()) + (r.IsEncrypted() ? TZipCrypto::kHeaderSize : 0);
-  if (!WriteHeader(r, source, false) || !BeginData(r) || !WriteData(piece.data)) return false;
-  Advance(source.size);
+  if (!WriteHeader(r, source, false) || !BeginData(r) || !WriteData(piece.data) || !Advance(source.size))
+    return false;
   written_.push_back({std::move(r), source.mtimeSeconds, false});
   return true;
 }
@@ -127,8 +133,7 @@ bool TZipArchiveWriter::WritePieces(TZipEntryRecord& r, const TZipSource& source
 
   uint64_t compressed = uint64_t(first.data.size());
   uint32_t crc = first.crc;
-  if (!WriteData(first.data)) return false;
-  Advance(std::min<uint64_t>(kZipChunkSize, source.size));
+  if (!WriteData(first.data) || !Advance(std::min<uint64_t>(kZipChunkSize, source.size))) return false;
   const uint64_t pieces = ZipChunkCount(source.size);
   for (uint64_t k = 1; k < pieces; ++k) {
     TZipChunkResult piece = pool.Next();
@@ -136,8 +141,7 @@ bool TZipArchiveWriter::WritePieces(TZipEntryRecord& r, const TZipSource& source
     const uint64_t length = std::min<uint64_t>(kZipChunkSize, source.size - k * kZipChunkSize);
     crc = ZipCrc32Combine(crc, piece.crc, length);
     compressed += uint64_t(piece.data.size());
-    if (!WriteData(piece.data)) return false;
-    Advance(length);
+    if (!WriteData(piece.data) || !Advance(length)) return false;
   }
   r.crc = crc;
   if (compressed >= source.size) return RewriteStored(r, source);
@@ -172,7 +176,7 @@ bool TZipArchiveWriter::RewriteStored(TZipEntryRecord& r, const TZipSource& sour
     if (!fd || !ReadAt(fd.get(), buffer.data(), length, offset))
       return Fail(QString::fromUtf8(source.path) + QStringLiteral(": cannot be read completely"));
     crc = ZipCrc32(crc, buffer.constData(), length);
-    if (!WriteData(buffer)) return false;
+    if (!WriteData(buffer) || !GoesOn()) return false;
   }
   if (crc != expectedCrc)
     return Fail(QString::fromUtf8(source.path) + QStringLiteral(": changed while packing"));

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct TZipWriteOptions {
   int threads = 1;                     // deflate threads; the archive is the same for any number
   std::optional<uint64_t> cryptoSeed;  // fixes the encryption headers' random bytes (tests)
   TByteProgress progress;              // hears the source bytes packed so far of their total
+  std::function<bool()> stopRequested;  // asked after every piece: yes ends the writing (a failure)
 };
 
 class TZipArchiveWriter {
@@ -57,9 +59,11 @@ class TZipArchiveWriter {
   bool WriteData(QByteArray& data);
   bool WriteDirectory();
   bool Fail(const QString& message);
+  // Counts the bytes packed; false as GoesOn.
+  bool Advance(uint64_t bytes);
+  // False, with the error set, once a stop was requested.
+  bool GoesOn();
   bool OutputFailed();
-  // `bytes` more of the sources are in the archive.
-  void Advance(uint64_t bytes);
 
   TZipOutput& output_;
   TZipWriteOptions options_;

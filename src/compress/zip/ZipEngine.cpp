@@ -45,6 +45,7 @@ bool TZipEngine::ZipFile(const QStringList& zipDirList, const QString& zipFile) 
   options.comment = ZipCommentFromFile(context_.commentFile);
   options.threads = Threads();
   options.progress = context_.PackingProgress();
+  options.stopRequested = [this] { return context_.StopRequested(); };
   TZipArchiveWriter writer(output, std::move(options));
   if (!writer.Write(plan.sources())) return context_.Fail(false, writer.error());
   if (!output.Commit()) return context_.Fail(false, QStringLiteral("cannot complete the archive on disk"));
