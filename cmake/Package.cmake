@@ -27,7 +27,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 and files in batches, cleans them by the user's rules, adds the user's\n\
 must-have files and packs them again as RAR, ZIP or 7z, with password,\n\
 comment and lock, under a templated name. It comes as a desktop program\n\
-(harrowmint) and a command line (harrowmint-cli).")
+(harrowmint) and a command line (harrowmint-cli), which can also watch\n\
+an upload folder as a systemd service (harrowmint-watch@.service).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -39,4 +40,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "p7zip-full, libarchive-tools, 7zip, libqt6svg6")
 # The window's texts are Chinese.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rar, libunrar5, fonts-noto-cjk")
+# The watch service's user is made at installation (packaging/postinst).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
+                                       ${PROJECT_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -85,8 +85,6 @@ TItemOutcome TItemJob::Process(int index, const QString& source) {
       outcome = Discarded(item, TStatusText::UnexpectedError);
     }
   }  // every work folder of the item is gone here
-  // The output is finished, or was removed with the item's failure.
-  runFolder_.EndOutput();
   compress_.SetOnProgress({});
   TItemOutcome judged = JudgeOutput(std::move(outcome));
   judged.causes = causes.lines();

@@ -37,7 +37,9 @@ class TItemJob {
            TUnreadableFile onUnreadable = {});
 
   // The judged outcome (JudgeOutput). Never throws: an error inside the item fails the item, with
-  // every work folder and any output it began removed.
+  // every work folder and any output it began removed. The output stays noted in the run folder
+  // until the caller has recorded the result and calls its EndOutput: a run that dies before
+  // then leaves an output nobody was told of, which the next start removes.
   TItemOutcome Process(int index, const QString& source);
 
  private:

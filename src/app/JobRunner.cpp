@@ -152,6 +152,8 @@ void TJobRunner::Work(TItemWorkers& workers, TOrderedObserver& observer, const T
       if (item.checked) {
         const TItemOutcome outcome = job.Process(i, item.path);
         observer.RecordResult(i, RecordResult(i, outcome, compress->CompressPwd()));
+        // Only now is the output no longer the run's to remove should it die.
+        runFolder.EndOutput();
         observer.ShowLvState(i, outcome.status);
       }
       observer.Finish(i);

@@ -26,14 +26,6 @@ const QString kOutputFile = QStringLiteral("output-in-progress");
 constexpr char kHeld = 'H';
 constexpr char kHolding = 'P';
 
-// Only the process that holds it makes a lock live: neither its age nor a reused process number
-// of another program does.
-std::unique_ptr<QLockFile> NewLock(const QString& folder) {
-  auto lock = std::make_unique<QLockFile>(folder + kLockSuffix);
-  lock->setStaleLockTime(0);
-  return lock;
-}
-
 // A partial output is a file of the run's own making: never a folder, never through a link. What
 // its packer wrote under working names goes first: while the output's name is held, no other run
 // can begin an output of that name and write working names of the same prefix.
@@ -75,13 +67,21 @@ void RemoveRunLeftovers(const QString& folder) {
 
 }  // namespace
 
+// Only the process that holds it makes a lock live: neither its age nor a reused process number
+// of another program does.
+std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder) {
+  auto lock = std::make_unique<QLockFile>(folder + kLockSuffix);
+  lock->setStaleLockTime(0);
+  return lock;
+}
+
 TRunFolder::TRunFolder(const QString& tempRoot) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     // Made again each time: the start of another program removes the temp root when it finds it
     // empty, maybe just before this run's lock is in it.
     QDir().mkpath(tempRoot);
     folder_ = tempRoot + kPrefix + GetDateRandomName();
-    auto lock = NewLock(folder_);
+    auto lock = FolderOwnerLock(folder_);
     // The lock comes first, so a start that finds the folder finds its owner too.
     if (!QFileInfo::exists(folder_) && lock->tryLock(0) && QDir().mkdir(folder_)) {
       lock_ = std::move(lock);
@@ -136,7 +136,7 @@ int RemoveEndedRuns(const QString& tempRoot) {
   for (const QString& folder : runs) {
     // Free once its process is gone; a folder without a lock lost it when its run ended half-way
     // through cleaning up.
-    const auto lock = NewLock(folder);
+    const auto lock = FolderOwnerLock(folder);
     if (!lock->tryLock(0)) continue;
     qCInfo(lcJob) << "removing what an ended run left:" << folder;
     RemoveRunLeftovers(folder);

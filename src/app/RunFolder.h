@@ -23,10 +23,11 @@ class TRunFolder : public IOutputNotes {
   // The folder for the run's work folders, ending in '/'.
   QString path() const { return folder_ + '/'; }
 
-  // One output at a time is noted, until it is finished or removed. Before its name is held: the
-  // working file that will hold it, which the next start removes with the name's file when that is
-  // the same file. Once held: the name, whose file (the empty one holding it, or a partial archive)
-  // the next start removes with what its packer wrote beside it.
+  // One output at a time is noted, until its item's result is recorded (or the output removed).
+  // Before its name is held: the working file that will hold it, which the next start removes with
+  // the name's file when that is the same file. Once held: the name, whose file (the empty one
+  // holding it, a partial archive, or a finished one whose result no one was told) the next start
+  // removes with what its packer wrote beside it.
   void HoldingOutput(const QString& output, const QString& working) override;
   void BeginOutput(const QString& output) override;
   void EndOutput();
@@ -43,3 +44,9 @@ class TRunFolder : public IOutputNotes {
 // that did not mark its runs); then the temp root itself when it is empty. Returns how many runs
 // were cleaned.
 int RemoveEndedRuns(const QString& tempRoot);
+
+// The lock beside a folder (folder + ".lock") that names the process owning the folder: it can
+// be taken once that process is gone, whatever the lock's age, and never while it lives on this
+// machine. Run folders are marked with it, and so is whatever else a process leaves for the next
+// start to take back.
+std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder);

@@ -48,14 +48,18 @@ const TProgramTexts& CliTexts() {
   static const TProgramTexts texts{
       QStringLiteral("harrowmint-cli"),
       QStringLiteral("repack archives, folders and files in batches"),
-      {QStringLiteral("[--home DIR] [options] PATH..."), QStringLiteral("[--home DIR] --engines"),
-       QStringLiteral("--version")},
-      QStringLiteral("Repacks every PATH (archive, folder or file), in order, with the settings of the data "
-                     "folder, and prints one line per item: index, status, output archive, size in bytes."),
+      {QStringLiteral("[--home DIR] [options] PATH..."), QStringLiteral("[--home DIR] [options] --watch INBOX"),
+       QStringLiteral("[--home DIR] --engines"), QStringLiteral("--version")},
+      QStringLiteral(
+          "Repacks every PATH (archive, folder or file), in order, with the settings of the data folder, "
+          "and prints one line per item: index, status, output archive, size in bytes. With --watch it "
+          "repacks every archive, folder and file that arrives in INBOX, once it is complete, until it is "
+          "stopped; INBOX/.harrowmint/ keeps the items it took (done/, failed/) and a journal with one "
+          "JSON line per item."),
       QStringLiteral("Options change this run only; the settings file is never written."),
       false,
-      {{0, QStringLiteral("every item made a plausible archive")},
-       {1, QStringLiteral("some item failed")},
+      {{0, QStringLiteral("every item made a plausible archive; a watch ended by SIGTERM or one Ctrl+C")},
+       {1, QStringLiteral("some item failed; a watch stopped at once or whose folder went away")},
        {2, QStringLiteral("the run could not start or the arguments are wrong")}},
       {},
       QStringLiteral(".BR harrowmint (1),\n.BR rar (1),\n.BR 7z (1)\n"),

@@ -12,7 +12,7 @@ struct TCliOption {
 
   QStringList names;  // without dashes, the long name first; a one-letter name is a short option
   TArgument argument = argNone;
-  QString argumentName;  // "DIR", "FILE", "PWD", "FORMAT", "N"
+  QString argumentName;  // "DIR", "FILE", "PWD", "FORMAT", "N", "INBOX", "SECONDS"
   QStringList choices;   // argChoice: the only values taken
   QString help;          // one line
   bool hidden = false;   // parsed, but in no text: the build's own generators

@@ -98,6 +98,35 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList& arguments, QString
   }
   options.json = isSet("json");
   options.dryRun = isSet("dry-run");
+  if (isSet("settle")) {
+    bool isNumber = false;
+    options.settleSeconds = value("settle").toDouble(&isNumber);
+    if (!isNumber || !(options.settleSeconds >= 0) || options.settleSeconds > 86400) {
+      *error = QStringLiteral("--settle needs a number of seconds from 0 to 86400, not \"%1\"")
+                   .arg(value("settle"));
+      return std::nullopt;
+    }
+  }
+  if (isSet("watch")) {
+    if (value("watch").isEmpty()) {
+      *error = QStringLiteral("--watch needs a folder");
+      return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+      *error = QStringLiteral("--watch takes its items from the folder, not from PATH arguments");
+      return std::nullopt;
+    }
+    if (options.dryRun) {
+      *error = QStringLiteral("--dry-run does not go with --watch");
+      return std::nullopt;
+    }
+    options.watch = AbsoluteClean(value("watch"));
+    return options;
+  }
+  if (isSet("settle")) {
+    *error = QStringLiteral("--settle goes with --watch");
+    return std::nullopt;
+  }
 
   for (const QString& path : parser.positionalArguments()) {
     if (path.isEmpty()) {

@@ -25,6 +25,8 @@ struct TCliOptions {
   bool dryRun = false;   // --dry-run
   bool verbose = false;  // --verbose: the log lines (harrowmint.*) on standard error
   QStringList paths;     // absolute, in the order given
+  QString watch;         // --watch: the folder to watch, absolute; empty for a run over the paths
+  double settleSeconds = 5;  // --settle: how long an arrival stays unchanged before it is taken
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and puts the

@@ -1,4 +1,5 @@
-// harrowmint-cli: one batch run over the paths given, with the settings of the data folder.
+// harrowmint-cli: one batch run over the paths given, or over what arrives in a watched folder,
+// with the settings of the data folder.
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -6,21 +7,18 @@
 
 #include "app/JobRunner.h"
 #include "app/RunFolder.h"
-#include "app/RunOverrides.h"
 #include "cli/CliDocs.h"
 #include "cli/CliObserver.h"
 #include "cli/CliOptions.h"
+#include "cli/CliSettings.h"
 #include "cli/EngineListing.h"
 #include "cli/StopOnSignal.h"
+#include "cli/WatchCommand.h"
 #include "settings/DataFolder.h"
 #include "settings/Settings.h"
 #include "util/SystemInfo.h"
 
 namespace {
-
-constexpr int kExitAllPlausible = 0;
-constexpr int kExitSomeFailed = 1;
-constexpr int kExitNotStarted = 2;
 
 void PrintTo(std::FILE* stream, const QString& text) {
   std::fputs(text.toUtf8().constData(), stream);
@@ -30,18 +28,7 @@ void PrintTo(std::FILE* stream, const QString& text) {
 int RunBatch(const TProgramPaths& paths, const TCliOptions& options) {
   // As at a window start: a missing data folder is seeded before the settings are read.
   SeedDataFolder(paths);
-  const TSettings settings = ApplyRunOverrides(
-      LoadSettings(paths),
-      {.format = options.format,
-       .outputFolder = options.output,
-       .password = options.password,
-       .unpackPassword = options.unpackPassword,
-       .pluginFormats = options.pluginFormats ? std::optional(true) : std::nullopt,
-       .passwordsFile = options.passwordsFile,
-       .keepTime = options.keepTime ? std::optional(true) : std::nullopt,
-       .nestedDepth = options.nestedDepth,
-       .testOutput = options.testOutput ? std::optional(int(toAlways)) : std::nullopt,
-       .jobs = options.jobs});
+  const TSettings settings = CliRunSettings(paths, options);
 
   TSnapshot items;
   for (const QString& path : options.paths) items.append(TMyData{path, {}, true, isNotProcessed});
@@ -98,5 +85,5 @@ int main(int argc, char** argv) {
     case TCliOptions::RunBatch:
       break;
   }
-  return RunBatch(paths, *options);
+  return options->watch.isEmpty() ? RunBatch(paths, *options) : RunWatch(paths, *options);
 }

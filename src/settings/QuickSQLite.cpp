@@ -1,9 +1,12 @@
 #include "settings/QuickSQLite.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include "settings/SQLSet.h"
+#include "util/FileOps.h"
 
 namespace {
 const QString kInfosSQL = QStringLiteral(
@@ -49,16 +52,26 @@ bool TQSQLite::ChangeDb(const QString& dbPath, const QString& dbPwd) {
 }
 
 void TQSQLite::Open(const QString& dbPath, const QString& dbPwd) {
-  const bool existed = QFileInfo::exists(dbPath);
+  if (!QFileInfo::exists(dbPath)) CreateFile(dbPath, dbPwd);
   SQLite_cn = std::make_unique<TSQLiteDatabase>(dbPath, dbPwd);
-  if (SQLite_cn->isOpen() && !existed) CreateSchema();
   set_dbPath = dbPath;
   set_dbPwd = dbPwd;
   FDbState = SQLite_cn->isOpen() ? dbsOpen : dbsClosed;
 }
 
-void TQSQLite::CreateSchema() {
-  TSQLiteDatabase& db = *SQLite_cn;
+void TQSQLite::CreateFile(const QString& dbPath, const QString& dbPwd) const {
+  // Made whole beside its place, then put there: another connection (a worker of the same run,
+  // another program) never finds the file without its schema, and the first one made is kept.
+  const QString made = dbPath + QStringLiteral(".new-") + QString::number(QRandomGenerator::global()->generate(), 16);
+  {
+    TSQLiteDatabase db(made, dbPwd);
+    if (!db.isOpen()) return;  // the file itself will not open either, and says why
+    CreateSchema(db);
+  }
+  if (!RenamePath(made, dbPath)) QFile::remove(made);
+}
+
+void TQSQLite::CreateSchema(TSQLiteDatabase& db) const {
   // One transaction: a new file costs one sync instead of eleven.
   const bool inTransaction = TryExec(db, QStringLiteral("BEGIN"));
   try {

@@ -60,7 +60,9 @@ class TQSQLite {
 
  private:
   void Open(const QString& dbPath, const QString& dbPwd);
-  void CreateSchema();
+  // A new database file with its schema at dbPath, unless another was put there first.
+  void CreateFile(const QString& dbPath, const QString& dbPwd) const;
+  void CreateSchema(TSQLiteDatabase& db) const;
   static QString KeySQL(const QString& name);
   int StoreKey(const QString& name, const QString& column, const QString& valueSQL);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <mutex>
 
 #include "settings/DayCount.h"
 
@@ -59,11 +58,8 @@ std::vector<TxtReplaceRule> LoadTxtReplaceRules(const QString& dbPath) {
 }
 
 std::optional<std::vector<TxtReplaceRule>> TryLoadTxtReplaceRules(const QString& dbPath, QString* error) {
-  // The workers of a run may be the first to open a data.db that does not exist yet: the one that
-  // creates it must have made its tables before another reads them, or that one finds none and
-  // cleans without the rules.
-  static std::mutex opening;
-  std::lock_guard lock(opening);
+  // A data.db that does not exist yet is made whole before it is put in place (TQSQLite): workers
+  // or programs that open it at once never find it without its tables.
   const TQSQLite store(dbPath);
   if (store.DbState() != dbsOpen) {
     *error = QStringLiteral("cannot be opened");

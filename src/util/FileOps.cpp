@@ -242,8 +242,26 @@ bool RenamePath(const QString& oldPath, const QString& newPath) {
     return same && ::rename(from.c_str(), to.c_str()) == 0;
   }
   if (errno != EINVAL && errno != ENOSYS) return false;
-  // The file system cannot refuse replacing by itself.
+  // The file system cannot refuse replacing by itself (NFS). A hard link or a folder made there
+  // holds the name exclusively, even against another machine; only then is the entry moved.
   struct stat st;
+  if (::lstat(from.c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      if (::unlink(from.c_str()) == 0) return true;
+      ::unlink(to.c_str());
+      return false;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return false;
+  } else if (::mkdir(to.c_str(), 0700) == 0) {
+    // A rename may replace an empty folder; a folder someone filled meanwhile stays.
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    ::rmdir(to.c_str());
+    return false;
+  } else if (errno == EEXIST) {
+    return false;
+  }
+  // No hard links either (FAT): the name is checked, then taken.
   if (::lstat(to.c_str(), &st) == 0) return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -17,12 +17,26 @@ namespace {
 QString Cli() { return testsupport::BinDir() + "/harrowmint-cli"; }
 QString Window() { return testsupport::BinDir() + "/harrowmint"; }
 
-const QStringList kShownOptions = {
-    "--home",      "--format",    "--output",         "--password", "--unpack-password",
-    "--passwords", "--keep-time", "--plugin-formats", "--jobs",     "--json",
-    "--nested",    "--test-output",
-    "--dry-run",   "--verbose",   "--engines",        "--version",  "--help",
-    "-h"};
+const QStringList kShownOptions = {"--home",
+                                   "--format",
+                                   "--output",
+                                   "--password",
+                                   "--unpack-password",
+                                   "--passwords",
+                                   "--keep-time",
+                                   "--plugin-formats",
+                                   "--jobs",
+                                   "--json",
+                                   "--nested",
+                                   "--test-output",
+                                   "--dry-run",
+                                   "--watch",
+                                   "--settle",
+                                   "--verbose",
+                                   "--engines",
+                                   "--version",
+                                   "--help",
+                                   "-h"};
 const QStringList kHiddenOptions = {"--print-man", "--print-completion"};
 const QStringList kWindowOptions = {"--home", "--start", "--quit-when-done", "--version", "--help", "-h"};
 
@@ -76,6 +90,7 @@ TEST(CliDocs, BashCompletionOffersOptionsChoicesFoldersAndFiles) {
       {{"harrowmint-cli", "--format", "z"}, {"zip"}},
       {{"harrowmint-cli", "--output", prefix}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--home", prefix + "s"}, {prefix + "sub dir"}},
+      {{"harrowmint-cli", "--watch", prefix}, {prefix + "sub dir"}},
       {{"harrowmint-cli", "--password", ""}, {}},
       {{"harrowmint-cli", "--passwords", prefix}, {prefix + "game.zip", prefix + "sub dir"}},
       {{"harrowmint-cli", "--json", prefix}, {prefix + "game.zip", prefix + "sub dir"}},

@@ -33,10 +33,29 @@ struct CliHome {
     testsupport::WriteFile(tree + "/visit.url", "ad");
     ASSERT_EQ(testsupport::RunTool("zip", {"-qr", In(name), "."}, tree).exitCode, 0);
   }
+  // A ZIP at `path` holding inner.zip (as MakeZip makes it) and broken.rar, which opens as no
+  // archive: what --nested 1 opens and keeps.
+  void MakeNestedZip(const QString& path) const {
+    MakeZip("inner.zip");
+    const QString tree = home + "/outer";
+    testsupport::MakeDir(tree);
+    ASSERT_TRUE(QFile::rename(In("inner.zip"), tree + "/inner.zip"));
+    testsupport::WriteFile(tree + "/broken.rar", "Rar!\x1a\x07\x01" + testsupport::RandomBytes(3000));
+    ASSERT_EQ(testsupport::RunTool("zip", {"-qr", path, "."}, tree).exitCode, 0);
+  }
 };
 
 inline QStringList Lines(const QByteArray& out) {
   return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+}
+
+// The files a ZIP holds as unzip lists them, sorted, without folder entries.
+inline QStringList ZipFiles(const QString& archive) {
+  QStringList files =
+      QString::fromUtf8(testsupport::RunTool("unzip", {"-Z1", archive}).out).split('\n', Qt::SkipEmptyParts);
+  files.removeIf([](const QString& name) { return name.endsWith('/'); });
+  files.sort();
+  return files;
 }
 
 inline QString Line(int index, const QString& status, const QString& output) {

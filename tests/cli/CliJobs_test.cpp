@@ -1,43 +1,19 @@
 // harrowmint-cli on several items at once (--jobs), and a batch split over two programs by GNU
 // parallel: the same outputs, entry for entry and byte for byte, as one item after another, the
 // lines in input order, and a stop that ends every running packer.
-#include <QCryptographicHash>
 #include <QDir>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
 
+#include "ArchiveContents.h"
 #include "CliHome.h"
 
 using namespace testsupport;
 using namespace clitest;
 
 namespace {
-
-// Every entry an archive holds, by path, with its bytes.
-QMap<QString, QByteArray> Contents(const QString& archive) {
-  TempDir dir;
-  // p7zip does not read the RAR packer's newest compression method.
-  const ToolRun x = archive.endsWith(".rar") ? RunTool("unrar", {"x", "-idq", archive, dir.path() + '/'})
-                                             : RunTool("7z", {"x", "-y", "-o" + dir.path(), archive});
-  EXPECT_EQ(x.exitCode, 0) << archive.toStdString() << x.out.constData();
-  QMap<QString, QByteArray> contents;
-  for (const QString& entry : TreeListing(dir.path()))
-    contents[entry] = entry.endsWith('/') ? QByteArray() : ReadFile(dir.file(entry));
-  return contents;
-}
-
-// The contents of an archive as one fingerprint, whatever its name.
-QByteArray Fingerprint(const QString& archive) {
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  const QMap<QString, QByteArray> contents = Contents(archive);
-  for (auto it = contents.begin(); it != contents.end(); ++it) {
-    hash.addData(it.key().toUtf8() + '\0');
-    hash.addData(QCryptographicHash::hash(it.value(), QCryptographicHash::Sha256));
-  }
-  return hash.result().toHex();
-}
 
 struct ItemLine {
   QString index, status, output;

@@ -100,15 +100,15 @@ TEST(CliKilled, NothingIsLeftAfterTheNextStartWhateverTheMoment) {
       ASSERT_TRUE(cli.waitForStarted());
       QElapsedTimer waited;
       waited.start();
-      // Judged once: some moments pass (the packer's working file is renamed into place).
+      // Killed as soon as the moment is seen: a packer's working file may be renamed a moment later.
       bool reached = false;
-      while (!(reached = moment.reached(k)) && cli.state() == QProcess::Running && waited.elapsed() < 120000)
+      while (cli.state() == QProcess::Running && !(reached = moment.reached(k)) && waited.elapsed() < 120000)
         QThread::msleep(1);
       ASSERT_EQ(cli.state(), QProcess::Running)
           << "the run ended first, exit code " << cli.exitCode() << ": " << cli.readAllStandardOutput().data()
           << cli.readAllStandardError().data();
-      ASSERT_TRUE(reached) << "not reached in two minutes";
       ::kill(pid_t(cli.processId()), SIGKILL);
+      ASSERT_TRUE(reached) << "not reached in two minutes";
       ASSERT_TRUE(cli.waitForFinished(30000));
 
       k.StartAgain();

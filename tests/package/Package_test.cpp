@@ -4,10 +4,14 @@
 // root, for root and for a user who is not root.
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <filesystem>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -339,6 +343,97 @@ TEST(Package, DesktopProgramStartsInTheUsersDataFolder) {
   ExpectSeeded(in.UserFolder() + "Data");
   EXPECT_FALSE(QFileInfo::exists(in.UserFolder() + "update"));
   EXPECT_FALSE(QFileInfo::exists(in.UserFolder() + "tmp.updx"));
+  in.ExpectRootUnchanged();
+}
+
+// The unit of the watch service, as systemd reads it: the package's units beside the system's own
+// in a root of their own (systemd refuses most units through links, so they are copied).
+QString UnitFile(const Installation& in) {
+  return in.root + "/usr/lib/systemd/system/harrowmint-watch@.service";
+}
+
+TEST(Package, WatchServiceUnitVerifiesWithItsHardeningAndItsUser) {
+  HM_REQUIRE_TOOL("dpkg");
+  HM_REQUIRE_TOOL("systemd-analyze");
+  Installation in;
+  const QByteArray unit = ReadFile(UnitFile(in));
+  const QStringList lines = Lines(unit);
+  for (const char* line : {"User=harrowmint", "Restart=on-failure", "ProtectSystem=strict",
+                           "ReadWritePaths=/srv/harrowmint/%i", "NoNewPrivileges=yes", "PrivateTmp=yes",
+                           "Environment=XDG_DATA_HOME=/srv/harrowmint/%i", "KillMode=mixed"})
+    EXPECT_TRUE(lines.contains(line)) << line;
+  EXPECT_EQ(EntryValue(unit, "ExecStart"),
+            "/usr/bin/harrowmint-cli --verbose --jobs 0 --output /srv/harrowmint/%i/out --watch "
+            "/srv/harrowmint/%i/in");
+  // Its user is made by the package's installation script, from the sysusers file.
+  EXPECT_TRUE(Lines(ReadFile(in.root + "/usr/lib/sysusers.d/harrowmint.conf"))
+                  .filter(QRegularExpression("^u harrowmint "))
+                  .size() == 1);
+  const QString control = in.dir.file("control");
+  ASSERT_EQ(RunTool("dpkg-deb", {"-e", Package(), control}).exitCode, 0);
+  EXPECT_TRUE(ReadFile(control + "/postinst").contains("systemd-sysusers harrowmint.conf"));
+  EXPECT_TRUE(QFileInfo(control + "/postinst").isExecutable());
+
+  const QString root = in.dir.file("systemd-root");
+  testsupport::MakeDir(root + "/usr/lib/systemd/system");
+  testsupport::MakeDir(root + "/usr/bin");
+  ASSERT_EQ(RunTool("cp", {"-a", "/lib/systemd/system/.", root + "/usr/lib/systemd/system/"}).exitCode, 0);
+  ASSERT_TRUE(QFile::copy(UnitFile(in), root + "/usr/lib/systemd/system/harrowmint-watch@.service"));
+  ASSERT_TRUE(QFile::copy(in.Program("harrowmint-cli"), root + "/usr/bin/harrowmint-cli"));
+  const ToolRun verify =
+      RunTool("systemd-analyze", {"verify", "--man=no", "--root=" + root, "harrowmint-watch@site1.service"});
+  EXPECT_EQ(verify.exitCode, 0) << verify.err.constData();
+  EXPECT_EQ(verify.err, "");  // a warning is a key systemd does not take
+  // Exposure in tenths: "OK" and better, as systemd rates it.
+  const ToolRun security = RunTool("systemd-analyze", {"security", "--offline=yes", "--threshold=40",
+                                                       "--root=" + root, "harrowmint-watch@site1.service"});
+  EXPECT_EQ(security.exitCode, 0) << security.out.constData() << security.err.constData();
+  in.ExpectRootUnchanged();
+}
+
+// The unit's command as systemd would run it for a site, as a user who is not root: the program
+// folder in the site's folder, an upload repacked, and SIGTERM a clean end.
+TEST(Package, WatchServiceCommandRepacksASitesUploads) {
+  HM_REQUIRE_TOOL("dpkg");
+  HM_REQUIRE_TOOL("zip");
+  Installation in;
+  const QString site = in.dir.file("srv/site1");
+  testsupport::MakeDir(site + "/in");
+  testsupport::MakeDir(site + "/out");
+  QString command = EntryValue(ReadFile(UnitFile(in)), "ExecStart");
+  command.replace("/srv/harrowmint/%i", site).replace("/usr/bin/", in.root + "/usr/bin/");
+  QStringList asUser;
+  if (::geteuid() == 0) {
+    HM_REQUIRE_TOOL("setpriv");
+    ASSERT_EQ(RunTool("chown", {"-R", "nobody:nogroup", in.dir.file("srv")}).exitCode, 0);
+    asUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+  }
+  QProcess service;
+  const QStringList args =
+      asUser + QStringList{"env", "-i", "PATH=/usr/bin:/bin", "XDG_DATA_HOME=" + site} + command.split(' ');
+  service.start(args.first(), args.mid(1));
+  ASSERT_TRUE(service.waitForStarted());
+
+  in.MakeZip("game.zip");
+  const QString upload = site + "/in/game.zip";
+  ASSERT_EQ(RunTool("cp", {in.In("game.zip"), site + "/game.zip.part"}).exitCode, 0);
+  if (::geteuid() == 0) RunTool("chown", {"nobody:nogroup", site + "/game.zip.part"});
+  ASSERT_TRUE(QFile::rename(site + "/game.zip.part", upload));
+  const QString journal = site + "/in/.harrowmint/journal.jsonl";
+  testsupport::WaitFor([&] { return !ReadFile(journal).isEmpty() || service.state() != QProcess::Running; },
+                       60000);
+  ::kill(pid_t(service.processId()), SIGTERM);
+  ASSERT_TRUE(service.waitForFinished(60000));
+  EXPECT_EQ(service.exitCode(), 0) << service.readAllStandardError().constData();
+
+  const QJsonObject line = QJsonDocument::fromJson(ReadFile(journal).trimmed()).object();
+  EXPECT_EQ(line["source"].toString(), upload);
+  EXPECT_EQ(line["state"].toInt(), 1) << ReadFile(journal).constData();
+  EXPECT_TRUE(line["output"].toString().startsWith(site + "/out/game."))
+      << line["output"].toString().toStdString();
+  EXPECT_TRUE(QFileInfo(line["output"].toString()).isFile());
+  EXPECT_TRUE(QFileInfo::exists(site + "/in/.harrowmint/done/game.zip"));
+  ExpectSeeded(site + "/harrowmint/Data");
   in.ExpectRootUnchanged();
 }
 

@@ -1,8 +1,12 @@
 // The SQLite store: statement texts, opening good and bad files, the key/value table.
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
+
+#include <atomic>
+#include <thread>
 
 #include "settings/QuickSQLite.h"
 #include "settings/SQLSet.h"
@@ -100,6 +104,25 @@ TEST(SQLiteDatabase, NewFileGetsFolderAndStandardSchema) {
   EXPECT_NO_THROW(
       db.ExecSQL(QStringLiteral("insert into MainTable1 (Name,sValue1,sValue2,intData1,floatData1) "
                                 "values ('n','a','b',1,2.5)")));
+}
+
+// Workers of one run, or programs side by side, that find no data.db all at once: every one
+// reads the whole schema, none a file another is still filling.
+TEST(SQLiteDatabase, ANewFileIsNeverSeenWithoutItsSchema) {
+  for (int round = 0; round < 10; ++round) {
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("data.db"));
+    std::atomic<int> complete{0};
+    std::vector<std::thread> openers;
+    for (int i = 0; i < 4; ++i)
+      openers.emplace_back([&] {
+        TQSQLite store(path);
+        if (store.DbState() == dbsOpen && store.Database()->TableExists(QStringLiteral("MainTable10"))) ++complete;
+      });
+    for (std::thread& opener : openers) opener.join();
+    EXPECT_EQ(complete.load(), 4);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("data.db")}));
+  }
 }
 
 TEST(SQLiteDatabase, BadFilesGiveClosedStateOrNoRows) {

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -109,6 +111,16 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
 }
 
 bool HaveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QThread::msleep(10);
+  }
+  return true;
+}
 
 bool MakeRar5WithKdfCount(const QString& source, const QString& archive, int count) {
   if (RunTool("rar", {"a", "-hpsecret", "-ep1", "-idq", archive, source}).exitCode != 0) return false;

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace testsupport {
 
 // The built programs (harrowmint-cli, Engine/) and the source tree.
@@ -55,6 +57,9 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
 
 // Whether a program is on PATH.
 bool HaveTool(const QString& program);
+
+// Polls the condition until it holds (true) or the time is up (false).
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 120000);
 
 // A RAR 5 archive of `source` made by rar with encrypted headers, its key-derivation count then
 // set to `count` (2^count iterations a password costs; the packer has no switch for it), the
