@@ -18,8 +18,8 @@
 #include "app/ItemJob.h"
 #include "app/ItemWorkers.h"
 #include "app/JobObserver.h"
-#include "app/OrderedObserver.h"
 #include "app/MyData.h"
+#include "app/OrderedObserver.h"
 #include "app/RunContext.h"
 #include "app/VolumeSetPlan.h"
 #include "compress/ArchiveFacade.h"
@@ -82,7 +82,7 @@ class TJobRunner {
 
   // Fixed at start, read by the workers only.
   TRunContext run_;
-  TSnapshot t_List;
+  TSnapshot t_List;  // the run's snapshot of the list: item i is row i
   int workers_ = 1;
 
   // The run's counters, shared by its workers.

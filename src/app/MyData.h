@@ -6,6 +6,7 @@
 // Values of TMyData::state.
 enum TItemState : int { isNotProcessed = 0, isPlausible = 1, isFailed = -1 };
 
+// TMyData: the record of one batch item (a row, or an entry of a run's snapshot).
 struct TMyData {
   // On a row: the output archive of the last run that reached it. In a snapshot: the source.
   QString path;

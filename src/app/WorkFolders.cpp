@@ -19,8 +19,10 @@ QString TWorkFolders::NewWorkFolder() {
   QDir root(tempRoot_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const QString name = GetDateRandomName();
+    if (used_.contains(name)) continue;
     // mkdir fails on an existing folder, so a folder of another item is never shared.
     if (root.mkdir(name)) {
+      used_.insert(name);
       folders_ << tempRoot_ + name;
       return folders_.last();
     }

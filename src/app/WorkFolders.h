@@ -1,6 +1,7 @@
 #pragma once
 // The work folders of one item: new, empty folders directly under the temp root, all removed when
 // the guard goes away, whatever ended the item (an exception included).
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -19,7 +20,8 @@ class TWorkFolders {
   TWorkFolders(const TWorkFolders&) = delete;
   TWorkFolders& operator=(const TWorkFolders&) = delete;
 
-  // A new folder named by GetDateRandomName, never one that existed before. Raises
+  // A new folder named by GetDateRandomName, never one that existed before nor one this guard made
+  // (and removed) earlier, so every try of an item has a path of its own. Raises
   // EWorkFolderError when none can be made. The path has no trailing '/'.
   QString NewWorkFolder();
 
@@ -37,4 +39,5 @@ class TWorkFolders {
  private:
   QString tempRoot_;
   QStringList folders_;
+  QSet<QString> used_;  // every name handed out
 };

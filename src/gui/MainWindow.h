@@ -93,14 +93,14 @@ class Tfrmmain : public QMainWindow {
   void btnClearClick();
   // Paths dropped onto the list.
   void ListView1DragDrop(const QStringList& paths);
-  void N5Click();
-  void N6Click();
-  void N15Click();
-  void N18Click();
-  // The causes of the selected row's failure, whole.
-  void N20Click();
-  void N11Click();
-  void N12Click();
+  // The menu items' handlers, named after the items (N5 ... N12 above).
+  void N5Click();   // 删除选定: removes the checked rows
+  void N6Click();   // 打开原文件所在目录: shows the selected row's source in the file manager
+  void N15Click();  // 打开输出文件所在目录: shows the selected row's output in the file manager
+  void N18Click();  // 查看压缩包内容: lists the selected row's output in the content viewer
+  void N20Click();  // 查看失败原因: the causes of the selected row's failure, whole
+  void N11Click();  // 打开压缩包必备文件夹: opens the must-have files folder
+  void N12Click();  // 设置: the settings dialog
   // The update check asks the program to close (to install an update).
   void CloseForUpdate();
 

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QThread>
+#include <utility>
 
 #include "app/StatusTexts.h"
 #include "gui/MainWindow.h"
@@ -10,43 +11,33 @@
 
 template <typename Step>
 void TMainWindowObserver::OnWindowThread(Step step) {
-  if (QThread::currentThread() == thread()) {
-    if (!detached_) step();
-    return;
-  }
-  THandedStep handed{[&step] { step(); }};
-  std::unique_lock lock(handOverMutex_);
-  if (detached_) return;
-  handedSteps_.push_back(&handed);
-  // One call for each step; whichever step a call runs, every worker waits for its own.
-  QMetaObject::invokeMethod(this, "RunHandedStep", Qt::QueuedConnection);
-  stepDone_.wait(lock, [&handed] { return handed.done; });
+  const auto guarded = [this, &step] {
+    if (detached_) return;
+    ShowPending();  // what the rows were told before comes first
+    step();
+  };
+  if (QThread::currentThread() == window_.thread()) return guarded();
+  QMetaObject::invokeMethod(&window_, guarded, Qt::BlockingQueuedConnection);
 }
 
-void TMainWindowObserver::RunHandedStep() {
-  THandedStep* step;
+void TMainWindowObserver::Post(int index, std::function<void()> step) {
   {
-    std::lock_guard lock(handOverMutex_);
-    if (handedSteps_.empty()) return;
-    step = handedSteps_.front();
-    handedSteps_.pop_front();
+    std::lock_guard lock(progressMutex_);
+    // The row's progress reported so far is shown before the step, which may replace it.
+    if (const auto progress = progress_.constFind(index); progress != progress_.cend()) {
+      steps_.push_back([this, index, shown = *progress] {
+        window_.ListView1->SetCell(index, TBatchList::colState, TStatusText::InProgress(shown));
+      });
+      progress_.erase(progress);
+    }
+    // So is the run's, as it was when the step came.
+    if (runProgress_) steps_.push_back([this, run = *std::exchange(runProgress_, std::nullopt)] {
+      ShowRunProgressNow(run);
+    });
+    steps_.push_back(std::move(step));
+    QueueShowPending();
   }
-  if (!detached_) step->run();
-  {
-    std::lock_guard lock(handOverMutex_);
-    step->done = true;
-  }
-  stepDone_.notify_all();
-}
-
-void TMainWindowObserver::Detach() {
-  {
-    std::lock_guard lock(handOverMutex_);
-    detached_ = true;
-    for (THandedStep* step : handedSteps_) step->done = true;
-    handedSteps_.clear();
-  }
-  stepDone_.notify_all();
+  if (QThread::currentThread() == window_.thread()) ShowPending();
 }
 
 void TMainWindowObserver::ResetProgress() {
@@ -59,22 +50,22 @@ void TMainWindowObserver::AnnounceItem(int index, int progress, const QString& p
 }
 
 void TMainWindowObserver::ShowLvState(int index, const QString& stateStr) {
-  OnWindowThread([&] { window_.ListView1->SetCell(index, TBatchList::colState, stateStr); });
+  Post(index, [this, index, stateStr] { window_.ListView1->SetCell(index, TBatchList::colState, stateStr); });
 }
 
 void TMainWindowObserver::SetLvExName(int index, const QString& str) {
-  OnWindowThread([&] { window_.ListView1->SetCell(index, TBatchList::colType, str); });
+  Post(index, [this, index, str] { window_.ListView1->SetCell(index, TBatchList::colType, str); });
 }
 
 void TMainWindowObserver::ClearOutputColumns(int index) {
-  OnWindowThread([&] {
+  Post(index, [this, index] {
     window_.ListView1->SetCell(index, TBatchList::colOutputName, {});
     window_.ListView1->SetCell(index, TBatchList::colOutputSize, {});
   });
 }
 
 void TMainWindowObserver::RecordResult(int index, const TItemResult& result) {
-  OnWindowThread([&] {
+  Post(index, [this, index, result] {
     const TMyData record{result.CompressPath, result.pwd, false, result.rowState()};
     window_.ListView1->RecordOutput(index, record, OutputNameText(result), result.sizeText, result.causes);
   });
@@ -106,31 +97,40 @@ void TMainWindowObserver::ShowRunProgress(const TRunProgress& progress) {
 
 template <typename Keep>
 void TMainWindowObserver::KeepLatest(Keep keep) {
-  {
-    std::lock_guard lock(progressMutex_);
-    keep();
-    if (progressQueued_) return;
-    progressQueued_ = true;
-  }
-  // Queued before any later step of the item or the run, so the next text always comes after it;
-  // by name, so that the call carries nothing of the worker's (the progress waits under the lock).
-  QMetaObject::invokeMethod(this, "ShowLatestProgress", Qt::QueuedConnection);
+  std::lock_guard lock(progressMutex_);
+  keep();
+  QueueShowPending();
 }
 
-void TMainWindowObserver::ShowLatestProgress() {
+void TMainWindowObserver::QueueShowPending() {
+  if (progressQueued_) return;
+  progressQueued_ = true;
+  // Queued before any later blocking step of the run (a warning, the summary), so what was
+  // reported before it is shown first.
+  QMetaObject::invokeMethod(
+      &window_, [this] { ShowPending(); }, Qt::QueuedConnection);
+}
+
+void TMainWindowObserver::ShowPending() {
+  std::vector<std::function<void()>> steps;
   QMap<int, TProgress> latest;
   std::optional<TRunProgress> run;
   {
     std::lock_guard lock(progressMutex_);
+    steps.swap(steps_);
     latest.swap(progress_);
     run.swap(runProgress_);
     progressQueued_ = false;
   }
   if (detached_) return;
+  for (const std::function<void()>& step : steps) step();
   for (auto it = latest.cbegin(); it != latest.cend(); ++it)
     window_.ListView1->SetCell(it.key(), TBatchList::colState, TStatusText::InProgress(it.value()));
-  if (!run) return;
-  window_.RzProgressBar1->setValue(run->percent);
+  if (run) ShowRunProgressNow(*run);
+}
+
+void TMainWindowObserver::ShowRunProgressNow(const TRunProgress& run) {
+  window_.RzProgressBar1->setValue(run.percent);
   // Between the last item's end and the summary no item is in progress: the line stays.
-  if (!run->statusLine.isEmpty()) window_.lblState->setText(run->statusLine);
+  if (!run.statusLine.isEmpty()) window_.lblState->setText(run.statusLine);
 }

@@ -11,8 +11,8 @@
 
 #include "gui/MessageBox.h"
 #include "gui/SettingWidgets.h"
-#include "gui/SettingsLog.h"
 #include "settings/SQLiteError.h"
+#include "settings/SettingsLog.h"
 #include "settings/TxtReplaceRules.h"
 
 TfrmAddTxtReplace::TfrmAddTxtReplace(QString dbPath, QWidget* parent)

@@ -10,9 +10,9 @@
 #include "gui/MessageBox.h"
 #include "gui/RuleDialog.h"
 #include "gui/SettingWidgets.h"
-#include "gui/SettingsLog.h"
 #include "settings/DayCount.h"
 #include "settings/SQLiteError.h"
+#include "settings/SettingsLog.h"
 #include "settings/TxtReplaceRules.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include "gui/MessageBox.h"
 #include "gui/RuleListPage.h"
 #include "gui/SettingWidgets.h"
-#include "gui/SettingsLog.h"
 #include "settings/PathVars.h"
+#include "settings/SettingsLog.h"
 #include "util/FileOps.h"
 
 namespace {

@@ -73,10 +73,11 @@ class TUpdateSession : public QObject {
  private:
   void StartForcedCheck();
   void ForcedCheckFinished(const TCheckResult& result);
-  // The download component's events.
-  void vxDownFile1Down(qint64 downSize, qint64 fileSize, int percent, qint64 speed, qint64 elapsedMs);
-  void vxDownFile1DownEnd(bool isDownComplete);
-  void vxDownFile1Error(const QString& errorId, const QString& errorStr);
+  // The download component's (vxDownFile1) events.
+  void vxDownFile1Down(qint64 downSize, qint64 fileSize, int percent, qint64 speed,
+                       qint64 elapsedMs);        // progress
+  void vxDownFile1DownEnd(bool isDownComplete);  // the transfer ended: hand the package over
+  void vxDownFile1Error(const QString& errorId, const QString& errorStr);  // the error page and message
 
   IUpdateView& view_;
   QString programFolder_;
@@ -84,6 +85,6 @@ class TUpdateSession : public QObject {
   bool haveOffer_ = false;
   bool isRunning = false;  // a download is under way
   QString savePath;
-  TUpdateCheckThread thread1;  // the check of forced mode
-  TvxDownFile vxDownFile1;
+  TUpdateCheckThread thread1;  // the check forced mode runs by itself
+  TvxDownFile vxDownFile1;     // the download of the package
 };

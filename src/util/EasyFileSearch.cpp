@@ -1,5 +1,7 @@
 #include "util/EasyFileSearch.h"
 
+#include <utility>
+
 TEasyFileSearch::TEasyFileSearch()
     : searchOptions_(okIncludeSubfolder | okLookForReadOnlyFile | okLookForHiddenFile | okLookForSystemFile |
                      okLookForDirectory | okLookForArchiveFile | okLookForAnyFile),
@@ -8,26 +10,21 @@ TEasyFileSearch::TEasyFileSearch()
       fileNames_{QStringLiteral("*.*")} {}
 
 bool TEasyFileSearch::Search() {
-  TSearchOptions& options = SearchEngine.SearchOptions;
-  options.IncludeSubfolder = searchOptions_.testFlag(okIncludeSubfolder);
-  options.LookForReadOnlyFile = searchOptions_.testFlag(okLookForReadOnlyFile);
-  options.LookForHiddenFile = searchOptions_.testFlag(okLookForHiddenFile);
-  options.LookForSystemFile = searchOptions_.testFlag(okLookForSystemFile);
-  options.LookForDirectory = searchOptions_.testFlag(okLookForDirectory);
-  options.LookForArchiveFile = searchOptions_.testFlag(okLookForArchiveFile);
-  options.LookForAnyFile = searchOptions_.testFlag(okLookForAnyFile);
+  const std::pair<TOptionsKind, bool TSearchOptions::*> switches[] = {
+      {okIncludeSubfolder, &TSearchOptions::IncludeSubfolder},
+      {okLookForReadOnlyFile, &TSearchOptions::LookForReadOnlyFile},
+      {okLookForHiddenFile, &TSearchOptions::LookForHiddenFile},
+      {okLookForSystemFile, &TSearchOptions::LookForSystemFile},
+      {okLookForDirectory, &TSearchOptions::LookForDirectory},
+      {okLookForArchiveFile, &TSearchOptions::LookForArchiveFile},
+      {okLookForAnyFile, &TSearchOptions::LookForAnyFile},
+  };
+  for (const auto& [kind, option] : switches)
+    SearchEngine.SearchOptions.*option = searchOptions_.testFlag(kind);
 
-  TDateFilter& dates = SearchEngine.DateOptions;
-  dates.FilterOnDate = filterKind_.testFlag(fkFilterOnDate);
-  dates.FilterAccessKind = dateAccess_;
-  dates.DateFilterKind = dateKind_;
-  dates.FirstDate = firstDate_;
-  dates.SecondDate = secondDate_;
-
-  TSizeFilter& sizes = SearchEngine.SizeOptions;
-  sizes.FilterOnSize = filterKind_.testFlag(fkFilterOnSize);
-  sizes.SizeFilterKind = sizeKind_;
-  sizes.Size = size_;
+  SearchEngine.DateOptions = {filterKind_.testFlag(fkFilterOnDate), dateAccess_, dateKind_, firstDate_,
+                              secondDate_};
+  SearchEngine.SizeOptions = {filterKind_.testFlag(fkFilterOnSize), sizeKind_, size_};
 
   SearchEngine.ExcludeFilters = excludedFiles_;
   SearchEngine.FileNames = fileNames_;

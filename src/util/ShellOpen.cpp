@@ -25,35 +25,23 @@ QString FileUri(const QString& path) {
 // percent-encoded, so it needs no quoting inside either tool's argument syntax.
 bool ShowItemWithFileManager(const QString& path) {
   const QString uri = FileUri(path);
-  const QString folder = FolderPart(path);
-  const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
-  if (!gdbus.isEmpty()) {
-    const QStringList args = {"call",
-                              "--session",
-                              "--timeout",
-                              "5",
-                              "--dest",
-                              "org.freedesktop.FileManager1",
-                              "--object-path",
-                              "/org/freedesktop/FileManager1",
-                              "--method",
-                              "org.freedesktop.FileManager1.ShowItems",
-                              "['" + uri + "']",
-                              "''"};
-    if (RunAndWait(gdbus, args, folder, true) == 0) return true;
-  }
-  const QString dbusSend = QStandardPaths::findExecutable(QStringLiteral("dbus-send"));
-  if (!dbusSend.isEmpty()) {
-    const QStringList args = {"--session",
-                              "--print-reply",
-                              "--reply-timeout=5000",
-                              "--dest=org.freedesktop.FileManager1",
-                              "--type=method_call",
-                              "/org/freedesktop/FileManager1",
-                              "org.freedesktop.FileManager1.ShowItems",
-                              "array:string:" + uri,
-                              "string:"};
-    if (RunAndWait(dbusSend, args, folder, true) == 0) return true;
+  const QString service = QStringLiteral("org.freedesktop.FileManager1");
+  const QString object = QStringLiteral("/org/freedesktop/FileManager1");
+  const QString method = service + QStringLiteral(".ShowItems");
+  const struct {
+    const char* tool;
+    QStringList args;
+  } callers[] = {
+      {"gdbus",
+       {"call", "--session", "--timeout", "5", "--dest", service, "--object-path", object, "--method", method,
+        "['" + uri + "']", "''"}},
+      {"dbus-send",
+       {"--session", "--print-reply", "--reply-timeout=5000", "--dest=" + service, "--type=method_call",
+        object, method, "array:string:" + uri, "string:"}},
+  };
+  for (const auto& caller : callers) {
+    const QString program = QStandardPaths::findExecutable(QString::fromLatin1(caller.tool));
+    if (!program.isEmpty() && RunAndWait(program, caller.args, FolderPart(path), true) == 0) return true;
   }
   return false;
 }

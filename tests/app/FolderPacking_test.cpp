@@ -59,7 +59,7 @@ TEST_P(PackingWithEngines, MustFilesAtRootOrInTheSingleRootFolder) {
   const QString format = GetParam();
   TvxCompress compress(testsupport::EngineDir() + '/');
   HM_REQUIRE_TOOL(qPrintable(listing::ToolFor(format)));
-  if (format == QLatin1String(".rar") && !compress.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+  if (format == QLatin1String(".rar")) HM_REQUIRE_ENGINE("rar");
 
   {  // beside the content
     Packing p;
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, PackingWithEngines, testing::Values(".zip", ".
 // real packer does its work and then reports the failure), the output fails and is not kept.
 TEST(FolderPacking, ARarCommentOrLockThatFailedFailsThePacking) {
   TvxCompress builtEngines(testsupport::EngineDir() + '/');
-  if (!builtEngines.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+  HM_REQUIRE_ENGINE("rar");
   HM_REQUIRE_TOOL("unrar");
   const struct {
     const char* failingSwitch;  // a shell pattern of the argument the packer fails on
@@ -143,7 +143,7 @@ TEST(FolderPacking, ARarCommentOrLockThatFailedFailsThePacking) {
 // bytes that are not UTF-8). An output that lacks a file, or that the packer cannot list, fails.
 TEST(FolderPacking, RarOutputsAreCheckedWithoutTheUnrarLibrary) {
   TvxCompress builtEngines(testsupport::EngineDir() + '/');
-  if (!builtEngines.RarExeExists()) GTEST_SKIP() << "rar engine not linked";
+  HM_REQUIRE_ENGINE("rar");
   HM_REQUIRE_TOOL("unrar");
   const struct {
     const char* label;
@@ -153,23 +153,26 @@ TEST(FolderPacking, RarOutputsAreCheckedWithoutTheUnrarLibrary) {
   } rows[] = {
       {"the packer alone", "", prPacked},
       {"beside a library that cannot be loaded", "", prPacked, true},
-      {"an output that lacks a file", "[ \"$1\" = a ] && \"$real\" d -idq \"$4\" game.bin >/dev/null\n", prFailed},
+      {"an output that lacks a file", "[ \"$1\" = a ] && \"$real\" d -idq \"$4\" game.bin >/dev/null\n",
+       prFailed},
       {"a packer that cannot list", "[ \"$1\" = lt ] && exit 3\n", prFailed},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     Packing p;
     WriteFile(p.folder + "/game.bin", testsupport::RandomBytes(9000));
-    for (const char* name : {"line\nbreak.txt", "esc\x1b[31m.txt", "  lead and trail  ", "sub dir/deep/x.bin"})
+    for (const char* name :
+         {"line\nbreak.txt", "esc\x1b[31m.txt", "  lead and trail  ", "sub dir/deep/x.bin"})
       WriteFile(p.folder + '/' + QString::fromUtf8(name), name);
     testsupport::WriteFileAtRawPath(p.folder, "bad\xFF.txt", "not UTF-8");
     testsupport::WriteFileAtRawPath(p.folder, "sub dir/\xC4\xE3\xBA\xC3.txt", "GBK");
     const QString engines = p.dir.path() + "/Engine/";
     MakeDir(engines);
     const QString realRar = QFileInfo(testsupport::EngineDir() + "/rar").canonicalFilePath();
-    WriteFile(engines + "rar", QStringLiteral("#!/bin/sh\nreal='%1'\n\"$real\" \"$@\"; code=$?\n%2exit $code\n")
-                                   .arg(realRar, QString::fromUtf8(row.afterPacker))
-                                   .toUtf8());
+    WriteFile(engines + "rar",
+              QStringLiteral("#!/bin/sh\nreal='%1'\n\"$real\" \"$@\"; code=$?\n%2exit $code\n")
+                  .arg(realRar, QString::fromUtf8(row.afterPacker))
+                  .toUtf8());
     QFile::setPermissions(engines + "rar", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (row.unloadableLibrary) WriteFile(engines + "libunrar.so", "not a library");
     TvxCompress compress(engines);

@@ -78,7 +78,7 @@ const Moment kCommentHanded{"the comment is handed to the packer", [](const Kill
 
 TEST(CliKilled, NothingIsLeftAfterTheNextStartWhateverTheMoment) {
   HM_REQUIRE_TOOL("zip");
-  if (!QFileInfo::exists(EngineDir() + "/rar")) GTEST_SKIP() << "no RAR packer in the build's engines";
+  HM_REQUIRE_ENGINE("rar");
   const struct {
     const char* format;
     QList<Moment> moments;

@@ -9,17 +9,6 @@
 
 namespace facadefixture {
 
-// A test that needs one of the build's engines (build/bin/Engine): skips when the system has
-// none installed, fails under CI=true where scripts/setup installs them.
-#define HM_REQUIRE_ENGINE(name)                                                               \
-  do {                                                                                        \
-    if (!QFileInfo::exists(testsupport::EngineDir() + "/" + (name))) {                        \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                                \
-        FAIL() << "engine missing from build/bin/Engine: " << (name);                         \
-      GTEST_SKIP() << "engine missing from build/bin/Engine (run scripts/setup): " << (name); \
-    }                                                                                         \
-  } while (0)
-
 // The tree every archive fixture holds, and its listing.
 inline void WriteTree(const QString& root) {
   testsupport::WriteFile(root + "/readme.txt", "read me\r\n");

@@ -20,6 +20,11 @@ QString BinDir() { return QStringLiteral(HM_BIN_DIR); }
 QString SourceDir() { return QStringLiteral(HM_SOURCE_DIR); }
 QString EngineDir() { return BinDir() + QStringLiteral("/Engine"); }
 
+bool MissingIsFailure() {
+  return qEnvironmentVariable("HM_REQUIRE_ENGINES") == QLatin1String("1") ||
+         qEnvironmentVariable("CI") == QLatin1String("true");
+}
+
 TempDir::TempDir() : dir_(QDir::tempPath() + QStringLiteral("/hm-test-XXXXXX")) {
   EXPECT_TRUE(dir_.isValid());
 }

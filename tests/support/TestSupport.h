@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -71,13 +72,24 @@ void PrintTo(const QStringList& list, std::ostream* os);
 void PrintTo(const QByteArray& bytes, std::ostream* os);
 QT_END_NAMESPACE
 
-// A test that needs an outside tool: skips with a clear message when it is missing, and fails
-// instead when CI=true, where scripts/setup must have installed it.
-#define HM_REQUIRE_TOOL(tool)                                                 \
-  do {                                                                        \
-    if (!testsupport::HaveTool(tool)) {                                       \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                \
-        FAIL() << "required tool missing: " << (tool);                        \
-      GTEST_SKIP() << "outside tool missing (run scripts/setup): " << (tool); \
-    }                                                                         \
+// Whether a test that misses an engine or an outside tool fails instead of skipping: in CI, where
+// scripts/setup has installed every one and the build has linked every engine (.ci/run sets
+// HM_REQUIRE_ENGINES=1; CI=true counts too). Elsewhere such a test skips with a clear message.
+namespace testsupport {
+bool MissingIsFailure();
+}
+
+#define HM_REQUIRE_PRESENT(present, what)                                              \
+  do {                                                                                 \
+    if (!(present)) {                                                                  \
+      if (testsupport::MissingIsFailure()) FAIL() << "required but missing: " << what; \
+      GTEST_SKIP() << what << " missing (run scripts/setup)";                          \
+    }                                                                                  \
   } while (0)
+
+// A test that needs an outside tool on PATH.
+#define HM_REQUIRE_TOOL(tool) HM_REQUIRE_PRESENT(testsupport::HaveTool(tool), "outside tool " << (tool))
+// A test that needs one of the build's engines or plug-in programs (build/bin/Engine/<name>).
+#define HM_REQUIRE_ENGINE(name)                                                  \
+  HM_REQUIRE_PRESENT(QFileInfo::exists(testsupport::EngineDir() + "/" + (name)), \
+                     "build/bin/Engine/" << (name))

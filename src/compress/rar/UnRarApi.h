@@ -82,16 +82,6 @@ using PROCESSDATAPROC = int (*)(unsigned char* addr, int size);
 
 #pragma pack(push, 1)
 
-struct RAROpenArchiveData {
-  char* ArcName;
-  unsigned OpenMode;
-  unsigned OpenResult;
-  char* CmtBuf;
-  unsigned CmtBufSize;
-  unsigned CmtSize;
-  unsigned CmtState;
-};
-
 struct RAROpenArchiveDataEx {
   char* ArcName;
   wchar_t* ArcNameW;
@@ -109,7 +99,9 @@ struct RAROpenArchiveDataEx {
   unsigned Reserved[25];
 };
 
-struct RARHeaderData;  // only named by the narrow RARReadHeader, which is never called
+// Only named by the narrow RAROpenArchive and RARReadHeader, which are never called.
+struct RAROpenArchiveData;
+struct RARHeaderData;
 
 struct RARHeaderDataEx {
   char ArcName[1024];

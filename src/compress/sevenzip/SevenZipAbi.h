@@ -45,14 +45,7 @@ constexpr GUID kZipFormatClassId = {
     0x23170F69, 0x40C1, 0x278A, {0x10, 0x00, 0x00, 0x01, 0x10, 0x01, 0x00, 0x00}};
 constexpr GUID kIUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-enum : VARTYPE {
-  VT_EMPTY = 0,
-  VT_BSTR = 8,
-  VT_BOOL = 11,
-  VT_UI4 = 19,
-  VT_UI8 = 21,
-  VT_FILETIME = 64,
-};
+enum : VARTYPE { VT_EMPTY = 0, VT_BSTR = 8, VT_BOOL = 11, VT_UI4 = 19, VT_UI8 = 21, VT_FILETIME = 64 };
 constexpr std::int16_t kVariantTrue = -1;
 
 struct FILETIME {
@@ -84,28 +77,15 @@ enum : PROPID {
   kpidSize = 7,
   kpidAttrib = 9,
   kpidCTime = 10,
-  kpidATime = 11,
   kpidMTime = 12,
-  kpidEncrypted = 15,
   kpidIsAnti = 21,
-  kpidPosixAttrib = 53,
 };
 
 enum : std::int32_t { kAskExtract = 0, kAskTest = 1, kAskSkip = 2 };
 
-// Extraction operation results.
-enum : std::int32_t {
-  kOpOk = 0,
-  kOpUnsupportedMethod = 1,
-  kOpDataError = 2,
-  kOpCrcError = 3,
-  kOpUnavailable = 4,
-  kOpUnexpectedEnd = 5,
-  kOpDataAfterEnd = 6,
-  kOpIsNotArc = 7,
-  kOpHeadersError = 8,
-  kOpWrongPassword = 9,
-};
+// Extraction operation results: every other value is a failure of the item (damaged data, a wrong
+// password, an unsupported method).
+enum : std::int32_t { kOpOk = 0 };
 
 enum : std::uint32_t { kSeekSet = 0, kSeekCur = 1, kSeekEnd = 2 };
 

@@ -8,10 +8,13 @@
 
 namespace {
 
-constexpr uint16_t kExtraZip64 = 0x0001;
-constexpr uint16_t kExtraNtfs = 0x000a;
-constexpr uint16_t kExtraTimestamp = 0x5455;
-constexpr uint16_t kExtraUnicodePath = 0x7075;
+// The ids of the extra fields read or written.
+enum : uint16_t {
+  kExtraZip64 = 0x0001,
+  kExtraNtfs = 0x000a,
+  kExtraTimestamp = 0x5455,
+  kExtraUnicodePath = 0x7075
+};
 constexpr uint32_t kUnixTypeMask = 0170000;
 constexpr uint32_t kUnixSymlink = 0120000;
 // 100-ns ticks between 1601-01-01 and 1970-01-01.
@@ -184,51 +187,38 @@ QByteArray TimestampExtra(int64_t unixSeconds) {
   return out;
 }
 
-bool TLeReader::Take(int64_t n) {
+const char* TLeReader::Take(int64_t n) {
   if (!ok_ || n < 0 || n > left_) {
     ok_ = false;
-    return false;
+    return nullptr;
   }
-  return true;
+  const char* at = p_;
+  p_ += n;
+  left_ -= n;
+  return at;
 }
 
 uint16_t TLeReader::U16() {
-  if (!Take(2)) return 0;
-  const uint16_t v = Get16(p_);
-  p_ += 2;
-  left_ -= 2;
-  return v;
+  const char* at = Take(2);
+  return at ? Get16(at) : 0;
 }
 
 uint32_t TLeReader::U32() {
-  if (!Take(4)) return 0;
-  const uint32_t v = Get32(p_);
-  p_ += 4;
-  left_ -= 4;
-  return v;
+  const char* at = Take(4);
+  return at ? Get32(at) : 0;
 }
 
 uint64_t TLeReader::U64() {
-  if (!Take(8)) return 0;
-  const uint64_t v = Get64(p_);
-  p_ += 8;
-  left_ -= 8;
-  return v;
+  const char* at = Take(8);
+  return at ? Get64(at) : 0;
 }
 
 QByteArray TLeReader::Bytes(int64_t n) {
-  if (!Take(n)) return {};
-  QByteArray v(p_, qsizetype(n));
-  p_ += n;
-  left_ -= n;
-  return v;
+  const char* at = Take(n);
+  return at ? QByteArray(at, qsizetype(n)) : QByteArray();
 }
 
-void TLeReader::Skip(int64_t n) {
-  if (!Take(n)) return;
-  p_ += n;
-  left_ -= n;
-}
+void TLeReader::Skip(int64_t n) { Take(n); }
 
 bool ParseCentralFixed(const char* fixed, TZipEntryRecord& e, TZipVariableLengths& lengths) {
   TLeReader r(fixed, kZipCentralHeaderSize);

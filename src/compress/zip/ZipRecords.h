@@ -105,7 +105,8 @@ class TLeReader {
   int64_t left() const { return left_; }
 
  private:
-  bool Take(int64_t n);
+  // The next n bytes, passed over; null (and not ok from then on) when fewer are left.
+  const char* Take(int64_t n);
   const char* p_;
   int64_t left_;
   bool ok_ = true;

@@ -18,7 +18,7 @@ class RARTest : public ::testing::Test {
  protected:
   void SetUp() override {
     HM_REQUIRE_TOOL("rar");
-    REQUIRE_ENGINE("libunrar.so");
+    HM_REQUIRE_ENGINE("libunrar.so");
     WriteFile(source + "/dir/inner.txt", "inner");
     WriteFile(source + "/top.txt", "top");
     testsupport::MakeDir(source + "/empty");

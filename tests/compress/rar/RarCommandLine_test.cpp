@@ -97,8 +97,9 @@ TEST(RarCommandLine, CommentAndLockArguments) {
 // The technical listing as the packer prints it: its banner, the archive, then one record per
 // entry. Names keep blanks, line breaks and the bytes of names that were not UTF-8.
 TEST(RarCommandLine, ListingNames) {
-  const QByteArray banner = "\nRAR 7.01   Copyright (c) 1993-2024 Alexander Roshal   12 May 2024\n"
-                            "Trial version             Type 'rar -?' for help\n\n";
+  const QByteArray banner =
+      "\nRAR 7.01   Copyright (c) 1993-2024 Alexander Roshal   12 May 2024\n"
+      "Trial version             Type 'rar -?' for help\n\n";
   const auto record = [](const QByteArray& name, const char* type = "File") {
     return "        Name: " + name + "\n        Type: " + type +
            "\n        Size: 1\n       mtime: 2024-06-11 12:00:00,000000000\n     Host OS: Unix\n\n";
@@ -109,14 +110,15 @@ TEST(RarCommandLine, ListingNames) {
     QByteArray output;
     std::optional<QStringList> expected;
   } cases[] = {
-      {"plain names and a folder",
-       head + record("a.txt") + record("sub/b.txt") + record("sub", "Directory"),
+      {"plain names and a folder", head + record("a.txt") + record("sub/b.txt") + record("sub", "Directory"),
        QStringList{"a.txt", "sub/b.txt", "sub"}},
       {"blanks kept", head + record("  lead and trail  "), QStringList{"  lead and trail  "}},
-      {"a name with a line break", head + record("line\nbreak") + record("next"), QStringList{"line\nbreak", "next"}},
+      {"a name with a line break", head + record("line\nbreak") + record("next"),
+       QStringList{"line\nbreak", "next"}},
       {"an escape character", head + record("esc'\\033'[31m"), QStringList{"esc\x1b[31m"}},
       {"bytes that were not UTF-8, as rar maps them",
-       head + record("bad\xEF\xBF\xBE\xEE\x83\xBF.txt") + record("gbk\xEF\xBF\xBE\xEE\x83\x84\xEE\x83\xA3.txt"),
+       head + record("bad\xEF\xBF\xBE\xEE\x83\xBF.txt") +
+           record("gbk\xEF\xBF\xBE\xEE\x83\x84\xEE\x83\xA3.txt"),
        QStringList{"bad%FF.txt", QString::fromUtf8("gbk\xE4\xBD\xA0.txt")}},
       {"an archive without entries", head, QStringList{}},
       {"no archive at all", banner, std::nullopt},

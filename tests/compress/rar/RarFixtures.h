@@ -49,14 +49,3 @@ struct Rar4Entry {
 QByteArray MakeStoredRar4(const QList<Rar4Entry>& entries);
 
 }  // namespace rarfixtures
-
-// A test that needs an engine of the build's Engine/ folder: skips when the system lacks it
-// (scripts/setup installs it), fails when CI=true.
-#define REQUIRE_ENGINE(fileName)                                                  \
-  do {                                                                            \
-    if (!QFile::exists(rarfixtures::EngineContext().engineFolder + (fileName))) { \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                    \
-        FAIL() << "Engine/" << (fileName) << " missing";                          \
-      GTEST_SKIP() << "Engine/" << (fileName) << " missing (run scripts/setup)";  \
-    }                                                                             \
-  } while (0)

@@ -26,7 +26,7 @@ namespace {
 class RarPackerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    REQUIRE_ENGINE("rar");
+    HM_REQUIRE_ENGINE("rar");
     HM_REQUIRE_TOOL("unrar");
     sourceListing = MakeSourceTree(work);
   }

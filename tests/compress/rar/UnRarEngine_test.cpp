@@ -24,7 +24,7 @@ namespace {
 class UnRarEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    REQUIRE_ENGINE("libunrar.so");
+    HM_REQUIRE_ENGINE("libunrar.so");
     sourceListing = MakeSourceTree(source);
   }
 

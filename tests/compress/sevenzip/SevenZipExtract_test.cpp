@@ -63,7 +63,7 @@ void WriteArchiveWithNames(const QString& archive, const QStringList& names, con
 class SevenZipExtract : public ::testing::Test {
  protected:
   void SetUp() override {
-    HM_REQUIRE_7Z_LIBRARY();
+    HM_REQUIRE_ENGINE("7z.so");
     HM_REQUIRE_TOOL("7z");
     WriteFile(dir_.file("src/readme.txt"), sztest::Content(3000, 1));
     WriteFile(dir_.file("src/数据/Grüße €.bin"), sztest::Content(50000, 2));
@@ -101,7 +101,7 @@ TEST_F(SevenZipExtract, ArchivesMadeByThe7zToolsExtractCompletely) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tool.toStdString() + " " + row.switches.join(' ').toStdString());
     if (!testsupport::HaveTool(row.tool)) {
-      ASSERT_NE(qEnvironmentVariable("CI"), "true") << "required tool missing: " << row.tool.toStdString();
+      ASSERT_FALSE(testsupport::MissingIsFailure()) << "required tool missing: " << row.tool.toStdString();
       continue;
     }
     const QString archive =
@@ -196,7 +196,7 @@ TEST_F(SevenZipExtract, ADamagedItemFailsTheArchiveEvenWhenOthersExtract) {
 }
 
 TEST_F(SevenZipExtract, ASelfExtractingArchiveIsFoundBehindItsStub) {
-  if (!QFileInfo::exists("/usr/lib/p7zip/7zCon.sfx")) GTEST_SKIP() << "7z has no console SFX module here";
+  HM_REQUIRE_PRESENT(QFileInfo::exists("/usr/lib/p7zip/7zCon.sfx"), "7z's console SFX module");
   const QString archive = Make7z("7z", dir_.file("src"), dir_.file("setup.exe"), {"-sfx7zCon.sfx"});
   ASSERT_TRUE(
       ReadFile(archive).startsWith("\x7f"
@@ -246,7 +246,8 @@ TEST_F(SevenZipExtract, StoredTimesAreKept) {
   };
   for (const char* file : {"readme.txt", "数据/Grüße €.bin", "数据/deep/c.txt"})
     setTime(dir_.file("src/") + QString::fromUtf8(file), fileTime);
-  for (const char* folder : {"数据/deep", "数据"}) setTime(dir_.file("src/") + QString::fromUtf8(folder), folderTime);
+  for (const char* folder : {"数据/deep", "数据"})
+    setTime(dir_.file("src/") + QString::fromUtf8(folder), folderTime);
   const auto modified = [](const QString& path) {
     struct stat st {};
     EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
@@ -268,9 +269,11 @@ TEST_F(SevenZipExtract, StoredTimesAreKept) {
     TSevenZipEngine engine(context);
     ASSERT_EQ(c.zip ? engine.UnZipFile(archive, dest) : engine.Unc7ZipFile(archive, dest), crSuccess);
     for (const char* file : {"readme.txt", "数据/Grüße €.bin", "数据/deep/c.txt"})
-      EXPECT_EQ(modified(dest + '/' + QString::fromUtf8(file)), std::pair(fileTime.tv_sec, fileTime.tv_nsec)) << file;
+      EXPECT_EQ(modified(dest + '/' + QString::fromUtf8(file)), std::pair(fileTime.tv_sec, fileTime.tv_nsec))
+          << file;
     for (const char* folder : {"数据/deep", "数据"})
-      EXPECT_EQ(modified(dest + '/' + QString::fromUtf8(folder)), std::pair(folderTime.tv_sec, folderTime.tv_nsec))
+      EXPECT_EQ(modified(dest + '/' + QString::fromUtf8(folder)),
+                std::pair(folderTime.tv_sec, folderTime.tv_nsec))
           << folder;
   }
 }

@@ -59,7 +59,7 @@ void MakeWorkTree(const QString& root) {
 class SevenZipPack : public ::testing::Test {
  protected:
   void SetUp() override {
-    HM_REQUIRE_7Z_LIBRARY();
+    HM_REQUIRE_ENGINE("7z.so");
     HM_REQUIRE_TOOL("7z");
   }
   TempDir dir_;

@@ -3,9 +3,9 @@
 #include <QFile>
 
 #include "SevenZipTestHelpers.h"
+#include "compress/common/EngineLoadError.h"
 #include "compress/sevenzip/ComObject.h"
 #include "compress/sevenzip/InArchive.h"
-#include "compress/common/EngineLoadError.h"
 #include "compress/sevenzip/SevenZipPlugin.h"
 
 using testsupport::TempDir;
@@ -33,7 +33,7 @@ QString FindZlib() {
 }  // namespace
 
 TEST(SevenZipPlugin, LoadsTheLibraryAndCreatesThe7zHandler) {
-  HM_REQUIRE_7Z_LIBRARY();
+  HM_REQUIRE_ENGINE("7z.so");
   T7zPlugin plugin(sztest::LibraryPath());
   EXPECT_EQ(plugin.HandlerName(), QStringLiteral("7z"));
 
@@ -59,7 +59,7 @@ TEST(SevenZipPlugin, LoadsTheLibraryAndCreatesThe7zHandler) {
 }
 
 TEST(SevenZipPlugin, StringsRoundTripThroughTheLibraryAllocator) {
-  HM_REQUIRE_7Z_LIBRARY();
+  HM_REQUIRE_ENGINE("7z.so");
   T7zPlugin plugin(sztest::LibraryPath());
   const QString text = QStringLiteral("Grüße 密码 🙂");
   z7::PROPVARIANT value;
@@ -163,7 +163,7 @@ TEST(SevenZipComObject, AnswersEveryInterfaceItHasAndDiesWithItsLastReference) {
 class SevenZipPasswordFacts : public ::testing::Test {
  protected:
   void SetUp() override {
-    HM_REQUIRE_7Z_LIBRARY();
+    HM_REQUIRE_ENGINE("7z.so");
     HM_REQUIRE_TOOL("7z");
     WriteFile(dir_.file("src/one.txt"), sztest::Content(5000, 1));
     WriteFile(dir_.file("src/two.txt"), sztest::Content(7000, 2));

@@ -12,16 +12,6 @@ namespace sztest {
 inline QString EngineFolder() { return testsupport::EngineDir() + '/'; }
 inline QString LibraryPath() { return EngineFolder() + QStringLiteral("7z.so"); }
 
-// The engine links 7z.so only where p7zip-full is installed.
-#define HM_REQUIRE_7Z_LIBRARY()                                                                             \
-  do {                                                                                                      \
-    if (!QFileInfo::exists(sztest::LibraryPath())) {                                                        \
-      if (qEnvironmentVariable("CI") == QLatin1String("true"))                                              \
-        FAIL() << "7-Zip library missing: " << sztest::LibraryPath().toStdString();                         \
-      GTEST_SKIP() << "7-Zip library missing (run scripts/setup): " << sztest::LibraryPath().toStdString(); \
-    }                                                                                                       \
-  } while (0)
-
 inline TEngineContext Context(const QString& compressPwd = {}, const QString& unCompressPwd = {}) {
   TEngineContext context;
   context.engineFolder = EngineFolder();

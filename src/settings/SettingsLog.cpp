@@ -1,3 +1,3 @@
-#include "gui/SettingsLog.h"
+#include "settings/SettingsLog.h"
 
 Q_LOGGING_CATEGORY(lcSettings, "harrowmint.settings")

@@ -1,5 +1,0 @@
-#pragma once
-// Log lines of the settings windows: why a setting or a rule could not be stored.
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcSettings)
