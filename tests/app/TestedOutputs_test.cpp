@@ -17,46 +17,18 @@ namespace {
 
 // The real facade, with every archive it packs damaged halfway through (in the packed data of
 // the one large incompressible file, away from headers and directory) when `damage` is set.
-class DamagingFacade : public IArchiveFacade {
+class DamagingFacade : public TvxCompress {
  public:
-  DamagingFacade(const QString& engineFolder, bool damage) : real_(engineFolder), damage_(damage) {}
+  DamagingFacade(const QString& engineFolder, bool damage) : TvxCompress(engineFolder), damage_(damage) {}
 
-  void SetCompressPwd(const QString& value) override { real_.SetCompressPwd(value); }
-  QString CompressPwd() const override { return real_.CompressPwd(); }
-  void SetUnCompressPwd(const QString& value) override { real_.SetUnCompressPwd(value); }
-  void SetCommentFile(const QString& value) override { real_.SetCommentFile(value); }
-  void SetTempFolder(const QString& folder) override { real_.SetTempFolder(folder); }
-  void SetExtractLimits(const TExtractLimits& limits) override { real_.SetExtractLimits(limits); }
-  void SetOnEngineWarning(std::function<void(const QString&)> handler) override {
-    real_.SetOnEngineWarning(std::move(handler));
-  }
-  void SetOnProgress(TProgressHandler handler) override { real_.SetOnProgress(std::move(handler)); }
-  void SetStopRequest(std::function<bool()> stopRequested) override {
-    real_.SetStopRequest(std::move(stopRequested));
-  }
-  QString GetFileRealExt(const QString& path) const override { return real_.GetFileRealExt(path); }
-  bool isSupportExt(const QString& ext) const override { return real_.isSupportExt(ext); }
-  TExtractResult UnCompressFile(const QString& archive, const QString& dir) override {
-    return real_.UnCompressFile(archive, dir);
-  }
-  QString FindPluginExt(const QString& archive) const override { return real_.FindPluginExt(archive); }
-  TExtractResult UnCompressByPlugin(const QString& archive, const QString& dir, const QString& ext) override {
-    return real_.UnCompressByPlugin(archive, dir, ext);
-  }
-  TTestResult TestArchive(const QString& archive) override { return real_.TestArchive(archive); }
-  double PasswordTrySeconds(const QString& archive) const override { return real_.PasswordTrySeconds(archive); }
-  int GetFileList(const QString& archive) override { return real_.GetFileList(archive); }
-  QStringList FileList() const override { return real_.FileList(); }
-  bool RarExeExists() const override { return real_.RarExeExists(); }
-  QString MissingPackingEngine(const QString& format) const override { return real_.MissingPackingEngine(format); }
   bool RarFile(const QStringList& dirs, const QString& archive, bool lock) override {
-    return Damaged(real_.RarFile(dirs, archive, lock), archive);
+    return Damaged(TvxCompress::RarFile(dirs, archive, lock), archive);
   }
   bool ZipFile(const QStringList& sources, const QString& archive) override {
-    return Damaged(real_.ZipFile(sources, archive), archive);
+    return Damaged(TvxCompress::ZipFile(sources, archive), archive);
   }
   bool c7ZipFile(const QStringList& dirs, const QString& archive) override {
-    return Damaged(real_.c7ZipFile(dirs, archive), archive);
+    return Damaged(TvxCompress::c7ZipFile(dirs, archive), archive);
   }
 
  private:
@@ -72,7 +44,6 @@ class DamagingFacade : public IArchiveFacade {
     return packed;
   }
 
-  TvxCompress real_;
   bool damage_;
 };
 
