@@ -76,17 +76,23 @@ std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder) {
 }
 
 TRunFolder::TRunFolder(const QString& tempRoot) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    // Made again each time: the start of another program removes the temp root when it finds it
-    // empty, maybe just before this run's lock is in it.
-    QDir().mkpath(tempRoot);
+  // Another program's start removes the temp root whenever it finds it empty, so the folder is made
+  // with the root in one call and locked at once: making the root first and then the lock lost,
+  // every time, to a sweep that kept coming back. A sweep that finds the folder before its lock
+  // takes it for an ended run's and removes it; the run keeps the folder only if it is still there
+  // once locked, and tries another name if not.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
     folder_ = tempRoot + kPrefix + GetDateRandomName();
+    std::error_code error;
+    // False for a name another run holds, and when the root vanished between its making and ours.
+    if (!std::filesystem::create_directories(FileSystemPath(folder_), error)) continue;
     auto lock = FolderOwnerLock(folder_);
-    // The lock comes first, so a start that finds the folder finds its owner too.
-    if (!QFileInfo::exists(folder_) && lock->tryLock(0) && QDir().mkdir(folder_)) {
+    if (lock->tryLock(0) && QFileInfo(folder_).isDir()) {
       lock_ = std::move(lock);
       return;
     }
+    // Empty and unlocked: nothing in it can be anyone's but this run's.
+    QDir().rmdir(folder_);
   }
   qCWarning(lcJob) << "cannot mark a run folder below" << tempRoot;
 }
@@ -134,8 +140,9 @@ int RemoveEndedRuns(const QString& tempRoot) {
   }
   int removed = 0;
   for (const QString& folder : runs) {
-    // Free once its process is gone; a folder without a lock lost it when its run ended half-way
-    // through cleaning up.
+    // Free once its process is gone. A folder without a lock lost it when its run ended half-way
+    // through cleaning up, or is one a run has just made and not yet locked: that run finds it gone
+    // and makes another.
     const auto lock = FolderOwnerLock(folder);
     if (!lock->tryLock(0)) continue;
     qCInfo(lcJob) << "removing what an ended run left:" << folder;

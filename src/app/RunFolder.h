@@ -12,7 +12,7 @@
 
 class TRunFolder : public IOutputNotes {
  public:
-  // tempRoot ends in '/'. Makes the lock, then the folder; without them (a temp root that cannot
+  // tempRoot ends in '/'. Makes the folder, then the lock; without them (a temp root that cannot
   // be written) the run goes on and its work folders fail as they would.
   explicit TRunFolder(const QString& tempRoot);
   // Removes the folder and every output still listed, then the lock.
