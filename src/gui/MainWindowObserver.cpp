@@ -1,6 +1,5 @@
 #include "gui/MainWindowObserver.h"
 
-#include <QMetaObject>
 #include <QProgressBar>
 #include <QThread>
 #include <utility>
@@ -8,6 +7,7 @@
 #include "app/StatusTexts.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
+#include "util/QueuedCall.h"
 
 template <typename Step>
 void TMainWindowObserver::OnWindowThread(Step step) {
@@ -17,7 +17,7 @@ void TMainWindowObserver::OnWindowThread(Step step) {
     step();
   };
   if (QThread::currentThread() == window_.thread()) return guarded();
-  QMetaObject::invokeMethod(&window_, guarded, Qt::BlockingQueuedConnection);
+  CallOnThreadOf(window_, guarded, Qt::BlockingQueuedConnection);
 }
 
 void TMainWindowObserver::Post(int index, std::function<void()> step) {
@@ -107,8 +107,7 @@ void TMainWindowObserver::QueueShowPending() {
   progressQueued_ = true;
   // Queued before any later blocking step of the run (a warning, the summary), so what was
   // reported before it is shown first.
-  QMetaObject::invokeMethod(
-      &window_, [this] { ShowPending(); }, Qt::QueuedConnection);
+  CallOnThreadOf(window_, [this] { ShowPending(); }, Qt::QueuedConnection);
 }
 
 void TMainWindowObserver::ShowPending() {
