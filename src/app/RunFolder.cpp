@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
 
 #include <cstdio>
 #include <filesystem>
@@ -75,6 +76,23 @@ std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder) {
   return lock;
 }
 
+std::unique_ptr<QLockFile> TakeEndedOwnersLock(const QString& folder) {
+  auto lock = FolderOwnerLock(folder);
+  if (lock->tryLock(0)) return lock;
+  // A live owner holds the file's system lock from the moment it makes the file, and writes its
+  // number in it at once; removeStaleLockFile takes that system lock before it removes anything.
+  const QString file = folder + kLockSuffix;
+  const auto empty = [&file] {
+    const QFileInfo info(file);
+    return info.exists() && info.size() == 0;
+  };
+  if (lock->error() != QLockFile::LockFailedError || !empty()) return nullptr;
+  QThread::msleep(100);
+  if (!empty() || !lock->removeStaleLockFile() || !lock->tryLock(0)) return nullptr;
+  qCInfo(lcJob) << "taking the empty lock an owner killed while making it left:" << file;
+  return lock;
+}
+
 TRunFolder::TRunFolder(const QString& tempRoot) {
   // Another program's start removes the temp root whenever it finds it empty, so the folder is made
   // with the root in one call and locked at once: making the root first and then the lock lost,
@@ -143,8 +161,8 @@ int RemoveEndedRuns(const QString& tempRoot) {
     // Free once its process is gone. A folder without a lock lost it when its run ended half-way
     // through cleaning up, or is one a run has just made and not yet locked: that run finds it gone
     // and makes another.
-    const auto lock = FolderOwnerLock(folder);
-    if (!lock->tryLock(0)) continue;
+    const auto lock = TakeEndedOwnersLock(folder);
+    if (!lock) continue;
     qCInfo(lcJob) << "removing what an ended run left:" << folder;
     RemoveRunLeftovers(folder);
     lock->unlock();

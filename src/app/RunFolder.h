@@ -50,3 +50,9 @@ int RemoveEndedRuns(const QString& tempRoot);
 // machine. Run folders are marked with it, and so is whatever else a process leaves for the next
 // start to take back.
 std::unique_ptr<QLockFile> FolderOwnerLock(const QString& folder);
+
+// The lock of a folder whose owner is gone, held, for clearing away what the owner left; null while
+// the owner lives. An owner killed between making its lock file and writing its process number in
+// it left a file that names no one: that is taken too, once it is still empty a moment later and no
+// process holds it.
+std::unique_ptr<QLockFile> TakeEndedOwnersLock(const QString& folder);

@@ -83,10 +83,11 @@ int TakeBackClaims(const TInboxLayout& layout, const QString& host, qint64 liveP
   bool swept = false;
   int taken = 0;
   for (const QString& folder : folders) {
-    const auto lock = FolderOwnerLock(folder);
     // The lock names this very process, which cannot be the folder's owner.
-    if (ProcessOf(QFileInfo(folder).fileName(), host) == qint64(::getpid())) lock->removeStaleLockFile();
-    if (!lock->tryLock(0)) continue;
+    if (ProcessOf(QFileInfo(folder).fileName(), host) == qint64(::getpid()))
+      FolderOwnerLock(folder)->removeStaleLockFile();
+    const auto lock = TakeEndedOwnersLock(folder);
+    if (!lock) continue;
     if (!swept && sweepRuns) sweepRuns();
     swept = true;
     qCInfo(lcWatch) << "taking back what a watcher that is gone left in" << folder;

@@ -1,7 +1,9 @@
 // A run's marked leftovers: a killed run's work folder and partial output are removed by the next
 // start, a live run's are kept, also while the start sweeps as runs begin and end, and a run that
 // ends removes its own.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +97,28 @@ TEST(RunFolder, TheNextStartRemovesAKilledRunsLeftoversAndKeepsALiveRuns) {
 
 // A run killed while it holds an output's name: the name's file is removed only when it is the
 // one the run made (the working file it noted is still there and is that file), never another's.
+// A run killed between making its lock file and writing its number in it left the file empty: the
+// next start takes it once no process holds it, and leaves it to an owner that does.
+TEST(RunFolder, AnEmptyLockIsTakenOnlyWhenNoProcessHoldsIt) {
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held ? "held" : "not held");
+    TempDir dir;
+    const QString tempRoot = dir.file("tmp/");
+    const QString folder = tempRoot + "run-20261211084755898";
+    WriteFile(folder + "/work/big.bin", "w");
+    WriteFile(folder + ".lock", "");
+    const int fd = ::open((folder + ".lock").toUtf8().constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    if (held) ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(RemoveEndedRuns(tempRoot), held ? 0 : 1);
+    ::close(fd);
+    EXPECT_EQ(TreeListing(dir.path()),
+              held ? QStringList({"tmp/", "tmp/run-20261211084755898.lock", "tmp/run-20261211084755898/",
+                                  "tmp/run-20261211084755898/work/", "tmp/run-20261211084755898/work/big.bin"})
+                   : QStringList());
+  }
+}
+
 TEST(RunFolder, ARunKilledWhileHoldingANameLeavesNothingAndTakesNothingElse) {
   const struct {
     const char* moment;
