@@ -60,7 +60,7 @@ if(HM_SANITIZE STREQUAL "thread")
 elseif(HM_SANITIZE STREQUAL "address")
   set(HM_SANITIZER_ENVIRONMENT "ASAN_OPTIONS=log_path=${HM_SANITIZER_LOGS}/address"
       "UBSAN_OPTIONS=print_stacktrace=1 log_path=${HM_SANITIZER_LOGS}/undefined"
-      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/leak.supp")
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/leak.supp print_suppressions=0")
 endif()
 if(NOT DEFINED HM_SANITIZER_WINDOW_ENVIRONMENT)
   set(HM_SANITIZER_WINDOW_ENVIRONMENT ${HM_SANITIZER_ENVIRONMENT})
