@@ -97,7 +97,13 @@ void TExtractLedger::Report(std::unique_lock<std::mutex>& lock) {
   const TByteProgress hook = hook_;
   const quint64 written = written_;
   const quint64 total = total_;
+  const quint64 figure = ++figures_;
   lock.unlock();
+  // The engines' threads report at once: a figure another thread has overtaken meanwhile is not
+  // told, so the hook never hears the bytes fall back.
+  std::lock_guard told(toldMutex_);
+  if (figure < told_) return;
+  told_ = figure;
   hook(written, total);
 }
 

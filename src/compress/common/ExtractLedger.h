@@ -79,7 +79,8 @@ class TExtractLedger {
   // Free bytes as last asked, less what was reserved since; the disk is asked again every so often
   // and whenever the estimate nears `needed`.
   quint64 FreeEstimate(quint64 needed);
-  // Tells the hook, if any, what is written now; unlocks first, so the hook runs outside the lock.
+  // Tells the hook, if any, what is written now; unlocks first, so the hook runs outside the lock,
+  // one report at a time, the latest figure only.
   void Report(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
@@ -88,6 +89,7 @@ class TExtractLedger {
   quint64 written_ = 0;
   quint64 total_ = 0;
   TByteProgress hook_;
+  quint64 figures_ = 0;  // figures taken for the hook, numbered in the order taken
   std::function<bool()> stopRequested_;
   quint64 freeEstimate_ = 0;       // free bytes when last asked, less what was reserved since
   quint64 reservedSinceAsked_ = 0;
@@ -97,4 +99,7 @@ class TExtractLedger {
   QStringList converted_;
   QString writeFailure_;
   bool noRoom_ = false;  // a write was announced that the disk had no room for
+
+  std::mutex toldMutex_;  // held while the hook hears a figure; guards what follows
+  quint64 told_ = 0;      // the number of the last figure the hook heard
 };

@@ -2,6 +2,9 @@
 // progress hook, and what makes an extraction incomplete.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -40,6 +43,30 @@ TEST(ExtractLedger, TheSizeLimitStopsForGoodAndTheHookHearsOnlyWhatWasAccepted) 
 
 // Archives inside an archive are extracted one after another into the same item: what the
 // earlier extractions wrote counts against this one's limit, and is not its own written().
+// The engines' threads write at once: the hook hears the written bytes rise, never fall back to a
+// figure a later write has already overtaken, and hears the last one.
+TEST(ExtractLedger, ThreadsWritingAtOnceAreHeardRisingToTheEnd) {
+  testsupport::TempDir dir;
+  TExtractLedger ledger;
+  std::mutex mutex;
+  std::vector<quint64> heard;
+  ledger.SetProgressHook([&](quint64 written, quint64) {
+    std::lock_guard lock(mutex);
+    heard.push_back(written);
+  });
+  ledger.Begin(dir.path(), {});
+  constexpr int kWrites = 20000;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t)
+    threads.emplace_back([&ledger] {
+      for (int i = 0; i < kWrites; ++i) ledger.Reserve(1);
+    });
+  for (std::thread& thread : threads) thread.join();
+  ASSERT_FALSE(heard.empty());
+  EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+  EXPECT_EQ(heard.back(), quint64(2 * kWrites));
+}
+
 TEST(ExtractLedger, EarlierExtractionsOfTheItemCountAgainstTheLimit) {
   testsupport::TempDir dir;
   TExtractLedger ledger;
