@@ -1,11 +1,16 @@
-# Sourced by the batch benchmarks after bench_home.sh: the benchmark batch in the work folder,
-# made once and kept between runs: $items generated trees (trees/) and each packed as ZIP, 7z and
-# RAR by the raw tools (corpus/<format>/).
-[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
-mkdir -p corpus/zip corpus/7z corpus/rar
-for tree in trees/*; do
-  name=$(basename "$tree")
-  [ -f "corpus/zip/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/zip/$name.zip" .)
-  [ -f "corpus/7z/$name.7z" ] || (cd "$tree" && 7z a -bd "$work/corpus/7z/$name.7z" . >/dev/null)
-  [ -f "corpus/rar/$name.rar" ] || rar a -idq -r -ep1 "$work/corpus/rar/$name.rar" "$tree/*"
+# Sourced by the benchmarks after bench_home.sh: the benchmark batch in the work folder, made
+# once and kept between runs: $items generated trees (trees/) and each packed by the raw tools
+# (corpus/<format>/) in every format of $corpus_formats (default "zip 7z rar").
+[ -d trees ] || python3 "$(dirname "${BASH_SOURCE[0]}")/make_corpus.py" trees "$items"
+for format in ${corpus_formats:-zip 7z rar}; do
+  mkdir -p "corpus/$format"
+  for tree in trees/*; do
+    archive=$work/corpus/$format/$(basename "$tree").$format
+    [ -f "$archive" ] && continue
+    case $format in
+      zip) (cd "$tree" && zip -q -r -6 "$archive" .) ;;
+      7z) (cd "$tree" && 7z a -bd "$archive" . >/dev/null) ;;
+      rar) rar a -idq -r -ep1 "$archive" "$tree/*" ;;
+    esac
+  done
 done

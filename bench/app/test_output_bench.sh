@@ -24,19 +24,15 @@ source "$here/bench_home.sh"
 # The side without the option checks each output's directory only.
 [ -e "$home/Data/Setting.ini" ] && { echo "the seed data folder has a Setting.ini; expected none" >&2; exit 2; }
 printf '[Setting]\r\nTestOutput=0\r\n' >"$home/Data/Setting.ini"
-[ -d trees ] || python3 "$here/make_corpus.py" trees "$items"
-mkdir -p corpus
-for tree in trees/*; do
-  name=$(basename "$tree")
-  [ -f "corpus/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/$name.zip" .)
-done
-echo "== $(du -cb corpus/* | tail -1 | cut -f1) bytes in $(ls corpus | wc -l) ZIP sources"
+corpus_formats=zip
+source "$here/bench_corpus.sh"
+echo "== $(du -cb corpus/zip/* | tail -1 | cut -f1) bytes in $(ls corpus/zip | wc -l) ZIP sources"
 
 for format in $formats; do
   run="'$cli' --home '$home' --jobs $jobs --format $format --output '$work/out'"
   hyperfine --runs "$runs" --export-json "test-$format.json" --prepare "rm -rf out" \
-    -n "tested $format" "$run --test-output $work/corpus/*" \
-    -n "untested $format" "$run $work/corpus/*"
+    -n "tested $format" "$run --test-output $work/corpus/zip/*" \
+    -n "untested $format" "$run $work/corpus/zip/*"
 done
 
 python3 - "$formats" <<'PY'

@@ -29,13 +29,10 @@ settle=${WATCH_BENCH_SETTLE:-5}
 
 source "$here/../app/bench_home.sh"
 total=$((quick + slow))
-[ -d trees ] || python3 "$here/../app/make_corpus.py" trees "$total"
-mkdir -p corpus
-for tree in trees/*; do
-  name=$(basename "$tree")
-  [ -f "corpus/$name.zip" ] || (cd "$tree" && zip -q -r -6 "$work/corpus/$name.zip" .)
-done
-mapfile -t archives < <(ls corpus/*.zip | sort)
+items=$total
+corpus_formats=zip
+source "$here/../app/bench_corpus.sh"
+mapfile -t archives < <(ls corpus/zip/*.zip | sort)
 quickArchives=("${archives[@]:0:quick}")
 slowArchives=("${archives[@]:quick}")
 echo "== $quick archives renamed in, $slow written over ${seconds}s each; settle ${settle}s"
