@@ -41,8 +41,6 @@ TEST(ExtractLedger, TheSizeLimitStopsForGoodAndTheHookHearsOnlyWhatWasAccepted) 
   EXPECT_EQ(heard, (std::vector<std::pair<quint64, quint64>>{{3 * kMiB, 0}, {5 * kMiB, 0}}));
 }
 
-// Archives inside an archive are extracted one after another into the same item: what the
-// earlier extractions wrote counts against this one's limit, and is not its own written().
 // The engines' threads write at once: the hook hears the written bytes rise, never fall back to a
 // figure a later write has already overtaken, and hears the last one.
 TEST(ExtractLedger, ThreadsWritingAtOnceAreHeardRisingToTheEnd) {
@@ -67,6 +65,8 @@ TEST(ExtractLedger, ThreadsWritingAtOnceAreHeardRisingToTheEnd) {
   EXPECT_EQ(heard.back(), quint64(2 * kWrites));
 }
 
+// Archives inside an archive are extracted one after another into the same item: what the
+// earlier extractions wrote counts against this one's limit, and is not its own written().
 TEST(ExtractLedger, EarlierExtractionsOfTheItemCountAgainstTheLimit) {
   testsupport::TempDir dir;
   TExtractLedger ledger;
